@@ -1,0 +1,42 @@
+#include <cerrno>
+
+#include "io_object.h"
+
+namespace platform {
+
+DWORD errorFromErrno(int error) {
+  switch (error) {
+    case 0:
+      return ERROR_SUCCESS;
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EBUSY:
+    case EROFS:
+      return ERROR_ACCESS_DENIED;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case EEXIST:
+      return ERROR_ALREADY_EXISTS;
+    case EINVAL:
+    case ENOTTY:
+      return ERROR_INVALID_PARAMETER;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case EAGAIN:
+      return ERROR_SHARING_VIOLATION;
+    case EIO:
+      return ERROR_GEN_FAILURE;
+    default:
+      return ERROR_GEN_FAILURE;
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,231 @@
+// Plain files behind CreateFileA, and the dispatch of the file calls to
+// plain files and devices. Sharing modes are not enforced for plain files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "io_object.h"
+
+namespace platform {
+namespace {
+
+class FileObject : public IoObject {
+ public:
+  explicit FileObject(int fd) : fd_(fd) {}
+  ~FileObject() override { onClose(); }
+
+  void onClose() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+  BOOL read(LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (read) *read = 0;
+    ssize_t count;
+    do count = ::read(fd_, buffer, toRead);
+    while (count < 0 && errno == EINTR);
+    if (count < 0) return fail(errno);
+    if (read) *read = static_cast<DWORD>(count);
+    return TRUE;
+  }
+
+  BOOL write(LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (written) *written = 0;
+    const char* bytes = static_cast<const char*>(buffer);
+    DWORD done = 0;
+    while (done < toWrite) {
+      const ssize_t count = ::write(fd_, bytes + done, toWrite - done);
+      if (count < 0 && errno == EINTR) continue;
+      if (count < 0) {
+        if (written) *written = done;
+        return fail(errno);
+      }
+      done += static_cast<DWORD>(count);
+    }
+    if (written) *written = done;
+    return TRUE;
+  }
+
+  DWORD seek(LONG low, PLONG high, DWORD method) {
+    std::lock_guard<std::mutex> guard(lock_);
+    const int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+    off_t distance = low;
+    if (high) distance = (static_cast<off_t>(*high) << 32) | static_cast<DWORD>(low);
+    const off_t position = ::lseek(fd_, distance, whence);
+    if (position < 0) {
+      fail(errno);
+      return INVALID_SET_FILE_POINTER;
+    }
+    if (high) *high = static_cast<LONG>(position >> 32);
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(position);
+  }
+
+  BOOL truncateHere() {
+    std::lock_guard<std::mutex> guard(lock_);
+    const off_t position = ::lseek(fd_, 0, SEEK_CUR);
+    if (position < 0 || ::ftruncate(fd_, position) != 0) return fail(errno);
+    return TRUE;
+  }
+
+ private:
+  static BOOL fail(int error) {
+    SetLastError(errorFromErrno(error));
+    return FALSE;
+  }
+
+  std::mutex lock_;
+  int fd_;
+};
+
+HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition) {
+  int flags = O_CLOEXEC;
+  const bool reads = (access & (GENERIC_READ | GENERIC_ALL)) != 0;
+  const bool writes = (access & (GENERIC_WRITE | GENERIC_ALL)) != 0;
+  flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
+  switch (disposition) {
+    case CREATE_NEW:
+      flags |= O_CREAT | O_EXCL;
+      break;
+    case CREATE_ALWAYS:
+      flags |= O_CREAT | O_TRUNC;
+      break;
+    case OPEN_EXISTING:
+      break;
+    case OPEN_ALWAYS:
+      flags |= O_CREAT;
+      break;
+    case TRUNCATE_EXISTING:
+      flags |= O_TRUNC;
+      break;
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return INVALID_HANDLE_VALUE;
+  }
+  const int fd = ::open(name, flags, 0666);
+  if (fd < 0) {
+    const int error = errno;
+    SetLastError(error == EEXIST ? ERROR_FILE_EXISTS : errorFromErrno(error));
+    return INVALID_HANDLE_VALUE;
+  }
+  struct stat status;
+  if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+    ::close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  return insertHandle(std::make_shared<FileObject>(fd));
+}
+
+}  // namespace
+}  // namespace platform
+
+using namespace platform;
+
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES,
+                          DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
+  if (lpFileName == nullptr || *lpFileName == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (std::strncmp(lpFileName, "\\\\.\\", 4) == 0) {
+    if (dwCreationDisposition != OPEN_EXISTING) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return INVALID_HANDLE_VALUE;
+    }
+    DWORD error = ERROR_FILE_NOT_FOUND;
+    std::shared_ptr<IoObject> device = openDevice(lpFileName, dwDesiredAccess, dwShareMode, dwFlagsAndAttributes, &error);
+    if (!device) {
+      SetLastError(error);
+      return INVALID_HANDLE_VALUE;
+    }
+    return insertHandle(std::move(device));
+  }
+  return openPlainFile(lpFileName, dwDesiredAccess, dwCreationDisposition);
+}
+
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     LPOVERLAPPED lpOverlapped) {
+  std::shared_ptr<IoObject> object = requireHandle<IoObject>(hFile);
+  if (!object) return FALSE;
+  if (lpBuffer == nullptr && nNumberOfBytesToRead != 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return object->read(lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped);
+}
+
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                      LPOVERLAPPED lpOverlapped) {
+  std::shared_ptr<IoObject> object = requireHandle<IoObject>(hFile);
+  if (!object) return FALSE;
+  if (lpBuffer == nullptr && nNumberOfBytesToWrite != 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return object->write(lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten, lpOverlapped);
+}
+
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
+  std::shared_ptr<FileObject> file = requireHandle<FileObject>(hFile);
+  if (!file) return INVALID_SET_FILE_POINTER;
+  if (dwMoveMethod > FILE_END) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_SET_FILE_POINTER;
+  }
+  return file->seek(lDistanceToMove, lpDistanceToMoveHigh, dwMoveMethod);
+}
+
+BOOL WINAPI SetEndOfFile(HANDLE hFile) {
+  std::shared_ptr<FileObject> file = requireHandle<FileObject>(hFile);
+  if (!file) return FALSE;
+  return file->truncateHere();
+}
+
+BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
+  if (lpPathName == nullptr || *lpPathName == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return FALSE;
+  }
+  if (::mkdir(lpPathName, 0777) != 0) {
+    const int error = errno;
+    SetLastError(error == ENOENT ? ERROR_PATH_NOT_FOUND : errorFromErrno(error));
+    return FALSE;
+  }
+  return TRUE;
+}
+
+DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
+  if (hModule != nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  if (lpFilename == nullptr || nSize == 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  char path[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) {
+    SetLastError(errorFromErrno(errno));
+    return 0;
+  }
+  // As on Windows: a path that does not fit is cut, ended, and reported with
+  // the buffer's size and ERROR_INSUFFICIENT_BUFFER.
+  if (static_cast<DWORD>(length) >= nSize) {
+    std::memcpy(lpFilename, path, nSize - 1);
+    lpFilename[nSize - 1] = '\0';
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return nSize;
+  }
+  std::memcpy(lpFilename, path, static_cast<size_t>(length));
+  lpFilename[length] = '\0';
+  SetLastError(ERROR_SUCCESS);
+  return static_cast<DWORD>(length);
+}

@@ -1,0 +1,22 @@
+// Kernel objects that ReadFile and WriteFile reach: plain files and serial
+// ports.
+#pragma once
+
+#include "kernel_object.h"
+
+namespace platform {
+
+class IoObject : public KernelObject {
+ public:
+  virtual BOOL read(LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) = 0;
+  virtual BOOL write(LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped) = 0;
+};
+
+// Opens a device name of the form \\.\NAME (serial ports). Returns the
+// object, or null with the Win32 error in *error.
+std::shared_ptr<IoObject> openDevice(const char* name, DWORD access, DWORD share, DWORD flags, DWORD* error);
+
+// The Win32 error for an errno value.
+DWORD errorFromErrno(int error);
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+# Shared by the scripts: Debian packages on demand, and the build folders.
+
+# Packages the build, the tests and the launcher need.
+KESTRIX_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libgtest-dev googletest
+  socat xvfb xauth fonts-wqy-zenhei
+)
+
+# Installs whichever of the given Debian packages are missing, as root or
+# through sudo. Does nothing when all are present.
+ensure_packages() {
+  local missing=()
+  local package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# configure_and_build FOLDER BUILD_TYPE [cmake options...]
+configure_and_build() {
+  local folder=$1 type=$2
+  shift 2
+  cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+  cmake --build "$folder"
+}
