@@ -1,0 +1,119 @@
+// The worker thread: a queue of work items under the worker's lock, a
+// semaphore counting them and an exit event.
+#include "WorkerThread.h"
+
+#include <process.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "WaitForWork.h"
+
+namespace {
+
+// How long the destructor waits for the thread to end. Items are small, so a
+// thread still busy after this is stuck in a routine that will not return.
+const DWORD kStopTimeoutMs = 5000;
+
+}  // namespace
+
+WorkerThread::WorkImpl::~WorkImpl() = default;
+
+WorkerThread::WorkerThread() : _hExitEvent(nullptr), _hSemaphore(nullptr), _hThread(nullptr), _dwThreadId(0) {
+  _hExitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  _hSemaphore = CreateSemaphoreA(nullptr, 0, 0x7FFFFFFF, nullptr);
+  unsigned threadId = 0;
+  _hThread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &WorkerThread::ThreadProc, this, 0, &threadId));
+  _dwThreadId = threadId;
+  if (_hThread != nullptr) {
+    SetThreadPriority(_hThread, THREAD_PRIORITY_NORMAL);
+  } else {
+    MessageBoxA(nullptr, "Create thread fail!", "WorkerThread", MB_OK);
+  }
+}
+
+WorkerThread::~WorkerThread() {
+  SetEvent(_hExitEvent);
+  bool threadEnded = true;
+  if (_hThread != nullptr && WaitForSingleObject(_hThread, kStopTimeoutMs) != WAIT_OBJECT_0) {
+    // A routine that never returns: stop the thread at its next wait (it
+    // touches nothing of this object between a routine and that wait) and
+    // leave the three handles open, so that it never waits on a closed
+    // handle. The process is ending; they go with it.
+    TerminateThread(_hThread, 0);
+    threadEnded = false;
+  }
+  DeleteQueuedItems();
+  if (threadEnded) {
+    if (_hThread != nullptr) CloseHandle(_hThread);
+    CloseHandle(_hSemaphore);
+    CloseHandle(_hExitEvent);
+  }
+}
+
+void WorkerThread::OnThreadStart() {
+  if (FAILED(CoInitialize(nullptr))) {
+    MessageBoxA(nullptr, "COM CoInitialize fail!", "WorkerThread", MB_OK);
+    std::fflush(nullptr);
+    // Ends the process at once, as the system's process exit does: the
+    // program's own exit clean-up would wait for this very thread.
+    std::_Exit(1);
+  }
+}
+
+void WorkerThread::OnThreadEnd() { CoUninitialize(); }
+
+void WorkerThread::AddItem(WorkRoutine routine, void* pParam) {
+  InnerLocker lock(this);
+  _Items.push_back(new WorkItem{routine, pParam});
+  ReleaseSemaphore(_hSemaphore, 1, nullptr);
+}
+
+void WorkerThread::InvokeObj(void* pParam) {
+  WorkItemObj* pItemObj = static_cast<WorkItemObj*>(pParam);
+  if (pItemObj == nullptr) return;
+  if (pItemObj->_pObj != nullptr) pItemObj->_pObj->DoWork(pItemObj->_pParam);
+  delete pItemObj;
+}
+
+unsigned __stdcall WorkerThread::ThreadProc(void* pThis) {
+  WorkerThread* pWorker = static_cast<WorkerThread*>(pThis);
+  pWorker->OnThreadStart();
+  pWorker->RunLoop(pWorker->_hSemaphore, pWorker->_hExitEvent);
+  pWorker->OnThreadEnd();
+  return 0;
+}
+
+// The handles come as copies: between a routine's return and the next wait
+// the loop touches nothing of the object.
+void WorkerThread::RunLoop(HANDLE hSemaphore, HANDLE hExitEvent) {
+  while (WaitForWorkOrStop(hSemaphore, hExitEvent) == WakeReason::Work) {
+    WorkItem* pItem = TakeFirstItem();
+    if (pItem == nullptr) continue;
+    try {
+      if (pItem->_pRoutine != nullptr) pItem->_pRoutine(pItem->_pParam);
+    } catch (...) {
+      // Dropped: one failing item must not stop the others.
+    }
+    delete pItem;
+  }
+}
+
+WorkerThread::WorkItem* WorkerThread::TakeFirstItem() {
+  InnerLocker lock(this);
+  if (_Items.empty()) return nullptr;
+  WorkItem* pItem = _Items.front();
+  _Items.pop_front();
+  return pItem;
+}
+
+// Items that never ran. The record behind an InvokeObj item was handed over
+// with the item and goes with it; other parameters belong to their callers.
+void WorkerThread::DeleteQueuedItems() {
+  InnerLocker lock(this);
+  for (WorkItem* pItem : _Items) {
+    if (pItem->_pRoutine == &WorkerThread::InvokeObj) delete static_cast<WorkItemObj*>(pItem->_pParam);
+    delete pItem;
+  }
+  _Items.clear();
+}
