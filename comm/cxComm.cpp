@@ -1,0 +1,196 @@
+// Opening, setting up, writing, reading and closing the port; construction
+// and teardown of the port object.
+#include "cxComm.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const DWORD kLowestPort = 1;
+const DWORD kHighestPort = 1024;
+const DWORD kQueueSize = 4096;
+const DWORD kStopWatchTimeoutMs = 100;
+const DWORD kPendingReadWaitMs = 10;
+
+// Every port event but EV_RXFLAG.
+const DWORD kWatchedEvents = EV_RXCHAR | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;  // 0x1FD
+
+}  // namespace
+
+cxComm::cxComm() {
+  _dwPort = 0;
+  std::memset(&_Timeouts, 0, sizeof _Timeouts);
+  _dwOpenFlags = FILE_FLAG_OVERLAPPED;
+  _bStartWatcher = true;
+  _bWatchRunning = false;
+  _dwBytesWritten = 0;
+  _dwBytesRead = 0;
+  Init();
+}
+
+cxComm::~cxComm() {
+  Close();
+  Uninit();
+}
+
+void cxComm::Init() {
+  std::memset(_szPortName, 0, sizeof _szPortName);
+  std::memset(&_Dcb, 0, sizeof _Dcb);
+  _Dcb.DCBlength = sizeof(DCB);
+  _hComm = INVALID_HANDLE_VALUE;
+
+  std::memset(&_ReadOverlapped, 0, sizeof _ReadOverlapped);
+  _ReadOverlapped.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+  ASSERT_AT(_ReadOverlapped.hEvent != NULL, "cxComm", __LINE__);
+  std::memset(&_WriteOverlapped, 0, sizeof _WriteOverlapped);
+  _WriteOverlapped.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+  ASSERT_AT(_WriteOverlapped.hEvent != NULL, "cxComm", __LINE__);
+
+  _hNotifyWnd = NULL;
+  _dwRxThreshold = 0;
+  _hWatchThread = NULL;
+  _dwEventMask = kWatchedEvents;
+
+  std::memset(&_WaitOverlapped, 0, sizeof _WaitOverlapped);
+  _WaitOverlapped.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+  ASSERT_AT(_WaitOverlapped.hEvent != NULL, "cxComm", __LINE__);
+
+  InitializeCriticalSection(&_Lock);
+}
+
+void cxComm::Uninit() {
+  for (OVERLAPPED* pOverlapped : {&_ReadOverlapped, &_WriteOverlapped, &_WaitOverlapped}) {
+    if (pOverlapped->hEvent != NULL) CloseHandle(pOverlapped->hEvent);
+    pOverlapped->hEvent = NULL;
+  }
+  DeleteCriticalSection(&_Lock);
+}
+
+bool cxComm::Open(DWORD dwPort, const char* szSettings) {
+  if (dwPort < kLowestPort || dwPort > kHighestPort) return false;
+  _dwPort = dwPort;
+  std::snprintf(_szPortName, sizeof _szPortName, "\\\\.\\COM%u", static_cast<unsigned>(dwPort));
+
+  if (!OpenPort()) return false;
+  if (!SetupPort()) return false;
+
+  // A refused settings text leaves the port open with the settings it had.
+  const HANDLE hComm = _hComm;
+  if (hComm == INVALID_HANDLE_VALUE || szSettings == NULL) return false;
+  DCB dcb = _Dcb;
+  if (GetCommState(hComm, &dcb) != TRUE) return false;
+  if (BuildCommDCBA(szSettings, &dcb) != TRUE) return false;
+  if (SetCommState(hComm, &dcb) != TRUE) return false;
+  _Dcb = dcb;
+  return true;
+}
+
+bool cxComm::OpenPort() {
+  if (_hComm != INVALID_HANDLE_VALUE) Close();
+  _hComm = CreateFileA(_szPortName, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                       _dwOpenFlags | FILE_ATTRIBUTE_NORMAL, NULL);
+  if (!_bStartWatcher) return _hComm != INVALID_HANDLE_VALUE;
+
+  if (_hComm != INVALID_HANDLE_VALUE && _hWatchThread == NULL) {
+    _bWatchRunning = true;
+    _hWatchThread = CreateThread(NULL, 0, WatchThreadEntry, this, 0, NULL);
+    if (_hWatchThread != NULL) return true;
+  }
+  Close();
+  return false;
+}
+
+bool cxComm::SetupPort() {
+  const HANDLE hComm = _hComm;
+  if (hComm == INVALID_HANDLE_VALUE) return false;
+  if (!SetupComm(hComm, kQueueSize, kQueueSize)) return false;
+  if (!GetCommTimeouts(hComm, &_Timeouts)) return false;
+  _Timeouts.ReadIntervalTimeout = 0;
+  _Timeouts.ReadTotalTimeoutMultiplier = 1;
+  _Timeouts.ReadTotalTimeoutConstant = 1000;
+  _Timeouts.WriteTotalTimeoutMultiplier = 1;
+  _Timeouts.WriteTotalTimeoutConstant = 1000;
+  if (!SetCommTimeouts(hComm, &_Timeouts)) return false;
+  return PurgeComm(hComm, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) != FALSE;
+}
+
+DWORD cxComm::Write(const char* szBuffer) {
+  ASSERT_AT(szBuffer, "cxComm", 276);
+  return Write(szBuffer, static_cast<DWORD>(std::strlen(szBuffer)));
+}
+
+DWORD cxComm::Write(const void* pData, DWORD dwLength) {
+  const HANDLE hComm = _hComm;
+  if (hComm == INVALID_HANDLE_VALUE) return 0;
+
+  DWORD dwErrors = 0;
+  if (ClearCommError(hComm, &dwErrors, NULL) && dwErrors != 0) PurgeComm(hComm, PURGE_TXABORT | PURGE_TXCLEAR);
+
+  // The write is not waited for: the system completes it in the background.
+  DWORD dwWritten = 0;
+  if (!WriteFile(hComm, pData, dwLength, &dwWritten, &_WriteOverlapped) && GetLastError() != ERROR_IO_PENDING)
+    dwWritten = 0;
+  _dwBytesWritten += dwWritten;
+  return dwWritten;
+}
+
+bool cxComm::ClearLineErrors(HANDLE hComm, COMSTAT* pStatus) {
+  DWORD dwErrors = 0;
+  if (!ClearCommError(hComm, &dwErrors, pStatus)) return false;
+  if (dwErrors == 0) return true;
+  PurgeComm(hComm, PURGE_RXABORT | PURGE_RXCLEAR);
+  return false;
+}
+
+DWORD cxComm::Read(void* pBuffer, DWORD dwMaxLength) {
+  // One load: the window thread may close the port meanwhile, and a call on
+  // a closed handle fails cleanly.
+  const HANDLE hComm = _hComm;
+  if (hComm == INVALID_HANDLE_VALUE) return 0;
+
+  COMSTAT status = {};
+  if (!ClearLineErrors(hComm, &status)) return 0;
+  const DWORD dwToRead = std::min(dwMaxLength, status.cbInQue);
+  if (dwToRead == 0) return 0;
+
+  DWORD dwRead = 0;
+  if (!ReadFile(hComm, pBuffer, dwToRead, &dwRead, &_ReadOverlapped)) {
+    dwRead = 0;
+    if (GetLastError() == ERROR_IO_PENDING) {
+      WaitForSingleObject(_ReadOverlapped.hEvent, kPendingReadWaitMs);
+      if (!GetOverlappedResult(hComm, &_ReadOverlapped, &dwRead, FALSE)) {
+        // A read still running would later write into a buffer the caller
+        // has already moved on from; wait for it instead (the port's
+        // time-outs bound it, and it asks only for bytes already queued).
+        if (GetLastError() != ERROR_IO_INCOMPLETE || !GetOverlappedResult(hComm, &_ReadOverlapped, &dwRead, TRUE))
+          dwRead = 0;
+      }
+    }
+  }
+  _dwBytesRead += dwRead;
+  return dwRead;
+}
+
+void cxComm::Close() {
+  const HANDLE hComm = _hComm;
+  if (hComm == INVALID_HANDLE_VALUE) return;
+  PurgeComm(hComm, PURGE_TXABORT | PURGE_TXCLEAR);
+  StopWatch(kStopWatchTimeoutMs);
+  _hComm = INVALID_HANDLE_VALUE;
+  CloseHandle(hComm);
+}
+
+bool cxComm::StopWatch(DWORD dwTimeoutMs) {
+  if (_hWatchThread == NULL) return false;
+  _bWatchRunning = false;
+  SetCommMask(_hComm, 0);  // completes a pending event wait with value 0
+  SetEvent(_WaitOverlapped.hEvent);
+  if (WaitForSingleObject(_hWatchThread, dwTimeoutMs) != WAIT_OBJECT_0 && !TerminateThread(_hWatchThread, 0))
+    return false;
+  CloseHandle(_hWatchThread);
+  ResetEvent(_WaitOverlapped.hEvent);
+  _hWatchThread = NULL;
+  return true;
+}

@@ -1,0 +1,81 @@
+// The serial port object: one communications port opened for overlapped
+// I/O, with its line settings, queues and time-outs, and the thread that
+// watches its events and turns each into a call of a notification slot.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+class cxComm {
+ public:
+  cxComm();
+  virtual ~cxComm();
+
+  cxComm(const cxComm&) = delete;
+  cxComm& operator=(const cxComm&) = delete;
+
+  // Virtual slots, in this order.
+  virtual void Close();
+  virtual void Init();
+  virtual void Uninit();
+  virtual bool OpenPort();
+  virtual bool SetupPort();
+  virtual void OnReceive();
+  virtual void OnDSR();
+  virtual void OnCTS();
+  virtual void OnBreak();
+  virtual void OnTXEmpty();
+  virtual void OnError();
+  virtual void OnRing();
+  virtual void OnRLSD();
+  virtual DWORD WatchProc();
+
+  // Opens \\.\COM<dwPort> (1 to 1024) with a settings text such as
+  // "9600,N,8,1". False when the port cannot be opened or set up, or the
+  // settings are refused; in the last two cases the port stays open.
+  bool Open(DWORD dwPort, const char* szSettings);
+  // Starts an overlapped write without waiting for it; returns the bytes
+  // the write reports (0 on a closed port or a failed write).
+  DWORD Write(const void* pData, DWORD dwLength);
+  DWORD Write(const char* szBuffer);
+  // Reads at most dwMaxLength of the bytes already queued. A line error
+  // discards the whole input queue and reads nothing.
+  DWORD Read(void* pBuffer, DWORD dwMaxLength);
+  // Stops the watch thread, forcing it after dwTimeoutMs; false when no
+  // thread runs or it cannot be stopped.
+  bool StopWatch(DWORD dwTimeoutMs);
+
+  // The open port is the one whose handle is not INVALID_HANDLE_VALUE.
+  // Fields that the window, watch and worker threads share are atomic.
+  std::atomic<DWORD> _dwPort;
+  std::atomic<HANDLE> _hComm;
+  char _szPortName[64];
+  DCB _Dcb;
+  COMMTIMEOUTS _Timeouts;
+  DWORD _dwOpenFlags;
+  OVERLAPPED _ReadOverlapped;
+  OVERLAPPED _WriteOverlapped;
+  HANDLE _hWatchThread;
+  HWND _hNotifyWnd;
+  DWORD _dwRxThreshold;
+  DWORD _dwEventMask;
+  std::atomic<bool> _bWatchRunning;
+  bool _bStartWatcher;
+  OVERLAPPED _WaitOverlapped;
+  CRITICAL_SECTION _Lock;  // taken by derived classes, never by cxComm
+  std::atomic<DWORD> _dwBytesWritten;
+  std::atomic<DWORD> _dwBytesRead;
+
+ protected:
+  // Clears the port's error state into *pStatus. A reported line error
+  // discards the input queue, since the bytes in it cannot be trusted;
+  // returns false then, and when the port's status cannot be read.
+  static bool ClearLineErrors(HANDLE hComm, COMSTAT* pStatus);
+
+ private:
+  static DWORD WINAPI WatchThreadEntry(LPVOID pObject);
+  // Pauses the watch loop after a failed event wait; StopWatch ends the
+  // pause at once.
+  void PauseAfterFailedWait();
+};

@@ -1,0 +1,125 @@
+// The watch thread of an open port: waits for port events and calls the
+// notification slot of each; and the default slots, which post the event to
+// the notify window when one is set.
+#include <cstdio>
+
+#include "cxComm.h"
+
+namespace {
+
+const DWORD kSetCommMaskFailureLine = 661;
+// How long the loop rests after an event wait that failed or reported
+// nothing (a device that has gone away fails every wait at once).
+const DWORD kFailedWaitPauseMs = 50;
+
+// Messages posted to the notify window; wParam is the port number.
+const UINT kReceiveMessage = WM_USER + 618;  // 1642
+const UINT kCtsMessage = WM_USER + 619;      // 1643, lParam 1 when CTS is on
+const UINT kDsrMessage = WM_USER + 621;      // 1645, lParam 1 when DSR is on
+const UINT kRingMessage = WM_USER + 623;     // 1647
+const UINT kRlsdMessage = WM_USER + 624;     // 1648
+const UINT kBreakMessage = WM_USER + 625;    // 1649
+const UINT kTxEmptyMessage = WM_USER + 626;  // 1650
+const UINT kErrorMessage = WM_USER + 627;    // 1651, lParam the error flags
+
+struct EventSlot {
+  DWORD dwEvent;
+  void (cxComm::*pSlot)();
+};
+
+// EV_RXCHAR is handled apart: it first clears line errors and checks the
+// receive threshold.
+const EventSlot kEventSlots[] = {
+    {EV_TXEMPTY, &cxComm::OnTXEmpty}, {EV_CTS, &cxComm::OnCTS},     {EV_DSR, &cxComm::OnDSR},
+    {EV_RLSD, &cxComm::OnRLSD},       {EV_BREAK, &cxComm::OnBreak}, {EV_ERR, &cxComm::OnError},
+    {EV_RING, &cxComm::OnRing},
+};
+
+}  // namespace
+
+DWORD WINAPI cxComm::WatchThreadEntry(LPVOID pObject) { return static_cast<cxComm*>(pObject)->WatchProc(); }
+
+DWORD cxComm::WatchProc() {
+  if (!SetCommMask(_hComm, _dwEventMask)) {
+    const DWORD dwError = GetLastError();
+    char szText[256];
+    std::snprintf(szText, sizeof szText,
+                  "%s(%d) : COM%d Call WINAPI SetCommMask(%x, %x) Fail, thread work invalid! GetLastError() = %d;",
+                  "cxComm", static_cast<int>(kSetCommMaskFailureLine), static_cast<int>(_dwPort.load()),
+                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(_hComm.load())),
+                  static_cast<unsigned>(_dwEventMask), static_cast<int>(dwError));
+    MessageBoxA(NULL, szText, "Class cxComm", MB_OK);
+    return 1;
+  }
+
+  DWORD dwEvent = 0;
+  for (;;) {
+    const HANDLE hComm = _hComm;
+    if (!_bWatchRunning || hComm == INVALID_HANDLE_VALUE) break;
+
+    bool bWaited = WaitCommEvent(hComm, &dwEvent, &_WaitOverlapped) != FALSE;
+    if (!bWaited && GetLastError() == ERROR_IO_PENDING) {
+      DWORD dwCount = 0;
+      bWaited = GetOverlappedResult(hComm, &_WaitOverlapped, &dwCount, TRUE) != FALSE;
+    }
+    if (!bWaited || dwEvent == 0) {
+      PauseAfterFailedWait();
+    } else if (dwEvent == EV_RXCHAR) {
+      COMSTAT status = {};
+      ClearLineErrors(hComm, &status);
+      if (status.cbInQue >= _dwRxThreshold) OnReceive();
+    } else {
+      for (const EventSlot& slot : kEventSlots) {
+        if (dwEvent == slot.dwEvent) (this->*slot.pSlot)();
+      }
+    }
+    dwEvent = 0;
+  }
+  return 0;
+}
+
+void cxComm::PauseAfterFailedWait() {
+  // StopWatch clears the flag before it sets the event: either the flag is
+  // seen here or the set comes after this reset and ends the pause.
+  ResetEvent(_WaitOverlapped.hEvent);
+  if (_bWatchRunning) WaitForSingleObject(_WaitOverlapped.hEvent, kFailedWaitPauseMs);
+}
+
+void cxComm::OnReceive() {
+  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kReceiveMessage, _dwPort, 0);
+}
+
+void cxComm::OnCTS() {
+  DWORD dwStatus = 0;
+  if (IsWindow(_hNotifyWnd) && GetCommModemStatus(_hComm, &dwStatus))
+    PostMessageA(_hNotifyWnd, kCtsMessage, _dwPort, (dwStatus & MS_CTS_ON) ? 1 : 0);
+}
+
+void cxComm::OnDSR() {
+  DWORD dwStatus = 0;
+  if (IsWindow(_hNotifyWnd) && GetCommModemStatus(_hComm, &dwStatus))
+    PostMessageA(_hNotifyWnd, kDsrMessage, _dwPort, (dwStatus & MS_DSR_ON) ? 1 : 0);
+}
+
+void cxComm::OnRing() {
+  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kRingMessage, _dwPort, 0);
+}
+
+void cxComm::OnRLSD() {
+  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kRlsdMessage, _dwPort, 0);
+}
+
+void cxComm::OnBreak() {
+  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kBreakMessage, _dwPort, 0);
+}
+
+void cxComm::OnTXEmpty() {
+  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kTxEmptyMessage, _dwPort, 0);
+}
+
+void cxComm::OnError() {
+  // Cleared even when no window is told, so the port leaves its error state.
+  DWORD dwErrors = 0;
+  ClearCommError(_hComm, &dwErrors, NULL);
+  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kErrorMessage, _dwPort, dwErrors);
+}
