@@ -56,6 +56,16 @@ DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL 
       SetLastError(ERROR_INVALID_HANDLE);
       return WAIT_FAILED;
     }
+    // As on Windows, waiting for all of a list that names one object twice
+    // is refused: the wait would take a count or an auto-reset twice.
+    if (bWaitAll) {
+      for (const auto& earlier : objects) {
+        if (earlier == object) {
+          SetLastError(ERROR_INVALID_PARAMETER);
+          return WAIT_FAILED;
+        }
+      }
+    }
     objects.push_back(std::move(object));
   }
 
