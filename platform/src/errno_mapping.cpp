@@ -18,6 +18,7 @@ DWORD errorFromErrno(int error) {
     case EPERM:
     case EBUSY:
     case EROFS:
+    case EISDIR:  // a folder opened as a file
       return ERROR_ACCESS_DENIED;
     case EBADF:
       return ERROR_INVALID_HANDLE;

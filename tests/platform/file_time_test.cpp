@@ -1,0 +1,336 @@
+// Files and folders, the module path, local time, and the runtime's small
+// stand-ins (debugger output, component initialisation, message boxes, the
+// assertion).
+#include <kestrix/platform_testing.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder for one test, removed afterwards.
+class TempFolder {
+ public:
+  TempFolder() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = fs::temp_directory_path() /
+            (std::string("kestrix-") + test->test_suite_name() + "-" + test->name() + "-" +
+             std::to_string(GetCurrentThreadId()) + "-" + std::to_string(std::time(nullptr)));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+std::string contentsOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+HANDLE openForLog(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+BOOL writeText(HANDLE file, const char* text, DWORD* written = nullptr) {
+  DWORD count = 0;
+  const BOOL ok = WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &count, nullptr);
+  if (written) *written = count;
+  return ok;
+}
+
+// --- The module path.
+
+TEST(ModuleFileName, IsTheRealPathOfThisExecutable) {
+  char buffer[MAX_PATH * 4];
+  const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  const std::string expected = fs::canonical("/proc/self/exe").string();
+  ASSERT_GT(length, 0u);
+  EXPECT_EQ(length, std::strlen(buffer));
+  EXPECT_EQ(std::string(buffer), expected);
+  EXPECT_EQ(fs::path(buffer).filename(), "platform_tests");
+}
+
+TEST(ModuleFileName, TooSmallABufferGetsACutEndedPath) {
+  char full[MAX_PATH * 4];
+  const DWORD length = GetModuleFileNameA(nullptr, full, sizeof full);
+  ASSERT_GT(length, 8u);
+
+  char small[8];
+  std::memset(small, 'x', sizeof small);
+  SetLastError(0);
+  EXPECT_EQ(GetModuleFileNameA(nullptr, small, sizeof small), static_cast<DWORD>(sizeof small));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(std::string(small), std::string(full, sizeof small - 1));
+
+  // Room for the text but not its ending zero is still too small.
+  std::string exact(length, 'x');
+  SetLastError(0);
+  EXPECT_EQ(GetModuleFileNameA(nullptr, exact.data(), length), length);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(std::strlen(exact.c_str()), length - 1);
+
+  std::string enough(length + 1, 'x');
+  SetLastError(0);
+  EXPECT_EQ(GetModuleFileNameA(nullptr, enough.data(), length + 1), length);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(std::string(enough.c_str()), std::string(full));
+}
+
+TEST(ModuleFileName, OtherModulesAreUnknown) {
+  char buffer[MAX_PATH];
+  SetLastError(0);
+  EXPECT_EQ(GetModuleFileNameA(reinterpret_cast<HMODULE>(0x1000), buffer, sizeof buffer), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+// --- Folders.
+
+TEST(CreateDirectory, SecondCreationReportsAlreadyExists) {
+  TempFolder temp;
+  const std::string folder = temp / "Log";
+  EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  EXPECT_TRUE(fs::is_directory(folder));
+  SetLastError(0);
+  EXPECT_FALSE(CreateDirectoryA(folder.c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+}
+
+TEST(CreateDirectory, MissingParentIsPathNotFound) {
+  TempFolder temp;
+  SetLastError(0);
+  EXPECT_FALSE(CreateDirectoryA((temp / "missing/Log").c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+// --- Plain files, used the way the log appends its batches.
+
+TEST(PlainFile, AppendingBatchesRoundTrip) {
+  TempFolder temp;
+  const std::string path = temp / "202612.log";
+  for (const char* batch : {"first line\r\n", "second line\r\n", "third\r\n"}) {
+    HANDLE file = openForLog(path);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetLastError(1234);
+    const DWORD end = SetFilePointer(file, 0, nullptr, FILE_END);
+    EXPECT_EQ(end, fs::file_size(path));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(NO_ERROR));
+    DWORD written = 0;
+    EXPECT_TRUE(writeText(file, batch, &written));
+    EXPECT_EQ(written, std::strlen(batch));
+    EXPECT_TRUE(SetEndOfFile(file));  // at the end: cuts nothing
+    EXPECT_TRUE(CloseHandle(file));
+  }
+  EXPECT_EQ(contentsOf(path), "first line\r\nsecond line\r\nthird\r\n");
+}
+
+TEST(PlainFile, ReadsBackWhatWasWrittenAndEndsWithAnEmptyRead) {
+  TempFolder temp;
+  const std::string path = temp / "data.bin";
+  HANDLE file = openForLog(path);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(writeText(file, "abcdef"));
+  EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_BEGIN), 0u);
+  char buffer[16] = {};
+  DWORD read = 99;
+  EXPECT_TRUE(ReadFile(file, buffer, 4, &read, nullptr));
+  EXPECT_EQ(read, 4u);
+  EXPECT_EQ(std::string(buffer, read), "abcd");
+  EXPECT_EQ(SetFilePointer(file, -1, nullptr, FILE_CURRENT), 3u);
+  EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &read, nullptr));
+  EXPECT_EQ(std::string(buffer, read), "def");
+  EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &read, nullptr));
+  EXPECT_EQ(read, 0u);
+  CloseHandle(file);
+}
+
+TEST(PlainFile, SetEndOfFileCutsAtThePointer) {
+  TempFolder temp;
+  const std::string path = temp / "cut.txt";
+  HANDLE file = openForLog(path);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(writeText(file, "0123456789"));
+  EXPECT_EQ(SetFilePointer(file, 4, nullptr, FILE_BEGIN), 4u);
+  EXPECT_TRUE(SetEndOfFile(file));
+  EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_END), 4u);
+  LONG high = 0;
+  EXPECT_EQ(SetFilePointer(file, 2, &high, FILE_BEGIN), 2u);
+  EXPECT_EQ(high, 0);
+  CloseHandle(file);
+  EXPECT_EQ(contentsOf(path), "0123");
+}
+
+TEST(PlainFile, CreationDispositions) {
+  TempFolder temp;
+  const std::string path = temp / "file.txt";
+  SetLastError(0);
+  EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(writeText(file, "old contents"));
+  CloseHandle(file);
+
+  SetLastError(0);
+  EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+
+  file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  EXPECT_EQ(contentsOf(path), "old contents");
+
+  file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(writeText(file, "new"));
+  CloseHandle(file);
+  EXPECT_EQ(contentsOf(path), "new");
+}
+
+TEST(PlainFile, FoldersAndMissingFoldersCannotBeOpenedAsFiles) {
+  TempFolder temp;
+  SetLastError(0);
+  EXPECT_EQ(openForLog(temp.path().string()), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  SetLastError(0);
+  EXPECT_EQ(openForLog(temp / "no/such/folder/x.log"), INVALID_HANDLE_VALUE);
+  EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+}
+
+TEST(PlainFile, ClosedHandleIsRefused) {
+  TempFolder temp;
+  HANDLE file = openForLog(temp / "x.log");
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  DWORD count = 0;
+  SetLastError(0);
+  EXPECT_FALSE(WriteFile(file, "x", 1, &count, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  SetLastError(0);
+  EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_END), INVALID_SET_FILE_POINTER);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  SetLastError(0);
+  EXPECT_FALSE(SetEndOfFile(file));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+// --- Local time.
+
+// The SYSTEMTIME as seconds since the epoch (local time zone) and its
+// milliseconds, for comparisons that do not depend on how fast the test runs.
+int64_t millisecondsOf(const SYSTEMTIME& time) {
+  tm local{};
+  local.tm_year = time.wYear - 1900;
+  local.tm_mon = time.wMonth - 1;
+  local.tm_mday = time.wDay;
+  local.tm_hour = time.wHour;
+  local.tm_min = time.wMinute;
+  local.tm_sec = time.wSecond;
+  local.tm_isdst = -1;
+  return static_cast<int64_t>(std::mktime(&local)) * 1000 + time.wMilliseconds;
+}
+
+class LocalTime : public ::testing::Test {
+ protected:
+  void TearDown() override { SetLocalClockForTesting(nullptr); }
+};
+
+TEST_F(LocalTime, FollowsTheClockSetForTestingAndAdvances) {
+  const SYSTEMTIME lastMoment{2026, 11, 1, 30, 23, 59, 59, 900};
+  SetLocalClockForTesting(&lastMoment);
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  const int64_t sinceSet = millisecondsOf(now) - millisecondsOf(lastMoment);
+  EXPECT_GE(sinceSet, 0);
+  EXPECT_LT(sinceSet, 30000);
+  EXPECT_EQ(now.wYear, 2026);
+
+  Sleep(150);  // past midnight: into December, a Tuesday
+  GetLocalTime(&now);
+  EXPECT_EQ(now.wYear, 2026);
+  EXPECT_EQ(now.wMonth, 12);
+  EXPECT_EQ(now.wDay, 1);
+  EXPECT_EQ(now.wDayOfWeek, 2);
+  EXPECT_EQ(now.wHour, 0);
+  EXPECT_GE(millisecondsOf(now) - millisecondsOf(lastMoment), 150);
+  EXPECT_LT(millisecondsOf(now) - millisecondsOf(lastMoment), 30000);
+  EXPECT_LT(now.wMilliseconds, 1000);
+}
+
+TEST_F(LocalTime, KeepsFieldsConsistentAtTheMoment) {
+  const SYSTEMTIME moment{2026, 11, 1, 30, 12, 0, 0, 0};
+  SetLocalClockForTesting(&moment);
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  EXPECT_EQ(now.wYear, 2026);
+  EXPECT_EQ(now.wMonth, 11);
+  EXPECT_EQ(now.wDay, 30);
+  EXPECT_EQ(now.wDayOfWeek, 1);  // a Monday
+  EXPECT_EQ(now.wHour, 12);
+}
+
+TEST_F(LocalTime, NullReturnsToTheRealClock) {
+  const SYSTEMTIME past{2001, 2, 0, 3, 4, 5, 6, 7};
+  SetLocalClockForTesting(&past);
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  EXPECT_EQ(now.wYear, 2001);
+  SetLocalClockForTesting(nullptr);
+  GetLocalTime(&now);
+  const int64_t real = static_cast<int64_t>(std::time(nullptr)) * 1000;
+  EXPECT_LT(std::llabs(millisecondsOf(now) - real), 30000);
+}
+
+// --- The runtime's stand-ins.
+
+TEST(RuntimeStandIns, DebuggerOutputGoesToStandardError) {
+  ::testing::internal::CaptureStderr();
+  OutputDebugStringA("CxLog has destroy!");
+  OutputDebugStringA(nullptr);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "CxLog has destroy!");
+}
+
+TEST(RuntimeStandIns, ComponentInitialisationSucceeds) {
+  EXPECT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  CoUninitialize();
+}
+
+TEST(RuntimeStandIns, MessageBoxWithoutToolkitWritesAndAnswersOk) {
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBoxA(nullptr, "Create thread fail!", "WorkerThread", MB_OK), IDOK);
+  const std::string written = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(written.find("WorkerThread"), std::string::npos);
+  EXPECT_NE(written.find("Create thread fail!"), std::string::npos);
+  EXPECT_FALSE(IsWindow(nullptr));
+  SetLastError(0);
+  EXPECT_FALSE(PostMessageA(nullptr, WM_USER + 202, 1, 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
+TEST(AssertionDeathTest, NamesTheExpressionSourceAndLineThenEnds) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const char* szDest = nullptr;
+  EXPECT_DEATH(ASSERT_AT(szDest, "cxComm", 276), "Assertion failed: szDest, file cxComm, line 276\n");
+  const char* present = "x";
+  ASSERT_AT(present, "cxComm", 277);  // a true expression does nothing
+}
+
+}  // namespace
