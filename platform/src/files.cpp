@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "io_object.h"
 
@@ -84,6 +85,16 @@ class FileObject : public IoObject {
   int fd_;
 };
 
+// Whether the folder that would hold `name` exists: a missing file is
+// ERROR_FILE_NOT_FOUND, a missing folder on its way ERROR_PATH_NOT_FOUND.
+bool folderOfExists(LPCSTR name) {
+  const char* slash = std::strrchr(name, '/');
+  if (slash == nullptr) return true;
+  const std::string folder(name, slash == name ? 1 : static_cast<size_t>(slash - name));
+  struct stat status;
+  return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition) {
   int flags = O_CLOEXEC;
   const bool reads = (access & (GENERIC_READ | GENERIC_ALL)) != 0;
@@ -111,7 +122,12 @@ HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition) {
   const int fd = ::open(name, flags, 0666);
   if (fd < 0) {
     const int error = errno;
-    SetLastError(error == EEXIST ? ERROR_FILE_EXISTS : errorFromErrno(error));
+    if (error == EEXIST)
+      SetLastError(ERROR_FILE_EXISTS);
+    else if (error == ENOENT && !folderOfExists(name))
+      SetLastError(ERROR_PATH_NOT_FOUND);
+    else
+      SetLastError(errorFromErrno(error));
     return INVALID_HANDLE_VALUE;
   }
   struct stat status;

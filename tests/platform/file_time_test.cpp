@@ -212,7 +212,7 @@ TEST(PlainFile, FoldersAndMissingFoldersCannotBeOpenedAsFiles) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   SetLastError(0);
   EXPECT_EQ(openForLog(temp / "no/such/folder/x.log"), INVALID_HANDLE_VALUE);
-  EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
 TEST(PlainFile, ClosedHandleIsRefused) {
