@@ -1,0 +1,98 @@
+// Forms (top-level windows) and the application object.
+#pragma once
+
+#include "toolkit/controls.h"
+#include "toolkit/events.h"
+#include "toolkit/exceptions.h"
+#include "toolkit/graphics.h"
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+using TBorderIcons = unsigned;  // TBorderIcon flags combined with |
+enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter };
+
+// A top-level window. Left, Top, Width and Height are its position and
+// outer size on the screen; ClientWidth and ClientHeight the area inside.
+// bsSingle and bsDialog fix the size. poScreenCenter centres the window on
+// the screen each time it is shown.
+// Closing (by the user or Close) raises OnClose with the action caHide;
+// caNone keeps the window open, caFree destroys it soon after, caMinimize
+// minimises it. Closing the application's main form ends Run.
+// Dispatch handles WM_CLOSE by closing.
+class TForm : public TWinControl {
+ public:
+  explicit TForm(TComponent* AOwner);
+  ~TForm() override;
+
+  Property<String> Caption;
+  Property<int> ClientWidth;
+  Property<int> ClientHeight;
+  Property<TFormBorderStyle> BorderStyle;
+  Property<TBorderIcons> BorderIcons;
+  Property<TPosition> Position;
+  TIcon* const Icon;
+
+  TNotifyEvent OnCreate;
+  TCloseEvent OnClose;
+
+  void Show();
+  void Close();
+  void Dispatch(TMessage& Message) override;
+};
+
+// The application: one object, `Application`. Initialize starts the
+// toolkit (controls created earlier start it themselves); CreateForm
+// constructs a form owned by the application, raises its OnCreate, and
+// makes the first one the main form; Run shows the main form and runs the
+// message loop until the main form closes or Terminate is called, then
+// destroys the forms the application owns.
+//
+// An exception escaping an event handler (OnClick, OnTimer, OnClose,
+// OnCreate, a message's Dispatch...) never passes through the toolkit: it is
+// shown with ShowException and the loop carries on.
+class TApplication : public TComponent {
+ public:
+  TApplication();
+  ~TApplication() override;
+
+  void Initialize();
+  // The caption of the application's message boxes and error display.
+  Property<String> Title;
+  ReadOnlyProperty<TForm*> MainForm;
+  ReadOnlyProperty<bool> Terminated;
+
+  template <typename T>
+  void CreateForm(T*& Reference) {
+    Initialize();
+    T* form = new T(this);
+    Reference = form;
+    FormCreated(form);
+  }
+
+  void Run();
+  void Terminate();
+  // Handles every event waiting in the queue, then returns.
+  void ProcessMessages();
+
+  // A modal message box; MB_* flags choose the buttons (OK, OK/Cancel,
+  // Yes/No...), the icon and the default button. Returns the button's ID
+  // (IDOK, IDCANCEL...).
+  int MessageBox(const String& Text, const String& Caption, int Flags = MB_OK);
+
+  // The standard error display: a message box captioned with Title whose
+  // text is the message, with "." appended when the message is not empty
+  // and its last character sorts after "."; stop icon, OK button.
+  void ShowException(Exception* E);
+  // Shows the exception being handled (call inside a catch block); anything
+  // that is not an Exception shows as one with an empty message, a standard
+  // library exception with its what() text.
+  void HandleException(TObject* Sender);
+
+ private:
+  void FormCreated(TForm* form);
+  TForm* mainForm_ = nullptr;
+  bool terminated_ = false;
+  String title_;
+};
+
+extern TApplication* Application;

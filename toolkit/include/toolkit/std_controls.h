@@ -1,0 +1,108 @@
+// The standard controls: group box, label, memo, edit, button, combo box
+// and check box.
+#pragma once
+
+#include "toolkit/controls.h"
+#include "toolkit/events.h"
+#include "toolkit/string_lists.h"
+
+class TGroupBox : public TWinControl {
+ public:
+  explicit TGroupBox(TComponent* AOwner);
+  Property<String> Caption;
+};
+
+class TLabel : public TGraphicControl {
+ public:
+  explicit TLabel(TComponent* AOwner);
+  Property<String> Caption;
+  Property<TAlignment> Alignment;
+};
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// A multi-line text. Text uses CR LF line breaks both ways: the setter turns
+// every lone CR or LF into CR LF. Positions (SelStart, SelLength) count
+// characters with each line break as two, as in Text.
+// Messages: WM_KEYDOWN with VK_NEXT / VK_PRIOR scrolls (and moves the caret)
+// one page down / up per repeat (the low word of LParam, at least 1);
+// EM_SCROLLCARET brings the caret into view.
+class TMemo : public TWinControl {
+ public:
+  explicit TMemo(TComponent* AOwner);
+
+  Property<String> Text;
+  // The lines of the text (without their breaks). Count leaves out the
+  // empty line after a final line break.
+  TStrings* const Lines;
+  Property<TScrollStyle> ScrollBars;
+  Property<bool> WordWrap;
+  Property<bool> ReadOnly;
+  Property<int> SelStart;
+  Property<int> SelLength;
+  TNotifyEvent OnChange;
+
+  void Clear();
+  void Dispatch(TMessage& Message) override;
+};
+
+// A single-line text. MaxLength limits what the user types or pastes, in
+// bytes of the ANSI code page (a Chinese character takes two); 0 means no
+// limit. A paste that does not fit is cut at the limit. Text set by the
+// program is not limited.
+class TEdit : public TWinControl {
+ public:
+  explicit TEdit(TComponent* AOwner);
+
+  Property<String> Text;
+  Property<int> MaxLength;
+  Property<bool> ReadOnly;
+  Property<int> SelStart;
+  Property<int> SelLength;
+  TNotifyEvent OnChange;
+
+  void Clear();
+};
+
+class TButton : public TWinControl {
+ public:
+  explicit TButton(TComponent* AOwner);
+
+  Property<String> Caption;
+  TNotifyEvent OnClick;
+
+  // Runs OnClick as a press does (exceptions reach the caller).
+  void Click();
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+
+// A combo box. csDropDown (the default) has an edit for typed text.
+// ItemIndex is -1 when no item is selected; setting an index that does not
+// exist (or -1) selects nothing and empties the edit. Adding items leaves
+// the selection and the edit's text alone; clearing the items empties the
+// edit as well.
+class TComboBox : public TWinControl {
+ public:
+  explicit TComboBox(TComponent* AOwner);
+
+  Property<TComboBoxStyle> Style;
+  Property<String> Text;
+  TStrings* const Items;
+  Property<int> ItemIndex;
+  Property<int> ItemHeight;
+  Property<int> DropDownCount;
+  TNotifyEvent OnChange;
+
+  void Clear();
+};
+
+class TCheckBox : public TWinControl {
+ public:
+  explicit TCheckBox(TComponent* AOwner);
+
+  Property<String> Caption;
+  Property<bool> Checked;
+  // Raised when the user toggles the box (not when Checked is set).
+  TNotifyEvent OnClick;
+};

@@ -1,0 +1,32 @@
+// Controls for tests. The program never calls these.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "toolkit/strings.h"
+
+// A message box or ShowMessage dialog as it was shown.
+struct ShownDialog {
+  String Caption;
+  String Text;
+  UINT Flags;            // MB_* flags; MB_OK for ShowMessage
+  bool FromShowMessage;  // ShowMessage rather than a message box
+  bool OnGuiThread;      // shown on the GUI thread (always true; recorded to prove it)
+};
+
+// While on, dialogs are not shown but recorded and answered at once: with
+// the next queued answer, or, when none is queued, with the box's default
+// button (IDOK for ShowMessage). Starts the toolkit if needed.
+void AnswerDialogsForTesting(bool on);
+void QueueDialogAnswerForTesting(int answer);
+std::vector<ShownDialog> ShownDialogsForTesting();
+void ClearShownDialogsForTesting();
+
+// Handles events until condition() holds or timeoutMs has passed; returns
+// whether it holds.
+bool ProcessMessagesUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+// Handles events for about ms milliseconds.
+void ProcessMessagesFor(int ms);
