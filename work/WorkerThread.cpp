@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "WaitForWork.h"
 
@@ -69,11 +70,10 @@ void WorkerThread::AddItem(WorkRoutine routine, void* pParam) {
   ReleaseSemaphore(_hSemaphore, 1, nullptr);
 }
 
+// The record is deleted even when DoWork throws.
 void WorkerThread::InvokeObj(void* pParam) {
-  WorkItemObj* pItemObj = static_cast<WorkItemObj*>(pParam);
-  if (pItemObj == nullptr) return;
-  if (pItemObj->_pObj != nullptr) pItemObj->_pObj->DoWork(pItemObj->_pParam);
-  delete pItemObj;
+  const std::unique_ptr<WorkItemObj> pItemObj(static_cast<WorkItemObj*>(pParam));
+  if (pItemObj != nullptr && pItemObj->_pObj != nullptr) pItemObj->_pObj->DoWork(pItemObj->_pParam);
 }
 
 unsigned __stdcall WorkerThread::ThreadProc(void* pThis) {

@@ -1,0 +1,165 @@
+// The log writer: batches, the month's file, the folder, failures, exit order.
+// Each test writes to a month of its own, so test processes running side by
+// side never share a file; files from earlier runs are tolerated by reading
+// only what a test appended.
+#include <kestrix/platform_testing.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TheWorkerThread.h"
+#include "cxLog.h"
+
+struct CxLogTesting {
+  static CRITICAL_SECTION* queueLock() { return &CxLog::Instance()._Lock; }
+  static void wakeWriter() { SetEvent(CxLog::Instance()._hDataEvent); }
+};
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void setClock(WORD year, WORD month, WORD day = 15, WORD hour = 12, WORD minute = 0, WORD second = 0,
+              WORD milliseconds = 0) {
+  const SYSTEMTIME time{year, month, 0, day, hour, minute, second, milliseconds};
+  SetLocalClockForTesting(&time);
+}
+
+fs::path monthFile(int year, int month) {
+  char name[16];
+  std::snprintf(name, sizeof name, "%04d%02d.log", year, month);
+  return fs::path(CxLog::LogFolder()) / name;
+}
+
+std::uintmax_t sizeOf(const fs::path& file) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(file, error);
+  return error ? 0 : size;
+}
+
+// The lines appended after `from` once `last` has appeared, each without its
+// first 24 characters (a record's time text and blank); empty when `last`
+// never appears.
+std::vector<std::string> appendedLines(const fs::path& file, std::uintmax_t from, const std::string& last) {
+  for (int attempt = 0; attempt < 400; ++attempt, Sleep(50)) {
+    std::ifstream stream(file, std::ios::binary);
+    stream.seekg(static_cast<std::streamoff>(from));
+    std::stringstream text;
+    text << stream.rdbuf();
+    if (text.str().find(last) == std::string::npos) continue;
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);) lines.push_back(line.substr(24));
+    return lines;
+  }
+  return {};
+}
+
+class LogWriter : public ::testing::Test {
+ protected:
+  void TearDown() override { SetLocalClockForTesting(nullptr); }
+};
+
+TEST_F(LogWriter, RecordsQueuedTogetherAreWrittenInOrder) {
+  setClock(2051, 3);
+  const fs::path file = monthFile(2051, 3);
+  const std::uintmax_t from = sizeOf(file);
+  EnterCriticalSection(CxLogTesting::queueLock());  // the writer waits: one batch
+  for (const char* message : {"first", "second", "third"}) CxLog::Log("src\\t.cpp", 9, 0, message);
+  LeaveCriticalSection(CxLogTesting::queueLock());
+  EXPECT_EQ(appendedLines(file, from, "third"),
+            (std::vector<std::string>{"Message t.cpp(9): first\r", "Message t.cpp(9): second\r",
+                                      "Message t.cpp(9): third\r"}));
+}
+
+TEST_F(LogWriter, TheFileFollowsTheClockAtWritingNotTheRecordsTime) {
+  setClock(2052, 1, 31, 23, 59, 59, 900);
+  auto* item = new CxLog::Item("t.cpp", nullptr, 5, 1, "late", "\x01Z", 2);
+  setClock(2052, 2, 1, 0, 0, 0, 100);
+  const fs::path january = monthFile(2052, 1), february = monthFile(2052, 2);
+  const std::uintmax_t januaryFrom = sizeOf(january), februaryFrom = sizeOf(february);
+  CxLog::Instance().Add(item);
+  const std::vector<std::string> lines = appendedLines(february, februaryFrom, "late");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "Warning t.cpp(5): late\r");
+  EXPECT_EQ(lines[1], std::string(34, ' ') + " Z" + std::string(14, ' ') + "\r");  // the dump
+  EXPECT_EQ(sizeOf(january), januaryFrom);
+  std::ifstream stream(february, std::ios::binary);
+  stream.seekg(static_cast<std::streamoff>(februaryFrom));
+  std::string written[2];
+  std::getline(stream, written[0]);
+  std::getline(stream, written[1]);
+  EXPECT_EQ(written[0].substr(0, 20), "2052-01-31 23:59:59.");
+  EXPECT_EQ(written[1].substr(0, 24), "00000000: 01 5A " + std::string(8, ' '));
+}
+
+TEST_F(LogWriter, AnEmptyWakeStillCreatesTheMonthsFile) {
+  setClock(2053, 6);
+  const fs::path file = monthFile(2053, 6);
+  fs::remove(file);
+  CxLogTesting::wakeWriter();
+  for (int attempt = 0; attempt < 400 && !fs::exists(file); ++attempt) Sleep(50);
+  EXPECT_TRUE(fs::exists(file));
+  EXPECT_EQ(sizeOf(file), 0u);
+}
+
+TEST_F(LogWriter, AFileThatCannotBeOpenedKeepsTheRecordsForTheNextWake) {
+  setClock(2054, 9);
+  const fs::path file = monthFile(2054, 9);
+  fs::remove_all(file);
+  fs::create_directories(file);  // a folder where the file should be
+  CxLog::Log("t.cpp", 1, 0, "kept");
+  Sleep(500);  // the writer tries and fails
+  fs::remove(file);
+  CxLog::Log("t.cpp", 2, 0, "next");
+  EXPECT_EQ(appendedLines(file, 0, "next"),
+            (std::vector<std::string>{"Message t.cpp(1): kept\r", "Message t.cpp(2): next\r"}));
+}
+
+TEST(LogFolder, IsTheFolderLogBesideTheExecutable) {
+  const fs::path executable = fs::canonical("/proc/self/exe");
+  EXPECT_EQ(std::string(CxLog::LogFolder()), executable.parent_path().string() + "/Log/");
+  CxLog::Instance();
+  EXPECT_TRUE(fs::is_directory(CxLog::LogFolder()));
+}
+
+TEST(LogInstance, IsOneObjectWhicheverThreadAsksFirst) {
+  std::vector<CxLog*> seen(8);
+  std::vector<std::thread> threads;
+  for (CxLog*& slot : seen) threads.emplace_back([&slot] { slot = &CxLog::Instance(); });
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(seen, std::vector<CxLog*>(8, &CxLog::Instance()));
+}
+
+// Runs after the log's destruction (registered before the log existed).
+void checkExitOrder() {
+  bool logGone = false;
+  try {
+    CxLog::Instance();
+  } catch (const std::runtime_error& error) {
+    logGone = std::string(error.what()) == "CxLog has destroy!";
+  }
+  const bool workerLeft = WaitForSingleObject(TheWorkerThread._hExitEvent, 0) == WAIT_TIMEOUT;
+  std::_Exit(logGone && workerLeft ? 0 : 1);
+}
+
+TEST(LogAtExit, GoesBeforeTheWorkerThreadAndRefusesLaterUse) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        std::atexit(checkExitOrder);
+        CxLog::Log("t.cpp", 1, 0, "at exit");
+        std::exit(7);
+      },
+      ::testing::ExitedWithCode(0), "CxLog has destroy!");
+}
+
+}  // namespace
