@@ -11,3 +11,4 @@
 #include "win32/registry.h"
 #include "win32/messaging.h"
 #include "win32/assertion.h"
+#include "win32/code_pages.h"

@@ -1,0 +1,65 @@
+// Code pages: conversion between the ANSI code page, UTF-8 and UTF-16.
+//
+// The system's ANSI code page is GBK (936): CP_ACP means 936. The code pages
+// known here are 936 and 65001 (UTF-8); any other is ERROR_INVALID_PARAMETER.
+// Wide text is UTF-16 in WCHAR units.
+//
+// Ill-formed input is not an error unless the caller asks for one:
+// - MultiByteToWideChar gives U+FFFD for each bad sequence: in UTF-8 for
+//   each maximal part of a sequence that could have begun a character, in
+//   GBK for a lead byte with a trail byte in range (that pair maps to
+//   nothing) or for the byte alone otherwise — including a lead byte that
+//   ends the input, the first half of a character whose second half is
+//   missing. With MB_ERR_INVALID_CHARS any of these fails the call with
+//   ERROR_NO_UNICODE_TRANSLATION.
+// - WideCharToMultiByte to UTF-8 gives U+FFFD for an unpaired surrogate (or
+//   fails with ERROR_NO_UNICODE_TRANSLATION under WC_ERR_INVALID_CHARS). To
+//   GBK, each UTF-16 unit without a GBK character becomes the default
+//   character (lpDefaultChar, else '?'), so a surrogate pair becomes two,
+//   and *lpUsedDefaultChar tells whether that happened. No best-fit
+//   mappings are made: WC_NO_BEST_FIT_CHARS is accepted and changes nothing.
+//
+// Sizes: -1 takes the input up to and including its ending zero, which is
+// then converted too. An output size of 0 asks only for the size needed.
+// An output that is too small fails with ERROR_INSUFFICIENT_BUFFER and is
+// left as it was. An input size of 0, a negative size other than -1 or a
+// missing buffer is ERROR_INVALID_PARAMETER; a flag the code page does not
+// take is ERROR_INVALID_FLAGS. On failure the result is 0.
+#pragma once
+
+#include "win32/types.h"
+
+typedef char16_t WCHAR;
+typedef WCHAR* PWSTR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* PCWSTR;
+typedef const WCHAR* LPCWSTR;
+
+#define CP_ACP 0
+#define CP_UTF8 65001
+
+// MultiByteToWideChar: MB_PRECOMPOSED and MB_USEGLYPHCHARS are accepted for
+// GBK and change nothing; UTF-8 takes MB_ERR_INVALID_CHARS only.
+#define MB_PRECOMPOSED 0x00000001
+#define MB_USEGLYPHCHARS 0x00000004
+#define MB_ERR_INVALID_CHARS 0x00000008
+
+// WideCharToMultiByte: GBK takes WC_NO_BEST_FIT_CHARS, UTF-8 takes
+// WC_ERR_INVALID_CHARS.
+#define WC_ERR_INVALID_CHARS 0x00000080
+#define WC_NO_BEST_FIT_CHARS 0x00000400
+
+#define ERROR_INVALID_FLAGS 1004L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
+
+// The ANSI code page: 936.
+UINT WINAPI GetACP();
+
+// Whether the byte begins a double-byte character of the ANSI code page
+// (0x81 to 0xFE in GBK), as when cutting text to a byte limit.
+BOOL WINAPI IsDBCSLeadByte(BYTE TestChar);
+
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                               LPWSTR lpWideCharStr, int cchWideChar);
+int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar);
