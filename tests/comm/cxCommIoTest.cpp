@@ -1,0 +1,130 @@
+// Writing to and reading from a port, with the far end of the line played
+// by the test.
+#include <kestrix/platform_testing.h>
+
+#include <string>
+
+#include "RecordingPort.h"
+#include "SerialTestPorts.h"
+
+namespace {
+
+class PortIoTest : public SerialPortTest {
+ protected:
+  // A port without a watch thread, so that only the test reads from it.
+  void OpenUnwatched(RecordingPort& port, DWORD number) {
+    AddFarEnd(number);
+    port._bStartWatcher = false;
+    ASSERT_TRUE(port.Open(number, "9600,N,8,1"));
+  }
+
+  // Reads until `count` bytes have come, or the time-out.
+  static std::string ReadPort(cxComm& port, size_t count) {
+    std::string received;
+    WaitUntil([&] {
+      char chunk[64];
+      const DWORD got = port.Read(chunk, static_cast<DWORD>(std::min(sizeof chunk, count - received.size())));
+      received.append(chunk, got);
+      return received.size() >= count;
+    });
+    return received;
+  }
+};
+
+TEST_F(PortIoTest, AWriteToAClosedPortSendsNothing) {
+  AddFarEnd(1);
+  RecordingPort port;
+  EXPECT_EQ(port.Write("never opened"), 0u);
+  ASSERT_TRUE(port.Open(1, "9600,N,8,1"));
+  port.Close();
+  EXPECT_EQ(port.Write("closed"), 0u);
+  const BYTE bytes[] = {1, 2, 3};
+  EXPECT_EQ(port.Write(bytes, sizeof bytes), 0u);
+  EXPECT_TRUE(NothingArrivesAtFarEnd(1));
+  EXPECT_EQ(port._dwBytesWritten, 0u);
+}
+
+TEST_F(PortIoTest, WritesSendTheirBytesInOrderAndAreCounted) {
+  RecordingPort port;
+  OpenUnwatched(port, 2);
+  EXPECT_EQ(port.Write("AT\r"), 3u);  // the text without its terminating zero
+  const BYTE binary[] = {0x00, 0xFF, 0x0A, 0x0D, 0x11, 0x13};
+  EXPECT_EQ(port.Write(binary, sizeof binary), 6u);
+  EXPECT_EQ(ReceiveAtFarEnd(2, 9), std::string("AT\r\x00\xFF\x0A\x0D\x11\x13", 9));
+  EXPECT_EQ(port._dwBytesWritten, 9u);
+}
+
+TEST_F(PortIoTest, WritesWhileTheFarEndIsNotReadingReturnAndArriveInOrderLater) {
+  RecordingPort port;
+  OpenUnwatched(port, 3);
+  // More than the pseudo-terminal takes in before its reader must drain
+  // it: a write that waited for the line would never come back.
+  std::string sent;
+  for (int chunk = 0; chunk < 32; ++chunk) {
+    std::string bytes(256, static_cast<char>('a' + chunk % 26));
+    bytes[0] = static_cast<char>(chunk);
+    EXPECT_EQ(port.Write(bytes.data(), static_cast<DWORD>(bytes.size())), 256u);
+    sent += bytes;
+  }
+  EXPECT_EQ(port._dwBytesWritten, sent.size());
+  EXPECT_EQ(ReceiveAtFarEnd(3, sent.size()), sent);
+}
+
+TEST_F(PortIoTest, FarEndBytesArriveThroughReadAndAreCounted) {
+  RecordingPort port;
+  OpenUnwatched(port, 4);
+  const std::string bytes("hello\0port\r\n", 12);
+  SendFromFarEnd(4, bytes);
+  EXPECT_EQ(ReadPort(port, bytes.size()), bytes);
+  EXPECT_EQ(port._dwBytesRead, bytes.size());
+}
+
+TEST_F(PortIoTest, ReadTakesNoMoreThanAskedAndLeavesTheRestQueued) {
+  RecordingPort port;
+  OpenUnwatched(port, 5);
+  SendFromFarEnd(5, "0123456789");
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port._hComm) == 10; }));
+  char buffer[16] = {};
+  EXPECT_EQ(port.Read(buffer, 4), 4u);
+  EXPECT_EQ(std::string(buffer, 4), "0123");
+  EXPECT_EQ(QueuedInput(port._hComm), 6u);
+  EXPECT_EQ(port.Read(buffer, 0), 0u);
+  EXPECT_EQ(port.Read(buffer, sizeof buffer), 6u);
+  EXPECT_EQ(std::string(buffer, 6), "456789");
+  EXPECT_EQ(port.Read(buffer, sizeof buffer), 0u);  // nothing queued
+}
+
+TEST_F(PortIoTest, ALineErrorDiscardsTheInputQueueAndReadsNothing) {
+  RecordingPort port;
+  OpenUnwatched(port, 6);
+  SendFromFarEnd(6, "garbled");
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port._hComm) == 7; }));
+  ASSERT_TRUE(InjectCommErrorsForTesting(port._hComm, CE_RXPARITY));
+  char buffer[16];
+  EXPECT_EQ(port.Read(buffer, sizeof buffer), 0u);
+  EXPECT_EQ(QueuedInput(port._hComm), 0u);
+  EXPECT_EQ(port._dwBytesRead, 0u);
+
+  // Bytes that come after the error are read as usual.
+  SendFromFarEnd(6, "clean");
+  EXPECT_EQ(ReadPort(port, 5), "clean");
+}
+
+TEST_F(PortIoTest, AReadOfAClosedPortReadsNothing) {
+  RecordingPort port;
+  char buffer[8];
+  EXPECT_EQ(port.Read(buffer, sizeof buffer), 0u);
+  OpenUnwatched(port, 7);
+  SendFromFarEnd(7, "lost");
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port._hComm) == 4; }));
+  port.Close();
+  EXPECT_EQ(port.Read(buffer, sizeof buffer), 0u);
+}
+
+TEST_F(PortIoTest, WritingANullTextIsAProgrammingError) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  RecordingPort port;
+  EXPECT_DEATH(port.Write(static_cast<const char*>(nullptr)), "szBuffer, file cxComm, line 276");
+}
+
+}  // namespace
