@@ -1,0 +1,156 @@
+// An open serial port: the kernel object behind a \\.\COMn handle.
+//
+// Each port has a service thread of this layer that waits in poll() on the
+// device and a wake-up descriptor. It moves arriving bytes into the port's
+// own input queue (stopping, never dropping, when that is full, so that the
+// kernel holds further input), writes queued output in order, drops a write
+// that outlasts the write time-outs, records events and completes a pending
+// event wait. Where the device has modem lines or error counters it looks at
+// them every kLineWatchInterval while the event mask asks for them; on
+// devices without them (pseudo-terminals) an idle port does not wake at all.
+//
+// Every member is guarded by mutex_. Lock order: mutex_, then waitLock(),
+// never the reverse.
+#pragma once
+
+#include <linux/serial.h>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "io_object.h"
+#include "serial_byte_queue.h"
+
+namespace platform {
+
+// The error that event waits, reads of an empty queue and writes fail with
+// once the device has hung up (unplugged, or the far end of a
+// pseudo-terminal closed).
+constexpr DWORD kHangUpError = ERROR_DEVICE_REMOVED;
+
+// The input queue holds at least this many bytes, whatever SetupComm asks.
+constexpr size_t kSmallestInputQueue = 4096;
+
+// Opens a terminal device for a port and claims it for this handle alone
+// (flock and TIOCEXCL), so that a second open, here or in another program
+// that locks the same way, fails with ERROR_ACCESS_DENIED. Returns the
+// descriptor, or -1 with the Win32 error in *error.
+int claimSerialDevice(const std::string& path, DWORD* error);
+// Gives the claim up and closes the descriptor.
+void releaseSerialDevice(int fd);
+
+// Waits, as the layer's waits do (a terminated thread parks here), until an
+// operation of this layer completes the record. Returns the record's error.
+DWORD waitForRecord(OVERLAPPED& record);
+
+class SerialPort : public IoObject {
+ public:
+  // Takes an open terminal descriptor (already locked for exclusive use),
+  // puts it in raw mode and starts the service thread. Null with the Win32
+  // error in *error when that fails; the descriptor is then closed.
+  static std::shared_ptr<SerialPort> start(int fd, DWORD* error);
+
+  explicit SerialPort(int fd);
+  ~SerialPort() override;
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
+
+  // Ends a pending event wait with ERROR_OPERATION_ABORTED, drops queued
+  // output, stops the service thread and releases the device. Every later
+  // call fails with ERROR_INVALID_HANDLE.
+  void onClose() override;
+
+  BOOL read(LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) override;
+  BOOL write(LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped) override;
+
+  BOOL getState(DCB* dcb);
+  BOOL setState(const DCB& dcb);
+  BOOL setupQueues(DWORD inputSize, DWORD outputSize);
+  BOOL getTimeouts(COMMTIMEOUTS* timeouts);
+  BOOL setTimeouts(const COMMTIMEOUTS& timeouts);
+  BOOL purge(DWORD flags);
+  BOOL clearErrors(LPDWORD errors, LPCOMSTAT status);
+  BOOL setMask(DWORD mask);
+  BOOL getMask(LPDWORD mask);
+  BOOL waitEvent(LPDWORD value, LPOVERLAPPED overlapped);
+  BOOL modemStatus(LPDWORD status);
+
+  BOOL injectEvent(DWORD value);
+  BOOL injectErrors(DWORD errors);
+
+ private:
+  struct PendingWrite {
+    std::vector<unsigned char> bytes;
+    size_t done = 0;
+    bool started = false;
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    // Set for a write without an OVERLAPPED: its caller waits on it.
+    std::shared_ptr<OVERLAPPED> completion;
+  };
+  struct PendingWait {
+    OVERLAPPED* record;
+    LPDWORD value;
+  };
+
+  // Service thread (serial_port_service.cpp).
+  void serve();
+  void receiveLocked();
+  void transmitLocked();
+  void startHeadWriteLocked(Clock::time_point now);
+  void dropExpiredWriteLocked(Clock::time_point now);
+  void finishHeadWriteLocked(DWORD error);
+  void checkOutputDrainedLocked(Clock::time_point now);
+  bool watchesLinesLocked() const;
+  void watchLinesLocked();
+  void collectLineErrorsLocked();
+  int pollTimeoutLocked(Clock::time_point now) const;
+  void hangUpLocked();
+  void wakeService();
+  void drainWakeups();
+
+  // Events (serial_port_events.cpp).
+  void recordEventLocked(DWORD event);
+  std::optional<DWORD> takeEventLocked();
+  void completePendingWaitLocked(DWORD error, DWORD value);
+  void offerEventToWaiterLocked();
+
+  BOOL failLocked(DWORD error) const;
+  void abortWritesLocked(DWORD error);
+  size_t queuedOutputLocked() const;
+
+  std::mutex mutex_;
+  int fd_;
+  int wakeFd_ = -1;
+  bool closed_ = false;
+  DWORD hangUpError_ = 0;
+  std::thread service_;
+
+  SerialByteQueue input_;
+  std::deque<PendingWrite> output_;
+  COMMTIMEOUTS timeouts_{};
+  // The last settings applied; termios does not hold every field.
+  DCB dcb_{};
+
+  DWORD mask_ = 0;
+  DWORD recorded_ = 0;
+  std::optional<DWORD> injectedEvent_;
+  std::optional<PendingWait> pendingWait_;
+
+  // Output drained: EV_TXEMPTY once the queue and the driver are empty.
+  bool outputSinceEmpty_ = false;
+  std::optional<Clock::time_point> drainCheckAt_;
+  std::chrono::milliseconds drainCheckDelay_{0};
+
+  bool hasModemLines_ = false;
+  bool hasErrorCounters_ = false;
+  int modemLines_ = 0;
+  serial_icounter_struct counters_{};
+  DWORD lineErrors_ = 0;
+  DWORD injectedErrors_ = 0;
+  Clock::time_point nextLineWatch_{};
+};
+
+}  // namespace platform

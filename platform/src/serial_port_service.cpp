@@ -1,0 +1,218 @@
+// The service thread of a serial port: input, output, write time-outs,
+// output drain, modem lines and error counters, and hang-up.
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "overlapped.h"
+#include "serial_port.h"
+
+namespace platform {
+namespace {
+
+using std::chrono::milliseconds;
+
+// How often modem lines and error counters are looked at, on devices that
+// have them, while the event mask asks for their events.
+constexpr milliseconds kLineWatchInterval{50};
+// Re-checks of the driver's output queue after our own queue emptied start
+// at the first delay and back off to the second.
+constexpr milliseconds kFirstDrainCheck{5};
+constexpr milliseconds kLongestDrainCheck{200};
+
+constexpr DWORD kLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
+constexpr DWORD kErrorEvents = EV_ERR | EV_BREAK;
+
+bool meansHangUp(int error) { return error != EAGAIN && error != EWOULDBLOCK && error != EINTR; }
+
+int millisecondsUntil(Clock::time_point now, Clock::time_point when) {
+  if (when <= now) return 0;
+  // Rounded up, so that the poll does not wake just before the moment.
+  const auto wait = std::chrono::ceil<milliseconds>(when - now).count();
+  return static_cast<int>(std::min<decltype(wait)>(wait, 1 << 30));
+}
+
+}  // namespace
+
+void SerialPort::serve() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!closed_) {
+    const Clock::time_point now = Clock::now();
+    dropExpiredWriteLocked(now);
+    startHeadWriteLocked(now);
+    if (watchesLinesLocked() && now >= nextLineWatch_) {
+      watchLinesLocked();
+      nextLineWatch_ = now + kLineWatchInterval;
+    }
+    checkOutputDrainedLocked(now);
+
+    const bool live = hangUpError_ == 0;
+    short interest = 0;
+    if (live && input_.freeSpace() > 0) interest |= POLLIN;
+    if (live && !output_.empty()) interest |= POLLOUT;
+    pollfd watched[2] = {{wakeFd_, POLLIN, 0}, {live ? fd_ : -1, interest, 0}};
+    const int timeout = pollTimeoutLocked(now);
+
+    lock.unlock();
+    const int ready = ::poll(watched, 2, timeout);
+    lock.lock();
+    if (closed_ || ready < 0) continue;
+
+    if (watched[0].revents & POLLIN) drainWakeups();
+    const short seen = watched[1].revents;
+    if (seen & POLLIN) receiveLocked();
+    if (seen & POLLOUT) transmitLocked();
+    // A hang-up is reported whatever was asked for; after reading what still
+    // fits, the device is given up so that the loop cannot spin on it.
+    if (hangUpError_ == 0 && (seen & (POLLHUP | POLLERR | POLLNVAL))) hangUpLocked();
+  }
+}
+
+void SerialPort::receiveLocked() {
+  size_t arrived = 0;
+  bool sawEventChar = false;
+  while (hangUpError_ == 0 && input_.freeSpace() > 0) {
+    auto [space, room] = input_.freeSpan();
+    const ssize_t count = ::read(fd_, space, room);
+    if (count > 0) {
+      if (mask_ & EV_RXFLAG) sawEventChar |= std::memchr(space, dcb_.EvtChar, static_cast<size_t>(count)) != nullptr;
+      input_.commit(static_cast<size_t>(count));
+      arrived += static_cast<size_t>(count);
+      continue;
+    }
+    if (count < 0 && errno == EINTR) continue;
+    // With VMIN 1 an empty, live terminal fails with EAGAIN; 0 is end of
+    // file, which a terminal gives only after a hang-up.
+    if (count == 0 || meansHangUp(errno)) hangUpLocked();
+    break;
+  }
+  if (arrived > 0) recordEventLocked(EV_RXCHAR);
+  if (sawEventChar) recordEventLocked(EV_RXFLAG);
+}
+
+void SerialPort::startHeadWriteLocked(Clock::time_point now) {
+  if (output_.empty() || output_.front().started) return;
+  PendingWrite& head = output_.front();
+  head.started = true;
+  const uint64_t limit =
+      uint64_t{timeouts_.WriteTotalTimeoutMultiplier} * head.bytes.size() + timeouts_.WriteTotalTimeoutConstant;
+  if (limit > 0) head.deadline = now + milliseconds(limit);
+}
+
+void SerialPort::dropExpiredWriteLocked(Clock::time_point now) {
+  while (!output_.empty() && output_.front().deadline && *output_.front().deadline <= now) {
+    // Timed out: the rest of this write is dropped; what was written stays
+    // written, as on Windows.
+    finishHeadWriteLocked(ERROR_SUCCESS);
+    startHeadWriteLocked(now);
+  }
+}
+
+void SerialPort::finishHeadWriteLocked(DWORD error) {
+  PendingWrite& head = output_.front();
+  if (head.completion) completeOverlapped(head.completion.get(), error, static_cast<DWORD>(head.done));
+  output_.pop_front();
+}
+
+void SerialPort::transmitLocked() {
+  startHeadWriteLocked(Clock::now());
+  while (hangUpError_ == 0 && !output_.empty()) {
+    PendingWrite& head = output_.front();
+    const ssize_t count = ::write(fd_, head.bytes.data() + head.done, head.bytes.size() - head.done);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+      if (errno == EIO || errno == ENXIO || errno == ENODEV) {
+        hangUpLocked();
+        return;
+      }
+      // The device refuses this write; the next one is tried.
+      finishHeadWriteLocked(errorFromErrno(errno));
+      startHeadWriteLocked(Clock::now());
+      continue;
+    }
+    outputSinceEmpty_ = true;
+    head.done += static_cast<size_t>(count);
+    if (head.done == head.bytes.size()) {
+      finishHeadWriteLocked(ERROR_SUCCESS);
+      startHeadWriteLocked(Clock::now());
+    }
+  }
+}
+
+void SerialPort::checkOutputDrainedLocked(Clock::time_point now) {
+  if (!outputSinceEmpty_ || !output_.empty() || hangUpError_ != 0) return;
+  if (drainCheckAt_ && now < *drainCheckAt_) return;
+  int driverOutput = 0;
+  if (::ioctl(fd_, TIOCOUTQ, &driverOutput) != 0) driverOutput = 0;
+  if (driverOutput > 0) {
+    drainCheckDelay_ = drainCheckAt_ ? std::min(drainCheckDelay_ * 2, kLongestDrainCheck) : kFirstDrainCheck;
+    drainCheckAt_ = now + drainCheckDelay_;
+    return;
+  }
+  outputSinceEmpty_ = false;
+  drainCheckAt_.reset();
+  recordEventLocked(EV_TXEMPTY);
+}
+
+bool SerialPort::watchesLinesLocked() const {
+  if (hangUpError_ != 0) return false;
+  return (hasModemLines_ && (mask_ & kLineEvents)) || (hasErrorCounters_ && (mask_ & kErrorEvents));
+}
+
+void SerialPort::watchLinesLocked() {
+  if (hasModemLines_) {
+    int lines = 0;
+    if (::ioctl(fd_, TIOCMGET, &lines) == 0) {
+      const int changed = lines ^ modemLines_;
+      modemLines_ = lines;
+      if (changed & TIOCM_CTS) recordEventLocked(EV_CTS);
+      if (changed & TIOCM_DSR) recordEventLocked(EV_DSR);
+      if (changed & TIOCM_CD) recordEventLocked(EV_RLSD);
+      if ((changed & TIOCM_RI) && (lines & TIOCM_RI)) recordEventLocked(EV_RING);
+    }
+  }
+  collectLineErrorsLocked();
+}
+
+// Turns the growth of the driver's error counters since the last look into
+// error flags (kept for ClearCommError) and events.
+void SerialPort::collectLineErrorsLocked() {
+  if (!hasErrorCounters_ || hangUpError_ != 0) return;
+  serial_icounter_struct now{};
+  if (::ioctl(fd_, TIOCGICOUNT, &now) != 0) return;
+  DWORD errors = 0;
+  if (now.frame != counters_.frame) errors |= CE_FRAME;
+  if (now.parity != counters_.parity) errors |= CE_RXPARITY;
+  if (now.overrun != counters_.overrun) errors |= CE_OVERRUN;
+  if (now.buf_overrun != counters_.buf_overrun) errors |= CE_RXOVER;
+  if (now.brk != counters_.brk) errors |= CE_BREAK;
+  counters_ = now;
+  lineErrors_ |= errors;
+  if (errors & CE_BREAK) recordEventLocked(EV_BREAK);
+  if (errors & ~DWORD{CE_BREAK}) recordEventLocked(EV_ERR);
+}
+
+int SerialPort::pollTimeoutLocked(Clock::time_point now) const {
+  std::optional<Clock::time_point> next;
+  auto consider = [&](Clock::time_point when) { next = next ? std::min(*next, when) : when; };
+  if (!output_.empty() && output_.front().deadline) consider(*output_.front().deadline);
+  if (watchesLinesLocked()) consider(nextLineWatch_);
+  if (drainCheckAt_ && outputSinceEmpty_ && output_.empty()) consider(*drainCheckAt_);
+  return next ? millisecondsUntil(now, *next) : -1;
+}
+
+void SerialPort::hangUpLocked() {
+  hangUpError_ = kHangUpError;
+  abortWritesLocked(kHangUpError);
+  outputSinceEmpty_ = false;
+  drainCheckAt_.reset();
+  // A pending wait means nothing was recorded: it ends with the error.
+  if (pendingWait_) completePendingWaitLocked(kHangUpError, 0);
+}
+
+}  // namespace platform

@@ -1,0 +1,151 @@
+// A serial port's line settings, queue sizes, time-outs, purging, error and
+// queue status, and modem lines.
+#include <sys/ioctl.h>
+#include <termios.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "comm_arbitrary_baud.h"
+#include "comm_line_settings.h"
+#include "serial_port.h"
+
+namespace platform {
+namespace {
+
+constexpr DWORD kLargestQueueSize = 16 * 1024 * 1024;
+
+// Sets or clears one modem control line.
+void setControlLine(int fd, int line, bool on) { ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line); }
+
+}  // namespace
+
+BOOL SerialPort::getState(DCB* dcb) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
+  termios settings;
+  if (::tcgetattr(fd_, &settings) != 0) return failLocked(errorFromErrno(errno));
+  DWORD rate = readLineRate(fd_);
+  if (rate == 0) rate = rateOfSpeedCode(cfgetospeed(&settings));
+  DCB result = dcb_;
+  readDcbFromTermios(settings, rate, result);
+  result.DCBlength = sizeof(DCB);
+  *dcb = result;
+  return TRUE;
+}
+
+BOOL SerialPort::setState(const DCB& dcb) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
+  if (!isValidLineSetting(dcb)) return failLocked(ERROR_INVALID_PARAMETER);
+  termios previous;
+  if (::tcgetattr(fd_, &previous) != 0) return failLocked(errorFromErrno(errno));
+  const termios next = termiosForDcb(dcb, previous);
+  if (::tcsetattr(fd_, TCSANOW, &next) != 0) return failLocked(errorFromErrno(errno));
+  if (standardSpeedCode(dcb.BaudRate) == 0 && !setLineRate(fd_, dcb.BaudRate)) {
+    const int failure = errno;
+    ::tcsetattr(fd_, TCSANOW, &previous);  // all or nothing
+    return failLocked(errorFromErrno(failure));
+  }
+  if (hasModemLines_) {
+    setControlLine(fd_, TIOCM_DTR, dcb.fDtrControl != DTR_CONTROL_DISABLE);
+    // With RTS_CONTROL_HANDSHAKE the driver drives RTS itself (CRTSCTS).
+    if (dcb.fRtsControl != RTS_CONTROL_HANDSHAKE)
+      setControlLine(fd_, TIOCM_RTS, dcb.fRtsControl != RTS_CONTROL_DISABLE);
+  }
+  dcb_ = dcb;
+  return TRUE;
+}
+
+// The input queue takes at least kSmallestInputQueue bytes and never fewer
+// than it holds. Writes are queued without a fixed output queue (up to the
+// layer's own limit), so the output size is only checked.
+BOOL SerialPort::setupQueues(DWORD inputSize, DWORD outputSize) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
+  if (inputSize > kLargestQueueSize || outputSize > kLargestQueueSize) return failLocked(ERROR_INVALID_PARAMETER);
+  const bool wasFull = input_.freeSpace() == 0;
+  input_.resize(std::max<size_t>(inputSize, kSmallestInputQueue));
+  if (wasFull && input_.freeSpace() > 0) wakeService();
+  return TRUE;
+}
+
+BOOL SerialPort::getTimeouts(COMMTIMEOUTS* timeouts) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
+  *timeouts = timeouts_;
+  return TRUE;
+}
+
+// Reads never wait, so only the write time-outs change what the port does;
+// they apply to writes that start after this call.
+BOOL SerialPort::setTimeouts(const COMMTIMEOUTS& timeouts) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
+  timeouts_ = timeouts;
+  return TRUE;
+}
+
+BOOL SerialPort::purge(DWORD flags) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
+  if (flags & ~DWORD{PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR})
+    return failLocked(ERROR_INVALID_PARAMETER);
+  // Reads never stay outstanding, so there is no read to abort. Aborting
+  // writes and clearing output both drop what is queued here; clearing also
+  // drops what the driver holds.
+  if (flags & (PURGE_TXABORT | PURGE_TXCLEAR)) {
+    abortWritesLocked(ERROR_OPERATION_ABORTED);
+    outputSinceEmpty_ = false;
+    drainCheckAt_.reset();
+  }
+  if (flags & PURGE_TXCLEAR) ::tcflush(fd_, TCOFLUSH);
+  if (flags & PURGE_RXCLEAR) {
+    const bool wasFull = input_.freeSpace() == 0;
+    input_.clear();
+    ::tcflush(fd_, TCIFLUSH);
+    if (wasFull) wakeService();
+  }
+  return TRUE;
+}
+
+BOOL SerialPort::clearErrors(LPDWORD errors, LPCOMSTAT status) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
+  collectLineErrorsLocked();
+  if (errors) *errors = lineErrors_ | injectedErrors_;
+  lineErrors_ = 0;
+  injectedErrors_ = 0;
+  if (status) {
+    *status = COMSTAT{};
+    status->cbInQue = static_cast<DWORD>(input_.size());
+    int driverOutput = 0;
+    if (hangUpError_ != 0 || ::ioctl(fd_, TIOCOUTQ, &driverOutput) != 0) driverOutput = 0;
+    status->cbOutQue = static_cast<DWORD>(queuedOutputLocked() + static_cast<size_t>(driverOutput));
+  }
+  return TRUE;
+}
+
+BOOL SerialPort::modemStatus(LPDWORD status) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
+  if (!hasModemLines_) return failLocked(ERROR_NOT_SUPPORTED);
+  int lines = 0;
+  if (::ioctl(fd_, TIOCMGET, &lines) != 0) return failLocked(errorFromErrno(errno));
+  DWORD result = 0;
+  if (lines & TIOCM_CTS) result |= MS_CTS_ON;
+  if (lines & TIOCM_DSR) result |= MS_DSR_ON;
+  if (lines & TIOCM_RI) result |= MS_RING_ON;
+  if (lines & TIOCM_CD) result |= MS_RLSD_ON;
+  *status = result;
+  return TRUE;
+}
+
+BOOL SerialPort::injectErrors(DWORD errors) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
+  injectedErrors_ = errors;
+  return TRUE;
+}
+
+}  // namespace platform

@@ -1,0 +1,174 @@
+// Communications events: arrivals, output drained, the mask, injected events
+// and errors, hang-up and close while a wait is pending.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include <kestrix/platform_testing.h>
+
+#include "serial_test_support.h"
+
+namespace {
+using namespace serial_test;
+using std::chrono::milliseconds;
+
+class PortEvents : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    port = openPort(4);
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetCommMask(port, 0x1FD));
+  }
+  void TearDown() override {
+    if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
+  }
+  // Waits for the next event as a watcher does; 0xDEAD when none came.
+  DWORD nextEvent(milliseconds timeout = std::chrono::seconds(10)) {
+    if (wait.start(port)) return wait.value;
+    if (wait.lastError != ERROR_IO_PENDING || !wait.finished(timeout)) return 0xDEAD;
+    DWORD count = 0;
+    if (!GetOverlappedResult(port, &wait.record, &count, FALSE)) return 0xBAD;
+    return wait.value;
+  }
+
+  FarEnd far{4};
+  HANDLE port = INVALID_HANDLE_VALUE;
+  EventWait wait;
+};
+
+TEST_F(PortEvents, ArrivalIsReportedOnceAndQueuedBytesDoNotRepeatIt) {
+  far.send("abc");
+  EXPECT_EQ(nextEvent(), static_cast<DWORD>(EV_RXCHAR));
+  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 3; }));
+  // The bytes stay queued; no new arrival, so the next wait stays pending.
+  ASSERT_FALSE(wait.start(port));
+  EXPECT_EQ(wait.lastError, static_cast<DWORD>(ERROR_IO_PENDING));
+  EXPECT_FALSE(wait.finished(milliseconds(200)));
+  // A second wait while one is pending is refused.
+  DWORD other = 0;
+  OVERLAPPED otherRecord{};
+  SetLastError(0);
+  EXPECT_FALSE(WaitCommEvent(port, &other, &otherRecord));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  // New bytes complete the pending wait.
+  far.send("d");
+  ASSERT_TRUE(wait.finished());
+  EXPECT_EQ(wait.value, static_cast<DWORD>(EV_RXCHAR));
+  EXPECT_EQ(readQueued(port), "abcd");
+}
+
+TEST_F(PortEvents, AnyMaskChangeCompletesThePendingWaitWithZero) {
+  ASSERT_FALSE(wait.start(port));
+  ASSERT_EQ(wait.lastError, static_cast<DWORD>(ERROR_IO_PENDING));
+  ASSERT_TRUE(SetCommMask(port, 0));
+  ASSERT_TRUE(wait.finished(milliseconds(0)));  // completed within the call
+  DWORD count = 0;
+  EXPECT_TRUE(GetOverlappedResult(port, &wait.record, &count, FALSE));
+  EXPECT_EQ(wait.value, 0u);
+  // With an empty mask nothing could end a wait: it is refused at once.
+  SetLastError(0);
+  EXPECT_FALSE(wait.start(port));
+  EXPECT_EQ(wait.lastError, static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  // Events outside the mask are not recorded.
+  ASSERT_TRUE(SetCommMask(port, EV_TXEMPTY));
+  far.send("x");
+  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 1; }));
+  ASSERT_FALSE(wait.start(port));
+  EXPECT_FALSE(wait.finished(milliseconds(100)));
+  ASSERT_TRUE(SetCommMask(port, 0x1FD));
+}
+
+TEST_F(PortEvents, OutputDrainedIsReportedAfterAWrite) {
+  OVERLAPPED record{};
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(port, "ping", 4, &written, &record));
+  EXPECT_EQ(nextEvent(), static_cast<DWORD>(EV_TXEMPTY));
+  EXPECT_EQ(far.receive(4), "ping");
+}
+
+TEST_F(PortEvents, CombinedEventsAreReportedOneAtATimeLowestFirst) {
+  OVERLAPPED record{};
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(port, "out", 3, &written, &record));
+  far.send("in");
+  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 2; }));
+  ASSERT_TRUE(eventually([&] {
+    COMSTAT status{};
+    ClearCommError(port, nullptr, &status);
+    return status.cbOutQue == 0;
+  }));
+  std::this_thread::sleep_for(milliseconds(50));
+  EXPECT_EQ(nextEvent(), static_cast<DWORD>(EV_RXCHAR));
+  EXPECT_EQ(nextEvent(), static_cast<DWORD>(EV_TXEMPTY));
+}
+
+TEST_F(PortEvents, InjectedEventIsReportedExactlyEvenWhenCombined) {
+  // Completes a pending wait at once.
+  ASSERT_FALSE(wait.start(port));
+  ASSERT_TRUE(InjectCommEventForTesting(port, EV_RXCHAR | EV_TXEMPTY));
+  ASSERT_TRUE(wait.finished(milliseconds(0)));
+  EXPECT_EQ(wait.value, static_cast<DWORD>(EV_RXCHAR | EV_TXEMPTY));
+  // Or is kept for the next wait, which completes at once.
+  ASSERT_TRUE(InjectCommEventForTesting(port, EV_BREAK));
+  EXPECT_TRUE(wait.start(port));
+  EXPECT_EQ(wait.value, static_cast<DWORD>(EV_BREAK));
+  EXPECT_EQ(WaitForSingleObject(wait.record.hEvent, 0), WAIT_OBJECT_0);
+}
+
+TEST_F(PortEvents, InjectedErrorsAreReportedOnceByClearCommError) {
+  ASSERT_TRUE(InjectCommErrorsForTesting(port, CE_RXPARITY | CE_FRAME));
+  DWORD errors = 0;
+  COMSTAT status{};
+  ASSERT_TRUE(ClearCommError(port, &errors, &status));
+  EXPECT_EQ(errors, static_cast<DWORD>(CE_RXPARITY | CE_FRAME));
+  ASSERT_TRUE(ClearCommError(port, &errors, nullptr));
+  EXPECT_EQ(errors, 0u);
+}
+
+TEST_F(PortEvents, HangUpEndsThePendingWaitAndLaterWaitsFailAtOnce) {
+  ASSERT_FALSE(wait.start(port));
+  far.hangUp();
+  ASSERT_TRUE(wait.finished());
+  DWORD count = 0;
+  EXPECT_FALSE(GetOverlappedResult(port, &wait.record, &count, FALSE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DEVICE_REMOVED));
+  for (int i = 0; i < 3; ++i) {
+    SetLastError(0);
+    EXPECT_FALSE(wait.start(port));
+    EXPECT_EQ(wait.lastError, static_cast<DWORD>(ERROR_DEVICE_REMOVED));
+  }
+  OVERLAPPED record{};
+  DWORD written = 0;
+  EXPECT_FALSE(WriteFile(port, "x", 1, &written, &record));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DEVICE_REMOVED));
+}
+
+TEST_F(PortEvents, BytesThatArrivedBeforeAHangUpAreStillReportedAndRead) {
+  far.send("last words");
+  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 10; }));
+  far.hangUp();
+  EXPECT_EQ(nextEvent(), static_cast<DWORD>(EV_RXCHAR));
+  EXPECT_EQ(readQueued(port), "last words");
+  EXPECT_EQ(nextEvent(milliseconds(100)), 0xDEADu);
+  EXPECT_EQ(wait.lastError, static_cast<DWORD>(ERROR_DEVICE_REMOVED));
+}
+
+TEST_F(PortEvents, CloseEndsAPendingWaitWithOperationAborted) {
+  ASSERT_FALSE(wait.start(port));
+  DWORD result = 0;
+  DWORD error = 0;
+  std::thread watcher([&] {
+    DWORD count = 0;
+    // Waits without limit, as a watcher thread does.
+    result = static_cast<DWORD>(GetOverlappedResult(port, &wait.record, &count, TRUE));
+    error = GetLastError();
+  });
+  std::this_thread::sleep_for(milliseconds(50));
+  ASSERT_TRUE(CloseHandle(port));
+  watcher.join();
+  EXPECT_EQ(result, static_cast<DWORD>(FALSE));
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+  port = INVALID_HANDLE_VALUE;
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+// Opening \\.\COMn: by the map, exclusively, and what fails how.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "serial_test_support.h"
+
+namespace {
+using namespace serial_test;
+
+TEST(PortOpen, MappedNameOpensTheLinkedTerminalInEitherCase) {
+  FarEnd far(7);
+  HANDLE port = CreateFileA("\\\\.\\com7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED, nullptr);
+  ASSERT_NE(port, INVALID_HANDLE_VALUE);
+  // It is the linked terminal: what the port writes comes out at the far end.
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(port, "hi", 2, &written, nullptr));
+  EXPECT_EQ(far.receive(2), "hi");
+  EXPECT_TRUE(CloseHandle(port));
+}
+
+TEST(PortOpen, NamesWithoutAnEntryFailWithFileNotFound) {
+  FarEnd far(3);
+  for (const char* name : {"\\\\.\\COM4", "\\\\.\\COM03", "\\\\.\\COM0", "\\\\.\\COM1025", "\\\\.\\COM", "\\\\.\\COM3x",
+                           "\\\\.\\LPT1", "\\\\.\\COM99999999999"}) {
+    SetLastError(0);
+    EXPECT_EQ(CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr),
+              INVALID_HANDLE_VALUE)
+        << name;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << name;
+  }
+}
+
+TEST(PortOpen, SecondOpenOfTheSameDeviceIsDeniedUntilTheFirstCloses) {
+  FarEnd far(5);
+  HANDLE first = openPort(5);
+  ASSERT_NE(first, INVALID_HANDLE_VALUE);
+  SetLastError(0);
+  EXPECT_EQ(openPort(5), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+  // Another program locking the same way is kept out too.
+  const int other = ::open(far.terminalPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (other >= 0) {  // TIOCEXCL keeps out all but the superuser
+    EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ::close(other);
+  }
+
+  ASSERT_TRUE(CloseHandle(first));
+  HANDLE again = openPort(5);
+  EXPECT_NE(again, INVALID_HANDLE_VALUE);
+  CloseHandle(again);
+}
+
+TEST(PortOpen, LinkToSomethingThatIsNotATerminalDoesNotOpen) {
+  const std::string file = portsFolder() + "/../plain-file";
+  {
+    std::FILE* f = std::fopen(file.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
+  const std::string link = portsFolder() + "/COM9";
+  std::filesystem::create_symlink(file, link);
+  SetLastError(0);
+  EXPECT_EQ(openPort(9), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+  std::filesystem::remove(link);
+}
+
+}  // namespace
