@@ -1,0 +1,223 @@
+// The received-data reader: bytes gathered on the watch thread reach the
+// window as counted blocks, one per delivery.
+#include <kestrix/platform_testing.h>
+
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+#include "FakeWindow.h"
+#include "LogRecords.h"
+#include "ReadData.h"
+#include "SerialTestPorts.h"
+
+namespace {
+
+class ReadDataTest : public SerialPortTest {
+ protected:
+  void SetUp() override {
+    SerialPortTest::SetUp();
+    window_ = std::make_unique<FakeWindow>();
+  }
+  void TearDown() override {
+    window_.reset();
+    SerialPortTest::TearDown();
+  }
+
+  void OpenChannel(ReadData& channel, DWORD number) {
+    AddFarEnd(number);
+    channel._hTargetWnd = FakeWindow::kWindow;
+    ASSERT_TRUE(channel.Open(number, "9600,N,8,1"));
+  }
+
+  static bool WaitForGathered(ReadData& channel, DWORD count) {
+    return WaitUntil([&] { return channel._dwBytesRead >= count; });
+  }
+
+  static DWORD BufferLength(ReadData& channel) {
+    EnterCriticalSection(&channel._Lock);
+    const DWORD length = channel._dwBufferLen;
+    LeaveCriticalSection(&channel._Lock);
+    return length;
+  }
+
+  std::vector<PostedMessage> ReceivedBlocks() const {
+    std::vector<PostedMessage> blocks;
+    for (PostedMessage& message : window_->Messages()) {
+      if (message.message == kReceivedDataMessage) blocks.push_back(std::move(message));
+    }
+    return blocks;
+  }
+
+  static std::string Text(const PostedMessage& message) {
+    return std::string(message.bytes.begin(), message.bytes.end());
+  }
+
+  std::unique_ptr<FakeWindow> window_;
+};
+
+// Bytes that are never zero, in a pattern that shows order.
+std::string Pattern(size_t length) {
+  std::string bytes;
+  for (size_t index = 0; index < length; ++index) bytes += static_cast<char>(1 + index % 251);
+  return bytes;
+}
+
+TEST_F(ReadDataTest, BytesGatheredBetweenTwoDeliveriesArriveAsOneBlock) {
+  ReadData channel;
+  OpenChannel(channel, 3);
+  SendFromFarEnd(3, "ABCDEFGHIJ");
+  ASSERT_TRUE(WaitForGathered(channel, 10));
+  channel.DoWork(nullptr);
+
+  std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(blocks[0].hWnd, FakeWindow::kWindow);
+  EXPECT_EQ(blocks[0].wParam, 3u);
+  EXPECT_EQ(blocks[0].blockCount, 10u);
+  EXPECT_EQ(Text(blocks[0]), "ABCDEFGHIJ");
+  EXPECT_EQ(channel._dwDelivered, 10u);
+  EXPECT_EQ(BufferLength(channel), 0u);
+
+  // Two arrivals before the next delivery make one block, in order.
+  SendFromFarEnd(3, "abc");
+  ASSERT_TRUE(WaitForGathered(channel, 13));
+  SendFromFarEnd(3, "defg");
+  ASSERT_TRUE(WaitForGathered(channel, 17));
+  channel.DoWork(nullptr);
+  blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(Text(blocks[1]), "abcdefg");
+  EXPECT_EQ(channel._dwDelivered, 17u);
+}
+
+TEST_F(ReadDataTest, ADeliveryWithNothingGatheredPostsNothing) {
+  ReadData channel;
+  OpenChannel(channel, 4);
+  channel.DoWork(nullptr);
+  EXPECT_TRUE(ReceivedBlocks().empty());
+
+  SendFromFarEnd(4, "once");
+  ASSERT_TRUE(WaitForGathered(channel, 4));
+  channel.DoWork(nullptr);
+  channel.DoWork(nullptr);  // nothing new since the last one
+  EXPECT_EQ(ReceivedBlocks().size(), 1u);
+  EXPECT_EQ(channel._dwDelivered, 4u);
+}
+
+TEST_F(ReadDataTest, ZeroBytesReachTheWindowWithTheBytesAfterThem) {
+  ReadData channel;
+  OpenChannel(channel, 5);
+  SendFromFarEnd(5, std::string("A\0B", 3));
+  ASSERT_TRUE(WaitForGathered(channel, 3));
+  channel.DoWork(nullptr);
+  const std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(blocks[0].blockCount, 3u);
+  EXPECT_EQ(Text(blocks[0]), std::string("A\0B", 3));
+  EXPECT_EQ(channel._dwDelivered, 3u);
+}
+
+TEST_F(ReadDataTest, ABurstLargerThanTheBufferArrivesWholeOverTwoDeliveriesWithoutFurtherInput) {
+  ReadData channel;
+  OpenChannel(channel, 6);
+  const std::string burst = Pattern(3000);
+  SendFromFarEnd(6, burst);
+  ASSERT_TRUE(WaitForGathered(channel, 2048));
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(channel._hComm) == 952; }));
+  EXPECT_EQ(BufferLength(channel), 2048u);  // full: the rest waits in the port
+
+  channel.DoWork(nullptr);
+  // The rest is taken at once, not at some later arrival.
+  EXPECT_EQ(BufferLength(channel), 952u);
+  channel.DoWork(nullptr);
+
+  const std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(blocks[0].blockCount, 2048u);  // a full buffer of non-zero bytes, whole
+  EXPECT_EQ(blocks[1].blockCount, 952u);
+  EXPECT_EQ(Text(blocks[0]) + Text(blocks[1]), burst);
+  EXPECT_EQ(channel._dwDelivered, 3000u);
+}
+
+TEST_F(ReadDataTest, ALineErrorOnArrivalDiscardsThoseBytesAndPostsNothingForThem) {
+  ReadData channel;
+  OpenChannel(channel, 7);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the watcher waits for events
+  ASSERT_TRUE(InjectCommErrorsForTesting(channel._hComm, CE_RXPARITY));
+  SendFromFarEnd(7, "xyz");
+  // Clean bytes after them get through; keep sending until they do, so the
+  // test does not depend on how the arrivals are grouped.
+  ASSERT_TRUE(WaitUntil([&] {
+    SendFromFarEnd(7, "ok");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return channel._dwBytesRead > 0;
+  }));
+  channel.DoWork(nullptr);
+  const std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 1u);
+  const std::string text = Text(blocks[0]);
+  EXPECT_EQ(text.find_first_not_of("ok"), std::string::npos) << text;
+  EXPECT_EQ(text.substr(0, 2), "ok");
+}
+
+TEST_F(ReadDataTest, WithoutAWindowEachDeliveryEmptiesTheBufferWithoutAMessage) {
+  ReadData channel;
+  OpenChannel(channel, 8);
+  for (HWND target : {static_cast<HWND>(nullptr), reinterpret_cast<HWND>(static_cast<uintptr_t>(0x999))}) {
+    channel._hTargetWnd = target;
+    const DWORD gathered = channel._dwBytesRead;
+    SendFromFarEnd(8, "gone");
+    ASSERT_TRUE(WaitForGathered(channel, gathered + 4));
+    channel.DoWork(nullptr);
+    EXPECT_EQ(BufferLength(channel), 0u);
+    EXPECT_EQ(channel._dwDelivered, gathered + 4);
+  }
+  EXPECT_TRUE(ReceivedBlocks().empty());
+}
+
+TEST_F(ReadDataTest, BytesGatheredBeforeThePortClosedAreStillDelivered) {
+  ReadData channel;
+  OpenChannel(channel, 9);
+  SendFromFarEnd(9, "tail");
+  ASSERT_TRUE(WaitForGathered(channel, 4));
+  channel.Close();
+  channel.DoWork(nullptr);
+  const std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(Text(blocks[0]), "tail");
+  EXPECT_EQ(blocks[0].wParam, 9u);
+}
+
+TEST_F(ReadDataTest, AFailedDeliveryIsLoggedOnceAndKeepsItsBytesForTheNext) {
+  ReadData channel;
+  OpenChannel(channel, 10);
+  SendFromFarEnd(10, "keep");
+  ASSERT_TRUE(WaitForGathered(channel, 4));
+
+  const std::string reason = "window refused " + std::to_string(getpid());
+  window_->SetBeforePost([&] { throw std::runtime_error(reason); });
+  channel.DoWork(nullptr);
+  const std::string exceptionRecord = "Exception ReadData(81): " + reason;
+  EXPECT_TRUE(WaitUntil([&] { return CountLogLines(exceptionRecord) == 1; }));
+
+  const std::string unknownRecord = "Message ReadData(85): Unknow exception!";
+  const int unknownBefore = CountLogLines(unknownRecord);
+  window_->SetBeforePost([] { throw 42; });
+  channel.DoWork(nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return CountLogLines(unknownRecord) == unknownBefore + 1; }));
+
+  EXPECT_TRUE(ReceivedBlocks().empty());
+  EXPECT_EQ(BufferLength(channel), 4u);
+  EXPECT_EQ(channel._dwDelivered, 0u);
+
+  window_->SetBeforePost(nullptr);
+  channel.DoWork(nullptr);
+  const std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(Text(blocks[0]), "keep");
+  EXPECT_EQ(channel._dwDelivered, 4u);
+  EXPECT_EQ(CountLogLines(exceptionRecord), 1);
+}
+
+}  // namespace
