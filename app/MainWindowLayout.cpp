@@ -1,0 +1,210 @@
+// The window's widgets with their positions, texts, fonts and defaults: what
+// a form designer would keep in the form's resource.
+#include "Unit1.h"
+
+namespace {
+
+struct Bounds {
+  int Left, Top, Width, Height;
+};
+
+// Where one device panel puts its widgets; the two panels differ only here.
+struct PanelLayout {
+  Bounds PortLabel, BaudLabel, ParityLabel, DataBitsLabel, StopBitsLabel;
+  Bounds Memo, Edit, Send, Port, Baud, OpenClose, Clear, Auto, Hex, Parity, DataBits, StopBits;
+  const char* PortText;
+};
+
+const PanelLayout kDevice1 = {{8, 15, 53, 13},     {8, 44, 52, 13},    {8, 73, 52, 13},
+                              {8, 101, 52, 13},    {8, 130, 52, 13},   {137, 13, 696, 125},
+                              {443, 147, 390, 21}, {332, 145, 50, 25}, {58, 11, 70, 24},
+                              {59, 41, 70, 24},    {139, 145, 50, 25}, {200, 145, 50, 25},
+                              {394, 149, 47, 17},  {264, 149, 57, 17}, {58, 73, 70, 24},
+                              {59, 99, 70, 24},    {59, 126, 70, 24},  "COM1"};
+
+const PanelLayout kDevice2 = {{8, 14, 53, 13},     {8, 43, 52, 13},    {8, 72, 52, 13},
+                              {8, 101, 52, 13},    {8, 130, 52, 13},   {136, 10, 697, 125},
+                              {441, 146, 392, 21}, {335, 144, 50, 25}, {59, 10, 70, 24},
+                              {59, 41, 70, 24},    {138, 144, 50, 25}, {206, 144, 50, 25},
+                              {393, 148, 45, 17},  {265, 148, 57, 17}, {59, 75, 70, 24},
+                              {59, 99, 70, 24},    {59, 126, 70, 24},  "COM2"};
+
+void Place(TControl* Control, TWinControl* Parent, const Bounds& At) {
+  Control->Parent = Parent;
+  Control->SetBounds(At.Left, At.Top, At.Width, At.Height);
+}
+
+void SetFont(TFont* Font, const char* Name, int Height, TColor Color) {
+  Font->Name = Name;
+  Font->Height = Height;
+  Font->Color = Color;
+}
+
+TLabel* NewLabel(TComponent* Owner, TWinControl* Parent, const Bounds& At, const char* Caption) {
+  TLabel* label = new TLabel(Owner);
+  Place(label, Parent, At);
+  label->Caption = Caption;
+  SetFont(label->Font, "宋体", -13, clWindowText);
+  return label;
+}
+
+TComboBox* NewComboBox(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab, const char* Text,
+                       std::initializer_list<const char*> Items) {
+  TComboBox* box = new TComboBox(Owner);
+  Place(box, Parent, At);
+  box->Style = csDropDown;
+  SetFont(box->Font, "Fixedsys", -9, clWindowText);
+  box->ItemHeight = 16;
+  for (const char* item : Items) box->Items->Add(item);
+  box->Text = Text;
+  box->TabOrder = Tab;
+  return box;
+}
+
+TButton* NewButton(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab, const char* Caption) {
+  TButton* button = new TButton(Owner);
+  Place(button, Parent, At);
+  button->Caption = Caption;
+  button->TabOrder = Tab;
+  return button;
+}
+
+TCheckBox* NewCheckBox(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab, const char* Caption,
+                       const char* Hint) {
+  TCheckBox* box = new TCheckBox(Owner);
+  Place(box, Parent, At);
+  box->Caption = Caption;
+  box->Hint = Hint;
+  box->ShowHint = true;
+  box->Checked = false;
+  box->TabOrder = Tab;
+  return box;
+}
+
+TMemo* NewMemo(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab) {
+  TMemo* memo = new TMemo(Owner);
+  Place(memo, Parent, At);
+  memo->Color = clSilver;
+  memo->ScrollBars = ssVertical;
+  SetFont(memo->Font, "MS Sans Serif", -11, clWindowText);
+  memo->Ctl3D = true;
+  memo->TabOrder = Tab;
+  return memo;
+}
+
+TEdit* NewEdit(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab) {
+  TEdit* edit = new TEdit(Owner);
+  Place(edit, Parent, At);
+  edit->MaxLength = 128;
+  edit->Text = "12345678";
+  edit->TabOrder = Tab;
+  return edit;
+}
+
+const std::initializer_list<const char*> kPorts = {"COM1", "COM2", "COM3", "COM4", "COM5",
+                                                   "COM6", "COM7", "COM8", "COM9", "COM10"};
+const std::initializer_list<const char*> kBaudRates = {"150",  "300",  "600",   "1200", "2400",
+                                                       "4800", "9600", "19200", "38400"};
+const std::initializer_list<const char*> kParities = {"N (无)", "O (奇)", "E (偶)", "M (标记)", "S (空格)"};
+const std::initializer_list<const char*> kDataBits = {"5", "6", "7", "8"};
+const std::initializer_list<const char*> kStopBits = {"1", "2"};
+
+}  // namespace
+
+void TForm1::CreateWidgets() {
+  Caption = "Duvrel   * Norblen";
+  BorderStyle = bsSingle;
+  BorderIcons = biSystemMenu | biMinimize;
+  Position = poScreenCenter;
+  Left = 323;
+  Top = 212;
+  ClientWidth = 848;
+  ClientHeight = 419;
+  Color = clGradientActiveCaption;
+  SetFont(Font, "MS Sans Serif", -12, clWindowText);
+  Icon->LoadFromFile(":/kestrix/icon.png");
+
+  Image1 = new TImage(this);
+  Place(Image1, this, {336, 0, 177, 36});
+  Image1->Picture->LoadFromFile(":/kestrix/banner.png");
+  Image1->Transparent = true;
+
+  GroupBox1 = new TGroupBox(this);
+  Place(GroupBox1, this, {0, 31, 841, 180});
+  GroupBox1->Caption = "设备1";
+  SetFont(GroupBox1->Font, "MS Sans Serif", -12, clMenuText);
+  GroupBox1->TabOrder = 0;
+
+  GroupBox2 = new TGroupBox(this);
+  Place(GroupBox2, this, {0, 216, 841, 180});
+  GroupBox2->Caption = "设备2";
+  GroupBox2->TabOrder = 1;
+
+  const PanelLayout& one = kDevice1;
+  Label2 = NewLabel(this, GroupBox1, one.PortLabel, "串  口：");
+  Label4 = NewLabel(this, GroupBox1, one.BaudLabel, "波特率：");
+  Label6 = NewLabel(this, GroupBox1, one.ParityLabel, "校验位：");
+  Label7 = NewLabel(this, GroupBox1, one.DataBitsLabel, "数据位：");
+  Label8 = NewLabel(this, GroupBox1, one.StopBitsLabel, "停止位：");
+  Memo1 = NewMemo(this, GroupBox1, one.Memo, 0);
+  Edit1 = NewEdit(this, GroupBox1, one.Edit, 1);
+  Button2 = NewButton(this, GroupBox1, one.Send, 2, "发送");
+  ComboBox1 = NewComboBox(this, GroupBox1, one.Port, 3, one.PortText, kPorts);
+  ComboBox2 = NewComboBox(this, GroupBox1, one.Baud, 4, "9600", kBaudRates);
+  Button1 = NewButton(this, GroupBox1, one.OpenClose, 5, "打开");
+  Button4 = NewButton(this, GroupBox1, one.Clear, 6, "清空");
+  CheckBox1 = NewCheckBox(this, GroupBox1, one.Auto, 7, "自动", "自动发送周期为1秒");
+  RadioButton1 = NewCheckBox(this, GroupBox1, one.Hex, 8, "16进制", "以16进制发送和接收");
+  ComboBox5 = NewComboBox(this, GroupBox1, one.Parity, 9, "N (无)", kParities);
+  ComboBox6 = NewComboBox(this, GroupBox1, one.DataBits, 10, "8", kDataBits);
+  ComboBox7 = NewComboBox(this, GroupBox1, one.StopBits, 11, "1", kStopBits);
+
+  const PanelLayout& two = kDevice2;
+  Label3 = NewLabel(this, GroupBox2, two.PortLabel, "串  口：");
+  Label5 = NewLabel(this, GroupBox2, two.BaudLabel, "波特率：");
+  Label9 = NewLabel(this, GroupBox2, two.ParityLabel, "校验位：");
+  Label10 = NewLabel(this, GroupBox2, two.DataBitsLabel, "数据位：");
+  Label11 = NewLabel(this, GroupBox2, two.StopBitsLabel, "停止位：");
+  Memo2 = NewMemo(this, GroupBox2, two.Memo, 0);
+  Edit2 = NewEdit(this, GroupBox2, two.Edit, 1);
+  Button5 = NewButton(this, GroupBox2, two.Send, 2, "发送");
+  ComboBox3 = NewComboBox(this, GroupBox2, two.Port, 3, two.PortText, kPorts);
+  ComboBox4 = NewComboBox(this, GroupBox2, two.Baud, 4, "9600", kBaudRates);
+  Button6 = NewButton(this, GroupBox2, two.OpenClose, 5, "打开");
+  Button7 = NewButton(this, GroupBox2, two.Clear, 6, "清空");
+  CheckBox2 = NewCheckBox(this, GroupBox2, two.Auto, 7, "自动", "自动发送周期为1秒");
+  SetFont(CheckBox2->Font, "MS Sans Serif", -12, clMenuText);
+  RadioButton2 = NewCheckBox(this, GroupBox2, two.Hex, 8, "16进制", "以16进制发送和接收");
+  ComboBox8 = NewComboBox(this, GroupBox2, two.Parity, 9, "N (无)", kParities);
+  ComboBox9 = NewComboBox(this, GroupBox2, two.DataBits, 10, "8", kDataBits);
+  ComboBox10 = NewComboBox(this, GroupBox2, two.StopBits, 11, "1", kStopBits);
+
+  StatusBar1 = new TStatusBar(this);
+  Place(StatusBar1, this, {0, 400, 848, 19});
+  StatusBar1->Align = alBottom;
+  StatusBar1->Color = clGradientActiveCaption;
+  for (int width : {150, 200, 200, 160}) {
+    TStatusPanel* panel = StatusBar1->Panels->Add();
+    panel->Width = width;
+    panel->Alignment = taCenter;
+  }
+
+  Timer1 = new TTimer(this);
+  Timer1->Interval = 100;
+  Timer1->Enabled = true;
+
+  Button1->OnClick = Bind(this, &TForm1::Button1Click);
+  Button2->OnClick = Bind(this, &TForm1::Button2Click);
+  Button4->OnClick = Bind(this, &TForm1::Button4Click);
+  Button5->OnClick = Bind(this, &TForm1::Button5Click);
+  Button6->OnClick = Bind(this, &TForm1::Button6Click);
+  Button7->OnClick = Bind(this, &TForm1::Button7Click);
+  Timer1->OnTimer = Bind(this, &TForm1::Timer1Timer);
+  OnCreate = Bind(this, &TForm1::FormCreate);
+  OnClose = Bind(this, &TForm1::FormClose);
+}
+
+void TForm1::BindPanels() {
+  Panels[0] = {ComboBox1, ComboBox2, ComboBox5, ComboBox6, ComboBox7, Button1, Memo1, Edit1, RadioButton1, CheckBox1};
+  Panels[1] = {ComboBox3, ComboBox4, ComboBox8, ComboBox9, ComboBox10, Button6, Memo2, Edit2, RadioButton2, CheckBox2};
+}

@@ -1,0 +1,62 @@
+// Opening and closing a panel's port with the line settings chosen in its
+// combo boxes.
+#include "Unit1.h"
+
+String LineSettingsText(const String& Baud, const String& Parity, const String& DataBits, const String& StopBits) {
+  return Baud.Trim() + "," + Parity.SubString(1, 1) + "," + DataBits.Trim() + "," + StopBits.Trim();
+}
+
+void TForm1::Button1Click(TObject*) { OpenOrClosePort(0); }
+void TForm1::Button6Click(TObject*) { OpenOrClosePort(1); }
+
+void TForm1::OpenOrClosePort(int Index) {
+  TButton* button = Panels[Index].OpenClose;
+  button->Enabled = false;
+  try {
+    if (button->Caption == "打开")
+      OpenPort(Index);
+    else
+      ClosePort(Index);
+  } catch (...) {
+    // A port text that is not a number raises the conversion error, which
+    // the application shows; the button must stay usable.
+    button->Enabled = true;
+    throw;
+  }
+  button->Enabled = true;
+}
+
+void TForm1::OpenPort(int Index) {
+  PanelWidgets& panel = Panels[Index];
+  ReadData& channel = Channels[Index];
+
+  PanelPort[Index] = panel.Port->Text.SubString(4, 3).ToInt();
+  const AnsiString settings(
+      LineSettingsText(panel.Baud->Text, panel.Parity->Text, panel.DataBits->Text, panel.StopBits->Text));
+  channel.Open(static_cast<DWORD>(PanelPort[Index]), settings.c_str());
+  channel._hTargetWnd = Handle;
+
+  if (channel._hComm == INVALID_HANDLE_VALUE) {
+    ShowMessage(String("不能打开 ") + panel.Port->Text);
+    return;
+  }
+  panel.OpenClose->Caption = "关闭";
+  SetSettingsEnabled(Index, false);
+  panel.Memo->Color = clWindow;
+  PortToPanel.emplace(PanelPort[Index], Index);
+}
+
+void TForm1::ClosePort(int Index) {
+  PanelWidgets& panel = Panels[Index];
+  Channels[Index].Close();
+  panel.Memo->Color = clSilver;
+  panel.OpenClose->Caption = "打开";
+  SetSettingsEnabled(Index, true);
+  PortToPanel.erase(PanelPort[Index]);
+  PanelPort[Index] = -1;
+}
+
+void TForm1::SetSettingsEnabled(int Index, bool Enabled) {
+  PanelWidgets& panel = Panels[Index];
+  for (TComboBox* box : {panel.Port, panel.Baud, panel.Parity, panel.DataBits, panel.StopBits}) box->Enabled = Enabled;
+}

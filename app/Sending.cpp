@@ -1,0 +1,40 @@
+// Sending a panel's edit text, as text or as hexadecimal bytes, by its Send
+// button or once a second; and the Clear buttons.
+#include <vector>
+
+#include "HexText.h"
+#include "Unit1.h"
+
+void TForm1::Button2Click(TObject*) { SendData(0); }
+void TForm1::Button5Click(TObject*) { SendData(1); }
+
+void TForm1::Button4Click(TObject*) {
+  Memo1->Clear();
+  ReceivedText[0].Flush();
+}
+
+void TForm1::Button7Click(TObject*) {
+  Memo2->Clear();
+  ReceivedText[1].Flush();
+}
+
+void TForm1::SendData(int Index) {
+  const String text = Panels[Index].Edit->Text;
+  cxComm& port = Channels[Index];
+  if (port._hComm == INVALID_HANDLE_VALUE) return;
+  if (text.IsEmpty()) return;
+
+  if (Panels[Index].Hex->Checked) {
+    // Work areas sized for the text: the edit's limit binds typing only,
+    // not text put there otherwise.
+    const AnsiString digits(text.Trim());
+    std::vector<BYTE> bytes(static_cast<size_t>(digits.Length()) / 2 + 1, 0);
+    const int count = HexToBytes(digits.c_str(), bytes.data());
+    port.Write(bytes.data(), static_cast<DWORD>(count));
+    PanelSentBytes[Index] += count;
+  } else {
+    const AnsiString bytes(text);
+    port.Write(bytes.c_str());
+    PanelSentBytes[Index] += bytes.Length();
+  }
+}

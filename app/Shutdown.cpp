@@ -1,0 +1,25 @@
+// Closing the window: asked first, then timer, worker and ports stop in
+// order.
+#include <TheWorkerThread.h>
+
+#include "Unit1.h"
+
+void TForm1::FormClose(TObject*, TCloseAction& Action) {
+  const int answer =
+      Application->MessageBox("确定要退出吗？", "退出程序", MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
+  if (answer == IDCANCEL) {
+    Action = caNone;
+    return;
+  }
+  if (answer != IDOK) return;
+
+  Timer1->Enabled = false;
+  SetEvent(TheWorkerThread._hExitEvent);
+  // The worker still runs the deliveries queued before it saw the exit
+  // event; they use the channels, which go with this window, so wait for it
+  // to end rather than for a fixed time.
+  WaitForSingleObject(TheWorkerThread._hThread, INFINITE);
+  for (ReadData& channel : Channels)
+    if (channel._hComm != INVALID_HANDLE_VALUE) channel.Close();
+  if (!PortToPanel.empty()) PortToPanel.clear();
+}

@@ -1,0 +1,33 @@
+// The 100 ms tick: hands each open port's received bytes to the worker,
+// refreshes the counter lines every third tick, and the clock and auto-send
+// every tenth.
+#include <cstdio>
+
+#include <TheWorkerThread.h>
+
+#include "Unit1.h"
+
+namespace {
+
+String CounterLine(int Port, int Sent, int Received) {
+  char line[64];
+  std::snprintf(line, sizeof line, "COM%d: S:%6d R:%6d", Port, Sent, Received);
+  return line;
+}
+
+}  // namespace
+
+void TForm1::Timer1Timer(TObject*) {
+  for (const auto& [port, index] : PortToPanel) {
+    TheWorkerThread.AddItem(WorkerThread::InvokeObj, new WorkerThread::WorkItemObj{&Channels[index], nullptr});
+    if (TimerTicks % 3 == 0)
+      StatusBar1->Panels->Items[index + 1]->Text =
+          CounterLine(port, PanelSentBytes[index], static_cast<int>(Channels[index]._dwDelivered.load()));
+  }
+
+  if (TimerTicks++ % 10 != 0) return;
+  StatusBar1->Panels->Items[0]->Text = DateTimeToStr(Now());
+
+  if (CheckBox1->Checked && Channels[0]._hComm != INVALID_HANDLE_VALUE) Button2Click(Button2);
+  if (CheckBox2->Checked && Channels[1]._hComm != INVALID_HANDLE_VALUE) Button5Click(Button5);
+}

@@ -1,0 +1,62 @@
+#include "Unit1.h"
+
+#include <TheWorkerThread.h>
+
+std::map<int, int> PortToPanel;
+int PanelPort[2] = {-1, -1};
+int PanelSentBytes[2] = {0, 0};
+int TimerTicks = 0;
+
+TForm1* Form1 = nullptr;
+
+TForm1::TForm1(TComponent* Owner) : TForm(Owner) {
+  CreateWidgets();
+  BindPanels();
+  PortToPanel.clear();
+}
+
+TForm1::~TForm1() {
+  // No timer tick may queue work for the channels any more, no queued
+  // delivery may run on them once they are gone, and blocks still on their
+  // way to this window are released here.
+  Timer1->Enabled = false;
+  WaitForQueuedDeliveries();
+  DestroyHandle();
+}
+
+void TForm1::Dispatch(TMessage& Message) {
+  if (Message.Msg == kReceivedDataMessage)
+    OnReceiveData(Message);
+  else
+    TForm::Dispatch(Message);
+}
+
+void TForm1::DropMessage(TMessage& Message) {
+  if (Message.Msg == kReceivedDataMessage)
+    delete reinterpret_cast<ReceivedBlock*>(Message.LParam);
+  else
+    TForm::DropMessage(Message);
+}
+
+namespace {
+
+void SignalFence(void* pEvent) { SetEvent(static_cast<HANDLE>(pEvent)); }
+
+}  // namespace
+
+void TForm1::WaitForQueuedDeliveries() {
+  // The worker runs items in queue order, so once an item queued now has
+  // run, every delivery queued before it has finished. A worker that has
+  // ended runs nothing more.
+  HANDLE fence = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (fence == nullptr) {
+    WaitForSingleObject(TheWorkerThread._hThread, INFINITE);
+    return;
+  }
+  TheWorkerThread.AddItem(SignalFence, fence);
+  HANDLE either[] = {fence, TheWorkerThread._hThread};
+  WaitForMultipleObjects(2, either, FALSE, INFINITE);
+  // The fence item may still be queued (worker ended): it is deleted with
+  // the worker without running, so the event may be closed now.
+  CloseHandle(fence);
+}
