@@ -1,0 +1,37 @@
+// The main window on Qt's offscreen platform, with its ports on
+// pseudo-terminals. Dialogs are answered without a person and recorded; the
+// timer is stopped so that tests tick it themselves.
+#pragma once
+
+#include <toolkit/testing.h>
+#include <toolkit/toolkit.h>
+
+#include <string>
+
+#include "../comm/SerialTestPorts.h"
+#include "Unit1.h"
+
+class MainWindowTest : public SerialPortTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Creates the window as start-up does; make the test's ports first, since
+  // the port lists are filled at creation.
+  TForm1* CreateWindow();
+  // One timer tick, as Timer1 would raise it.
+  void Tick(int count = 1);
+  // Ticks until the condition holds (deliveries need ticks); false on
+  // time-out.
+  bool TickUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+  // Opens panel Index on COM<port> with the panel's other settings as they
+  // are.
+  void OpenPanel(int Index, int port);
+  // Hands a received block to the window as the channel's message would.
+  void Deliver(int port, const std::string& bytes);
+
+  static std::string MemoText(TMemo* memo) { return memo->Text.Get().Utf8(); }
+  static std::vector<ShownDialog> Dialogs() { return ShownDialogsForTesting(); }
+
+  TForm1* form = nullptr;
+};

@@ -1,0 +1,115 @@
+#include "MainWindowTest.h"
+
+namespace {
+
+using PortPanel = MainWindowTest;
+
+TEST(LineSettingsText, JoinsTheTrimmedNumbersWithTheParityLetter) {
+  EXPECT_EQ(LineSettingsText("9600", "N (无)", "8", "1"), String("9600,N,8,1"));
+  EXPECT_EQ(LineSettingsText(" 19200 ", "M (标记)", "7 ", " 2"), String("19200,M,7,2"));
+}
+
+TEST_F(PortPanel, OpeningShowsThePanelOpenAndClosingReversesIt) {
+  AddFarEnd(1);
+  AddFarEnd(2);
+  CreateWindow();
+  form->Button1->Click();
+  ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(form->Button1->Caption.Get(), String("关闭"));
+  EXPECT_TRUE(form->Button1->Enabled.Get());
+  for (TComboBox* box : {form->ComboBox1, form->ComboBox2, form->ComboBox5, form->ComboBox6, form->ComboBox7})
+    EXPECT_FALSE(box->Enabled.Get());
+  EXPECT_TRUE(form->ComboBox3->Enabled.Get()) << "device 2 is untouched";
+  EXPECT_EQ(form->Memo1->Color.Get(), clWindow);
+  EXPECT_EQ(PortToPanel, (std::map<int, int>{{1, 0}}));
+  EXPECT_EQ(PanelPort[0], 1);
+  EXPECT_EQ(form->Channels[0]._hTargetWnd.load(), form->Handle.Get());
+
+  form->Button1->Click();
+  EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+  for (TComboBox* box : {form->ComboBox1, form->ComboBox2, form->ComboBox5, form->ComboBox6, form->ComboBox7})
+    EXPECT_TRUE(box->Enabled.Get());
+  EXPECT_EQ(form->Memo1->Color.Get(), clSilver);
+  EXPECT_TRUE(PortToPanel.empty());
+  EXPECT_EQ(PanelPort[0], -1);
+  EXPECT_TRUE(Dialogs().empty());
+}
+
+TEST_F(PortPanel, APortThatCannotBeOpenedIsReportedAndThePanelStaysClosed) {
+  CreateWindow();
+  form->ComboBox1->Text = "COM9";
+  form->Button1->Click();
+  ASSERT_EQ(Dialogs().size(), 1u);
+  EXPECT_TRUE(Dialogs()[0].FromShowMessage);
+  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM9"));
+  EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+  EXPECT_TRUE(form->Button1->Enabled.Get());
+  EXPECT_TRUE(form->ComboBox1->Enabled.Get());
+  EXPECT_TRUE(PortToPanel.empty());
+  EXPECT_EQ(PanelPort[0], 9) << "the number tried stays";
+  EXPECT_EQ(form->Channels[0]._hTargetWnd.load(), form->Handle.Get()) << "set on every attempt";
+}
+
+TEST_F(PortPanel, TheSamePortInBothPanelsFailsInTheSecondAndKeepsTheFirstEntry) {
+  AddFarEnd(1);
+  CreateWindow();
+  OpenPanel(0, 1);
+  OpenPanel(1, 1);
+  ASSERT_EQ(Dialogs().size(), 1u);
+  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM1"));
+  EXPECT_EQ(form->Button6->Caption.Get(), String("打开"));
+  EXPECT_EQ(form->Button1->Caption.Get(), String("关闭"));
+  EXPECT_EQ(PortToPanel, (std::map<int, int>{{1, 0}}));
+}
+
+TEST_F(PortPanel, OnlyTheFourthToSixthCharactersOfThePortTextCount) {
+  AddFarEnd(12);
+  AddFarEnd(100);
+  CreateWindow();
+  OpenPanel(0, 12);
+  EXPECT_EQ(PanelPort[0], 12);
+  EXPECT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+  form->ComboBox3->Text = "COM1000";
+  form->Button6->Click();
+  EXPECT_EQ(PanelPort[1], 100);
+  EXPECT_NE(form->Channels[1]._hComm.load(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(PortToPanel, (std::map<int, int>{{12, 0}, {100, 1}}));
+}
+
+TEST_F(PortPanel, ClosingAndReopeningOnAnotherPortLeavesOnlyTheNewEntry) {
+  AddFarEnd(1);
+  AddFarEnd(2);
+  CreateWindow();
+  OpenPanel(0, 1);
+  form->Button1->Click();
+  OpenPanel(0, 2);
+  EXPECT_EQ(PortToPanel, (std::map<int, int>{{2, 0}}));
+}
+
+TEST_F(PortPanel, APortTextThatIsNotANumberRaisesTheConversionErrorAndLeavesTheButtonUsable) {
+  CreateWindow();
+  form->ComboBox1->Text = "COMx";
+  EXPECT_THROW(form->Button1->Click(), EConvertError);
+  EXPECT_TRUE(form->Button1->Enabled.Get());
+  EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+  EXPECT_TRUE(PortToPanel.empty());
+}
+
+TEST_F(PortPanel, TheChosenSettingsReachTheLine) {
+  AddFarEnd(1);
+  CreateWindow();
+  form->ComboBox2->Text = "19200";
+  form->ComboBox5->Text = "M (标记)";
+  form->ComboBox6->Text = "7";
+  form->ComboBox7->Text = "2";
+  OpenPanel(0, 1);
+  // A pseudo-terminal keeps the speed, the stop bits and mark parity's
+  // CMSPAR, not the data bits or the parity bit itself.
+  const termios line = FarEndSettings(1);
+  EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B19200));
+  EXPECT_TRUE(line.c_cflag & CSTOPB);
+  EXPECT_TRUE(line.c_cflag & CMSPAR);
+}
+
+}  // namespace
