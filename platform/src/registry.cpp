@@ -39,11 +39,20 @@ bool sameTextIgnoringCase(const char* left, const std::string& right) {
   return true;
 }
 
+// HKEY_CLASSES_ROOT to HKEY_USERS and the few roots after them.
+bool isPredefinedRoot(HKEY key) {
+  const auto value = reinterpret_cast<uintptr_t>(key);
+  return value >= reinterpret_cast<uintptr_t>(HKEY_CLASSES_ROOT) &&
+         value <= reinterpret_cast<uintptr_t>(HKEY_CLASSES_ROOT) + 0x60;
+}
+
 LSTATUS openSerialCommKey(HKEY parent, LPCSTR subKey, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   if (parent != HKEY_LOCAL_MACHINE) {
-    return lookupHandleAs<RegistryKey>(reinterpret_cast<HANDLE>(parent)) ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_HANDLE;
+    // Other roots and keys below the serial key hold nothing.
+    const bool known = isPredefinedRoot(parent) || lookupHandleAs<RegistryKey>(reinterpret_cast<HANDLE>(parent));
+    return known ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_HANDLE;
   }
   if (subKey == nullptr || !sameTextIgnoringCase(subKey, kSerialCommKey)) return ERROR_FILE_NOT_FOUND;
   HANDLE handle = insertHandle(std::make_shared<RegistryKey>(currentSerialDeviceMap()));

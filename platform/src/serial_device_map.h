@@ -18,6 +18,7 @@ constexpr DWORD kHighestPortNumber = 1024;
 struct SerialMapEntry {
   DWORD number;            // the n of COMn
   std::string devicePath;  // the device, with links resolved
+  bool operator==(const SerialMapEntry&) const = default;
 };
 
 // Ordered by port number; no number and no device appears twice.
