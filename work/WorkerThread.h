@@ -37,7 +37,9 @@ class WorkerThread : public LockerImpl {
   // itself: do not derive from this class to replace them.
   WorkerThread();
   // Signals the exit event and waits for the thread to end before anything
-  // it uses is released; items still queued are deleted without running.
+  // it uses is released; items still queued are deleted without running. A
+  // thread stuck in a routine for seconds is stopped at its next wait and
+  // its handles are left open.
   ~WorkerThread() override;
 
   // Runs first on the worker thread: initialises COM for the thread.
