@@ -75,6 +75,10 @@ class cxComm {
 
  private:
   static DWORD WINAPI WatchThreadEntry(LPVOID pObject);
+  // A received-character event: clears line errors (discarding the input
+  // that came with one), then calls OnReceive when the receive threshold is
+  // met; with bOnlyWhenQueued, only when some input is queued.
+  void ReceiveQueued(HANDLE hComm, bool bOnlyWhenQueued);
   // Pauses the watch loop after a failed event wait; StopWatch ends the
   // pause at once.
   void PauseAfterFailedWait();

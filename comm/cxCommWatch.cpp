@@ -52,6 +52,10 @@ DWORD cxComm::WatchProc() {
     return 1;
   }
 
+  // Bytes that arrived between the open and the mask raised no event, and
+  // nothing else would ever report them.
+  ReceiveQueued(_hComm, true);
+
   DWORD dwEvent = 0;
   for (;;) {
     const HANDLE hComm = _hComm;
@@ -65,9 +69,7 @@ DWORD cxComm::WatchProc() {
     if (!bWaited || dwEvent == 0) {
       PauseAfterFailedWait();
     } else if (dwEvent == EV_RXCHAR) {
-      COMSTAT status = {};
-      ClearLineErrors(hComm, &status);
-      if (status.cbInQue >= _dwRxThreshold) OnReceive();
+      ReceiveQueued(hComm, false);
     } else {
       for (const EventSlot& slot : kEventSlots) {
         if (dwEvent == slot.dwEvent) (this->*slot.pSlot)();
@@ -76,6 +78,13 @@ DWORD cxComm::WatchProc() {
     dwEvent = 0;
   }
   return 0;
+}
+
+void cxComm::ReceiveQueued(HANDLE hComm, bool bOnlyWhenQueued) {
+  COMSTAT status = {};
+  ClearLineErrors(hComm, &status);
+  if (bOnlyWhenQueued && status.cbInQue == 0) return;
+  if (status.cbInQue >= _dwRxThreshold) OnReceive();
 }
 
 void cxComm::PauseAfterFailedWait() {

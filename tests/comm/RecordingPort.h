@@ -7,6 +7,8 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "cxComm.h"
 
@@ -33,6 +35,7 @@ class RecordingPort : public cxComm {
   void OnRing() override { Record(Slot::kRing); }
 
   DWORD WatchProc() override {
+    std::this_thread::sleep_for(watcherStartDelay);
     clockid_t clock;
     pthread_getcpuclockid(pthread_self(), &clock);
     watcherClock = clock;
@@ -50,6 +53,9 @@ class RecordingPort : public cxComm {
     return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
   }
 
+  // Set before the open: how long a new watch thread idles before it
+  // starts watching.
+  std::chrono::milliseconds watcherStartDelay{0};
   std::atomic<int> watchersStarted{0};
   std::atomic<int> watchersReturned{0};
   std::atomic<DWORD> lastExitCode{~0u};

@@ -75,6 +75,15 @@ TEST_F(PortWatchTest, ArrivingBytesCallTheReceiveSlotAlsoWhenNoneAreQueued) {
   EXPECT_TRUE(WaitUntil([&] { return port.Calls(Slot::kReceive) == 2; }));
 }
 
+TEST_F(PortWatchTest, BytesThatArriveBeforeTheWatcherWatchesAreStillReported) {
+  RecordingPort port;
+  port.watcherStartDelay = std::chrono::milliseconds(300);
+  OpenWatched(port, 9);
+  SendFromFarEnd(9, "early");
+  EXPECT_TRUE(WaitUntil([&] { return port.Calls(Slot::kReceive) == 1; }));
+  EXPECT_EQ(QueuedInput(port._hComm), 5u);
+}
+
 TEST_F(PortWatchTest, ALineErrorSeenByTheWatcherDiscardsTheInputItCameWith) {
   RecordingPort port;
   OpenWatched(port, 4);
