@@ -11,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace {
@@ -24,7 +25,7 @@ class TempFolder {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     path_ = fs::temp_directory_path() /
             (std::string("kestrix-") + test->test_suite_name() + "-" + test->name() + "-" +
-             std::to_string(GetCurrentThreadId()) + "-" + std::to_string(std::time(nullptr)));
+             std::to_string(std::random_device()()));
     fs::remove_all(path_);
     fs::create_directories(path_);
   }
