@@ -30,7 +30,7 @@ class FileObject : public IoObject {
     ssize_t count;
     do count = ::read(fd_, buffer, toRead);
     while (count < 0 && errno == EINTR);
-    if (count < 0) return fail(errno);
+    if (count < 0) return failTransfer(errno);
     if (read) *read = static_cast<DWORD>(count);
     return TRUE;
   }
@@ -45,7 +45,7 @@ class FileObject : public IoObject {
       if (count < 0 && errno == EINTR) continue;
       if (count < 0) {
         if (written) *written = done;
-        return fail(errno);
+        return failTransfer(errno);
       }
       done += static_cast<DWORD>(count);
     }
@@ -80,6 +80,10 @@ class FileObject : public IoObject {
     SetLastError(errorFromErrno(error));
     return FALSE;
   }
+
+  // An open descriptor refuses a read or a write only when the handle was
+  // opened without that access: ERROR_ACCESS_DENIED, as on Windows.
+  BOOL failTransfer(int error) const { return fail(error == EBADF && fd_ >= 0 ? EACCES : error); }
 
   std::mutex lock_;
   int fd_;
@@ -119,7 +123,20 @@ HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return INVALID_HANDLE_VALUE;
   }
-  const int fd = ::open(name, flags, 0666);
+  // With OPEN_ALWAYS and CREATE_ALWAYS, Windows tells on success whether the
+  // file was there before (ERROR_ALREADY_EXISTS); creating it exclusively
+  // first finds out.
+  const bool tellsExisting = disposition == OPEN_ALWAYS || disposition == CREATE_ALWAYS;
+  bool existed = false;
+  int fd = ::open(name, tellsExisting ? flags | O_EXCL : flags, 0666);
+  if (fd < 0 && tellsExisting && errno == EEXIST) {
+    existed = true;
+    fd = ::open(name, flags & ~O_CREAT, 0666);
+    if (fd < 0 && errno == ENOENT) {  // removed in between
+      existed = false;
+      fd = ::open(name, flags, 0666);
+    }
+  }
   if (fd < 0) {
     const int error = errno;
     if (error == EEXIST)
@@ -136,6 +153,7 @@ HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition) {
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
+  SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return insertHandle(std::make_shared<FileObject>(fd));
 }
 

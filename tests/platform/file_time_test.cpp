@@ -206,6 +206,61 @@ TEST(PlainFile, CreationDispositions) {
   EXPECT_EQ(contentsOf(path), "new");
 }
 
+TEST(PlainFile, OpenAlwaysAndCreateAlwaysTellWhetherTheFileExisted) {
+  TempFolder temp;
+  const std::string path = temp / "told.txt";
+  SetLastError(1234);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(writeText(file, "kept"));
+  CloseHandle(file);
+
+  SetLastError(0);
+  file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  CloseHandle(file);
+  EXPECT_EQ(contentsOf(path), "kept");
+
+  SetLastError(0);
+  file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  CloseHandle(file);
+  EXPECT_EQ(contentsOf(path), "");
+
+  SetLastError(1234);
+  file = CreateFileA((temp / "fresh.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  CloseHandle(file);
+}
+
+TEST(PlainFile, TransferWithoutThatAccessIsDenied) {
+  TempFolder temp;
+  const std::string path = temp / "access.txt";
+  HANDLE writeOnly = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(writeOnly, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(writeText(writeOnly, "abc"));
+  char buffer[4];
+  DWORD count = 99;
+  SetLastError(0);
+  EXPECT_FALSE(ReadFile(writeOnly, buffer, sizeof buffer, &count, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(count, 0u);
+  CloseHandle(writeOnly);
+
+  HANDLE readOnly = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(readOnly, INVALID_HANDLE_VALUE);
+  SetLastError(0);
+  EXPECT_FALSE(writeText(readOnly, "x", &count));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(count, 0u);
+  CloseHandle(readOnly);
+  EXPECT_EQ(contentsOf(path), "abc");
+}
+
 TEST(PlainFile, FoldersAndMissingFoldersCannotBeOpenedAsFiles) {
   TempFolder temp;
   SetLastError(0);
