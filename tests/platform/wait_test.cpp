@@ -361,6 +361,45 @@ TEST(Semaphore, ReleaseWakesAsManyWaitersAsItAdds) {
   CloseHandle(semaphore);
 }
 
+TEST(Semaphore, EveryCountIsTakenExactlyOnceByConcurrentWaiters) {
+  // The worker's loop: items on a semaphore (index 0) win over the exit
+  // event (index 1), so every count released before the exit is taken.
+  constexpr int kProducers = 2;
+  constexpr int kConsumers = 3;
+  constexpr int kItems = 2000;
+  HANDLE semaphore = CreateSemaphoreA(nullptr, 0, 0x7FFFFFFF, nullptr);
+  HANDLE exitEvent = manualEvent();
+  HANDLE handles[] = {semaphore, exitEvent};
+  std::atomic<int> taken{0};
+  std::vector<HANDLE> consumers;
+  for (int i = 0; i < kConsumers; ++i) {
+    consumers.push_back(startThread([&] {
+      for (;;) {
+        const DWORD result = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+        if (result == WAIT_OBJECT_0)
+          taken.fetch_add(1);
+        else
+          return result;
+      }
+    }));
+  }
+  std::vector<HANDLE> producers;
+  for (int i = 0; i < kProducers; ++i) {
+    producers.push_back(startThread([&] {
+      for (int item = 0; item < kItems; ++item)
+        if (!ReleaseSemaphore(semaphore, 1, nullptr)) return 1;
+      return 0;
+    }));
+  }
+  for (HANDLE producer : producers) EXPECT_EQ(finish(producer), 0u);
+  SetEvent(exitEvent);
+  for (HANDLE consumer : consumers) EXPECT_EQ(finish(consumer), WAIT_OBJECT_0 + 1);
+  EXPECT_EQ(taken.load(), kProducers * kItems);
+  EXPECT_FALSE(isSignalledNow(semaphore));
+  CloseHandle(semaphore);
+  CloseHandle(exitEvent);
+}
+
 // --- The handle table.
 
 TEST(Handles, ClosedValueIsNotHandedOutAgain) {
