@@ -169,13 +169,14 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
   if (!converter.valid()) return fail(ERROR_NOT_SUPPORTED);
   const size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
   static constexpr WCHAR kReplacement = 0xFFFD;
-  const auto replacement = [] { return std::string_view(reinterpret_cast<const char*>(&kReplacement), sizeof kReplacement); };
+  const auto replacement = [] {
+    return std::string_view(reinterpret_cast<const char*>(&kReplacement), sizeof kReplacement);
+  };
   const bool strict = (dwFlags & MB_ERR_INVALID_CHARS) != 0;
   std::string converted;
-  const DWORD error =
-      page == Page::gbk
-          ? converter.run(lpMultiByteStr, length, strict, gbkBadLength, replacement, converted)
-          : converter.run(lpMultiByteStr, length, strict, utf8BadLength, replacement, converted);
+  const DWORD error = page == Page::gbk
+                          ? converter.run(lpMultiByteStr, length, strict, gbkBadLength, replacement, converted)
+                          : converter.run(lpMultiByteStr, length, strict, utf8BadLength, replacement, converted);
   if (error != ERROR_SUCCESS) return fail(error);
   return deliver(converted, lpWideCharStr, cchWideChar);
 }
@@ -183,8 +184,8 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                                LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar) {
   Page page;
-  if (!pageOf(CodePage, &page) || lpWideCharStr == nullptr || cchWideChar == 0 || cchWideChar < -1 ||
-      cbMultiByte < 0 || (cbMultiByte > 0 && lpMultiByteStr == nullptr))
+  if (!pageOf(CodePage, &page) || lpWideCharStr == nullptr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
+      (cbMultiByte > 0 && lpMultiByteStr == nullptr))
     return fail(ERROR_INVALID_PARAMETER);
   if (page == Page::utf8) {
     if ((dwFlags & ~static_cast<DWORD>(WC_ERR_INVALID_CHARS)) != 0) return fail(ERROR_INVALID_FLAGS);
