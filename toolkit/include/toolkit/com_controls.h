@@ -13,8 +13,8 @@ class TStatusPanel : public TObject {
   Property<TAlignment> Alignment;
 
  private:
-  friend class ControlAccess;
-  TStatusPanel(std::function<void()> changed);
+  friend class TStatusPanels;
+  explicit TStatusPanel(std::function<void()> changed);
   int width_ = 50;
   String text_;
   TAlignment alignment_ = taLeftJustify;

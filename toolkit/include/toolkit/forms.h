@@ -89,6 +89,7 @@ class TApplication : public TComponent {
   void HandleException(TObject* Sender);
 
  private:
+  friend class ApplicationAccess;
   void FormCreated(TForm* form);
   TForm* mainForm_ = nullptr;
   bool terminated_ = false;

@@ -30,6 +30,7 @@ enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 class TMemo : public TWinControl {
  public:
   explicit TMemo(TComponent* AOwner);
+  ~TMemo() override;
 
   Property<String> Text;
   // The lines of the text (without their breaks). Count leaves out the
@@ -85,6 +86,7 @@ enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
 class TComboBox : public TWinControl {
  public:
   explicit TComboBox(TComponent* AOwner);
+  ~TComboBox() override;
 
   Property<TComboBoxStyle> Style;
   Property<String> Text;
@@ -95,6 +97,9 @@ class TComboBox : public TWinControl {
   TNotifyEvent OnChange;
 
   void Clear();
+
+ private:
+  int itemHeight_ = 16;
 };
 
 class TCheckBox : public TWinControl {

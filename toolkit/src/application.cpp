@@ -1,0 +1,139 @@
+// TApplication: start-up, the message loop, the standard error display and
+// the boundary that keeps exceptions out of Qt.
+#include <QApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <exception>
+
+#include "dialog_service.h"
+#include "event_guard.h"
+#include "message_loop.h"
+#include "qt_text.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/forms.h"
+
+namespace {
+
+QEventLoop* g_runLoop = nullptr;
+
+// Shows a dialog on the GUI thread, from whichever thread asks.
+int ShowDialogFromAnyThread(const String& caption, const String& text, UINT flags, bool fromShowMessage) {
+  return static_cast<int>(
+      CallOnGuiThread([&]() -> long long { return ShowDialog(caption, text, flags, fromShowMessage); },
+                      [&]() -> long long {
+                        std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+                        return 0;
+                      }));
+}
+
+}  // namespace
+
+TApplication* Application = new TApplication;
+
+TApplication::TApplication()
+    : TComponent(nullptr),
+      Title(
+          [this] {
+            if (!title_.IsEmpty() || !QCoreApplication::instance()) return title_;
+            return FromQString(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+          },
+          [this](const String& value) {
+            title_ = value;
+            if (QCoreApplication::instance()) QGuiApplication::setApplicationDisplayName(ToQString(value));
+          }),
+      MainForm([this] { return mainForm_; }),
+      Terminated([this] { return terminated_; }) {}
+
+TApplication::~TApplication() = default;
+
+void TApplication::Initialize() {
+  if (!QCoreApplication::instance()) {
+    // Qt keeps references to these for the application's life.
+    static int argc = 1;
+    static char name[] = "kestrix";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (!title_.IsEmpty()) QGuiApplication::setApplicationDisplayName(ToQString(title_));
+  }
+  StartWindowMessaging();
+}
+
+void TApplication::FormCreated(TForm* form) {
+  if (!mainForm_) mainForm_ = form;
+  CallGuarded(form, [form] {
+    if (form->OnCreate) form->OnCreate(form);
+  });
+}
+
+void TApplication::Run() {
+  Initialize();
+  if (mainForm_ && !terminated_) mainForm_->Show();
+  {
+    MessageLoopScope scope;
+    QEventLoop loop;
+    g_runLoop = &loop;
+    if (!terminated_) loop.exec();
+    g_runLoop = nullptr;
+  }
+  // The forms go with the loop, before the program's own shutdown.
+  while (ComponentCount > 0) delete Components.Get(ComponentCount - 1);
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  if (g_runLoop) g_runLoop->quit();
+}
+
+void TApplication::ProcessMessages() {
+  if (!QCoreApplication::instance()) return;
+  MessageLoopScope scope;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+int TApplication::MessageBox(const String& Text, const String& Caption, int Flags) {
+  Initialize();
+  return ShowDialogFromAnyThread(Caption, Text, static_cast<UINT>(Flags), false);
+}
+
+void TApplication::ShowException(Exception* E) {
+  Initialize();
+  String text = E ? E->Message : String();
+  if (!text.IsEmpty() && text.SubString(text.Length(), 1) > String(".")) text += ".";
+  ShowDialogFromAnyThread(Title, text, MB_OK | MB_ICONSTOP, false);
+}
+
+void TApplication::HandleException(TObject*) {
+  std::exception_ptr current = std::current_exception();
+  if (!current) return;
+  try {
+    std::rethrow_exception(current);
+  } catch (Exception& e) {
+    ShowException(&e);
+  } catch (std::exception& e) {
+    Exception wrapped(e.what());
+    ShowException(&wrapped);
+  } catch (...) {
+    Exception wrapped("");
+    ShowException(&wrapped);
+  }
+}
+
+void CallGuarded(TObject* sender, const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (...) {
+    try {
+      Application->HandleException(sender);
+    } catch (...) {
+      // The error display itself failed; nothing more can be shown.
+    }
+  }
+}
+
+void ShowMessage(const String& Msg) {
+  Application->Initialize();
+  ShowDialogFromAnyThread(Application->Title, Msg, MB_OK, true);
+}

@@ -1,0 +1,12 @@
+// What forms tell the application about themselves.
+#pragma once
+
+#include "toolkit/forms.h"
+
+class ApplicationAccess {
+ public:
+  // A form going away stops being the main form.
+  static void FormDestroyed(TForm* form) {
+    if (Application->mainForm_ == form) Application->mainForm_ = nullptr;
+  }
+};

@@ -1,0 +1,69 @@
+// What every control keeps behind its public class: its Qt widget and the
+// state the widget does not hold. Widget classes reach it through
+// ControlAccess.
+#pragma once
+
+#include <QPalette>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "toolkit/com_controls.h"
+#include "toolkit/controls.h"
+
+struct FontBinding {
+  std::function<QWidget*()> widget;
+};
+
+struct ControlData {
+  ControlData(QWidget* widget, QPalette::ColorRole colorRole, TColor defaultColor)
+      : widget(widget), colorRole(colorRole), color(defaultColor) {}
+
+  QPointer<QWidget> widget;
+  // The palette role that the control's Color paints.
+  QPalette::ColorRole colorRole;
+  TColor color;
+  TWinControl* parent = nullptr;
+  TAlign align = alNone;
+  bool visible = true;
+  String hint;
+  bool showHint = false;
+
+  // Window controls only.
+  HWND handle = nullptr;
+  std::vector<TControl*> children;  // in the order they were placed
+  std::vector<TWinControl*> tabOrder;
+  bool tabStop = true;
+  bool doubleBuffered = false;
+  bool ctl3D = true;
+};
+
+class ControlAccess {
+ public:
+  static ControlData& Data(const TControl* control) { return *control->data_; }
+  static QWidget* Widget(const TControl* control) { return control->data_->widget; }
+  template <typename W>
+  static W* WidgetAs(const TControl* control) {
+    return static_cast<W*>(Widget(control));
+  }
+  static TFont* NewFont(std::function<QWidget*()> widget);
+  static void DropMessage(TWinControl* control, TMessage& message) { control->DropMessage(message); }
+  static TStatusPanels* NewStatusPanels(std::function<void()> changed);
+  static const std::vector<TStatusPanel*>& Panels(const TStatusPanels* panels) { return panels->panels_; }
+  static struct PictureData& Picture(const TPicture* picture) { return *picture->data_; }
+};
+
+// The widget's colour for a TColor.
+QColor ToQColor(TColor color);
+
+// Places the window controls of a form into Qt's tab chain in their tab
+// order, parents before their children.
+void ApplyTabChain(TWinControl* anyControlOfTheForm);
+
+// Starts the toolkit if needed, then makes a control's data around the
+// widget that create() returns.
+std::unique_ptr<ControlData> NewControlData(const std::function<QWidget*()>& create, QPalette::ColorRole colorRole,
+                                            TColor defaultColor);

@@ -1,0 +1,297 @@
+// TControl and TWinControl: geometry, state, colours, hints, parents,
+// children, tab order, handles and message dispatch.
+#include "toolkit/controls.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QObject>
+#include <QPalette>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "control_data.h"
+#include "event_guard.h"
+#include "toolkit/forms.h"
+#include "window_registry.h"
+
+namespace {
+
+template <typename T>
+void Erase(std::vector<T>& items, T item) {
+  items.erase(std::remove(items.begin(), items.end(), item), items.end());
+}
+
+// Keeps a bottom-aligned control along the bottom of its parent.
+class BottomDock : public QObject {
+ public:
+  BottomDock(QWidget* docked) : QObject(docked), docked_(docked) {}
+  void Apply() {
+    QWidget* parent = docked_->parentWidget();
+    if (!parent) return;
+    int height = docked_->height();
+    docked_->setGeometry(0, parent->height() - height, parent->width(), height);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == docked_->parentWidget() && event->type() == QEvent::Resize) Apply();
+    return false;
+  }
+
+ private:
+  QWidget* docked_;
+};
+
+void ApplyAlign(TControl* control) {
+  ControlData& data = ControlAccess::Data(control);
+  QWidget* widget = data.widget;
+  if (!widget) return;
+  auto* dock = widget->findChild<BottomDock*>(QString(), Qt::FindDirectChildrenOnly);
+  if (data.align != alBottom || !widget->parentWidget()) {
+    delete dock;
+    return;
+  }
+  if (!dock) {
+    dock = new BottomDock(widget);
+    widget->parentWidget()->installEventFilter(dock);
+  }
+  dock->Apply();
+}
+
+void ApplyVisibility(TControl* control) {
+  ControlData& data = ControlAccess::Data(control);
+  if (!data.widget) return;
+  // A control without a parent is shown only if it is a window of its own.
+  bool isForm = dynamic_cast<TForm*>(control) != nullptr;
+  data.widget->setVisible(data.visible && (data.parent || isForm));
+}
+
+void ApplyHint(ControlData& data) {
+  if (data.widget) data.widget->setToolTip(data.showHint ? QString::fromUtf8(data.hint.c_str()) : QString());
+}
+
+void ApplyColor(ControlData& data) {
+  if (!data.widget) return;
+  QPalette palette = data.widget->palette();
+  palette.setColor(data.colorRole, ToQColor(data.color));
+  data.widget->setPalette(palette);
+  if (data.colorRole == QPalette::Window) data.widget->setAutoFillBackground(true);
+}
+
+// The outer size of a window minus its client size (0 for child controls
+// and for windows not yet decorated).
+QSize FrameExtra(QWidget* widget) {
+  if (!widget->isWindow()) return QSize(0, 0);
+  return widget->frameGeometry().size() - widget->size();
+}
+
+QRect OuterGeometry(QWidget* widget) {
+  if (!widget->isWindow()) return widget->geometry();
+  return QRect(widget->frameGeometry().topLeft(), widget->size() + FrameExtra(widget));
+}
+
+void SetOuterGeometry(QWidget* widget, int left, int top, int width, int height) {
+  QSize extra = FrameExtra(widget);
+  int clientWidth = std::max(0, width - extra.width());
+  int clientHeight = std::max(0, height - extra.height());
+  if (widget->isWindow()) {
+    widget->move(left, top);
+    if (widget->minimumSize() == widget->maximumSize()) widget->setFixedSize(clientWidth, clientHeight);
+    widget->resize(clientWidth, clientHeight);
+  } else {
+    widget->setGeometry(left, top, clientWidth, clientHeight);
+  }
+}
+
+void CollectTabChain(TWinControl* control, std::vector<QWidget*>& chain) {
+  for (TWinControl* child : ControlAccess::Data(control).tabOrder) {
+    QWidget* widget = ControlAccess::Widget(child);
+    if (widget && (widget->focusPolicy() & Qt::TabFocus)) chain.push_back(widget);
+    CollectTabChain(child, chain);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<ControlData> NewControlData(const std::function<QWidget*()>& create, QPalette::ColorRole colorRole,
+                                            TColor defaultColor) {
+  Application->Initialize();
+  return std::make_unique<ControlData>(create(), colorRole, defaultColor);
+}
+
+void ApplyTabChain(TWinControl* anyControlOfTheForm) {
+  TWinControl* root = anyControlOfTheForm;
+  while (ControlAccess::Data(root).parent) root = ControlAccess::Data(root).parent;
+  std::vector<QWidget*> chain;
+  CollectTabChain(root, chain);
+  for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+TControl::TControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
+    : TComponent(AOwner),
+      Parent([this] { return data_->parent; },
+             [this](TWinControl* const& value) {
+               ControlData& d = *data_;
+               if (d.parent == value) return;
+               auto* self = dynamic_cast<TWinControl*>(this);
+               if (d.parent) {
+                 ControlData& old = ControlAccess::Data(d.parent);
+                 Erase(old.children, static_cast<TControl*>(this));
+                 if (self) Erase(old.tabOrder, self);
+               }
+               d.parent = value;
+               if (d.widget) d.widget->setParent(value ? ControlAccess::Widget(value) : nullptr);
+               if (value) {
+                 ControlData& now = ControlAccess::Data(value);
+                 now.children.push_back(this);
+                 if (self) {
+                   now.tabOrder.push_back(self);
+                   ApplyTabChain(self);
+                 }
+               }
+               ApplyAlign(this);
+               ApplyVisibility(this);
+             }),
+      Left([this] { return data_->widget ? OuterGeometry(data_->widget).x() : 0; },
+           [this](const int& value) { SetBounds(value, Top, Width, Height); }),
+      Top([this] { return data_->widget ? OuterGeometry(data_->widget).y() : 0; },
+          [this](const int& value) { SetBounds(Left, value, Width, Height); }),
+      Width([this] { return data_->widget ? OuterGeometry(data_->widget).width() : 0; },
+            [this](const int& value) { SetBounds(Left, Top, value, Height); }),
+      Height([this] { return data_->widget ? OuterGeometry(data_->widget).height() : 0; },
+             [this](const int& value) { SetBounds(Left, Top, Width, value); }),
+      Align([this] { return data_->align; },
+            [this](const TAlign& value) {
+              data_->align = value;
+              ApplyAlign(this);
+            }),
+      Enabled([this] { return data_->widget && !data_->widget->testAttribute(Qt::WA_ForceDisabled); },
+              [this](const bool& value) {
+                if (data_->widget) data_->widget->setEnabled(value);
+              }),
+      Visible([this] { return data_->visible; },
+              [this](const bool& value) {
+                data_->visible = value;
+                ApplyVisibility(this);
+              }),
+      Color([this] { return data_->color; },
+            [this](const TColor& value) {
+              data_->color = value;
+              ApplyColor(*data_);
+            }),
+      Hint([this] { return data_->hint; },
+           [this](const String& value) {
+             data_->hint = value;
+             ApplyHint(*data_);
+           }),
+      ShowHint([this] { return data_->showHint; },
+               [this](const bool& value) {
+                 data_->showHint = value;
+                 ApplyHint(*data_);
+               }),
+      Font(ControlAccess::NewFont([widget = data->widget] { return widget.data(); })),
+      data_(std::move(data)) {}
+
+TControl::~TControl() {
+  if (data_->parent) {
+    ControlData& parent = ControlAccess::Data(data_->parent);
+    Erase(parent.children, static_cast<TControl*>(this));
+  }
+  delete Font;
+  delete data_->widget.data();
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (!data_->widget) return;
+  SetOuterGeometry(data_->widget, ALeft, ATop, AWidth, AHeight);
+  ApplyAlign(this);
+}
+
+void TControl::Show() { Visible = true; }
+void TControl::Hide() { Visible = false; }
+
+void TControl::Repaint() {
+  if (data_->widget) data_->widget->repaint();
+}
+
+TWinControl::TWinControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
+    : TControl(AOwner, std::move(data)),
+      Handle([this] { return ControlAccess::Data(this).handle; }),
+      TabOrder(
+          [this] {
+            ControlData& d = ControlAccess::Data(this);
+            if (!d.parent) return -1;
+            const auto& order = ControlAccess::Data(d.parent).tabOrder;
+            return static_cast<int>(std::find(order.begin(), order.end(), this) - order.begin());
+          },
+          [this](const int& value) {
+            ControlData& d = ControlAccess::Data(this);
+            if (!d.parent) return;
+            auto& order = ControlAccess::Data(d.parent).tabOrder;
+            Erase(order, this);
+            int position = std::clamp(value, 0, static_cast<int>(order.size()));
+            order.insert(order.begin() + position, this);
+            ApplyTabChain(this);
+          }),
+      TabStop([this] { return ControlAccess::Data(this).tabStop; },
+              [this](const bool& value) {
+                ControlData& d = ControlAccess::Data(this);
+                d.tabStop = value;
+                if (!d.widget) return;
+                Qt::FocusPolicy policy = d.widget->focusPolicy();
+                d.widget->setFocusPolicy(value ? Qt::FocusPolicy(policy | Qt::TabFocus)
+                                               : Qt::FocusPolicy(policy & ~Qt::TabFocus));
+                ApplyTabChain(this);
+              }),
+      DoubleBuffered([this] { return ControlAccess::Data(this).doubleBuffered; },
+                     [this](const bool& value) { ControlAccess::Data(this).doubleBuffered = value; }),
+      Ctl3D([this] { return ControlAccess::Data(this).ctl3D; },
+            [this](const bool& value) {
+              ControlData& d = ControlAccess::Data(this);
+              d.ctl3D = value;
+              if (auto* frame = qobject_cast<QFrame*>(d.widget.data()))
+                frame->setFrameStyle(value ? QFrame::StyledPanel | QFrame::Sunken : QFrame::Box | QFrame::Plain);
+            }),
+      ControlCount([this] { return static_cast<int>(ControlAccess::Data(this).children.size()); }),
+      Controls([this](int index) -> TControl* {
+        const auto& children = ControlAccess::Data(this).children;
+        if (index < 0 || index >= static_cast<int>(children.size())) return nullptr;
+        return children[static_cast<size_t>(index)];
+      }) {
+  ControlAccess::Data(this).handle = RegisterWindow(this);
+}
+
+TWinControl::~TWinControl() {
+  DestroyHandle();
+  // TControl's destructor no longer sees a window control: leave the tab
+  // order here.
+  if (TWinControl* parent = ControlAccess::Data(this).parent) Erase(ControlAccess::Data(parent).tabOrder, this);
+  // As the classic toolkit does, a window destroys the controls it holds.
+  auto& children = ControlAccess::Data(this).children;
+  while (!children.empty()) delete children.back();
+}
+
+void TWinControl::SetFocus() {
+  if (QWidget* widget = ControlAccess::Widget(this)) widget->setFocus(Qt::OtherFocusReason);
+}
+
+bool TWinControl::Focused() const {
+  QWidget* widget = ControlAccess::Widget(this);
+  return widget && widget->hasFocus();
+}
+
+void TWinControl::Dispatch(TMessage& Message) { Message.Result = 0; }
+
+LRESULT TWinControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TMessage message{Msg, WParam, LParam, 0};
+  Dispatch(message);
+  return message.Result;
+}
+
+void TWinControl::DestroyHandle() {
+  for (TMessage& message : UnregisterWindow(ControlAccess::Data(this).handle))
+    CallGuarded(this, [&] { DropMessage(message); });
+}
+
+void TWinControl::DropMessage(TMessage&) {}

@@ -1,0 +1,99 @@
+// TDateTime, the clock and the locale's date-time text.
+#include "toolkit/date_time.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTime>
+
+#include <cmath>
+
+#include "qt_text.h"
+
+namespace {
+
+constexpr double kMillisecondsPerDay = 86400000.0;
+const QDate kEpoch(1899, 12, 30);
+
+// The time format with seconds, without any time zone part.
+QString TimeFormatWithoutZone(const QLocale& locale) {
+  QString format = locale.timeFormat(QLocale::LongFormat);
+  format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*$")));
+  format.remove(QRegularExpression(QStringLiteral("^\\s*t+\\s*")));
+  format.replace(QRegularExpression(QStringLiteral("\\s+t+\\s+")), QStringLiteral(" "));
+  return format;
+}
+
+// Splits into whole days and milliseconds of the day, rounded to the
+// nearest millisecond (carrying into the next day).
+void Split(TDateTime value, qint64& days, qint64& milliseconds) {
+  double whole = std::floor(value.Val);
+  days = static_cast<qint64>(whole);
+  milliseconds = std::llround((value.Val - whole) * kMillisecondsPerDay);
+  if (milliseconds >= static_cast<qint64>(kMillisecondsPerDay)) {
+    ++days;
+    milliseconds = 0;
+  }
+}
+
+QDate DateOf(TDateTime value) {
+  qint64 days, milliseconds;
+  Split(value, days, milliseconds);
+  return kEpoch.addDays(days);
+}
+
+QTime TimeOf(TDateTime value) {
+  qint64 days, milliseconds;
+  Split(value, days, milliseconds);
+  return QTime::fromMSecsSinceStartOfDay(static_cast<int>(milliseconds));
+}
+
+}  // namespace
+
+TDateTime EncodeDate(int Year, int Month, int Day) { return TDateTime(kEpoch.daysTo(QDate(Year, Month, Day))); }
+
+TDateTime EncodeTime(int Hour, int Minute, int Second, int Millisecond) {
+  return TDateTime(((Hour * 60.0 + Minute) * 60.0 + Second) * 1000.0 / kMillisecondsPerDay +
+                   Millisecond / kMillisecondsPerDay);
+}
+
+TDateTime SystemTimeToDateTime(const SYSTEMTIME& Time) {
+  return TDateTime(EncodeDate(Time.wYear, Time.wMonth, Time.wDay).Val +
+                   EncodeTime(Time.wHour, Time.wMinute, Time.wSecond, Time.wMilliseconds).Val);
+}
+
+void DateTimeToSystemTime(TDateTime DateTime, SYSTEMTIME& Time) {
+  QDate date = DateOf(DateTime);
+  QTime time = TimeOf(DateTime);
+  Time.wYear = static_cast<WORD>(date.year());
+  Time.wMonth = static_cast<WORD>(date.month());
+  Time.wDayOfWeek = static_cast<WORD>(date.dayOfWeek() % 7);
+  Time.wDay = static_cast<WORD>(date.day());
+  Time.wHour = static_cast<WORD>(time.hour());
+  Time.wMinute = static_cast<WORD>(time.minute());
+  Time.wSecond = static_cast<WORD>(time.second());
+  Time.wMilliseconds = static_cast<WORD>(time.msec());
+}
+
+TDateTime Now() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return SystemTimeToDateTime(now);
+}
+
+String DateToStr(TDateTime DateTime) {
+  QLocale locale = QLocale::system();
+  return FromQString(locale.toString(DateOf(DateTime), locale.dateFormat(QLocale::ShortFormat)));
+}
+
+String TimeToStr(TDateTime DateTime) {
+  QLocale locale = QLocale::system();
+  return FromQString(locale.toString(TimeOf(DateTime), TimeFormatWithoutZone(locale)));
+}
+
+String DateTimeToStr(TDateTime DateTime) {
+  qint64 days, milliseconds;
+  Split(DateTime, days, milliseconds);
+  if (milliseconds == 0) return DateToStr(DateTime);
+  return DateToStr(DateTime) + " " + TimeToStr(DateTime);
+}

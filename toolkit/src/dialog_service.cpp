@@ -1,0 +1,156 @@
+// Modal message boxes with the classic MB_* flags, and the test answers.
+#include "dialog_service.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <deque>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "message_loop.h"
+#include "toolkit/forms.h"
+#include "toolkit/testing.h"
+
+#ifndef MB_ABORTRETRYIGNORE
+#define MB_ABORTRETRYIGNORE 0x00000002L
+#endif
+#ifndef MB_YESNOCANCEL
+#define MB_YESNOCANCEL 0x00000003L
+#endif
+#ifndef MB_RETRYCANCEL
+#define MB_RETRYCANCEL 0x00000005L
+#endif
+#ifndef MB_CANCELTRYCONTINUE
+#define MB_CANCELTRYCONTINUE 0x00000006L
+#endif
+
+namespace {
+
+constexpr int kIdAbort = 3;
+constexpr int kIdRetry = 4;
+constexpr int kIdIgnore = 5;
+constexpr int kIdTryAgain = 10;
+constexpr int kIdContinue = 11;
+
+struct ButtonSpec {
+  const char* label;
+  int id;
+};
+
+std::vector<ButtonSpec> ButtonsFor(UINT flags) {
+  switch (flags & 0x0F) {
+    case MB_OKCANCEL:
+      return {{"OK", IDOK}, {"Cancel", IDCANCEL}};
+    case MB_ABORTRETRYIGNORE:
+      return {{"&Abort", kIdAbort}, {"&Retry", kIdRetry}, {"&Ignore", kIdIgnore}};
+    case MB_YESNOCANCEL:
+      return {{"&Yes", IDYES}, {"&No", IDNO}, {"Cancel", IDCANCEL}};
+    case MB_YESNO:
+      return {{"&Yes", IDYES}, {"&No", IDNO}};
+    case MB_RETRYCANCEL:
+      return {{"&Retry", kIdRetry}, {"Cancel", IDCANCEL}};
+    case MB_CANCELTRYCONTINUE:
+      return {{"Cancel", IDCANCEL}, {"&Try Again", kIdTryAgain}, {"&Continue", kIdContinue}};
+    default:
+      return {{"OK", IDOK}};
+  }
+}
+
+int DefaultButtonId(UINT flags) {
+  std::vector<ButtonSpec> buttons = ButtonsFor(flags);
+  size_t index = (flags >> 8) & 0x0F;
+  return buttons[index < buttons.size() ? index : 0].id;
+}
+
+QMessageBox::Icon IconFor(UINT flags) {
+  switch (flags & 0xF0) {
+    case MB_ICONHAND:
+      return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+      return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+      return QMessageBox::Warning;
+    case MB_ICONASTERISK:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
+int ShowModalBox(const String& caption, const String& text, UINT flags) {
+  QMessageBox box(IconFor(flags), QString::fromUtf8(caption.c_str()), QString::fromUtf8(text.c_str()),
+                  QMessageBox::NoButton, QApplication::activeWindow());
+  std::vector<std::pair<QPushButton*, int>> buttons;
+  QPushButton* escape = nullptr;
+  int defaultId = DefaultButtonId(flags);
+  for (const ButtonSpec& spec : ButtonsFor(flags)) {
+    QPushButton* button = box.addButton(QString::fromUtf8(spec.label), QMessageBox::ActionRole);
+    buttons.emplace_back(button, spec.id);
+    if (spec.id == defaultId) box.setDefaultButton(button);
+    if (spec.id == IDCANCEL || (spec.id == IDOK && (flags & 0x0F) == MB_OK)) escape = button;
+  }
+  if (escape) box.setEscapeButton(escape);
+  MessageLoopScope loop;
+  box.exec();
+  for (const auto& [button, id] : buttons)
+    if (box.clickedButton() == button) return id;
+  return IDCANCEL;
+}
+
+struct TestDialogs {
+  std::mutex mutex;
+  bool answerAutomatically = false;
+  std::deque<int> answers;
+  std::vector<ShownDialog> shown;
+};
+
+TestDialogs& Tests() {
+  static TestDialogs tests;
+  return tests;
+}
+
+}  // namespace
+
+int ShowDialog(const String& caption, const String& text, UINT flags, bool fromShowMessage) {
+  {
+    TestDialogs& tests = Tests();
+    std::lock_guard<std::mutex> lock(tests.mutex);
+    if (tests.answerAutomatically) {
+      tests.shown.push_back(ShownDialog{caption, text, flags, fromShowMessage, OnGuiThread()});
+      if (tests.answers.empty()) return DefaultButtonId(flags);
+      int answer = tests.answers.front();
+      tests.answers.pop_front();
+      return answer;
+    }
+  }
+  return ShowModalBox(caption, text, flags);
+}
+
+void AnswerDialogsForTesting(bool on) {
+  Application->Initialize();
+  TestDialogs& tests = Tests();
+  std::lock_guard<std::mutex> lock(tests.mutex);
+  tests.answerAutomatically = on;
+}
+
+void QueueDialogAnswerForTesting(int answer) {
+  TestDialogs& tests = Tests();
+  std::lock_guard<std::mutex> lock(tests.mutex);
+  tests.answers.push_back(answer);
+}
+
+std::vector<ShownDialog> ShownDialogsForTesting() {
+  TestDialogs& tests = Tests();
+  std::lock_guard<std::mutex> lock(tests.mutex);
+  return tests.shown;
+}
+
+void ClearShownDialogsForTesting() {
+  TestDialogs& tests = Tests();
+  std::lock_guard<std::mutex> lock(tests.mutex);
+  tests.shown.clear();
+  tests.answers.clear();
+}

@@ -1,0 +1,194 @@
+// TForm: a top-level window with the classic border styles, centring and
+// the close protocol.
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+#include "application_access.h"
+#include "control_data.h"
+#include "event_guard.h"
+#include "picture_data.h"
+#include "qt_text.h"
+#include "toolkit/forms.h"
+
+namespace {
+
+class FormWidget : public QWidget {
+ public:
+  std::function<void(QCloseEvent*)> onClose;
+  std::function<void()> onShow;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    if (onClose)
+      onClose(event);
+    else
+      event->accept();
+  }
+  void showEvent(QShowEvent* event) override {
+    QWidget::showEvent(event);
+    if (onShow) onShow();
+  }
+};
+
+FormWidget* Window(const TForm* form) { return ControlAccess::WidgetAs<FormWidget>(form); }
+
+struct FormState {
+  TFormBorderStyle borderStyle = bsSizeable;
+  TBorderIcons borderIcons = biSystemMenu | biMinimize | biMaximize;
+  TPosition position = poDesigned;
+};
+
+bool FixedSize(TFormBorderStyle style) { return style == bsSingle || style == bsDialog || style == bsToolWindow; }
+
+void ApplyBorder(QWidget* window, const FormState& state) {
+  bool wasVisible = window->isVisible();
+  Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
+  if (state.borderStyle == bsNone) {
+    flags |= Qt::FramelessWindowHint;
+  } else {
+    flags |= Qt::WindowTitleHint;
+    if (state.borderStyle == bsToolWindow || state.borderStyle == bsSizeToolWin) flags |= Qt::Tool;
+    if (state.borderIcons & biSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (state.borderIcons & biMinimize && state.borderStyle != bsDialog) flags |= Qt::WindowMinimizeButtonHint;
+    if (state.borderIcons & biMaximize && !FixedSize(state.borderStyle)) flags |= Qt::WindowMaximizeButtonHint;
+  }
+  window->setWindowFlags(flags);
+  if (FixedSize(state.borderStyle)) {
+    window->setFixedSize(window->size());
+  } else {
+    window->setMinimumSize(0, 0);
+    window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
+  if (wasVisible) window->show();
+}
+
+void CenterOnScreen(QWidget* window) {
+  QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  QRect frame = window->frameGeometry();
+  frame.moveCenter(screen->availableGeometry().center());
+  window->move(frame.topLeft());
+}
+
+void SetClientSize(QWidget* window, const FormState& state, int width, int height) {
+  if (FixedSize(state.borderStyle))
+    window->setFixedSize(std::max(0, width), std::max(0, height));
+  else
+    window->resize(std::max(0, width), std::max(0, height));
+}
+
+std::unique_ptr<ControlData> NewFormData() {
+  auto data = NewControlData([] { return new FormWidget; }, QPalette::Window, clBtnFace);
+  data->visible = false;
+  return data;
+}
+
+}  // namespace
+
+// Form state beyond the widget, kept with the widget so that the public
+// class needs no extra member.
+struct FormStateHolder : QObject {
+  FormState state;
+};
+
+namespace {
+
+FormState& State(const TForm* form) {
+  auto* holder = Window(form)->findChild<FormStateHolder*>(QString(), Qt::FindDirectChildrenOnly);
+  return holder->state;
+}
+
+}  // namespace
+
+TForm::TForm(TComponent* AOwner)
+    : TWinControl(AOwner, NewFormData()),
+      Caption([this] { return FromQString(Window(this)->windowTitle()); },
+              [this](const String& value) { Window(this)->setWindowTitle(ToQString(value)); }),
+      ClientWidth(
+          [this] { return Window(this)->width(); },
+          [this](const int& value) { SetClientSize(Window(this), State(this), value, Window(this)->height()); }),
+      ClientHeight(
+          [this] { return Window(this)->height(); },
+          [this](const int& value) { SetClientSize(Window(this), State(this), Window(this)->width(), value); }),
+      BorderStyle([this] { return State(this).borderStyle; },
+                  [this](const TFormBorderStyle& value) {
+                    State(this).borderStyle = value;
+                    ApplyBorder(Window(this), State(this));
+                  }),
+      BorderIcons([this] { return State(this).borderIcons; },
+                  [this](const TBorderIcons& value) {
+                    State(this).borderIcons = value;
+                    ApplyBorder(Window(this), State(this));
+                  }),
+      Position([this] { return State(this).position; },
+               [this](const TPosition& value) { State(this).position = value; }),
+      Icon(new TIcon) {
+  FormWidget* window = Window(this);
+  (new FormStateHolder)->setParent(window);
+  window->onClose = [this](QCloseEvent* event) {
+    TCloseAction action = caHide;
+    bool handled = true;
+    CallGuarded(this, [&] {
+      handled = false;
+      if (OnClose) OnClose(this, action);
+      handled = true;
+    });
+    // A handler that failed keeps the window open.
+    if (!handled || action == caNone) {
+      event->ignore();
+      return;
+    }
+    if (Application->MainForm.Get() == this) {
+      event->accept();
+      ControlAccess::Data(this).visible = false;
+      Application->Terminate();
+      return;
+    }
+    if (action == caMinimize) {
+      event->ignore();
+      Window(this)->showMinimized();
+      return;
+    }
+    event->accept();
+    ControlAccess::Data(this).visible = false;
+    // Destroyed once the close has finished (not if it went first).
+    if (action == caFree) QTimer::singleShot(0, Window(this), [this] { delete this; });
+  };
+  window->onShow = [this] {
+    ControlAccess::Data(this).visible = true;
+    if (State(this).position == poScreenCenter || State(this).position == poDesktopCenter) CenterOnScreen(Window(this));
+  };
+  Icon->OnChange = [this](TObject*) { Window(this)->setWindowIcon(QIcon(ControlAccess::Picture(Icon).pixmap)); };
+  ApplyBorder(window, State(this));
+}
+
+TForm::~TForm() {
+  DestroyHandle();
+  ApplicationAccess::FormDestroyed(this);
+  if (FormWidget* window = Window(this)) {
+    window->onClose = nullptr;
+    window->onShow = nullptr;
+  }
+  delete Icon;
+}
+
+void TForm::Show() {
+  Visible = true;
+  Window(this)->raise();
+}
+
+void TForm::Close() { Window(this)->close(); }
+
+void TForm::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_CLOSE) {
+    Close();
+    Message.Result = 0;
+    return;
+  }
+  TWinControl::Dispatch(Message);
+}

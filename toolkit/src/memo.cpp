@@ -1,0 +1,170 @@
+// TMemo and its line list.
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "control_data.h"
+#include "event_guard.h"
+#include "memo_text.h"
+#include "qt_text.h"
+#include "toolkit/std_controls.h"
+
+namespace {
+
+QPlainTextEdit* NewEditor() {
+  auto* editor = new QPlainTextEdit;
+  editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  return editor;
+}
+
+QString RawText(QPlainTextEdit* editor) { return editor->document()->toRawText(); }
+
+class MemoLines : public TStrings {
+ public:
+  explicit MemoLines(QPlainTextEdit* editor) : editor_(editor) {}
+
+  void Clear() override { editor_->clear(); }
+
+  void Delete(int Index) override {
+    CheckIndex(Index, GetCount());
+    QTextDocument* document = editor_->document();
+    QTextBlock block = document->findBlockByNumber(Index);
+    QTextCursor cursor(document);
+    QTextBlock next = block.next();
+    if (next.isValid()) {
+      cursor.setPosition(block.position());
+      cursor.setPosition(next.position(), QTextCursor::KeepAnchor);
+    } else {
+      // The last line goes with the break before it.
+      cursor.setPosition(block.position() > 0 ? block.position() - 1 : 0);
+      cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    }
+    cursor.removeSelectedText();
+  }
+
+  // As the classic memo does: a line inserted before an existing line (the
+  // empty one after a final break included) gets its own break; a line
+  // added after a last line without a break gets the break before it.
+  void Insert(int Index, const String& S) override {
+    CheckIndex(Index, GetCount() + 1);
+    QTextDocument* document = editor_->document();
+    QString line = ToWidgetText(S);
+    QTextCursor cursor(document);
+    if (Index < document->blockCount()) {
+      cursor.setPosition(document->findBlockByNumber(Index).position());
+      cursor.insertText(line + u'\n');
+    } else {
+      cursor.movePosition(QTextCursor::End);
+      cursor.insertText(u'\n' + line);
+    }
+  }
+
+ protected:
+  String Get(int Index) const override {
+    CheckIndex(Index, GetCount());
+    return FromQString(editor_->document()->findBlockByNumber(Index).text());
+  }
+
+  int GetCount() const override {
+    QTextDocument* document = editor_->document();
+    int blocks = document->blockCount();
+    return document->lastBlock().text().isEmpty() ? blocks - 1 : blocks;
+  }
+
+  void SetUpdateState(bool Updating) override { editor_->setUpdatesEnabled(!Updating); }
+
+ private:
+  QPlainTextEdit* editor_;
+};
+
+QPlainTextEdit* Editor(const TMemo* memo) { return ControlAccess::WidgetAs<QPlainTextEdit>(memo); }
+
+}  // namespace
+
+TMemo::TMemo(TComponent* AOwner)
+    : TWinControl(AOwner, NewControlData(NewEditor, QPalette::Base, clWindow)),
+      Text([this] { return FromWidgetText(RawText(Editor(this))); },
+           [this](const String& value) { Editor(this)->setPlainText(ToWidgetText(value)); }),
+      Lines(new MemoLines(Editor(this))),
+      ScrollBars(
+          [this] {
+            bool vertical = Editor(this)->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn;
+            bool horizontal = Editor(this)->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn;
+            return vertical && horizontal ? ssBoth : vertical ? ssVertical : horizontal ? ssHorizontal : ssNone;
+          },
+          [this](const TScrollStyle& value) {
+            bool vertical = value == ssVertical || value == ssBoth;
+            bool horizontal = value == ssHorizontal || value == ssBoth;
+            Editor(this)->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+            Editor(this)->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+          }),
+      WordWrap([this] { return Editor(this)->lineWrapMode() == QPlainTextEdit::WidgetWidth; },
+               [this](const bool& value) {
+                 Editor(this)->setLineWrapMode(value ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+               }),
+      ReadOnly([this] { return Editor(this)->isReadOnly(); },
+               [this](const bool& value) { Editor(this)->setReadOnly(value); }),
+      SelStart(
+          [this] {
+            QPlainTextEdit* editor = Editor(this);
+            return ToProgramPosition(RawText(editor), editor->textCursor().selectionStart());
+          },
+          [this](const int& value) {
+            QPlainTextEdit* editor = Editor(this);
+            QTextCursor cursor = editor->textCursor();
+            cursor.setPosition(ToWidgetPosition(RawText(editor), value));
+            editor->setTextCursor(cursor);
+          }),
+      SelLength(
+          [this] {
+            QPlainTextEdit* editor = Editor(this);
+            QString text = RawText(editor);
+            QTextCursor cursor = editor->textCursor();
+            return ToProgramPosition(text, cursor.selectionEnd()) - ToProgramPosition(text, cursor.selectionStart());
+          },
+          [this](const int& value) {
+            QPlainTextEdit* editor = Editor(this);
+            QString text = RawText(editor);
+            QTextCursor cursor = editor->textCursor();
+            int start = cursor.selectionStart();
+            int end = ToWidgetPosition(text, ToProgramPosition(text, start) + std::max(0, value));
+            cursor.setPosition(start);
+            cursor.setPosition(end, QTextCursor::KeepAnchor);
+            editor->setTextCursor(cursor);
+          }) {
+  QObject::connect(Editor(this), &QPlainTextEdit::textChanged, [this] {
+    CallGuarded(this, [this] {
+      if (OnChange) OnChange(this);
+    });
+  });
+}
+
+void TMemo::Clear() { Editor(this)->clear(); }
+
+void TMemo::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_KEYDOWN && (Message.WParam == VK_NEXT || Message.WParam == VK_PRIOR)) {
+    // The key as if pressed: the caret and the view move one page.
+    int repeat = std::max(1, static_cast<int>(LOWORD(Message.LParam)));
+    Qt::Key key = Message.WParam == VK_NEXT ? Qt::Key_PageDown : Qt::Key_PageUp;
+    for (int i = 0; i < repeat; ++i) {
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+      QCoreApplication::sendEvent(Editor(this), &press);
+    }
+    Message.Result = 0;
+    return;
+  }
+  if (Message.Msg == EM_SCROLLCARET) {
+    Editor(this)->ensureCursorVisible();
+    Message.Result = 1;
+    return;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+TMemo::~TMemo() { delete Lines; }

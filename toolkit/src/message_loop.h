@@ -1,0 +1,27 @@
+// Tracks whether the GUI thread runs a message loop, so that calls from
+// other threads that must be served on the GUI thread (message boxes, sent
+// messages) are served while one runs and are answered at once otherwise,
+// instead of waiting for a loop that never comes.
+#pragma once
+
+#include <functional>
+
+class MessageLoopScope {
+ public:
+  MessageLoopScope();
+  ~MessageLoopScope();
+  MessageLoopScope(const MessageLoopScope&) = delete;
+  MessageLoopScope& operator=(const MessageLoopScope&) = delete;
+};
+
+bool OnGuiThread();
+
+// Runs call on the GUI thread and returns its result. From another thread
+// the caller waits while a message loop runs; when none runs, or the loop
+// ends first, fallback() gives the result instead. Call only after the
+// toolkit is initialised.
+long long CallOnGuiThread(const std::function<long long()>& call, const std::function<long long()>& fallback);
+
+// Starts serving posted messages and calls from other threads; idempotent,
+// on the GUI thread.
+void StartWindowMessaging();

@@ -1,0 +1,8 @@
+// What a TPicture holds.
+#pragma once
+
+#include <QPixmap>
+
+struct PictureData {
+  QPixmap pixmap;
+};
