@@ -30,6 +30,7 @@ class SerialByteQueue {
   // Moves up to `count` bytes to `out`; returns how many.
   size_t take(unsigned char* out, size_t count) {
     count = std::min(count, size_);
+    if (count == 0) return 0;  // `out` may be null for an empty read
     const size_t first = std::min(count, capacity() - head_);
     std::memcpy(out, storage_.data() + head_, first);
     std::memcpy(out + first, storage_.data(), count - first);
