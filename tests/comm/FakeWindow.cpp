@@ -31,6 +31,11 @@ std::vector<PostedMessage> FakeWindow::Messages() const {
   return messages_;
 }
 
+std::vector<ShownMessageBox> FakeWindow::MessageBoxes() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return messageBoxes_;
+}
+
 void FakeWindow::SetBeforePost(std::function<void()> beforePost) {
   std::lock_guard<std::mutex> guard(lock_);
   beforePost_ = std::move(beforePost);
@@ -61,4 +66,10 @@ LRESULT FakeWindow::Send(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 BOOL FakeWindow::IsWindowHandle(HWND hWnd) { return hWnd == kWindow && g_current != nullptr; }
 
-int FakeWindow::ShowMessageBox(HWND, LPCSTR, LPCSTR, UINT) { return IDOK; }
+int FakeWindow::ShowMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+  if (FakeWindow* window = g_current) {
+    std::lock_guard<std::mutex> guard(window->lock_);
+    window->messageBoxes_.push_back({text ? text : "", caption ? caption : "", type});
+  }
+  return IDOK;
+}

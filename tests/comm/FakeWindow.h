@@ -7,7 +7,14 @@
 
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
+
+struct ShownMessageBox {
+  std::string text;
+  std::string caption;
+  UINT type;
+};
 
 struct PostedMessage {
   HWND hWnd;
@@ -30,6 +37,7 @@ class FakeWindow {
   FakeWindow& operator=(const FakeWindow&) = delete;
 
   std::vector<PostedMessage> Messages() const;
+  std::vector<ShownMessageBox> MessageBoxes() const;
   // Runs before each post is accepted; it may throw, like a post that
   // cannot be made. Empty restores plain posting.
   void SetBeforePost(std::function<void()> beforePost);
@@ -42,5 +50,6 @@ class FakeWindow {
 
   mutable std::mutex lock_;
   std::vector<PostedMessage> messages_;
+  std::vector<ShownMessageBox> messageBoxes_;
   std::function<void()> beforePost_;
 };

@@ -2,6 +2,7 @@
 // default notifications, and how the thread ends.
 #include <kestrix/platform_testing.h>
 
+#include <cstdio>
 #include <thread>
 
 #include "FakeWindow.h"
@@ -149,6 +150,34 @@ TEST_F(PortWatchTest, ClosingEndsTheWatcherWithoutForcingIt) {
   // WatchProc unreturned.
   EXPECT_EQ(port.watchersReturned, 1);
   EXPECT_EQ(port.lastExitCode, 0u);
+  EXPECT_EQ(port._hWatchThread, nullptr);
+  EXPECT_EQ(port._hComm, INVALID_HANDLE_VALUE);
+}
+
+TEST_F(PortWatchTest, AWatcherThatCannotSetItsEventMaskSaysSoAndEnds) {
+  FakeWindow window;
+  RecordingPort port;
+  port.watcherStartDelay = std::chrono::milliseconds(200);
+  OpenWatched(port, 11);
+  // The handle goes away under the watcher before it starts watching.
+  const HANDLE stolen = port._hComm;
+  ASSERT_TRUE(CloseHandle(stolen));
+  ASSERT_TRUE(WaitUntil([&] { return port.watchersReturned == 1; }));
+  EXPECT_EQ(port.lastExitCode, 1u);
+
+  const std::vector<ShownMessageBox> boxes = window.MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "Class cxComm");
+  EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK));
+  char handleText[32];
+  std::snprintf(handleText, sizeof handleText, "%x", static_cast<unsigned>(reinterpret_cast<uintptr_t>(stolen)));
+  EXPECT_EQ(boxes[0].text, std::string("cxComm(661) : COM11 Call WINAPI SetCommMask(") + handleText +
+                               ", 1fd) Fail, thread work invalid! GetLastError() = 6;");
+
+  // The port object still counts as open; closing it collects the ended
+  // thread.
+  EXPECT_NE(port._hComm, INVALID_HANDLE_VALUE);
+  port.Close();
   EXPECT_EQ(port._hWatchThread, nullptr);
   EXPECT_EQ(port._hComm, INVALID_HANDLE_VALUE);
 }
