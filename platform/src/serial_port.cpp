@@ -12,7 +12,6 @@
 #include <cstring>
 #include <system_error>
 
-#include "comm_arbitrary_baud.h"
 #include "comm_line_settings.h"
 #include "overlapped.h"
 
@@ -67,9 +66,7 @@ std::shared_ptr<SerialPort> SerialPort::start(int fd, DWORD* error) {
     releaseSerialDevice(fd);
     return nullptr;
   }
-  DWORD rate = readLineRate(fd);
-  if (rate == 0) rate = rateOfSpeedCode(cfgetospeed(&current));
-  const DCB dcb = initialSettings(current, rate);
+  const DCB dcb = initialSettings(current, currentLineRate(fd, current));
   const termios raw = termiosForDcb(dcb, current);
   if (::tcsetattr(fd, TCSANOW, &raw) != 0) {
     *error = errorFromErrno(errno);

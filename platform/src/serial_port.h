@@ -14,6 +14,7 @@
 #pragma once
 
 #include <linux/serial.h>
+#include <termios.h>
 
 #include <deque>
 #include <optional>
@@ -41,6 +42,9 @@ constexpr size_t kSmallestInputQueue = 4096;
 int claimSerialDevice(const std::string& path, DWORD* error);
 // Gives the claim up and closes the descriptor.
 void releaseSerialDevice(int fd);
+
+// The line's speed in bits per second as the device reports it, any rate.
+DWORD currentLineRate(int fd, const termios& settings);
 
 // Waits, as the layer's waits do (a terminated thread parks here), until an
 // operation of this layer completes the record. Returns the record's error.

@@ -59,8 +59,15 @@ void SerialPort::serve() {
 
     lock.unlock();
     const int ready = ::poll(watched, 2, timeout);
+    const int pollError = errno;
     lock.lock();
-    if (closed_ || ready < 0) continue;
+    if (closed_) break;
+    if (ready < 0) {
+      // Only a signal may interrupt the poll; anything else means the device
+      // cannot be watched, and it is given up rather than polled in a loop.
+      if (pollError != EINTR && hangUpError_ == 0) hangUpLocked();
+      continue;
+    }
 
     if (watched[0].revents & POLLIN) drainWakeups();
     const short seen = watched[1].revents;

@@ -20,15 +20,18 @@ void setControlLine(int fd, int line, bool on) { ::ioctl(fd, on ? TIOCMBIS : TIO
 
 }  // namespace
 
+DWORD currentLineRate(int fd, const termios& settings) {
+  const DWORD rate = readLineRate(fd);
+  return rate != 0 ? rate : rateOfSpeedCode(cfgetospeed(&settings));
+}
+
 BOOL SerialPort::getState(DCB* dcb) {
   std::lock_guard<std::mutex> guard(mutex_);
   if (closed_) return failLocked(ERROR_INVALID_HANDLE);
   termios settings;
   if (::tcgetattr(fd_, &settings) != 0) return failLocked(errorFromErrno(errno));
-  DWORD rate = readLineRate(fd_);
-  if (rate == 0) rate = rateOfSpeedCode(cfgetospeed(&settings));
   DCB result = dcb_;
-  readDcbFromTermios(settings, rate, result);
+  readDcbFromTermios(settings, currentLineRate(fd_, settings), result);
   result.DCBlength = sizeof(DCB);
   *dcb = result;
   return TRUE;
