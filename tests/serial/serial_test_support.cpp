@@ -16,18 +16,33 @@
 namespace serial_test {
 namespace fs = std::filesystem;
 
-std::string portsFolder() {
-  static const std::string folder = [] {
+namespace {
+
+// The temporary configuration folder, removed when the test program ends.
+struct ConfigFolder {
+  ConfigFolder() {
     char pattern[] = "/tmp/kestrix-serial-test-XXXXXX";
-    const char* base = ::mkdtemp(pattern);
-    EXPECT_NE(base, nullptr);
-    ::setenv("XDG_CONFIG_HOME", base, 1);
+    const char* made = ::mkdtemp(pattern);
+    EXPECT_NE(made, nullptr);
+    base = made ? made : "/nonexistent";
+    ::setenv("XDG_CONFIG_HOME", base.c_str(), 1);
     ExcludeSystemSerialDevicesForTesting(true);
-    const fs::path ports = fs::path(base) / "kestrix" / "ports";
+    ports = (base / "kestrix" / "ports").string();
     fs::create_directories(ports);
-    return ports.string();
-  }();
-  return folder;
+  }
+  ~ConfigFolder() {
+    std::error_code ignored;
+    fs::remove_all(base, ignored);
+  }
+  fs::path base;
+  std::string ports;
+};
+
+}  // namespace
+
+std::string portsFolder() {
+  static const ConfigFolder folder;
+  return folder.ports;
 }
 
 FarEnd::FarEnd(DWORD portNumber) {
