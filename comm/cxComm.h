@@ -79,7 +79,8 @@ class cxComm {
   // that came with one), then calls OnReceive when the receive threshold is
   // met; with bOnlyWhenQueued, only when some input is queued.
   void ReceiveQueued(HANDLE hComm, bool bOnlyWhenQueued);
-  // Pauses the watch loop after a failed event wait; StopWatch ends the
-  // pause at once.
+  // Rests the watch loop after an event wait that failed or reported
+  // nothing, so that a device that fails every wait does not make it spin;
+  // StopWatch ends the rest at once.
   void PauseAfterFailedWait();
 };
