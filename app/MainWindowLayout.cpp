@@ -69,13 +69,17 @@ TButton* NewButton(TComponent* Owner, TWinControl* Parent, const Bounds& At, int
   return button;
 }
 
+void SetHint(TControl* Control, const char* Hint) {
+  Control->Hint = Hint;
+  Control->ShowHint = true;
+}
+
 TCheckBox* NewCheckBox(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab, const char* Caption,
                        const char* Hint) {
   TCheckBox* box = new TCheckBox(Owner);
   Place(box, Parent, At);
   box->Caption = Caption;
-  box->Hint = Hint;
-  box->ShowHint = true;
+  SetHint(box, Hint);
   box->Checked = false;
   box->TabOrder = Tab;
   return box;
@@ -153,6 +157,7 @@ void TForm1::CreateWidgets() {
   ComboBox2 = NewComboBox(this, GroupBox1, one.Baud, 4, "9600", kBaudRates);
   Button1 = NewButton(this, GroupBox1, one.OpenClose, 5, "打开");
   Button4 = NewButton(this, GroupBox1, one.Clear, 6, "清空");
+  SetHint(Button4, "清空接收区");
   CheckBox1 = NewCheckBox(this, GroupBox1, one.Auto, 7, "自动", "自动发送周期为1秒");
   RadioButton1 = NewCheckBox(this, GroupBox1, one.Hex, 8, "16进制", "以16进制发送和接收");
   ComboBox5 = NewComboBox(this, GroupBox1, one.Parity, 9, "N (无)", kParities);
@@ -172,6 +177,7 @@ void TForm1::CreateWidgets() {
   ComboBox4 = NewComboBox(this, GroupBox2, two.Baud, 4, "9600", kBaudRates);
   Button6 = NewButton(this, GroupBox2, two.OpenClose, 5, "打开");
   Button7 = NewButton(this, GroupBox2, two.Clear, 6, "清空");
+  SetHint(Button7, "清空接收区");
   CheckBox2 = NewCheckBox(this, GroupBox2, two.Auto, 7, "自动", "自动发送周期为1秒");
   SetFont(CheckBox2->Font, "MS Sans Serif", -12, clMenuText);
   RadioButton2 = NewCheckBox(this, GroupBox2, two.Hex, 8, "16进制", "以16进制发送和接收");

@@ -17,7 +17,7 @@ void ExpectBounds(const Expected& e) {
 
 std::vector<std::string> ItemsOf(TComboBox* box) {
   std::vector<std::string> items;
-  for (int i = 0; i < box->Items->Count; ++i) items.push_back(box->Items->Strings[i].Get().Utf8());
+  for (int i = 0; i < box->Items->Count; ++i) items.push_back(String(box->Items->Strings[i]).Utf8());
   return items;
 }
 
@@ -37,25 +37,44 @@ TEST_F(MainWindowLayout, EveryWidgetSitsWhereTheFormPutsIt) {
   CreateWindow();
   TForm1* f = form;
   const Expected all[] = {
-      {"Image1", f->Image1, 336, 0, 177, 36},        {"GroupBox1", f->GroupBox1, 0, 31, 841, 180},
-      {"GroupBox2", f->GroupBox2, 0, 216, 841, 180}, {"StatusBar1", f->StatusBar1, 0, 400, 848, 19},
-      {"Label2", f->Label2, 8, 15, 53, 13},          {"Label4", f->Label4, 8, 44, 52, 13},
-      {"Label6", f->Label6, 8, 73, 52, 13},          {"Label7", f->Label7, 8, 101, 52, 13},
-      {"Label8", f->Label8, 8, 130, 52, 13},         {"Memo1", f->Memo1, 137, 13, 696, 125},
-      {"Edit1", f->Edit1, 443, 147, 390, 21},        {"Button2", f->Button2, 332, 145, 50, 25},
-      {"ComboBox1", f->ComboBox1, 58, 11, 70, 24},   {"ComboBox2", f->ComboBox2, 59, 41, 70, 24},
-      {"Button1", f->Button1, 139, 145, 50, 25},     {"Button4", f->Button4, 200, 145, 50, 25},
-      {"CheckBox1", f->CheckBox1, 394, 149, 47, 17}, {"RadioButton1", f->RadioButton1, 264, 149, 57, 17},
-      {"ComboBox5", f->ComboBox5, 58, 73, 70, 24},   {"ComboBox6", f->ComboBox6, 59, 99, 70, 24},
-      {"ComboBox7", f->ComboBox7, 59, 126, 70, 24},  {"Label3", f->Label3, 8, 14, 53, 13},
-      {"Label5", f->Label5, 8, 43, 52, 13},          {"Label9", f->Label9, 8, 72, 52, 13},
-      {"Label10", f->Label10, 8, 101, 52, 13},       {"Label11", f->Label11, 8, 130, 52, 13},
-      {"Memo2", f->Memo2, 136, 10, 697, 125},        {"Edit2", f->Edit2, 441, 146, 392, 21},
-      {"Button5", f->Button5, 335, 144, 50, 25},     {"ComboBox3", f->ComboBox3, 59, 10, 70, 24},
-      {"ComboBox4", f->ComboBox4, 59, 41, 70, 24},   {"Button6", f->Button6, 138, 144, 50, 25},
-      {"Button7", f->Button7, 206, 144, 50, 25},     {"CheckBox2", f->CheckBox2, 393, 148, 45, 17},
-      {"RadioButton2", f->RadioButton2, 265, 148, 57, 17}, {"ComboBox8", f->ComboBox8, 59, 75, 70, 24},
-      {"ComboBox9", f->ComboBox9, 59, 99, 70, 24},   {"ComboBox10", f->ComboBox10, 59, 126, 70, 24},
+      {"Image1", f->Image1, 336, 0, 177, 36},
+      {"GroupBox1", f->GroupBox1, 0, 31, 841, 180},
+      {"GroupBox2", f->GroupBox2, 0, 216, 841, 180},
+      {"StatusBar1", f->StatusBar1, 0, 400, 848, 19},
+      {"Label2", f->Label2, 8, 15, 53, 13},
+      {"Label4", f->Label4, 8, 44, 52, 13},
+      {"Label6", f->Label6, 8, 73, 52, 13},
+      {"Label7", f->Label7, 8, 101, 52, 13},
+      {"Label8", f->Label8, 8, 130, 52, 13},
+      {"Memo1", f->Memo1, 137, 13, 696, 125},
+      {"Edit1", f->Edit1, 443, 147, 390, 21},
+      {"Button2", f->Button2, 332, 145, 50, 25},
+      {"ComboBox1", f->ComboBox1, 58, 11, 70, 24},
+      {"ComboBox2", f->ComboBox2, 59, 41, 70, 24},
+      {"Button1", f->Button1, 139, 145, 50, 25},
+      {"Button4", f->Button4, 200, 145, 50, 25},
+      {"CheckBox1", f->CheckBox1, 394, 149, 47, 17},
+      {"RadioButton1", f->RadioButton1, 264, 149, 57, 17},
+      {"ComboBox5", f->ComboBox5, 58, 73, 70, 24},
+      {"ComboBox6", f->ComboBox6, 59, 99, 70, 24},
+      {"ComboBox7", f->ComboBox7, 59, 126, 70, 24},
+      {"Label3", f->Label3, 8, 14, 53, 13},
+      {"Label5", f->Label5, 8, 43, 52, 13},
+      {"Label9", f->Label9, 8, 72, 52, 13},
+      {"Label10", f->Label10, 8, 101, 52, 13},
+      {"Label11", f->Label11, 8, 130, 52, 13},
+      {"Memo2", f->Memo2, 136, 10, 697, 125},
+      {"Edit2", f->Edit2, 441, 146, 392, 21},
+      {"Button5", f->Button5, 335, 144, 50, 25},
+      {"ComboBox3", f->ComboBox3, 59, 10, 70, 24},
+      {"ComboBox4", f->ComboBox4, 59, 41, 70, 24},
+      {"Button6", f->Button6, 138, 144, 50, 25},
+      {"Button7", f->Button7, 206, 144, 50, 25},
+      {"CheckBox2", f->CheckBox2, 393, 148, 45, 17},
+      {"RadioButton2", f->RadioButton2, 265, 148, 57, 17},
+      {"ComboBox8", f->ComboBox8, 59, 75, 70, 24},
+      {"ComboBox9", f->ComboBox9, 59, 99, 70, 24},
+      {"ComboBox10", f->ComboBox10, 59, 126, 70, 24},
   };
   for (const Expected& e : all) ExpectBounds(e);
   for (TControl* c : {static_cast<TControl*>(f->Label2), static_cast<TControl*>(f->Memo1),

@@ -35,3 +35,6 @@ class MainWindowTest : public SerialPortTest {
 
   TForm1* form = nullptr;
 };
+
+// Shows toolkit strings as text in test failures.
+inline void PrintTo(const String& text, std::ostream* out) { *out << '"' << text.Utf8() << '"'; }

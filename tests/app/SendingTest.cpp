@@ -26,8 +26,8 @@ TEST_F(Sending, HexModeSendsTheBytesTheDigitsSpellAndCountsThem) {
     const char* typed;
     std::string bytes;
   } cases[] = {
-      {"12 34 ab", "\x12\x34\xAB"}, {"1 2 3 4", "\x12\x34"}, {"12,3", "\x12"},
-      {"123", "\x12"}, {"0x12", "\x01"}, {"  12  ", "\x12"},
+      {"12 34 ab", "\x12\x34\xAB"}, {"1 2 3 4", "\x12\x34"}, {"12,3", "\x12"}, {"123", "\x12"}, {"0x12", "\x01"},
+      {"  12  ", "\x12"},
   };
   int counted = 0;
   for (const auto& c : cases) {

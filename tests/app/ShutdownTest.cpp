@@ -16,12 +16,13 @@ using Shutdown = MainWindowTest;
 // A far end that writes as fast as the line takes it until stopped.
 class Flood {
  public:
-  explicit Flood(int fd) : thread_([this, fd] {
-      const std::string chunk(512, 'f');
-      while (!stop_) {
-        if (write(fd, chunk.data(), chunk.size()) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-    }) {}
+  explicit Flood(int fd)
+      : thread_([this, fd] {
+          const std::string chunk(512, 'f');
+          while (!stop_) {
+            if (write(fd, chunk.data(), chunk.size()) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          }
+        }) {}
   ~Flood() {
     stop_ = true;
     thread_.join();
