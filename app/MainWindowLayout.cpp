@@ -113,6 +113,39 @@ const std::initializer_list<const char*> kParities = {"N (无)", "O (奇)", "E (
 const std::initializer_list<const char*> kDataBits = {"5", "6", "7", "8"};
 const std::initializer_list<const char*> kStopBits = {"1", "2"};
 
+// The widgets of one device panel, in the order the panel creates them.
+struct PanelMembers {
+  TLabel *&PortLabel, *&BaudLabel, *&ParityLabel, *&DataBitsLabel, *&StopBitsLabel;
+  TMemo*& Memo;
+  TEdit*& Edit;
+  TButton*& Send;
+  TComboBox *&Port, *&Baud;
+  TButton *&OpenClose, *&Clear;
+  TCheckBox *&Auto, *&Hex;
+  TComboBox *&Parity, *&DataBits, *&StopBits;
+};
+
+void CreatePanel(TComponent* Owner, TGroupBox* Box, const PanelLayout& At, PanelMembers Out) {
+  Out.PortLabel = NewLabel(Owner, Box, At.PortLabel, "串  口：");
+  Out.BaudLabel = NewLabel(Owner, Box, At.BaudLabel, "波特率：");
+  Out.ParityLabel = NewLabel(Owner, Box, At.ParityLabel, "校验位：");
+  Out.DataBitsLabel = NewLabel(Owner, Box, At.DataBitsLabel, "数据位：");
+  Out.StopBitsLabel = NewLabel(Owner, Box, At.StopBitsLabel, "停止位：");
+  Out.Memo = NewMemo(Owner, Box, At.Memo, 0);
+  Out.Edit = NewEdit(Owner, Box, At.Edit, 1);
+  Out.Send = NewButton(Owner, Box, At.Send, 2, "发送");
+  Out.Port = NewComboBox(Owner, Box, At.Port, 3, At.PortText, kPorts);
+  Out.Baud = NewComboBox(Owner, Box, At.Baud, 4, "9600", kBaudRates);
+  Out.OpenClose = NewButton(Owner, Box, At.OpenClose, 5, "打开");
+  Out.Clear = NewButton(Owner, Box, At.Clear, 6, "清空");
+  SetHint(Out.Clear, "清空接收区");
+  Out.Auto = NewCheckBox(Owner, Box, At.Auto, 7, "自动", "自动发送周期为1秒");
+  Out.Hex = NewCheckBox(Owner, Box, At.Hex, 8, "16进制", "以16进制发送和接收");
+  Out.Parity = NewComboBox(Owner, Box, At.Parity, 9, "N (无)", kParities);
+  Out.DataBits = NewComboBox(Owner, Box, At.DataBits, 10, "8", kDataBits);
+  Out.StopBits = NewComboBox(Owner, Box, At.StopBits, 11, "1", kStopBits);
+}
+
 }  // namespace
 
 void TForm1::CreateWidgets() {
@@ -144,46 +177,13 @@ void TForm1::CreateWidgets() {
   GroupBox2->Caption = "设备2";
   GroupBox2->TabOrder = 1;
 
-  const PanelLayout& one = kDevice1;
-  Label2 = NewLabel(this, GroupBox1, one.PortLabel, "串  口：");
-  Label4 = NewLabel(this, GroupBox1, one.BaudLabel, "波特率：");
-  Label6 = NewLabel(this, GroupBox1, one.ParityLabel, "校验位：");
-  Label7 = NewLabel(this, GroupBox1, one.DataBitsLabel, "数据位：");
-  Label8 = NewLabel(this, GroupBox1, one.StopBitsLabel, "停止位：");
-  Memo1 = NewMemo(this, GroupBox1, one.Memo, 0);
-  Edit1 = NewEdit(this, GroupBox1, one.Edit, 1);
-  Button2 = NewButton(this, GroupBox1, one.Send, 2, "发送");
-  ComboBox1 = NewComboBox(this, GroupBox1, one.Port, 3, one.PortText, kPorts);
-  ComboBox2 = NewComboBox(this, GroupBox1, one.Baud, 4, "9600", kBaudRates);
-  Button1 = NewButton(this, GroupBox1, one.OpenClose, 5, "打开");
-  Button4 = NewButton(this, GroupBox1, one.Clear, 6, "清空");
-  SetHint(Button4, "清空接收区");
-  CheckBox1 = NewCheckBox(this, GroupBox1, one.Auto, 7, "自动", "自动发送周期为1秒");
-  RadioButton1 = NewCheckBox(this, GroupBox1, one.Hex, 8, "16进制", "以16进制发送和接收");
-  ComboBox5 = NewComboBox(this, GroupBox1, one.Parity, 9, "N (无)", kParities);
-  ComboBox6 = NewComboBox(this, GroupBox1, one.DataBits, 10, "8", kDataBits);
-  ComboBox7 = NewComboBox(this, GroupBox1, one.StopBits, 11, "1", kStopBits);
-
-  const PanelLayout& two = kDevice2;
-  Label3 = NewLabel(this, GroupBox2, two.PortLabel, "串  口：");
-  Label5 = NewLabel(this, GroupBox2, two.BaudLabel, "波特率：");
-  Label9 = NewLabel(this, GroupBox2, two.ParityLabel, "校验位：");
-  Label10 = NewLabel(this, GroupBox2, two.DataBitsLabel, "数据位：");
-  Label11 = NewLabel(this, GroupBox2, two.StopBitsLabel, "停止位：");
-  Memo2 = NewMemo(this, GroupBox2, two.Memo, 0);
-  Edit2 = NewEdit(this, GroupBox2, two.Edit, 1);
-  Button5 = NewButton(this, GroupBox2, two.Send, 2, "发送");
-  ComboBox3 = NewComboBox(this, GroupBox2, two.Port, 3, two.PortText, kPorts);
-  ComboBox4 = NewComboBox(this, GroupBox2, two.Baud, 4, "9600", kBaudRates);
-  Button6 = NewButton(this, GroupBox2, two.OpenClose, 5, "打开");
-  Button7 = NewButton(this, GroupBox2, two.Clear, 6, "清空");
-  SetHint(Button7, "清空接收区");
-  CheckBox2 = NewCheckBox(this, GroupBox2, two.Auto, 7, "自动", "自动发送周期为1秒");
+  CreatePanel(this, GroupBox1, kDevice1,
+              {Label2, Label4, Label6, Label7, Label8, Memo1, Edit1, Button2, ComboBox1, ComboBox2, Button1, Button4,
+               CheckBox1, RadioButton1, ComboBox5, ComboBox6, ComboBox7});
+  CreatePanel(this, GroupBox2, kDevice2,
+              {Label3, Label5, Label9, Label10, Label11, Memo2, Edit2, Button5, ComboBox3, ComboBox4, Button6, Button7,
+               CheckBox2, RadioButton2, ComboBox8, ComboBox9, ComboBox10});
   SetFont(CheckBox2->Font, "MS Sans Serif", -12, clMenuText);
-  RadioButton2 = NewCheckBox(this, GroupBox2, two.Hex, 8, "16进制", "以16进制发送和接收");
-  ComboBox8 = NewComboBox(this, GroupBox2, two.Parity, 9, "N (无)", kParities);
-  ComboBox9 = NewComboBox(this, GroupBox2, two.DataBits, 10, "8", kDataBits);
-  ComboBox10 = NewComboBox(this, GroupBox2, two.StopBits, 11, "1", kStopBits);
 
   StatusBar1 = new TStatusBar(this);
   Place(StatusBar1, this, {0, 400, 848, 19});
