@@ -1,0 +1,61 @@
+// The main window under observation. It is the program's own TForm1; the
+// subclass only looks on: each received-data message is handed to TForm1's
+// handler as usual, and afterwards the block's bytes are checked to be at
+// the end of the panel's memo and to continue the pattern, and the moment
+// they were shown is logged. Timer ticks are logged too. A further message
+// lets the benchmark's own thread run calls on the window's thread.
+#pragma once
+
+#include <toolkit/toolkit.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "Unit1.h"
+#include "byte_pattern.h"
+
+struct ShownRecord {
+  uint64_t end;  // pattern position just past the block's last byte
+  Clock::time_point time;
+};
+
+// What one panel has shown.
+struct PanelWatch {
+  std::atomic<uint64_t> shown{0};       // bytes shown so far, in pattern order
+  std::atomic<uint64_t> wrongBytes{0};  // bytes that did not continue the pattern
+  std::atomic<uint64_t> memoMisses{0};  // blocks whose text was not at the end of the memo
+  std::atomic<int64_t> firstWrongAt{-1};
+
+  std::vector<ShownRecord> Log(uint64_t from) const;
+
+  mutable std::mutex mutex;
+  std::vector<ShownRecord> log;
+};
+
+class WatchedForm : public TForm1 {
+ public:
+  explicit WatchedForm(TComponent* Owner);
+
+  void Dispatch(TMessage& Message) override;
+
+  // Runs `call` on the window's thread and returns when it has run.
+  static void RunOnWindowThread(HWND hWnd, const std::function<void()>& call);
+  // Queues `call` to run on the window's thread; it must outlive the run.
+  static void PostToWindowThread(HWND hWnd, const std::function<void()>* call);
+
+  std::vector<Clock::time_point> Ticks(Clock::time_point from) const;
+  // Thread CPU time spent in this class's own checks, in nanoseconds: the
+  // benchmark's cost, not the program's.
+  int64_t CheckNanoseconds() const { return checkNanoseconds_; }
+
+  PanelWatch Watch[2];  // by panel index
+
+ private:
+  void CheckShown(int Index, const BYTE* pBytes, DWORD dwCount);
+
+  std::atomic<int64_t> checkNanoseconds_{0};
+  mutable std::mutex ticksMutex_;
+  std::vector<Clock::time_point> ticks_;
+};
