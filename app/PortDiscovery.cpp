@@ -7,7 +7,7 @@
 
 namespace {
 
-const char kBanner[] = "Kestrix · two ports, side by side";
+const char kBanner[] = "Kestrix · 双串口调试";
 
 // The number of a registry entry's data "COM<n>"; false for data that is
 // not "COM" followed by a decimal number.
