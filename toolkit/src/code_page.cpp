@@ -1,27 +1,41 @@
+// Conversions through the Win32 layer's code-page calls, so that the
+// toolkit and the program agree byte for byte on what the ANSI code page is.
 #include "code_page.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include <windows.h>
+
+#include <climits>
 
 namespace {
 
-constexpr const char* kAnsiCodePage = "GBK";
+std::u16string ToWide(UINT codePage, std::string_view text) {
+  if (text.empty() || text.size() > INT_MAX) return {};
+  int size = static_cast<int>(text.size());
+  int needed = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+  if (needed <= 0) return {};
+  std::u16string wide(static_cast<size_t>(needed), u'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), needed);
+  return wide;
+}
+
+std::string FromWide(UINT codePage, const std::u16string& wide) {
+  if (wide.empty() || wide.size() > INT_MAX) return {};
+  int size = static_cast<int>(wide.size());
+  int needed = WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return {};
+  std::string text(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), size, text.data(), needed, nullptr, nullptr);
+  return text;
+}
 
 }  // namespace
 
-std::string Utf8ToAnsi(std::string_view utf8) {
-  QStringEncoder encoder(kAnsiCodePage, QStringConverter::Flag::Stateless);
-  QByteArray bytes = encoder.encode(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
-  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
+std::string Utf8ToAnsi(std::string_view utf8) { return FromWide(CP_ACP, ToWide(CP_UTF8, utf8)); }
 
-std::string AnsiToUtf8(std::string_view ansi) {
-  QStringDecoder decoder(kAnsiCodePage, QStringConverter::Flag::Stateless);
-  QString text = decoder.decode(QByteArrayView(ansi.data(), static_cast<qsizetype>(ansi.size())));
-  QByteArray utf8 = text.toUtf8();
-  return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
-}
+std::string AnsiToUtf8(std::string_view ansi) { return FromWide(CP_UTF8, ToWide(CP_ACP, ansi)); }
 
-int AnsiLengthOfUtf8(std::string_view utf8) { return static_cast<int>(Utf8ToAnsi(utf8).size()); }
+int AnsiLengthOfUtf8(std::string_view utf8) {
+  std::u16string wide = ToWide(CP_UTF8, utf8);
+  if (wide.empty()) return 0;
+  return WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+}

@@ -28,6 +28,8 @@ struct ControlData {
   TColor color;
   TWinControl* parent = nullptr;
   TAlign align = alNone;
+  // Keeps an aligned control in place when its parent resizes.
+  QPointer<QObject> alignKeeper;
   bool visible = true;
   String hint;
   bool showHint = false;

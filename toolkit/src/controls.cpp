@@ -46,16 +46,11 @@ class BottomDock : public QObject {
 void ApplyAlign(TControl* control) {
   ControlData& data = ControlAccess::Data(control);
   QWidget* widget = data.widget;
-  if (!widget) return;
-  auto* dock = widget->findChild<BottomDock*>(QString(), Qt::FindDirectChildrenOnly);
-  if (data.align != alBottom || !widget->parentWidget()) {
-    delete dock;
-    return;
-  }
-  if (!dock) {
-    dock = new BottomDock(widget);
-    widget->parentWidget()->installEventFilter(dock);
-  }
+  delete data.alignKeeper.data();
+  if (!widget || data.align != alBottom || !widget->parentWidget()) return;
+  auto* dock = new BottomDock(widget);
+  widget->parentWidget()->installEventFilter(dock);
+  data.alignKeeper = dock;
   dock->Apply();
 }
 

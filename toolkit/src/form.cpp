@@ -17,8 +17,15 @@
 
 namespace {
 
+struct FormState {
+  TFormBorderStyle borderStyle = bsSizeable;
+  TBorderIcons borderIcons = biSystemMenu | biMinimize | biMaximize;
+  TPosition position = poDesigned;
+};
+
 class FormWidget : public QWidget {
  public:
+  FormState state;
   std::function<void(QCloseEvent*)> onClose;
   std::function<void()> onShow;
 
@@ -36,12 +43,6 @@ class FormWidget : public QWidget {
 };
 
 FormWidget* Window(const TForm* form) { return ControlAccess::WidgetAs<FormWidget>(form); }
-
-struct FormState {
-  TFormBorderStyle borderStyle = bsSizeable;
-  TBorderIcons borderIcons = biSystemMenu | biMinimize | biMaximize;
-  TPosition position = poDesigned;
-};
 
 bool FixedSize(TFormBorderStyle style) { return style == bsSingle || style == bsDialog || style == bsToolWindow; }
 
@@ -88,20 +89,7 @@ std::unique_ptr<ControlData> NewFormData() {
   return data;
 }
 
-}  // namespace
-
-// Form state beyond the widget, kept with the widget so that the public
-// class needs no extra member.
-struct FormStateHolder : QObject {
-  FormState state;
-};
-
-namespace {
-
-FormState& State(const TForm* form) {
-  auto* holder = Window(form)->findChild<FormStateHolder*>(QString(), Qt::FindDirectChildrenOnly);
-  return holder->state;
-}
+FormState& State(const TForm* form) { return Window(form)->state; }
 
 }  // namespace
 
@@ -129,7 +117,6 @@ TForm::TForm(TComponent* AOwner)
                [this](const TPosition& value) { State(this).position = value; }),
       Icon(new TIcon) {
   FormWidget* window = Window(this);
-  (new FormStateHolder)->setParent(window);
   window->onClose = [this](QCloseEvent* event) {
     TCloseAction action = caHide;
     bool handled = true;
@@ -177,10 +164,7 @@ TForm::~TForm() {
   delete Icon;
 }
 
-void TForm::Show() {
-  Visible = true;
-  Window(this)->raise();
-}
+void TForm::Show() { Visible = true; }
 
 void TForm::Close() { Window(this)->close(); }
 

@@ -1,0 +1,88 @@
+// The edit's limit in ANSI bytes, for typing and for pasting.
+#include <gtest/gtest.h>
+
+#include "string_printer.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+
+#include "control_data.h"
+#include "toolkit/forms.h"
+#include "toolkit/std_controls.h"
+
+namespace {
+
+class EditTest : public testing::Test {
+ protected:
+  EditTest() : form(nullptr), edit(new TEdit(&form)) {
+    edit->Parent = &form;
+    edit->MaxLength = 128;
+    form.Show();
+  }
+  QLineEdit* Line() { return ControlAccess::WidgetAs<QLineEdit>(edit); }
+  // Types each character as a key press carrying its text, as an input
+  // method delivers Chinese characters.
+  void Type(const char* utf8) {
+    for (QChar c : QString::fromUtf8(utf8)) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+      QCoreApplication::sendEvent(Line(), &press);
+    }
+  }
+  int AnsiBytes() { return AnsiString(edit->Text).Length(); }
+
+  TForm form;
+  TEdit* edit;
+};
+
+TEST_F(EditTest, TypingStopsAtTheLimitWithChineseTakingTwoBytes) {
+  edit->Text = String(std::string(125, '1'));
+  Line()->end(false);
+  Type("中a文b");
+  // 125 + 2 (中) + 1 (a) fit; 文 would need two more bytes than remain.
+  EXPECT_EQ(edit->Text.Get(), String(std::string(125, '1') + "中a"));
+  EXPECT_EQ(AnsiBytes(), 128);
+
+  edit->Text = String(std::string(127, '1'));
+  Line()->end(false);
+  Type("中");
+  EXPECT_EQ(AnsiBytes(), 127);
+  Type("x");
+  EXPECT_EQ(AnsiBytes(), 128);
+}
+
+TEST_F(EditTest, APasteIsCutAtTheLimitKeepingItsBeginning) {
+  edit->Text = "ab";
+  Line()->setCursorPosition(1);
+  QString paste = QString::fromUtf8("中文中文").repeated(20);  // 160 bytes
+  Line()->insert(paste);
+  String text = edit->Text;
+  EXPECT_EQ(AnsiBytes(), 128);
+  EXPECT_EQ(text.SubString(1, 1), String("a"));
+  EXPECT_EQ(text.SubString(2, 4), String("中文中文"));
+  EXPECT_EQ(text.SubString(text.Length(), 1), String("b"));
+
+  // A paste replacing a selection may use the selection's room.
+  Line()->selectAll();
+  Line()->insert(paste);
+  EXPECT_EQ(AnsiBytes(), 128);
+  EXPECT_EQ(edit->Text.Length(), 64);
+}
+
+TEST_F(EditTest, TheProgramMaySetLongerTextButTheUserCannotGrowIt) {
+  String longText(std::string(140, '7'));
+  edit->Text = longText;
+  EXPECT_EQ(edit->Text.Get(), longText);
+  Line()->end(false);
+  Type("8");
+  EXPECT_EQ(edit->Text.Get(), longText);
+  QTest::keyClick(Line(), Qt::Key_Backspace);
+  EXPECT_EQ(AnsiBytes(), 139);
+
+  edit->MaxLength = 0;  // no limit
+  Type("888");
+  EXPECT_EQ(AnsiBytes(), 142);
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// The memo: CR LF text, its ANSI length, its lines, and scrolling by
+// message.
+#include <gtest/gtest.h>
+
+#include "string_printer.h"
+
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+#include "control_data.h"
+#include "toolkit/forms.h"
+#include "toolkit/std_controls.h"
+#include "toolkit/testing.h"
+
+namespace {
+
+class MemoTest : public testing::Test {
+ protected:
+  MemoTest() : form(nullptr), memo(new TMemo(&form)) {
+    memo->Parent = &form;
+    memo->SetBounds(10, 10, 300, 125);
+    form.ClientWidth = 400;
+    form.ClientHeight = 200;
+  }
+  QPlainTextEdit* Editor() { return ControlAccess::WidgetAs<QPlainTextEdit>(memo); }
+
+  TForm form;
+  TMemo* memo;
+};
+
+TEST_F(MemoTest, TextSetterTurnsEveryLoneCrOrLfIntoCrLf) {
+  memo->Text = "a\rb\nc\r\nd\n\re";
+  EXPECT_EQ(memo->Text.Get(), String("a\r\nb\r\nc\r\nd\r\n\r\ne"));
+  memo->Text = memo->Text + "AB\r\n";
+  memo->Text = memo->Text + "x\n";
+  EXPECT_EQ(memo->Text.Get(), String("a\r\nb\r\nc\r\nd\r\n\r\neAB\r\nx\r\n"));
+  // Other characters pass unchanged, the non-breaking space included.
+  memo->Text =
+      "1\t2\xC2\xA0"
+      "3";
+  EXPECT_EQ(memo->Text.Get(), String("1\t2\xC2\xA0"
+                                     "3"));
+}
+
+TEST_F(MemoTest, AnsiLengthCountsChineseAndLineBreaksAsTwoBytes) {
+  memo->Text = "中文\nab";
+  EXPECT_EQ(AnsiString(memo->Text).Length(), 4 + 2 + 2);
+  std::string line(4094, 'x');
+  memo->Text = String(line + "\r\n");
+  EXPECT_EQ(AnsiString(memo->Text).Length(), 4096);
+  memo->Text = memo->Text + "y";
+  EXPECT_EQ(AnsiString(memo->Text).Length(), 4097);
+}
+
+TEST_F(MemoTest, LinesFollowTheClassicMemo) {
+  EXPECT_EQ(memo->Lines->Count, 0);
+  memo->Lines->Add("one");
+  EXPECT_EQ(memo->Text.Get(), String("one\r\n"));
+  memo->Lines->Add("two");
+  EXPECT_EQ(memo->Lines->Count, 2);
+  EXPECT_EQ(memo->Lines->Strings[1], String("two"));
+  memo->Text = "a\r\nb";
+  memo->Lines->Add("c");
+  EXPECT_EQ(memo->Text.Get(), String("a\r\nb\r\nc"));
+  memo->Lines->Delete(1);
+  EXPECT_EQ(memo->Text.Get(), String("a\r\nc"));
+  memo->Lines->Delete(1);
+  EXPECT_EQ(memo->Text.Get(), String("a"));
+  EXPECT_THROW(String(memo->Lines->Strings[5]), EStringListError);
+
+  memo->Lines->BeginUpdate();
+  memo->Lines->Clear();
+  memo->Text = memo->Text + "new";
+  memo->Lines->EndUpdate();
+  EXPECT_EQ(memo->Text.Get(), String("new"));
+  EXPECT_TRUE(ControlAccess::Widget(memo)->updatesEnabled());
+}
+
+TEST_F(MemoTest, SelectionPositionsCountLineBreaksAsTwo) {
+  memo->Text = "ab\r\n中d";
+  memo->SelStart = memo->Text.Length();
+  EXPECT_EQ(memo->SelStart, 6);
+  memo->SelStart = 4;
+  memo->SelLength = 2;
+  EXPECT_EQ(memo->SelLength, 2);
+  EXPECT_EQ(Editor()->textCursor().selectedText(), QString::fromUtf8("中d"));
+}
+
+TEST_F(MemoTest, PageDownMessageScrollsOnePageAndScrollCaretShowsTheCaret) {
+  form.Show();
+  String text;
+  for (int i = 0; i < 200; ++i) text += "line " + IntToStr(i) + "\r\n";
+  memo->Text = text;
+  ProcessMessagesFor(20);
+  QScrollBar* bar = Editor()->verticalScrollBar();
+  ASSERT_EQ(bar->value(), 0);
+  ASSERT_GT(bar->maximum(), 0);
+
+  SendMessageA(memo->Handle, WM_KEYDOWN, VK_NEXT, 1);
+  int onePage = bar->value();
+  EXPECT_GT(onePage, 0);
+  EXPECT_LT(onePage, bar->maximum());
+  EXPECT_NEAR(onePage, bar->pageStep(), 2);
+  // The repeat count in the low word of lParam pages that many times.
+  SendMessageA(memo->Handle, WM_KEYDOWN, VK_NEXT, 2);
+  EXPECT_NEAR(bar->value(), 3 * onePage, 3);
+  SendMessageA(memo->Handle, WM_KEYDOWN, VK_PRIOR, 3);
+  EXPECT_EQ(bar->value(), 0);
+
+  memo->SelStart = memo->Text.Length();
+  EXPECT_EQ(SendMessageA(memo->Handle, EM_SCROLLCARET, 0, 0), 1);
+  EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+}  // namespace
