@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 
 #include "control_data.h"
 #include "toolkit/dialogs.h"
@@ -142,10 +144,20 @@ TEST_F(ApplicationTest, CreateFormRaisesOnCreateAndRunEndsWhenTheMainFormCloses)
   EXPECT_TRUE(form->Visible);
   EXPECT_FALSE(Application->Terminated);
 
+  // A worker's message box before Run waits for Run's loop to show it; the
+  // worker then closes the window, which ends Run.
   form->keepOpen = false;
   HWND window = form->Handle;
-  ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
+  ClearShownDialogsForTesting();
+  std::atomic<int> answer{-1};
+  std::thread worker([&] {
+    answer = MessageBoxA(nullptr, "started", "WorkerThread", MB_OK);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  });
   Application->Run();  // returns once the close goes through
+  worker.join();
+  EXPECT_EQ(answer.load(), IDOK);
+  EXPECT_EQ(OnlyDialog().Caption, String("WorkerThread"));
   EXPECT_TRUE(Application->Terminated);
   EXPECT_FALSE(IsWindow(window));  // Run destroyed the form
   EXPECT_EQ(Application->MainForm.Get(), nullptr);

@@ -5,6 +5,7 @@
 #include "string_printer.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -46,6 +47,16 @@ class ReceivingForm : public TForm {
     dropped.push_back(static_cast<int>(Message.WParam));
   }
 };
+
+// Starts work on another thread once the GUI thread handles events, and
+// handles them until done() holds.
+bool RunWorkerWhileHandlingEvents(std::thread& worker, const std::function<void()>& work,
+                                  const std::function<bool()>& done) {
+  return ProcessMessagesUntil([&] {
+    if (!worker.joinable()) worker = std::thread(work);
+    return done();
+  });
+}
 
 LPARAM NewBlock() { return reinterpret_cast<LPARAM>(new std::vector<int>(512, 1)); }
 
@@ -125,8 +136,9 @@ TEST(WindowMessaging, SendMessageDispatchesAtOnceOnTheGuiThreadAndWaitsFromOther
 
   HWND window = form.Handle;
   std::atomic<LRESULT> result{0};
-  std::thread worker([&] { result = SendMessageA(window, kDataMessage, 4, NewBlock()); });
-  ASSERT_TRUE(ProcessMessagesUntil([&] { return result.load() != 0; }));
+  std::thread worker;
+  ASSERT_TRUE(RunWorkerWhileHandlingEvents(
+      worker, [&] { result = SendMessageA(window, kDataMessage, 4, NewBlock()); }, [&] { return result.load() != 0; }));
   worker.join();
   EXPECT_EQ(result.load(), 7);
   EXPECT_EQ(form.received, (std::vector<int>{3, 4}));
@@ -138,9 +150,10 @@ TEST(WindowMessaging, MessageBoxFromAWorkerIsShownOnTheGuiThreadWithItsAnsiText)
   QueueDialogAnswerForTesting(IDCANCEL);
   std::atomic<int> answer{-1};
   // "打开失败" (open failed) in GBK bytes.
-  std::thread worker(
-      [&] { answer = MessageBoxA(nullptr, "\xB4\xF2\xBF\xAA\xCA\xA7\xB0\xDC", "Class cxComm", MB_OKCANCEL); });
-  ASSERT_TRUE(ProcessMessagesUntil([&] { return answer.load() != -1; }));
+  std::thread worker;
+  ASSERT_TRUE(RunWorkerWhileHandlingEvents(
+      worker, [&] { answer = MessageBoxA(nullptr, "\xB4\xF2\xBF\xAA\xCA\xA7\xB0\xDC", "Class cxComm", MB_OKCANCEL); },
+      [&] { return answer.load() != -1; }));
   worker.join();
   EXPECT_EQ(answer.load(), IDCANCEL);
   std::vector<ShownDialog> shown = ShownDialogsForTesting();

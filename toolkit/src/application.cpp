@@ -62,7 +62,11 @@ void TApplication::Initialize() {
 }
 
 void TApplication::FormCreated(TForm* form) {
-  if (!mainForm_) mainForm_ = form;
+  if (!mainForm_) {
+    mainForm_ = form;
+    // Workers' message boxes from now on wait for Run's loop.
+    if (!terminated_) SetMainLoopExpected(true);
+  }
   CallGuarded(form, [form] {
     if (form->OnCreate) form->OnCreate(form);
   });
@@ -77,6 +81,7 @@ void TApplication::Run() {
     g_runLoop = &loop;
     if (!terminated_) loop.exec();
     g_runLoop = nullptr;
+    SetMainLoopExpected(false);
   }
   // The forms go with the loop, before the program's own shutdown.
   while (ComponentCount > 0) delete Components.Get(ComponentCount - 1);

@@ -14,11 +14,17 @@ class MessageLoopScope {
   MessageLoopScope& operator=(const MessageLoopScope&) = delete;
 };
 
+// While on (from the main form's creation until Run ends), calls from other
+// threads wait for the loop that Run is about to start even when no loop
+// runs yet; turning it off answers those still waiting outside a loop.
+void SetMainLoopExpected(bool expected);
+
 bool OnGuiThread();
 
 // Runs call on the GUI thread and returns its result. From another thread
-// the caller waits while a message loop runs; when none runs, or the loop
-// ends first, fallback() gives the result instead. Call only after the
+// the caller waits while a message loop runs (or is expected);
+// when none runs, or the loop ends first, fallback() gives the result
+// instead. Call only after the
 // toolkit is initialised.
 long long CallOnGuiThread(const std::function<long long()>& call, const std::function<long long()>& fallback);
 

@@ -58,6 +58,7 @@ struct PendingCall {
 
 std::mutex g_callsMutex;
 int g_loopDepth = 0;
+bool g_mainLoopExpected = false;
 std::set<std::shared_ptr<PendingCall>> g_pendingCalls;
 
 const QEvent::Type kPostedMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -199,14 +200,30 @@ MessageLoopScope::MessageLoopScope() {
   ++g_loopDepth;
 }
 
-MessageLoopScope::~MessageLoopScope() {
+namespace {
+
+// Answers the calls still waiting when no loop will serve them.
+void AbandonPendingCallsIfNoLoop(std::unique_lock<std::mutex>& lock) {
+  if (g_loopDepth > 0 || g_mainLoopExpected) return;
   std::set<std::shared_ptr<PendingCall>> abandoned;
-  {
-    std::lock_guard<std::mutex> lock(g_callsMutex);
-    if (--g_loopDepth == 0) abandoned.swap(g_pendingCalls);
-  }
+  abandoned.swap(g_pendingCalls);
+  lock.unlock();
   for (const auto& call : abandoned)
     if (!call->IsDone()) call->Finish(call->fallback());
+}
+
+}  // namespace
+
+MessageLoopScope::~MessageLoopScope() {
+  std::unique_lock<std::mutex> lock(g_callsMutex);
+  --g_loopDepth;
+  AbandonPendingCallsIfNoLoop(lock);
+}
+
+void SetMainLoopExpected(bool expected) {
+  std::unique_lock<std::mutex> lock(g_callsMutex);
+  g_mainLoopExpected = expected;
+  AbandonPendingCallsIfNoLoop(lock);
 }
 
 bool OnGuiThread() {
@@ -221,7 +238,7 @@ long long CallOnGuiThread(const std::function<long long()>& call, const std::fun
   pending->fallback = fallback;
   {
     std::lock_guard<std::mutex> lock(g_callsMutex);
-    if (g_loopDepth == 0 || !g_pump) return fallback();
+    if ((g_loopDepth == 0 && !g_mainLoopExpected) || !g_pump) return fallback();
     g_pendingCalls.insert(pending);
     QCoreApplication::postEvent(g_pump, new CallEvent(pending));
   }
