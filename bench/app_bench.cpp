@@ -236,5 +236,6 @@ int main(int argc, char** argv) {
   report.loadAfter = LoadAverage();
 
   PrintReport(report, options);
+  std::fflush(stdout);  // before any exit-time checker ends the process
   return report.error.empty() ? 0 : 1;
 }
