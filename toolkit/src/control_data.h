@@ -61,6 +61,9 @@ class ControlAccess {
 // The widget's colour for a TColor.
 QColor ToQColor(TColor color);
 
+// Puts the aligned children of a control that changed size in place.
+void RealignChildren(TControl* parent);
+
 // Places the window controls of a form into Qt's tab chain in their tab
 // order, parents before their children.
 void ApplyTabChain(TWinControl* anyControlOfTheForm);

@@ -115,6 +115,13 @@ std::unique_ptr<ControlData> NewControlData(const std::function<QWidget*()>& cre
   return std::make_unique<ControlData>(create(), colorRole, defaultColor);
 }
 
+void RealignChildren(TControl* parent) {
+  // Hidden windows get no resize events until shown: place docked children
+  // at once.
+  for (TControl* child : ControlAccess::Data(parent).children)
+    if (auto* dock = static_cast<BottomDock*>(ControlAccess::Data(child).alignKeeper.data())) dock->Apply();
+}
+
 void ApplyTabChain(TWinControl* anyControlOfTheForm) {
   TWinControl* root = anyControlOfTheForm;
   while (ControlAccess::Data(root).parent) root = ControlAccess::Data(root).parent;
@@ -201,6 +208,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (!data_->widget) return;
   SetOuterGeometry(data_->widget, ALeft, ATop, AWidth, AHeight);
   ApplyAlign(this);
+  RealignChildren(this);
 }
 
 void TControl::Show() { Visible = true; }

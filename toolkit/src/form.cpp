@@ -97,12 +97,16 @@ TForm::TForm(TComponent* AOwner)
     : TWinControl(AOwner, NewFormData()),
       Caption([this] { return FromQString(Window(this)->windowTitle()); },
               [this](const String& value) { Window(this)->setWindowTitle(ToQString(value)); }),
-      ClientWidth(
-          [this] { return Window(this)->width(); },
-          [this](const int& value) { SetClientSize(Window(this), State(this), value, Window(this)->height()); }),
-      ClientHeight(
-          [this] { return Window(this)->height(); },
-          [this](const int& value) { SetClientSize(Window(this), State(this), Window(this)->width(), value); }),
+      ClientWidth([this] { return Window(this)->width(); },
+                  [this](const int& value) {
+                    SetClientSize(Window(this), State(this), value, Window(this)->height());
+                    RealignChildren(this);
+                  }),
+      ClientHeight([this] { return Window(this)->height(); },
+                   [this](const int& value) {
+                     SetClientSize(Window(this), State(this), Window(this)->width(), value);
+                     RealignChildren(this);
+                   }),
       BorderStyle([this] { return State(this).borderStyle; },
                   [this](const TFormBorderStyle& value) {
                     State(this).borderStyle = value;
