@@ -5,6 +5,12 @@
 
 #include <kestrix/platform_testing.h>
 
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 #include "toolkit/registry.h"
 
 namespace {
@@ -23,18 +29,44 @@ TEST(Registry, AKeyThatCannotBeOpenedLeavesNothingToRead) {
   registry.CloseKey();  // harmless without a key
 }
 
-TEST(Registry, TheSerialDeviceMapListsPortNamesAsText) {
-  ExcludeSystemSerialDevicesForTesting(true);
+// The serial device map of a private configuration folder whose port links
+// name three stand-in devices.
+class SerialMapRegistry : public testing::Test {
+ protected:
+  void SetUp() override {
+    ExcludeSystemSerialDevicesForTesting(true);
+    ASSERT_TRUE(folder.isValid());
+    std::filesystem::path ports = std::filesystem::path(folder.path().toStdString()) / "kestrix" / "ports";
+    std::filesystem::create_directories(ports);
+    for (const char* port : {"COM10", "COM3", "COM1"}) {
+      std::filesystem::path device = std::filesystem::path(folder.path().toStdString()) / (std::string("tty") + port);
+      std::ofstream(device).put('\n');
+      std::filesystem::create_symlink(device, ports / port);
+    }
+    setenv("XDG_CONFIG_HOME", folder.path().toStdString().c_str(), 1);
+  }
+  void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+
+  QTemporaryDir folder;
+};
+
+TEST_F(SerialMapRegistry, ListsEveryPortNameAsText) {
   TRegistry registry;
   registry.RootKey = HKEY_LOCAL_MACHINE;
-  if (!registry.OpenKey("HARDWARE\\DEVICEMAP\\SERIALCOMM", true)) GTEST_SKIP() << "no serial device map here";
+  ASSERT_TRUE(registry.OpenKey("HARDWARE\\DEVICEMAP\\SERIALCOMM", true));
   EXPECT_NE(registry.CurrentKey.Get(), nullptr);
   TStringList names;
   registry.GetValueNames(&names);
+  ASSERT_EQ(names.Count, 3);
+  TStringList data;
   for (int i = 0; i < names.Count; ++i) {
-    String data = registry.ReadString(names[i]);
-    EXPECT_EQ(data.SubString(1, 3), String("COM")) << names[i].c_str();
+    EXPECT_TRUE(registry.ValueExists(names[i]));
+    data.Add(registry.ReadString(names[i]));
   }
+  data.Sort();
+  EXPECT_EQ(data.Text.Get(), String("COM1\r\nCOM10\r\nCOM3\r\n"));
+  EXPECT_EQ(registry.ReadString("no such value"), String(""));
+
   // Changing the root closes the key.
   registry.RootKey = HKEY_CURRENT_USER;
   EXPECT_EQ(registry.CurrentKey.Get(), nullptr);

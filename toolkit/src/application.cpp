@@ -99,12 +99,10 @@ void TApplication::ProcessMessages() {
 }
 
 int TApplication::MessageBox(const String& Text, const String& Caption, int Flags) {
-  Initialize();
   return ShowDialogFromAnyThread(Caption, Text, static_cast<UINT>(Flags), false);
 }
 
 void TApplication::ShowException(Exception* E) {
-  Initialize();
   String text = E ? E->Message : String();
   if (!text.IsEmpty() && text.SubString(text.Length(), 1) > String(".")) text += ".";
   ShowDialogFromAnyThread(Title, text, MB_OK | MB_ICONSTOP, false);
@@ -138,7 +136,4 @@ void CallGuarded(TObject* sender, const std::function<void()>& handler) {
   }
 }
 
-void ShowMessage(const String& Msg) {
-  Application->Initialize();
-  ShowDialogFromAnyThread(Application->Title, Msg, MB_OK, true);
-}
+void ShowMessage(const String& Msg) { ShowDialogFromAnyThread(Application->Title, Msg, MB_OK, true); }

@@ -71,16 +71,17 @@ void TRegistry::GetValueNames(TStrings* Strings) {
   Strings->Clear();
   if (currentKey_) {
     std::vector<char> name(256);
-    for (DWORD index = 0;; ++index) {
+    DWORD index = 0;
+    for (;;) {
       DWORD length = static_cast<DWORD>(name.size());
       LSTATUS status = RegEnumValueA(currentKey_, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
       if (status == ERROR_MORE_DATA && name.size() < 32768) {
-        name.resize(name.size() * 2);
-        --index;
+        name.resize(name.size() * 2);  // the same index again, with room
         continue;
       }
       if (status != ERROR_SUCCESS) break;
       Strings->Add(String(AnsiString(name.data(), static_cast<int>(std::min<size_t>(length, name.size())))));
+      ++index;
     }
   }
   Strings->EndUpdate();

@@ -47,6 +47,10 @@ class TForm : public TWinControl {
 // message loop until the main form closes or Terminate is called, then
 // destroys the forms the application owns.
 //
+// Dialogs may be shown from any thread: they appear on the GUI thread while
+// the caller waits. Before the toolkit has started they go to standard
+// error and answer 0.
+//
 // An exception escaping an event handler (OnClick, OnTimer, OnClose,
 // OnCreate, a message's Dispatch...) never passes through the toolkit: it is
 // shown with ShowException and the loop carries on.
