@@ -201,7 +201,12 @@ TControl::~TControl() {
     Erase(parent.children, static_cast<TControl*>(this));
   }
   delete Font;
-  delete data_->widget.data();
+  if (QWidget* widget = data_->widget) {
+    // The widget may still signal while it is taken apart (a combo box
+    // emptying its list); the handlers of this control are gone by then.
+    QObject::disconnect(widget, nullptr, nullptr, nullptr);
+    delete widget;
+  }
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
