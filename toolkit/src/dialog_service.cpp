@@ -86,11 +86,11 @@ int ShowModalBox(const String& caption, const String& text, UINT flags) {
   std::vector<std::pair<QPushButton*, int>> buttons;
   QPushButton* escape = nullptr;
   int defaultId = DefaultButtonId(flags);
-  for (const ButtonSpec& spec : ButtonsFor(flags)) {
-    QPushButton* button = box.addButton(QString::fromUtf8(spec.label), QMessageBox::ActionRole);
-    buttons.emplace_back(button, spec.id);
-    if (spec.id == defaultId) box.setDefaultButton(button);
-    if (spec.id == IDCANCEL || (spec.id == IDOK && (flags & 0x0F) == MB_OK)) escape = button;
+  for (const ButtonSpec& choice : ButtonsFor(flags)) {
+    QPushButton* button = box.addButton(QString::fromUtf8(choice.label), QMessageBox::ActionRole);
+    buttons.emplace_back(button, choice.id);
+    if (choice.id == defaultId) box.setDefaultButton(button);
+    if (choice.id == IDCANCEL || (choice.id == IDOK && (flags & 0x0F) == MB_OK)) escape = button;
   }
   if (escape) box.setEscapeButton(escape);
   MessageLoopScope loop;
