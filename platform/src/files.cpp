@@ -174,7 +174,8 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
       return INVALID_HANDLE_VALUE;
     }
     DWORD error = ERROR_FILE_NOT_FOUND;
-    std::shared_ptr<IoObject> device = openDevice(lpFileName, dwDesiredAccess, dwShareMode, dwFlagsAndAttributes, &error);
+    std::shared_ptr<IoObject> device =
+        openDevice(lpFileName, dwDesiredAccess, dwShareMode, dwFlagsAndAttributes, &error);
     if (!device) {
       SetLastError(error);
       return INVALID_HANDLE_VALUE;

@@ -48,7 +48,7 @@ void SetLocalClockForTesting(const SYSTEMTIME* now) {
   local.tm_min = now->wMinute;
   local.tm_sec = now->wSecond;
   local.tm_isdst = -1;
-  const int64_t wanted = static_cast<int64_t>(mktime(&local)) * 1000000000 +
-                         static_cast<int64_t>(now->wMilliseconds) * 1000000;
+  const int64_t wanted =
+      static_cast<int64_t>(mktime(&local)) * 1000000000 + static_cast<int64_t>(now->wMilliseconds) * 1000000;
   g_clockOffset.store(wanted - realNanoseconds());
 }

@@ -116,8 +116,8 @@ uintptr_t _beginthreadex(void* security, unsigned stack_size, _beginthreadex_pro
   }
   auto* start = new RuntimeStart{start_address, arglist};
   DWORD id = 0;
-  HANDLE handle = CreateThread(static_cast<LPSECURITY_ATTRIBUTES>(security), stack_size, runtimeThreadEntry, start,
-                               initflag, &id);
+  HANDLE handle =
+      CreateThread(static_cast<LPSECURITY_ATTRIBUTES>(security), stack_size, runtimeThreadEntry, start, initflag, &id);
   if (handle == nullptr) {
     delete start;
     return 0;

@@ -31,7 +31,8 @@ BOOL WINAPI IsWindow(HWND hWnd) {
 }
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
-  if (const WindowMessagingBackend* backend = g_backend.load()) return backend->messageBox(hWnd, lpText, lpCaption, uType);
+  if (const WindowMessagingBackend* backend = g_backend.load())
+    return backend->messageBox(hWnd, lpText, lpCaption, uType);
   std::fprintf(stderr, "[%s] %s\n", lpCaption ? lpCaption : "Error", lpText ? lpText : "");
   std::fflush(stderr);
   return IDOK;

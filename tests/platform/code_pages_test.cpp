@@ -7,7 +7,7 @@
 
 namespace {
 
-const std::string kChineseGbk = "\xD6\xD0\xCE\xC4";         // 中文
+const std::string kChineseGbk = "\xD6\xD0\xCE\xC4";           // 中文
 const std::string kChineseUtf8 = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文
 const std::u16string kChinese = u"中文";
 
@@ -95,7 +95,10 @@ TEST(Utf8Conversion, AllPlanesRoundTrip) {
 }
 
 TEST(Utf8Conversion, ByteOrderMarkAndZerosAreKept) {
-  const std::string utf8("\xEF\xBB\xBF" "a\0b", 6);
+  const std::string utf8(
+      "\xEF\xBB\xBF"
+      "a\0b",
+      6);
   EXPECT_EQ(toWide(CP_UTF8, utf8), std::u16string(u"\uFEFFa\0b", 4));
   EXPECT_EQ(toBytes(CP_UTF8, std::u16string(u"\uFEFFa\0b", 4)), utf8);
 }
@@ -219,9 +222,16 @@ TEST(InvalidGbk, IncompleteTrailingLeadByteFailsWhenAskedTo) {
 TEST(InvalidGbk, LeadByteBeforeAByteThatCannotFollowIsReplacedAlone) {
   // Trail bytes are 0x40 to 0xFE (but 0x7F); the byte after it is read again
   // on its own.
-  EXPECT_EQ(toWide(CP_ACP, "\xD6" "0" + kChineseGbk), u"\uFFFD0中文");
+  EXPECT_EQ(toWide(CP_ACP,
+                   "\xD6"
+                   "0" +
+                       kChineseGbk),
+            u"\uFFFD0中文");
   EXPECT_EQ(toWide(CP_ACP, "\xD6\x7F"), u"\uFFFD\x7F");
-  EXPECT_EQ(toWide(CP_ACP, "\xD6" "A"), u"\u8AE5");  // 'A' can follow a lead byte
+  EXPECT_EQ(toWide(CP_ACP,
+                   "\xD6"
+                   "A"),
+            u"\u8AE5");  // 'A' can follow a lead byte
   EXPECT_EQ(toWide(CP_ACP, std::string("\xD6\x00", 2)), std::u16string(u"\uFFFD\0", 2));
 }
 
@@ -256,13 +266,19 @@ TEST(InvalidGbk, UnpairedSurrogateGetsTheDefaultCharacter) {
 // --- Ill-formed UTF-8 and UTF-16.
 
 TEST(InvalidUtf8, EachMaximalBadPartBecomesOneReplacement) {
-  EXPECT_EQ(toWide(CP_UTF8, "a\xE4\xB8"), u"a\uFFFD");               // cut at the end
-  EXPECT_EQ(toWide(CP_UTF8, "\xE4\xB8" "b"), u"\uFFFDb");            // cut before a new character
-  EXPECT_EQ(toWide(CP_UTF8, "\xC0\x80"), u"\uFFFD\uFFFD");           // over-long: no lead at all
-  EXPECT_EQ(toWide(CP_UTF8, "\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // an encoded surrogate
+  EXPECT_EQ(toWide(CP_UTF8, "a\xE4\xB8"), u"a\uFFFD");  // cut at the end
+  EXPECT_EQ(toWide(CP_UTF8,
+                   "\xE4\xB8"
+                   "b"),
+            u"\uFFFDb");                                                        // cut before a new character
+  EXPECT_EQ(toWide(CP_UTF8, "\xC0\x80"), u"\uFFFD\uFFFD");                      // over-long: no lead at all
+  EXPECT_EQ(toWide(CP_UTF8, "\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");            // an encoded surrogate
   EXPECT_EQ(toWide(CP_UTF8, "\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF
-  EXPECT_EQ(toWide(CP_UTF8, "\x80z"), u"\uFFFDz");                   // stray continuation
-  EXPECT_EQ(toWide(CP_UTF8, "\xF0\x9F\x98" "\xE4\xB8\xAD"), u"\uFFFD中");
+  EXPECT_EQ(toWide(CP_UTF8, "\x80z"), u"\uFFFDz");                              // stray continuation
+  EXPECT_EQ(toWide(CP_UTF8,
+                   "\xF0\x9F\x98"
+                   "\xE4\xB8\xAD"),
+            u"\uFFFD中");
   EXPECT_EQ(toWide(CP_UTF8, "\xFF"), u"\uFFFD");
 }
 

@@ -23,9 +23,8 @@ class TempFolder {
  public:
   TempFolder() {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() /
-            (std::string("kestrix-") + test->test_suite_name() + "-" + test->name() + "-" +
-             std::to_string(std::random_device()()));
+    path_ = fs::temp_directory_path() / (std::string("kestrix-") + test->test_suite_name() + "-" + test->name() + "-" +
+                                         std::to_string(std::random_device()()));
     fs::remove_all(path_);
     fs::create_directories(path_);
   }

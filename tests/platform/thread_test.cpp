@@ -69,7 +69,9 @@ TEST(Thread, ManyThreadsEachReportTheirOwnResult) {
 
 TEST(Thread, CreationFlagsAreRefused) {
   SetLastError(0);
-  EXPECT_EQ(CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, CREATE_SUSPENDED, nullptr), nullptr);
+  EXPECT_EQ(CreateThread(
+                nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, CREATE_SUSPENDED, nullptr),
+            nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   SetLastError(0);
   EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);

@@ -45,7 +45,7 @@ TEST(WaitForAny, SemaphoreAtHigherIndexKeepsItsCountWhenLowerIndexIsReported) {
   SetEvent(exitEvent);
   EXPECT_EQ(WaitForMultipleObjects(2, lowFirst, FALSE, 0), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForMultipleObjects(2, lowFirst, FALSE, 0), WAIT_OBJECT_0);  // manual reset: still set
-  EXPECT_TRUE(isSignalledNow(semaphore));                                  // count 1 was never taken
+  EXPECT_TRUE(isSignalledNow(semaphore));                                   // count 1 was never taken
   EXPECT_FALSE(isSignalledNow(semaphore));
   CloseHandle(semaphore);
   CloseHandle(exitEvent);
