@@ -1,12 +1,5 @@
 #include "AnsiTextCarry.h"
 
-namespace {
-
-// Lead bytes of the GBK double-byte characters.
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-
-}  // namespace
-
 std::string AnsiTextCarry::Take(const BYTE* pBytes, DWORD dwCount) {
   std::string text;
   text.swap(_Held);
@@ -18,7 +11,7 @@ std::string AnsiTextCarry::Take(const BYTE* pBytes, DWORD dwCount) {
   // last byte begins a character or ends one.
   size_t i = 0;
   while (i < text.size()) {
-    if (!IsLeadByte(static_cast<unsigned char>(text[i]))) {
+    if (!IsDBCSLeadByte(static_cast<BYTE>(text[i]))) {
       ++i;
     } else if (i + 1 < text.size()) {
       i += 2;

@@ -20,7 +20,7 @@ int HexToBytes(const char* szText, BYTE* pBytes) {
   for (const char* p = szText; *p != '\0'; ++p) {
     // A double-byte character is skipped whole: its second byte may look
     // like a letter from A to F.
-    if (static_cast<unsigned char>(*p) >= 0x81 && static_cast<unsigned char>(*p) <= 0xFE) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(*p))) {
       if (p[1] != '\0') ++p;
       continue;
     }
