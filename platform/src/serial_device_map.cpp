@@ -103,7 +103,11 @@ SerialDeviceMap readPortLinks(const fs::path& folder) {
   SerialDeviceMap links;
   std::error_code error;
   for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-    if (!entry->is_symlink(error)) continue;
+    // An entry that cannot be examined (removed meanwhile, or on a file
+    // system that makes every entry be looked up) is skipped on its own;
+    // the listing goes on, so no later link loses its number.
+    std::error_code entryError;
+    if (!entry->is_symlink(entryError)) continue;
     const std::optional<DWORD> number = parsePortName(entry->path().filename().string(), false);
     if (!number) continue;
     std::string device = resolvedDevice(entry->path());
