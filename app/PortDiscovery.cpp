@@ -3,23 +3,12 @@
 #include <memory>
 #include <vector>
 
+#include "PortNumberText.h"
 #include "Unit1.h"
 
 namespace {
 
 const char kBanner[] = "Kestrix · 双串口调试";
-
-// The number of a registry entry's data "COM<n>"; false for data that is
-// not "COM" followed by a decimal number.
-bool PortNumberOf(const String& Data, int& Number) {
-  if (Data.SubString(1, 3) != "COM") return false;
-  const String digits = Data.SubString(4, Data.Length());
-  if (digits.IsEmpty()) return false;
-  for (const char* c = digits.c_str(); *c != '\0'; ++c)
-    if (*c < '0' || *c > '9') return false;
-  Number = digits.ToIntDef(-1);
-  return Number >= 0;
-}
 
 }  // namespace
 
