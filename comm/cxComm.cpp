@@ -11,7 +11,6 @@ namespace {
 const DWORD kLowestPort = 1;
 const DWORD kHighestPort = 1024;
 const DWORD kQueueSize = 4096;
-const DWORD kStopWatchTimeoutMs = 100;
 const DWORD kPendingReadWaitMs = 10;
 
 // Every port event but EV_RXFLAG.
@@ -177,7 +176,9 @@ void cxComm::Close() {
   const HANDLE hComm = _hComm;
   if (hComm == INVALID_HANDLE_VALUE) return;
   PurgeComm(hComm, PURGE_TXABORT | PURGE_TXCLEAR);
-  StopWatch(kStopWatchTimeoutMs);
+  // Every wait of the watcher ends at the stop, so this is short; waiting
+  // for its end means no watcher of this opening runs when the next begins.
+  StopWatch(INFINITE);
   _hComm = INVALID_HANDLE_VALUE;
   CloseHandle(hComm);
 }
@@ -187,8 +188,9 @@ bool cxComm::StopWatch(DWORD dwTimeoutMs) {
   _bWatchRunning = false;
   SetCommMask(_hComm, 0);  // completes a pending event wait with value 0
   SetEvent(_WaitOverlapped.hEvent);
-  if (WaitForSingleObject(_hWatchThread, dwTimeoutMs) != WAIT_OBJECT_0 && !TerminateThread(_hWatchThread, 0))
-    return false;
+  // A thread here cannot be stopped from outside; one still running keeps
+  // its handle, so that no second watcher starts beside it.
+  if (WaitForSingleObject(_hWatchThread, dwTimeoutMs) != WAIT_OBJECT_0) return false;
   CloseHandle(_hWatchThread);
   ResetEvent(_WaitOverlapped.hEvent);
   _hWatchThread = NULL;

@@ -42,8 +42,9 @@ class cxComm {
   // Reads at most dwMaxLength of the bytes already queued. A line error
   // discards the whole input queue and reads nothing.
   DWORD Read(void* pBuffer, DWORD dwMaxLength);
-  // Stops the watch thread, forcing it after dwTimeoutMs; false when no
-  // thread runs or it cannot be stopped.
+  // Tells the watch thread to stop and waits up to dwTimeoutMs (INFINITE
+  // from Close) for it to end; false when no thread runs or it has not
+  // ended yet, in which case it keeps its handle.
   bool StopWatch(DWORD dwTimeoutMs);
 
   // The open port is the one whose handle is not INVALID_HANDLE_VALUE.

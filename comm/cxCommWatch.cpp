@@ -39,28 +39,44 @@ const EventSlot kEventSlots[] = {
 
 DWORD WINAPI cxComm::WatchThreadEntry(LPVOID pObject) { return static_cast<cxComm*>(pObject)->WatchProc(); }
 
+namespace {
+
+// The text of a failed event mask is shown from a thread of its own: the
+// box waits for the user, and the port's close must not.
+DWORD WINAPI ShowMaskFailure(LPVOID pText) {
+  MessageBoxA(NULL, static_cast<const char*>(pText), "Class cxComm", MB_OK);
+  delete[] static_cast<char*>(pText);
+  return 0;
+}
+
+}  // namespace
+
 DWORD cxComm::WatchProc() {
-  if (!SetCommMask(_hComm, _dwEventMask)) {
+  // The watcher keeps to the handle of the opening that started it.
+  const HANDLE hComm = _hComm;
+  if (!SetCommMask(hComm, _dwEventMask)) {
     const DWORD dwError = GetLastError();
-    char szText[256];
-    std::snprintf(szText, sizeof szText,
+    char* szText = new char[256];
+    std::snprintf(szText, 256,
                   "%s(%d) : COM%d Call WINAPI SetCommMask(%x, %x) Fail, thread work invalid! GetLastError() = %d;",
                   "cxComm", static_cast<int>(kSetCommMaskFailureLine), static_cast<int>(_dwPort.load()),
-                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(_hComm.load())),
-                  static_cast<unsigned>(_dwEventMask), static_cast<int>(dwError));
-    MessageBoxA(NULL, szText, "Class cxComm", MB_OK);
+                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(hComm)), static_cast<unsigned>(_dwEventMask),
+                  static_cast<int>(dwError));
+    const HANDLE hBoxThread = CreateThread(NULL, 0, ShowMaskFailure, szText, 0, NULL);
+    if (hBoxThread != NULL) {
+      CloseHandle(hBoxThread);
+    } else {
+      ShowMaskFailure(szText);
+    }
     return 1;
   }
 
   // Bytes that arrived between the open and the mask raised no event, and
   // nothing else would ever report them.
-  ReceiveQueued(_hComm, true);
+  ReceiveQueued(hComm, true);
 
   DWORD dwEvent = 0;
-  for (;;) {
-    const HANDLE hComm = _hComm;
-    if (!_bWatchRunning || hComm == INVALID_HANDLE_VALUE) break;
-
+  while (_bWatchRunning && _hComm == hComm) {
     bool bWaited = WaitCommEvent(hComm, &dwEvent, &_WaitOverlapped) != FALSE;
     if (!bWaited && GetLastError() == ERROR_IO_PENDING) {
       DWORD dwCount = 0;

@@ -25,7 +25,10 @@ class RecordingPort : public cxComm {
     return total;
   }
 
-  void OnReceive() override { Record(Slot::kReceive); }
+  void OnReceive() override {
+    Record(Slot::kReceive);
+    std::this_thread::sleep_for(receiveDelay);
+  }
   void OnTXEmpty() override { Record(Slot::kTXEmpty); }
   void OnCTS() override { Record(Slot::kCTS); }
   void OnDSR() override { Record(Slot::kDSR); }
@@ -40,8 +43,12 @@ class RecordingPort : public cxComm {
     pthread_getcpuclockid(pthread_self(), &clock);
     watcherClock = clock;
     ++watchersStarted;
+    const int running = ++watchersRunning;
+    for (int most = mostWatchersAtOnce; running > most && !mostWatchersAtOnce.compare_exchange_weak(most, running);) {
+    }
     const DWORD exitCode = cxComm::WatchProc();
     lastExitCode = exitCode;
+    --watchersRunning;
     ++watchersReturned;
     return exitCode;
   }
@@ -56,8 +63,12 @@ class RecordingPort : public cxComm {
   // Set before the open: how long a new watch thread idles before it
   // starts watching.
   std::chrono::milliseconds watcherStartDelay{0};
+  // How long the receive slot takes.
+  std::chrono::milliseconds receiveDelay{0};
   std::atomic<int> watchersStarted{0};
   std::atomic<int> watchersReturned{0};
+  std::atomic<int> watchersRunning{0};
+  std::atomic<int> mostWatchersAtOnce{0};
   std::atomic<DWORD> lastExitCode{~0u};
   std::atomic<clockid_t> watcherClock{};
 

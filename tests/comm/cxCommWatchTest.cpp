@@ -3,6 +3,7 @@
 #include <kestrix/platform_testing.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <thread>
 
 #include "FakeWindow.h"
@@ -165,6 +166,8 @@ TEST_F(PortWatchTest, AWatcherThatCannotSetItsEventMaskSaysSoAndEnds) {
   ASSERT_TRUE(WaitUntil([&] { return port.watchersReturned == 1; }));
   EXPECT_EQ(port.lastExitCode, 1u);
 
+  // The box is shown without holding up the watcher's end.
+  ASSERT_TRUE(WaitUntil([&] { return !window.MessageBoxes().empty(); }));
   const std::vector<ShownMessageBox> boxes = window.MessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].caption, "Class cxComm");
@@ -198,6 +201,58 @@ TEST_F(PortWatchTest, AHungUpDeviceDoesNotMakeTheWatcherSpinAndThePortStillClose
   EXPECT_EQ(port.watchersReturned, 1);
   EXPECT_EQ(port.lastExitCode, 0u);
   EXPECT_EQ(port._hComm, INVALID_HANDLE_VALUE);
+}
+
+// A watcher busy in a slot when its port closes: the close waits for it,
+// so that it never runs on into the next opening of the port.
+TEST_F(PortWatchTest, ClosingWaitsForAWatcherBusyInASlot) {
+  RecordingPort port;
+  port.receiveDelay = std::chrono::milliseconds(400);
+  OpenWatched(port, 12);
+  SendFromFarEnd(12, "slow");
+  ASSERT_TRUE(WaitUntil([&] { return port.Calls(Slot::kReceive) == 1; }));
+  port.Close();
+  EXPECT_EQ(port.watchersReturned, 1) << "the watcher was left running after the close";
+  EXPECT_EQ(port._hWatchThread, nullptr);
+
+  // Reopened at once, the port has one watcher: the new one.
+  port.receiveDelay = std::chrono::milliseconds(0);
+  ASSERT_TRUE(port.Open(12, "9600,N,8,1"));
+  ASSERT_TRUE(WaitUntil([&] { return port.watchersStarted == 2; }));
+  SendFromFarEnd(12, "x");
+  ASSERT_TRUE(WaitUntil([&] { return port.Calls(Slot::kReceive) >= 2; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(port.mostWatchersAtOnce, 1);
+  EXPECT_EQ(port.watchersRunning, 1);
+}
+
+// Rapid open, traffic and close: every watcher ends with its opening, no
+// two ever run together, and no thread is left behind.
+TEST_F(PortWatchTest, RapidReopeningNeverLeavesTwoWatchersOrAThreadBehind) {
+  AddFarEnd(13);
+  RecordingPort port;
+  const size_t threadsBefore =
+      std::distance(std::filesystem::directory_iterator("/proc/self/task"), std::filesystem::directory_iterator());
+  const int kCycles = 100;
+  for (int cycle = 0; cycle < kCycles; ++cycle) {
+    // Now and then the watcher is still in a slow slot when the port closes.
+    const bool slow = cycle % 10 == 0;
+    port.receiveDelay = std::chrono::milliseconds(slow ? 150 : 1);
+    const int received = port.Calls(Slot::kReceive);
+    ASSERT_TRUE(port.Open(13, "9600,N,8,1"));
+    SendFromFarEnd(13, "ab");
+    if (slow) {
+      ASSERT_TRUE(WaitUntil([&] { return port.Calls(Slot::kReceive) > received; }));
+    }
+    port.Close();
+    ASSERT_EQ(port.watchersReturned, cycle + 1) << "cycle " << cycle;
+  }
+  EXPECT_EQ(port.watchersStarted, kCycles);
+  EXPECT_EQ(port.mostWatchersAtOnce, 1);
+  EXPECT_TRUE(WaitUntil([&] {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                             std::filesystem::directory_iterator())) <= threadsBefore;
+  }));
 }
 
 }  // namespace
