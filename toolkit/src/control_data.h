@@ -3,6 +3,7 @@
 // ControlAccess.
 #pragma once
 
+#include <QMenu>
 #include <QPalette>
 #include <QPointer>
 #include <QWidget>
@@ -33,6 +34,9 @@ struct ControlData {
   bool visible = true;
   String hint;
   bool showHint = false;
+  TPopupMenu* popupMenu = nullptr;
+  QPointer<QMenu> popupMenuAlive;  // the popup's own menu: null once the popup is gone
+  bool popupMenuConnected = false;
 
   // Window controls only.
   HWND handle = nullptr;

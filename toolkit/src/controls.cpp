@@ -12,6 +12,7 @@
 
 #include "control_data.h"
 #include "event_guard.h"
+#include "menu_data.h"
 #include "toolkit/forms.h"
 #include "window_registry.h"
 
@@ -64,6 +65,29 @@ void ApplyVisibility(TControl* control) {
 
 void ApplyHint(ControlData& data) {
   if (data.widget) data.widget->setToolTip(data.showHint ? QString::fromUtf8(data.hint.c_str()) : QString());
+}
+
+void SetPopupMenu(TControl* control, TPopupMenu* popup) {
+  ControlData& data = ControlAccess::Data(control);
+  QWidget* widget = data.widget;
+  if (!widget) return;
+  if (data.popupMenuAlive) MenuAccess::RemoveHost(data.popupMenu, widget);
+  data.popupMenu = popup;
+  data.popupMenuAlive = popup ? MenuAccess::Submenu(popup->Items) : nullptr;
+  if (!popup) {
+    widget->setContextMenuPolicy(Qt::DefaultContextMenu);
+    return;
+  }
+  widget->setContextMenuPolicy(Qt::CustomContextMenu);
+  if (!data.popupMenuConnected) {
+    // Qt asks for the menu on a right click and on the menu key alike.
+    QObject::connect(widget, &QWidget::customContextMenuRequested, [control](const QPoint& pos) {
+      ControlData& d = ControlAccess::Data(control);
+      if (d.popupMenuAlive && d.widget) MenuAccess::ShowFor(d.popupMenu, control, d.widget, pos);
+    });
+    data.popupMenuConnected = true;
+  }
+  MenuAccess::AddHost(popup, widget);
 }
 
 void ApplyColor(ControlData& data) {
@@ -192,6 +216,8 @@ TControl::TControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
                  data_->showHint = value;
                  ApplyHint(*data_);
                }),
+      PopupMenu([this] { return data_->popupMenuAlive ? data_->popupMenu : nullptr; },
+                [this](TPopupMenu* const& value) { SetPopupMenu(this, value); }),
       Font(ControlAccess::NewFont([widget = data->widget] { return widget.data(); })),
       data_(std::move(data)) {}
 

@@ -29,6 +29,7 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 class TWinControl;
+class TPopupMenu;
 struct ControlData;
 
 class TControl : public TComponent {
@@ -50,6 +51,10 @@ class TControl : public TComponent {
   Property<String> Hint;
   // The hint shows as a tool tip while ShowHint is true.
   Property<bool> ShowHint;
+  // Shown on a right click or the menu key over the control (see
+  // toolkit/menus.h); null shows the control's own menu, if it has one.
+  // Reads null once the menu is destroyed.
+  Property<TPopupMenu*> PopupMenu;
   TFont* const Font;
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);

@@ -37,3 +37,9 @@ class EInvalidGraphic : public Exception {
  public:
   using Exception::Exception;
 };
+
+// A menu item put where it cannot go, or an index outside a menu.
+class EMenuError : public Exception {
+ public:
+  using Exception::Exception;
+};

@@ -1,0 +1,9 @@
+// TShortCut <-> Qt key sequences.
+#pragma once
+
+#include <QKeySequence>
+
+#include "toolkit/menus.h"
+
+// The empty sequence for 0 or a key without a Qt counterpart.
+QKeySequence ToKeySequence(TShortCut shortCut);
