@@ -102,3 +102,21 @@ BOOL InjectCommErrorsForTesting(HANDLE hPort, DWORD errors) {
   if (!port) return FALSE;
   return port->injectErrors(errors);
 }
+
+BOOL WINAPI EscapeCommFunction(HANDLE hFile, DWORD dwFunc) {
+  std::shared_ptr<SerialPort> port = requireHandle<SerialPort>(hFile);
+  if (!port) return FALSE;
+  return port->escape(dwFunc);
+}
+
+BOOL SetModemLinesForTesting(HANDLE hPort, DWORD inputLines) {
+  std::shared_ptr<SerialPort> port = requireHandle<SerialPort>(hPort);
+  if (!port) return FALSE;
+  return port->fakeModemLines(inputLines);
+}
+
+BOOL GetControlLinesForTesting(HANDLE hPort, BOOL* dtr, BOOL* rts) {
+  std::shared_ptr<SerialPort> port = requireHandle<SerialPort>(hPort);
+  if (!port) return FALSE;
+  return port->fakeControlLines(dtr, rts);
+}

@@ -33,6 +33,9 @@ DWORD errorFromErrno(int error) {
       return ERROR_FILENAME_EXCED_RANGE;
     case EAGAIN:
       return ERROR_SHARING_VIOLATION;
+    case ENOSPC:
+    case EDQUOT:
+      return ERROR_DISK_FULL;
     case EIO:
       return ERROR_GEN_FAILURE;
     default:

@@ -68,6 +68,18 @@ class FileObject : public IoObject {
     return static_cast<DWORD>(position);
   }
 
+  // False with the error set when the size cannot be read.
+  bool size(ULONGLONG* result) {
+    std::lock_guard<std::mutex> guard(lock_);
+    struct stat status;
+    if (::fstat(fd_, &status) != 0) {
+      fail(errno);
+      return false;
+    }
+    *result = S_ISREG(status.st_mode) ? static_cast<ULONGLONG>(status.st_size) : 0;
+    return true;
+  }
+
   BOOL truncateHere() {
     std::lock_guard<std::mutex> guard(lock_);
     const off_t position = ::lseek(fd_, 0, SEEK_CUR);
@@ -221,6 +233,18 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile) {
   std::shared_ptr<FileObject> file = requireHandle<FileObject>(hFile);
   if (!file) return FALSE;
   return file->truncateHere();
+}
+
+DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
+  std::shared_ptr<FileObject> file = requireHandle<FileObject>(hFile);
+  if (!file) return INVALID_FILE_SIZE;
+  ULONGLONG size = 0;
+  if (!file->size(&size)) return INVALID_FILE_SIZE;
+  if (lpFileSizeHigh) *lpFileSizeHigh = static_cast<DWORD>(size >> 32);
+  // As on Windows, a size whose low half is all ones is told apart from a
+  // failure by the error code.
+  SetLastError(ERROR_SUCCESS);
+  return static_cast<DWORD>(size);
 }
 
 BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {

@@ -81,9 +81,12 @@ class SerialPort : public IoObject {
   BOOL getMask(LPDWORD mask);
   BOOL waitEvent(LPDWORD value, LPOVERLAPPED overlapped);
   BOOL modemStatus(LPDWORD status);
+  BOOL escape(DWORD function);
 
   BOOL injectEvent(DWORD value);
   BOOL injectErrors(DWORD errors);
+  BOOL fakeModemLines(DWORD inputLines);
+  BOOL fakeControlLines(BOOL* dtr, BOOL* rts);
 
  private:
   struct PendingWrite {
@@ -109,6 +112,11 @@ class SerialPort : public IoObject {
   void checkOutputDrainedLocked(Clock::time_point now);
   bool watchesLinesLocked() const;
   void watchLinesLocked();
+  // The device's modem lines as TIOCM_* bits (or the fake ones of a test);
+  // false when they cannot be read.
+  bool readModemLinesLocked(int* lines);
+  // Raises or drops one of TIOCM_DTR and TIOCM_RTS.
+  bool setControlLineLocked(int line, bool on);
   void collectLineErrorsLocked();
   int pollTimeoutLocked(Clock::time_point now) const;
   void hangUpLocked();
@@ -151,6 +159,8 @@ class SerialPort : public IoObject {
   bool hasModemLines_ = false;
   bool hasErrorCounters_ = false;
   int modemLines_ = 0;
+  // Modem lines in memory, given by a test (SetModemLinesForTesting).
+  std::optional<int> fakeModemLines_;
   serial_icounter_struct counters_{};
   DWORD lineErrors_ = 0;
   DWORD injectedErrors_ = 0;

@@ -174,7 +174,7 @@ bool SerialPort::watchesLinesLocked() const {
 void SerialPort::watchLinesLocked() {
   if (hasModemLines_) {
     int lines = 0;
-    if (::ioctl(fd_, TIOCMGET, &lines) == 0) {
+    if (readModemLinesLocked(&lines)) {
       const int changed = lines ^ modemLines_;
       modemLines_ = lines;
       if (changed & TIOCM_CTS) recordEventLocked(EV_CTS);

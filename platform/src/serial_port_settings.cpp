@@ -15,9 +15,6 @@ namespace {
 
 constexpr DWORD kLargestQueueSize = 16 * 1024 * 1024;
 
-// Sets or clears one modem control line.
-void setControlLine(int fd, int line, bool on) { ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line); }
-
 }  // namespace
 
 DWORD currentLineRate(int fd, const termios& settings) {
@@ -51,10 +48,10 @@ BOOL SerialPort::setState(const DCB& dcb) {
     return failLocked(errorFromErrno(failure));
   }
   if (hasModemLines_) {
-    setControlLine(fd_, TIOCM_DTR, dcb.fDtrControl != DTR_CONTROL_DISABLE);
+    setControlLineLocked(TIOCM_DTR, dcb.fDtrControl != DTR_CONTROL_DISABLE);
     // With RTS_CONTROL_HANDSHAKE the driver drives RTS itself (CRTSCTS).
     if (dcb.fRtsControl != RTS_CONTROL_HANDSHAKE)
-      setControlLine(fd_, TIOCM_RTS, dcb.fRtsControl != RTS_CONTROL_DISABLE);
+      setControlLineLocked(TIOCM_RTS, dcb.fRtsControl != RTS_CONTROL_DISABLE);
   }
   dcb_ = dcb;
   return TRUE;
@@ -134,7 +131,7 @@ BOOL SerialPort::modemStatus(LPDWORD status) {
   if (closed_) return failLocked(ERROR_INVALID_HANDLE);
   if (!hasModemLines_) return failLocked(ERROR_NOT_SUPPORTED);
   int lines = 0;
-  if (::ioctl(fd_, TIOCMGET, &lines) != 0) return failLocked(errorFromErrno(errno));
+  if (!readModemLinesLocked(&lines)) return failLocked(errorFromErrno(errno));
   DWORD result = 0;
   if (lines & TIOCM_CTS) result |= MS_CTS_ON;
   if (lines & TIOCM_DSR) result |= MS_DSR_ON;

@@ -287,6 +287,39 @@ TEST(PlainFile, ClosedHandleIsRefused) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
+TEST(PlainFile, SizeIsReportedAndNonFilesHaveNone) {
+  TempFolder temp;
+  HANDLE file = CreateFileA((temp / "size.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  std::string bytes(70000, '\0');
+  DWORD count = 0;
+  ASSERT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr));
+  DWORD high = 0xFF;
+  EXPECT_EQ(GetFileSize(file, &high), 70000u);
+  EXPECT_EQ(high, 0u);
+  CloseHandle(file);
+  SetLastError(0);
+  EXPECT_EQ(GetFileSize(file, nullptr), INVALID_FILE_SIZE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+  HANDLE device = CreateFileA("/dev/null", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(device, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetFileSize(device, nullptr), 0u);
+  CloseHandle(device);
+}
+
+TEST(PlainFile, AFullDiskIsReportedAsSuch) {
+  HANDLE full = CreateFileA("/dev/full", GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(full, INVALID_HANDLE_VALUE);
+  DWORD count = 5;
+  SetLastError(0);
+  EXPECT_FALSE(WriteFile(full, "x", 1, &count, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  EXPECT_EQ(count, 0u);
+  CloseHandle(full);
+}
+
 // --- Local time.
 
 // The SYSTEMTIME as seconds since the epoch (local time zone) and its

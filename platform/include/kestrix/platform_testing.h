@@ -17,3 +17,13 @@ BOOL InjectCommEventForTesting(HANDLE hPort, DWORD eventValue);
 
 // The next ClearCommError on the port reports these error flags.
 BOOL InjectCommErrorsForTesting(HANDLE hPort, DWORD errors);
+
+// Gives the port modem lines that live in memory instead of the device's
+// (a pseudo-terminal has none): from now on the port reports inputLines
+// (MS_CTS_ON, MS_DSR_ON, MS_RING_ON, MS_RLSD_ON) as its input lines, raises
+// the events of those that changed, and keeps what DTR and RTS are set to.
+BOOL SetModemLinesForTesting(HANDLE hPort, DWORD inputLines);
+
+// Whether the port drives DTR and RTS high, on lines given by
+// SetModemLinesForTesting.
+BOOL GetControlLinesForTesting(HANDLE hPort, BOOL* dtr, BOOL* rts);

@@ -26,6 +26,16 @@
 #define MS_RING_ON 0x0040
 #define MS_RLSD_ON 0x0080
 
+// EscapeCommFunction's functions.
+#define SETXOFF 1
+#define SETXON 2
+#define SETRTS 3
+#define CLRRTS 4
+#define SETDTR 5
+#define CLRDTR 6
+#define SETBREAK 8
+#define CLRBREAK 9
+
 #define PURGE_TXABORT 0x0001
 #define PURGE_RXABORT 0x0002
 #define PURGE_TXCLEAR 0x0004
@@ -132,3 +142,7 @@ BOOL WINAPI SetCommMask(HANDLE hFile, DWORD dwEvtMask);
 BOOL WINAPI GetCommMask(HANDLE hFile, LPDWORD lpEvtMask);
 BOOL WINAPI WaitCommEvent(HANDLE hFile, LPDWORD lpEvtMask, LPOVERLAPPED lpOverlapped);
 BOOL WINAPI GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat);
+// Raises or drops DTR or RTS, starts or ends a break, or acts as if XOFF or
+// XON arrived. DTR and RTS fail with ERROR_NOT_SUPPORTED on a device without
+// modem lines (a pseudo-terminal).
+BOOL WINAPI EscapeCommFunction(HANDLE hFile, DWORD dwFunc);

@@ -1,0 +1,147 @@
+#include "FileAppender.h"
+
+#include <algorithm>
+
+#include "WaitForWork.h"
+
+namespace {
+
+// Bytes queued together go into one buffer up to this size, so that a
+// stream of small blocks becomes few writes.
+constexpr size_t kLargestBuffer = 64 * 1024;
+
+class SectionLock {
+ public:
+  explicit SectionLock(CRITICAL_SECTION* pLock) : lock_(pLock) { EnterCriticalSection(lock_); }
+  ~SectionLock() { LeaveCriticalSection(lock_); }
+  SectionLock(const SectionLock&) = delete;
+  SectionLock& operator=(const SectionLock&) = delete;
+
+ private:
+  CRITICAL_SECTION* lock_;
+};
+
+}  // namespace
+
+FileAppender::FileAppender(size_t nQueueLimit) : _nQueueLimit(nQueueLimit) {
+  InitializeCriticalSection(&_Lock);
+  _hWork = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  _hFinish = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_AT(_hWork != nullptr && _hFinish != nullptr, "FileAppender", __LINE__);
+}
+
+FileAppender::~FileAppender() {
+  Finish();
+  if (_hThread != nullptr) {
+    WaitForSingleObject(_hThread, INFINITE);
+    CloseHandle(_hThread);
+  }
+  if (_hFile != INVALID_HANDLE_VALUE) CloseHandle(_hFile);
+  CloseHandle(_hWork);
+  CloseHandle(_hFinish);
+  DeleteCriticalSection(&_Lock);
+}
+
+DWORD FileAppender::Start(const char* szPath) {
+  if (_hThread != nullptr || _hFile != INVALID_HANDLE_VALUE) return ERROR_INVALID_FUNCTION;
+  _hFile = CreateFileA(szPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (_hFile == INVALID_HANDLE_VALUE) return GetLastError();
+  {
+    SectionLock lock(&_Lock);
+    _bTaking = true;
+  }
+  _hThread = CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr);
+  if (_hThread == nullptr) {
+    const DWORD dwError = GetLastError();
+    {
+      SectionLock lock(&_Lock);
+      _bTaking = false;
+    }
+    CloseHandle(_hFile);
+    _hFile = INVALID_HANDLE_VALUE;
+    return dwError != ERROR_SUCCESS ? dwError : ERROR_NOT_ENOUGH_MEMORY;
+  }
+  return ERROR_SUCCESS;
+}
+
+bool FileAppender::Append(const void* pData, DWORD dwLength) {
+  {
+    SectionLock lock(&_Lock);
+    if (!_bTaking) return false;
+    if (dwLength == 0) return true;
+    if (_nQueued + dwLength > _nQueueLimit) {
+      // The disk does not keep up: stop here rather than leave a hole.
+      _bTaking = false;
+      _bOverflowed = true;
+      SetEvent(_hFinish);
+      return false;
+    }
+    const BYTE* pBytes = static_cast<const BYTE*>(pData);
+    if (_Queue.empty() || _Queue.back().size() + dwLength > kLargestBuffer) {
+      _Queue.emplace_back();
+      _Queue.back().reserve(std::max<size_t>(dwLength, kLargestBuffer));
+    }
+    _Queue.back().insert(_Queue.back().end(), pBytes, pBytes + dwLength);
+    _nQueued += dwLength;
+  }
+  SetEvent(_hWork);
+  return true;
+}
+
+void FileAppender::Finish() {
+  {
+    SectionLock lock(&_Lock);
+    _bTaking = false;
+  }
+  SetEvent(_hFinish);
+}
+
+bool FileAppender::Taking() const {
+  SectionLock lock(&_Lock);
+  return _bTaking;
+}
+
+bool FileAppender::Ended() const { return _hThread == nullptr || WaitForSingleObject(_hThread, 0) == WAIT_OBJECT_0; }
+
+DWORD WINAPI FileAppender::ThreadEntry(LPVOID pThis) {
+  static_cast<FileAppender*>(pThis)->Run();
+  return 0;
+}
+
+void FileAppender::Run() {
+  for (;;) {
+    // Nothing is queued once the finish is seen, so the write that follows
+    // it is the last.
+    const WakeReason reason = WaitForWorkOrStop(_hWork, _hFinish);
+    if (!WriteQueued() || reason == WakeReason::Stop) break;
+  }
+  CloseHandle(_hFile);
+  _hFile = INVALID_HANDLE_VALUE;
+}
+
+bool FileAppender::WriteQueued() {
+  std::deque<std::vector<BYTE>> batch;
+  {
+    SectionLock lock(&_Lock);
+    batch.swap(_Queue);
+  }
+  for (const std::vector<BYTE>& buffer : batch) {
+    DWORD dwWritten = 0;
+    const BOOL bWritten = WriteFile(_hFile, buffer.data(), static_cast<DWORD>(buffer.size()), &dwWritten, nullptr);
+    _qwWritten += dwWritten;
+    {
+      SectionLock lock(&_Lock);
+      _nQueued -= buffer.size();
+    }
+    if (!bWritten) {
+      const DWORD dwError = GetLastError();
+      _dwError = dwError != ERROR_SUCCESS ? dwError : ERROR_WRITE_FAULT;
+      SectionLock lock(&_Lock);
+      _bTaking = false;
+      _Queue.clear();
+      _nQueued = 0;
+      return false;
+    }
+  }
+  return true;
+}
