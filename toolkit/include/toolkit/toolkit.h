@@ -12,6 +12,7 @@
 #include "toolkit/ext_controls.h"
 #include "toolkit/forms.h"
 #include "toolkit/graphics.h"
+#include "toolkit/ini_files.h"
 #include "toolkit/menus.h"
 #include "toolkit/property.h"
 #include "toolkit/registry.h"
