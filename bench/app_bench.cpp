@@ -9,10 +9,6 @@
 //     in order, CPU, latency under load;
 //   - a search over higher rates for the highest that stays lossless.
 // Not a test: run it by hand. --quick shortens every run.
-#include <kestrix/platform_testing.h>
-#include <toolkit/testing.h>
-#include <toolkit/toolkit.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "app_bench/bench_window.h"
 #include "app_bench/far_end.h"
 #include "app_bench/measures.h"
 #include "app_bench/runs.h"
@@ -82,28 +79,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return options.loadSeconds > 0;
 }
 
-// Opens both panels as a user would, at 115200 baud on the ports the
-// window lists first (COM1 and COM2, the benchmark's lines).
-std::string OpenBothPanels(WatchedForm& form) {
-  std::string error;
-  WatchedForm::RunOnWindowThread(form.Handle, [&] {
-    if (form.ComboBox1->Text.Get() != "COM1" || form.ComboBox3->Text.Get() != "COM2") {
-      error = "the window does not offer COM1 and COM2 first";
-      return;
-    }
-    form.ComboBox2->Text = "115200";
-    form.ComboBox4->Text = "115200";
-    form.Button1->Click();
-    form.Button6->Click();
-    for (const ShownDialog& dialog : ShownDialogsForTesting()) error += "dialog: " + dialog.Text.Utf8() + "; ";
-    for (const ReadData& channel : form.Channels)
-      if (channel._hComm == INVALID_HANDLE_VALUE) error += "a port did not open; ";
-  });
-  return error;
-}
-
 void RunBench(const Lines& lines, const Options& options, Report& report) {
-  report.error = OpenBothPanels(*lines.form);
+  report.error = OpenBothPanels(*lines.form, "115200");
   if (!report.error.empty()) return;
   std::this_thread::sleep_for(std::chrono::seconds(1));  // let start-up work settle
 
@@ -196,43 +173,16 @@ int main(int argc, char** argv) {
   const Clock::time_point mainEntry = Clock::now();
   Options options;
   if (!ParseOptions(argc, argv, options)) return 2;
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // unless one was chosen
 
   Report report;
   report.machine = MachineDescription();
   report.loadBefore = LoadAverage();
-
-  ExcludeSystemSerialDevicesForTesting(true);
-  PortsFolder folder;
-  FarEnd lineOne(folder, 1);
-  FarEnd lineTwo(folder, 2);
-
-  Application->Initialize();
-  Application->Title = "Kestrix";
-  AnswerDialogsForTesting(true);  // a port that fails to open must not wait for a person
-  WatchedForm* form = nullptr;
-  Application->CreateForm(form);
-  Form1 = form;
-  const HWND window = form->Handle;
-  const Lines lines{{&lineOne, &lineTwo}, form};
-
-  // Runs once the window is shown and its message loop has started.
-  std::promise<void> shown;
-  std::future<void> shownFuture = shown.get_future();
-  const std::function<void()> noteShown = [&] {
-    report.sinceProcessStart = SecondsSinceProcessStart();
-    report.sinceMain = std::chrono::duration<double>(Clock::now() - mainEntry).count();
-    shown.set_value();
-  };
-  WatchedForm::PostToWindowThread(window, &noteShown);
-
-  std::thread bench([&] {
-    shownFuture.wait();
-    RunBench(lines, options, report);
-    WatchedForm::RunOnWindowThread(window, [] { Application->Terminate(); });
-  });
-  Application->Run();
-  bench.join();
+  RunWithWindow(
+      [&] {
+        report.sinceProcessStart = SecondsSinceProcessStart();
+        report.sinceMain = std::chrono::duration<double>(Clock::now() - mainEntry).count();
+      },
+      [&](const Lines& lines) { RunBench(lines, options, report); });
   report.loadAfter = LoadAverage();
 
   PrintReport(report, options);

@@ -5,7 +5,14 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 using Clock = std::chrono::steady_clock;
 
 inline char PatternByte(uint64_t position) { return static_cast<char>('!' + (position + position / 94) % 94); }
+
+inline std::string PatternText(uint64_t from, size_t count) {
+  std::string text(count, '\0');
+  for (size_t i = 0; i < count; ++i) text[i] = PatternByte(from + i);
+  return text;
+}

@@ -64,3 +64,18 @@ std::vector<WriteRecord> FarEnd::Writes(uint64_t from, uint64_t to) const {
     if (record.position >= from && record.position < to) found.push_back(record);
   return found;
 }
+
+size_t FarEnd::Read() {
+  char chunk[4096];
+  size_t taken = 0;
+  for (;;) {
+    const ssize_t count = read(master_, chunk, sizeof chunk);
+    if (count <= 0) break;  // nothing more has arrived
+    uint64_t position = received_;
+    for (ssize_t i = 0; i < count; ++i, ++position)
+      if (chunk[i] != PatternByte(position)) ++receivedWrong_;
+    received_ = position;
+    taken += static_cast<size_t>(count);
+  }
+  return taken;
+}

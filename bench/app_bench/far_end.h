@@ -1,8 +1,8 @@
 // The far end of one serial line: a pseudo-terminal whose slave is linked as
 // COM<n> in the ports folder, so that the window can open it, and whose
-// master the benchmark writes the byte pattern to. Every write is logged
-// with its moment, so that the moment each byte is shown can be matched to
-// the moment it arrived.
+// master the benchmark writes the byte pattern to and reads what the window
+// sent from. Every write is logged with its moment, so that the moment each
+// byte is shown can be matched to the moment it arrived.
 #pragma once
 
 #include <atomic>
@@ -47,10 +47,18 @@ class FarEnd {
   // The writes whose first byte lies in [from, to).
   std::vector<WriteRecord> Writes(uint64_t from, uint64_t to) const;
 
+  // Reads what the window sent as far as it has arrived (it never blocks),
+  // checking that it continues the pattern; returns how many bytes it read.
+  size_t Read();
+  uint64_t Received() const { return received_; }
+  uint64_t ReceivedWrong() const { return receivedWrong_; }
+
  private:
   int master_ = -1;
   int slave_ = -1;  // held open so that the line never hangs up between opens
   std::atomic<uint64_t> written_{0};
+  std::atomic<uint64_t> received_{0};
+  std::atomic<uint64_t> receivedWrong_{0};
   mutable std::mutex logMutex_;
   std::vector<WriteRecord> log_;
 };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -69,6 +70,27 @@ long PeakResidentKiB() {
   const std::string value = FieldOf("/proc/self/status", "VmHWM");
   return value.empty() ? -1 : std::stol(value);
 }
+
+long ResidentKiB() {
+  const std::string value = FieldOf("/proc/self/status", "VmRSS");
+  return value.empty() ? -1 : std::stol(value);
+}
+
+namespace {
+
+int EntriesIn(const char* folder) {
+  std::error_code error;
+  int count = 0;
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+    ++count;
+  return count;
+}
+
+}  // namespace
+
+// The listing's own descriptor is open while it counts: not one of ours.
+int OpenDescriptors() { return EntriesIn("/proc/self/fd") - 1; }
+int ThreadCount() { return EntriesIn("/proc/self/task"); }
 
 double SecondsSinceProcessStart() {
   const std::vector<std::string> fields = StatFields("/proc/self/stat");

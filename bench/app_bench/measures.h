@@ -14,6 +14,11 @@ double ThreadCpuSeconds();
 double WindowThreadCpuSeconds();
 // Peak resident set size (VmHWM), in KiB; -1 when unknown.
 long PeakResidentKiB();
+// Resident set size now (VmRSS), in KiB; -1 when unknown.
+long ResidentKiB();
+// Open file descriptors (/proc/self/fd) and threads (/proc/self/task) now.
+int OpenDescriptors();
+int ThreadCount();
 // Seconds since the kernel started this process (10 ms resolution).
 double SecondsSinceProcessStart();
 

@@ -104,7 +104,7 @@ Spread RunLatency(const Lines& lines, int rounds) {
   return LatenciesSince(lines, from);
 }
 
-LoadResult RunLoad(const Lines& lines, double rate, double seconds) {
+LoadResult RunLoad(const Lines& lines, double rate, double seconds, const std::function<void()>& eachStep) {
   LoadResult result;
   result.rate = rate;
   result.seconds = seconds;
@@ -126,6 +126,7 @@ LoadResult RunLoad(const Lines& lines, double rate, double seconds) {
       result.refused = std::max(result.refused, owed - taken);
       result.maxBacklog = std::max(result.maxBacklog, end.Written() - lines.form->Watch[i].shown);
     }
+    if (eachStep) eachStep();
     if (elapsed >= length) break;
   }
   result.cpu = meter.Share();

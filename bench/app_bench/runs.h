@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include "far_end.h"
 #include "measures.h"
@@ -50,6 +51,8 @@ CpuShare RunIdle(const Lines& lines, double seconds);
 // One byte per round on alternate lines, at random moments within the tick;
 // returns the latencies in ms.
 Spread RunLatency(const Lines& lines, int rounds);
-LoadResult RunLoad(const Lines& lines, double rate, double seconds);
+// Both far ends write at `rate` bytes/s each for `seconds`; `eachStep`, when
+// given, runs after the writes of every 10 ms pacing step.
+LoadResult RunLoad(const Lines& lines, double rate, double seconds, const std::function<void()>& eachStep = {});
 // Intervals between the timer's ticks since `from`, in ms.
 Spread TickIntervals(const WatchedForm& form, Clock::time_point from);

@@ -1,0 +1,89 @@
+#include "bench_window.h"
+
+#include <kestrix/platform_testing.h>
+#include <toolkit/testing.h>
+#include <toolkit/toolkit.h>
+
+#include <cstdlib>
+#include <future>
+#include <thread>
+
+namespace {
+
+std::string DialogsShown() {
+  std::string shown;
+  for (const ShownDialog& dialog : ShownDialogsForTesting()) shown += "dialog: " + dialog.Text.Utf8() + "; ";
+  return shown;
+}
+
+// Presses a panel's open/close button when its caption asks for `action`.
+void Press(TButton* button, const char* action) {
+  if (button->Caption == action) button->Click();
+}
+
+}  // namespace
+
+void RunWithWindow(const std::function<void()>& shown, const std::function<void(const Lines&)>& body) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // unless one was chosen
+  ExcludeSystemSerialDevicesForTesting(true);
+  PortsFolder folder;
+  FarEnd lineOne(folder, 1);
+  FarEnd lineTwo(folder, 2);
+
+  Application->Initialize();
+  Application->Title = "Kestrix";
+  AnswerDialogsForTesting(true);  // a port that fails to open must not wait for a person
+  WatchedForm* form = nullptr;
+  Application->CreateForm(form);
+  Form1 = form;
+  const HWND window = form->Handle;
+  const Lines lines{{&lineOne, &lineTwo}, form};
+
+  std::promise<void> started;
+  std::future<void> startedFuture = started.get_future();
+  const std::function<void()> noteShown = [&] {
+    if (shown) shown();
+    started.set_value();
+  };
+  WatchedForm::PostToWindowThread(window, &noteShown);
+
+  std::thread bench([&] {
+    startedFuture.wait();
+    body(lines);
+    WatchedForm::RunOnWindowThread(window, [] { Application->Terminate(); });
+  });
+  Application->Run();
+  bench.join();
+}
+
+std::string OpenBothPanels(WatchedForm& form, const char* baud) {
+  std::string error;
+  WatchedForm::RunOnWindowThread(form.Handle, [&] {
+    if (form.ComboBox1->Text.Get() != "COM1" || form.ComboBox3->Text.Get() != "COM2") {
+      error = "the window does not offer COM1 and COM2 first";
+      return;
+    }
+    ClearShownDialogsForTesting();
+    form.ComboBox2->Text = baud;
+    form.ComboBox4->Text = baud;
+    Press(form.Button1, "打开");
+    Press(form.Button6, "打开");
+    error += DialogsShown();
+    for (const ReadData& channel : form.Channels)
+      if (channel._hComm == INVALID_HANDLE_VALUE) error += "a port did not open; ";
+  });
+  return error;
+}
+
+std::string CloseBothPanels(WatchedForm& form) {
+  std::string error;
+  WatchedForm::RunOnWindowThread(form.Handle, [&] {
+    ClearShownDialogsForTesting();
+    Press(form.Button1, "关闭");
+    Press(form.Button6, "关闭");
+    error += DialogsShown();
+    for (const ReadData& channel : form.Channels)
+      if (channel._hComm != INVALID_HANDLE_VALUE) error += "a port did not close; ";
+  });
+  return error;
+}
