@@ -8,6 +8,9 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <utility>
+#include <vector>
+
 #include "control_data.h"
 #include "toolkit/forms.h"
 #include "toolkit/std_controls.h"
@@ -83,6 +86,45 @@ TEST_F(EditTest, TheProgramMaySetLongerTextButTheUserCannotGrowIt) {
   edit->MaxLength = 0;  // no limit
   Type("888");
   EXPECT_EQ(AnsiBytes(), 142);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditTest, KeysReachOnKeyDownFirstAndAKeyItTakesNeverReachesTheEdit) {
+  using Seen = std::pair<unsigned short, TShiftState>;
+  std::vector<Seen> seen;
+  edit->OnKeyDown = [&](TObject* sender, unsigned short& key, TShiftState shift) {
+    EXPECT_EQ(sender, edit);
+    seen.emplace_back(key, shift);
+    if (key == 0x0D || key == 0x26) key = 0;  // Enter and Up are taken
+  };
+  edit->Text = "ab";
+  Line()->end(false);
+  QTest::keyClick(Line(), Qt::Key_Return);
+  QTest::keyClick(Line(), Qt::Key_Up, Qt::ShiftModifier);
+  QTest::keyClick(Line(), Qt::Key_F5, Qt::ControlModifier | Qt::AltModifier);
+  QTest::keyClick(Line(), Qt::Key_Left);
+  QTest::keyClick(Line(), Qt::Key_X);
+  ASSERT_EQ(seen.size(), 5u);
+  EXPECT_EQ(seen[0], Seen(0x0D, 0));
+  EXPECT_EQ(seen[1], Seen(0x26, ssShift));
+  EXPECT_EQ(seen[2], Seen(0x74, ssCtrl | ssAlt));
+  EXPECT_EQ(seen[3].first, 0x25);
+  // Left still moved the caret: the x went before the b.
+  EXPECT_EQ(edit->Text.Get(), String("axb"));
+}
+
+TEST_F(EditTest, TheToolTipShowsTheHintAndTheControlsKey) {
+  edit->Hint = "Send";
+  edit->ShowHint = true;
+  EXPECT_EQ(Line()->toolTip(), QString("Send"));
+  edit->HintShortCut = scCtrl | 'S';
+  EXPECT_EQ(Line()->toolTip(), QString("Send (Ctrl+S)"));
+  EXPECT_EQ(edit->Hint.Get(), String("Send")) << "the hint itself stays";
+  edit->ShowHint = false;
+  EXPECT_EQ(Line()->toolTip(), QString());
 }
 
 }  // namespace

@@ -137,3 +137,7 @@ void CallGuarded(TObject* sender, const std::function<void()>& handler) {
 }
 
 void ShowMessage(const String& Msg) { ShowDialogFromAnyThread(Application->Title, Msg, MB_OK, true); }
+
+bool InputQuery(const String& ACaption, const String& APrompt, String& Value) {
+  return ShowInputDialog(ACaption, APrompt, Value);
+}

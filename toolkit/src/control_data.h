@@ -34,6 +34,7 @@ struct ControlData {
   bool visible = true;
   String hint;
   bool showHint = false;
+  TShortCut hintShortCut = 0;
   TPopupMenu* popupMenu = nullptr;
   QPointer<QMenu> popupMenuAlive;  // the popup's own menu: null once the popup is gone
   bool popupMenuConnected = false;

@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QObject>
 #include <QPalette>
 #include <QWidget>
@@ -13,6 +14,8 @@
 #include "control_data.h"
 #include "event_guard.h"
 #include "menu_data.h"
+#include "qt_text.h"
+#include "shortcut_keys.h"
 #include "toolkit/forms.h"
 #include "window_registry.h"
 
@@ -64,8 +67,34 @@ void ApplyVisibility(TControl* control) {
 }
 
 void ApplyHint(ControlData& data) {
-  if (data.widget) data.widget->setToolTip(data.showHint ? QString::fromUtf8(data.hint.c_str()) : QString());
+  if (!data.widget) return;
+  String tip = data.hint;
+  if (data.hintShortCut != 0) tip += (tip.IsEmpty() ? "" : " ") + ("(" + ShortCutToText(data.hintShortCut) + ")");
+  data.widget->setToolTip(data.showHint ? ToQString(tip) : QString());
 }
+
+// Hands the keys pressed in a window control to its OnKeyDown first.
+class KeyDownFilter : public QObject {
+ public:
+  KeyDownFilter(TWinControl* control, QWidget* widget) : QObject(widget), control_(control) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || !control_->OnKeyDown) return false;
+    auto* press = static_cast<QKeyEvent*>(event);
+    unsigned short key = static_cast<unsigned short>(ToVirtualKey(press->key()));
+    if (key == 0) return false;
+    TShiftState shift = 0;
+    if (press->modifiers() & Qt::ShiftModifier) shift |= ssShift;
+    if (press->modifiers() & Qt::AltModifier) shift |= ssAlt;
+    if (press->modifiers() & Qt::ControlModifier) shift |= ssCtrl;
+    CallGuarded(control_, [&] { control_->OnKeyDown(control_, key, shift); });
+    return key == 0;
+  }
+
+ private:
+  TWinControl* control_;
+};
 
 void SetPopupMenu(TControl* control, TPopupMenu* popup) {
   ControlData& data = ControlAccess::Data(control);
@@ -216,6 +245,11 @@ TControl::TControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
                  data_->showHint = value;
                  ApplyHint(*data_);
                }),
+      HintShortCut([this] { return data_->hintShortCut; },
+                   [this](const TShortCut& value) {
+                     data_->hintShortCut = value;
+                     ApplyHint(*data_);
+                   }),
       PopupMenu([this] { return data_->popupMenuAlive ? data_->popupMenu : nullptr; },
                 [this](TPopupMenu* const& value) { SetPopupMenu(this, value); }),
       Font(ControlAccess::NewFont([widget = data->widget] { return widget.data(); })),
@@ -294,6 +328,7 @@ TWinControl::TWinControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
         return children[static_cast<size_t>(index)];
       }) {
   ControlAccess::Data(this).handle = RegisterWindow(this);
+  if (QWidget* widget = ControlAccess::Widget(this)) widget->installEventFilter(new KeyDownFilter(this, widget));
 }
 
 TWinControl::~TWinControl() {

@@ -2,6 +2,7 @@
 #include "dialog_service.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -104,6 +105,7 @@ struct TestDialogs {
   std::mutex mutex;
   bool answerAutomatically = false;
   std::deque<int> answers;
+  std::deque<String> inputs;
   std::vector<ShownDialog> shown;
 };
 
@@ -127,6 +129,34 @@ int ShowDialog(const String& caption, const String& text, UINT flags, bool fromS
     }
   }
   return ShowModalBox(caption, text, flags);
+}
+
+bool ShowInputDialog(const String& caption, const String& prompt, String& value) {
+  {
+    TestDialogs& tests = Tests();
+    std::lock_guard<std::mutex> lock(tests.mutex);
+    if (tests.answerAutomatically) {
+      tests.shown.push_back(ShownDialog{caption, prompt, MB_OKCANCEL, false, OnGuiThread()});
+      if (tests.inputs.empty()) return false;
+      value = tests.inputs.front();
+      tests.inputs.pop_front();
+      return true;
+    }
+  }
+  QInputDialog dialog(QApplication::activeWindow());
+  dialog.setWindowTitle(QString::fromUtf8(caption.c_str()));
+  dialog.setLabelText(QString::fromUtf8(prompt.c_str()));
+  dialog.setTextValue(QString::fromUtf8(value.c_str()));
+  MessageLoopScope loop;
+  if (dialog.exec() != QDialog::Accepted) return false;
+  value = String(dialog.textValue().toStdString());
+  return true;
+}
+
+void QueueInputAnswerForTesting(const String& text) {
+  TestDialogs& tests = Tests();
+  std::lock_guard<std::mutex> lock(tests.mutex);
+  tests.inputs.push_back(text);
 }
 
 void AnswerDialogsForTesting(bool on) {
@@ -153,4 +183,5 @@ void ClearShownDialogsForTesting() {
   std::lock_guard<std::mutex> lock(tests.mutex);
   tests.shown.clear();
   tests.answers.clear();
+  tests.inputs.clear();
 }

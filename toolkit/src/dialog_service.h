@@ -8,3 +8,7 @@
 
 // Returns the ID of the button chosen (IDOK, IDCANCEL...).
 int ShowDialog(const String& caption, const String& text, UINT flags, bool fromShowMessage);
+
+// Asks for a line of text, starting from value; true with the text typed
+// when the user accepts it, false (value unchanged) when not.
+bool ShowInputDialog(const String& caption, const String& prompt, String& value);

@@ -41,6 +41,8 @@ int ToQtKey(int virtualKey) {
   return 0;
 }
 
+}  // namespace
+
 int ToVirtualKey(int qtKey) {
   if ((qtKey >= '0' && qtKey <= '9') || (qtKey >= 'A' && qtKey <= 'Z')) return qtKey;
   if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return kF1 + (qtKey - Qt::Key_F1);
@@ -49,8 +51,6 @@ int ToVirtualKey(int qtKey) {
     if (key == qtKey) return vk;
   return 0;
 }
-
-}  // namespace
 
 QKeySequence ToKeySequence(TShortCut shortCut) {
   int key = ToQtKey(shortCut & 0xFF);

@@ -9,6 +9,7 @@
 
 #include "toolkit/classes.h"
 #include "toolkit/colors.h"
+#include "toolkit/events.h"
 #include "toolkit/graphics.h"
 #include "toolkit/property.h"
 #include "toolkit/strings.h"
@@ -49,8 +50,11 @@ class TControl : public TComponent {
   Property<bool> Visible;
   Property<TColor> Color;
   Property<String> Hint;
-  // The hint shows as a tool tip while ShowHint is true.
+  // The hint shows as a tool tip while ShowHint is true, followed by the
+  // key that does what the control does, when there is one:
+  // "Clear (Ctrl+L)".
   Property<bool> ShowHint;
+  Property<TShortCut> HintShortCut;
   // Shown on a right click or the menu key over the control (see
   // toolkit/menus.h); null shows the control's own menu, if it has one.
   // Reads null once the menu is destroyed.
@@ -96,6 +100,9 @@ class TWinControl : public TControl {
 
   void SetFocus();
   bool Focused() const;
+
+  // A key pressed while the control has the focus.
+  TKeyEvent OnKeyDown;
 
   // Handles a message sent or posted to this control's window. Derived
   // classes route their own message numbers and hand the rest on to the

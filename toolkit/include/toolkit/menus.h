@@ -9,14 +9,6 @@
 #include "toolkit/property.h"
 #include "toolkit/strings.h"
 
-// A key with its modifiers: the low byte is the virtual-key code (letters
-// and digits are their upper-case ASCII codes, F1 is 0x70), the high bits
-// the modifiers. 0 is no shortcut.
-using TShortCut = unsigned short;
-constexpr TShortCut scShift = 0x2000;
-constexpr TShortCut scCtrl = 0x4000;
-constexpr TShortCut scAlt = 0x8000;
-
 // "Ctrl+Shift+O" <-> TShortCut. Text that names no known key gives 0; 0
 // gives the empty text.
 TShortCut TextToShortCut(const String& Text);

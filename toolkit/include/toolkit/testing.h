@@ -22,6 +22,9 @@ struct ShownDialog {
 // button (IDOK for ShowMessage). Starts the toolkit if needed.
 void AnswerDialogsForTesting(bool on);
 void QueueDialogAnswerForTesting(int answer);
+// InputQuery, while dialogs are answered, is recorded (Text is its prompt)
+// and confirmed with the next queued text, or cancelled when none is queued.
+void QueueInputAnswerForTesting(const String& text);
 std::vector<ShownDialog> ShownDialogsForTesting();
 void ClearShownDialogsForTesting();
 
