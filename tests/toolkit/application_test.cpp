@@ -4,6 +4,7 @@
 
 #include "string_printer.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QTest>
 
@@ -178,6 +179,15 @@ TEST_F(ApplicationTest, MessageBoxesAnswerWithTheChosenOrDefaultButton) {
   EXPECT_TRUE(shown.FromShowMessage);
   EXPECT_EQ(shown.Text, String("不能打开 COM1"));
   EXPECT_EQ(shown.Caption, String("Kestrix"));
+}
+
+// The title captions the application's boxes but never reaches Qt's display
+// name, which Qt would append to every title bar; the desktop knows the
+// program by its desktop entry instead.
+TEST_F(ApplicationTest, TheTitleCaptionsBoxesButStaysOffTitleBars) {
+  Application->Initialize();
+  EXPECT_NE(QGuiApplication::applicationDisplayName(), QStringLiteral("Kestrix"));
+  EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral(KESTRIX_DESKTOP_ID));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Every toolkit test runs on Qt's offscreen platform, in a fixed locale,
-// with dialogs answered automatically.
+// Every toolkit test runs in a fixed locale, with dialogs answered
+// automatically (and, through the shared GUI test main, offscreen).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,7 +12,6 @@ namespace {
 class ToolkitEnvironment : public testing::Environment {
  public:
   void SetUp() override {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // The date and time texts follow the system locale: pin it.
     setenv("LC_ALL", "en_US.UTF-8", 1);
     Application->Initialize();

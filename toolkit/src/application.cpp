@@ -39,10 +39,9 @@ TApplication::TApplication()
             if (!title_.IsEmpty() || !QCoreApplication::instance()) return title_;
             return FromQString(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
           },
-          [this](const String& value) {
-            title_ = value;
-            if (QCoreApplication::instance()) QGuiApplication::setApplicationDisplayName(ToQString(value));
-          }),
+          // Not Qt's display name: Qt would append it to every window's
+          // title bar ("caption — Kestrix").
+          [this](const String& value) { title_ = value; }),
       MainForm([this] { return mainForm_; }),
       Terminated([this] { return terminated_; }) {}
 
@@ -56,7 +55,8 @@ void TApplication::Initialize() {
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    if (!title_.IsEmpty()) QGuiApplication::setApplicationDisplayName(ToQString(title_));
+    // Names the program to the desktop: its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KESTRIX_DESKTOP_ID));
   }
   StartWindowMessaging();
 }
