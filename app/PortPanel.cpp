@@ -1,5 +1,6 @@
 // Opening and closing a panel's port with the line settings chosen in its
 // combo boxes.
+#include "PortNumberText.h"
 #include "Unit1.h"
 
 String LineSettingsText(const String& Baud, const String& Parity, const String& DataBits, const String& StopBits) {
@@ -30,7 +31,13 @@ void TForm1::OpenPort(int Index) {
   PanelWidgets& panel = Panels[Index];
   ReadData& channel = Channels[Index];
 
-  PanelPort[Index] = panel.Port->Text.SubString(4, 3).ToInt();
+  // The whole number after "COM"; any other text is the conversion error
+  // that the application shows. A number outside 1..1024 is tried, and
+  // reported as a port that cannot be opened.
+  int number = 0;
+  if (!PortNumberOf(panel.Port->Text, number))
+    throw EConvertError("'" + panel.Port->Text + "' is not a valid integer value");
+  PanelPort[Index] = number;
   const AnsiString settings(
       LineSettingsText(panel.Baud->Text, panel.Parity->Text, panel.DataBits->Text, panel.StopBits->Text));
   channel.Open(static_cast<DWORD>(PanelPort[Index]), settings.c_str());

@@ -63,18 +63,51 @@ TEST_F(PortPanel, TheSamePortInBothPanelsFailsInTheSecondAndKeepsTheFirstEntry) 
   EXPECT_EQ(PortToPanel, (std::map<int, int>{{1, 0}}));
 }
 
-TEST_F(PortPanel, OnlyTheFourthToSixthCharactersOfThePortTextCount) {
+TEST_F(PortPanel, ThePortTextIsReadWholeAndNumbersBeyond1024CannotBeOpened) {
   AddFarEnd(12);
-  AddFarEnd(100);
+  AddFarEnd(1000);
+  AddFarEnd(1024);
   CreateWindow();
   OpenPanel(0, 12);
   EXPECT_EQ(PanelPort[0], 12);
-  EXPECT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
   form->ComboBox3->Text = "COM1000";
   form->Button6->Click();
-  EXPECT_EQ(PanelPort[1], 100);
+  EXPECT_EQ(PanelPort[1], 1000) << "not COM100";
   EXPECT_NE(form->Channels[1]._hComm.load(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(PortToPanel, (std::map<int, int>{{12, 0}, {100, 1}}));
+  EXPECT_EQ(PortToPanel, (std::map<int, int>{{12, 0}, {1000, 1}}));
+  form->Button6->Click();
+  form->ComboBox3->Text = "COM1024";
+  form->Button6->Click();
+  EXPECT_EQ(PanelPort[1], 1024);
+  EXPECT_NE(form->Channels[1]._hComm.load(), INVALID_HANDLE_VALUE);
+  form->Button6->Click();
+  EXPECT_TRUE(Dialogs().empty());
+
+  // Well formed, but no such port can exist.
+  for (const char* text : {"COM1025", "COM0", "COM99999"}) {
+    form->ComboBox3->Text = text;
+    form->Button6->Click();
+    ASSERT_FALSE(Dialogs().empty());
+    EXPECT_EQ(Dialogs().back().Text, String("不能打开 ") + text);
+    EXPECT_EQ(form->Button6->Caption.Get(), String("打开"));
+  }
+}
+
+TEST_F(PortPanel, APortTextThatIsNotComAndANumberIsTheConversionError) {
+  AddFarEnd(5);
+  AddFarEnd(3);
+  CreateWindow();
+  for (const char* text :
+       {"LPT5", "COM", "COM1x", " COM3", "COM3 ", "com3", "COM+3", "COM-3", "COM 3", "COM3.0", "COM99999999999", ""}) {
+    SCOPED_TRACE(text);
+    form->ComboBox1->Text = text;
+    EXPECT_THROW(form->Button1->Click(), EConvertError);
+    EXPECT_TRUE(form->Button1->Enabled.Get());
+    EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+    EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+  }
+  EXPECT_TRUE(PortToPanel.empty());
+  EXPECT_TRUE(Dialogs().empty());
 }
 
 TEST_F(PortPanel, ClosingAndReopeningOnAnotherPortLeavesOnlyTheNewEntry) {
@@ -85,15 +118,6 @@ TEST_F(PortPanel, ClosingAndReopeningOnAnotherPortLeavesOnlyTheNewEntry) {
   form->Button1->Click();
   OpenPanel(0, 2);
   EXPECT_EQ(PortToPanel, (std::map<int, int>{{2, 0}}));
-}
-
-TEST_F(PortPanel, APortTextThatIsNotANumberRaisesTheConversionErrorAndLeavesTheButtonUsable) {
-  CreateWindow();
-  form->ComboBox1->Text = "COMx";
-  EXPECT_THROW(form->Button1->Click(), EConvertError);
-  EXPECT_TRUE(form->Button1->Enabled.Get());
-  EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
-  EXPECT_TRUE(PortToPanel.empty());
 }
 
 TEST_F(PortPanel, TheChosenSettingsReachTheLine) {
