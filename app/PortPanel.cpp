@@ -1,5 +1,6 @@
 // Opening and closing a panel's port with the line settings chosen in its
 // combo boxes.
+#include "CannotOpenText.h"
 #include "PortNumberText.h"
 #include "Unit1.h"
 
@@ -38,13 +39,16 @@ void TForm1::OpenPort(int Index) {
   if (!PortNumberOf(panel.Port->Text, number))
     throw EConvertError("'" + panel.Port->Text + "' is not a valid integer value");
   PanelPort[Index] = number;
-  const AnsiString settings(
-      LineSettingsText(panel.Baud->Text, panel.Parity->Text, panel.DataBits->Text, panel.StopBits->Text));
+  const LineSettingsTexts texts{panel.Baud->Text, panel.Parity->Text, panel.DataBits->Text, panel.StopBits->Text};
+  const AnsiString settings(LineSettingsText(texts.Baud, texts.Parity, texts.DataBits, texts.StopBits));
   channel.Open(static_cast<DWORD>(PanelPort[Index]), settings.c_str());
   channel._hTargetWnd = Handle;
 
+  // A port whose settings were refused is closed again by the open.
   if (channel._hComm == INVALID_HANDLE_VALUE) {
-    ShowMessage(String("不能打开 ") + panel.Port->Text);
+    const String cause =
+        channel._dwRefusedSettings != 0 ? RefusedSettingsCause(texts, channel._dwRefusedSettings) : String();
+    ShowMessage(CannotOpenText(panel.Port->Text, cause));
     return;
   }
   panel.OpenClose->Caption = "关闭";

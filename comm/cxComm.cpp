@@ -24,6 +24,7 @@ cxComm::cxComm() {
   _dwOpenFlags = FILE_FLAG_OVERLAPPED;
   _bStartWatcher = true;
   _bWatchRunning = false;
+  _dwRefusedSettings = 0;
   _dwBytesWritten = 0;
   _dwBytesRead = 0;
   Init();
@@ -68,37 +69,73 @@ void cxComm::Uninit() {
 }
 
 bool cxComm::Open(DWORD dwPort, const char* szSettings) {
+  _dwRefusedSettings = 0;
   if (dwPort < kLowestPort || dwPort > kHighestPort) return false;
   _dwPort = dwPort;
   std::snprintf(_szPortName, sizeof _szPortName, "\\\\.\\COM%u", static_cast<unsigned>(dwPort));
 
   if (!OpenPort()) return false;
-  if (!SetupPort()) return false;
-
-  // A refused settings text leaves the port open with the settings it had.
-  const HANDLE hComm = _hComm;
-  if (hComm == INVALID_HANDLE_VALUE || szSettings == NULL) return false;
-  DCB dcb = _Dcb;
-  if (GetCommState(hComm, &dcb) != TRUE) return false;
-  if (BuildCommDCBA(szSettings, &dcb) != TRUE) return false;
-  if (SetCommState(hComm, &dcb) != TRUE) return false;
-  _Dcb = dcb;
-  return true;
+  // The line settings come first, then queues, time-outs and the purge, and
+  // only then the watcher: nothing received at the old speed, nor left on
+  // the line from before the open, is ever read. A port that cannot be set
+  // up as asked is closed again.
+  if (ApplySettings(szSettings) && SetupPort() && StartWatch()) return true;
+  const DWORD dwError = GetLastError();
+  Close();
+  SetLastError(dwError);
+  return false;
 }
 
 bool cxComm::OpenPort() {
   if (_hComm != INVALID_HANDLE_VALUE) Close();
   _hComm = CreateFileA(_szPortName, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
                        _dwOpenFlags | FILE_ATTRIBUTE_NORMAL, NULL);
-  if (!_bStartWatcher) return _hComm != INVALID_HANDLE_VALUE;
+  return _hComm != INVALID_HANDLE_VALUE;
+}
 
-  if (_hComm != INVALID_HANDLE_VALUE && _hWatchThread == NULL) {
-    _bWatchRunning = true;
-    _hWatchThread = CreateThread(NULL, 0, WatchThreadEntry, this, 0, NULL);
-    if (_hWatchThread != NULL) return true;
+bool cxComm::ApplySettings(const char* szSettings) {
+  const HANDLE hComm = _hComm;
+  DCB dcb = _Dcb;
+  if (GetCommState(hComm, &dcb) != TRUE) return false;
+  const DCB previous = dcb;
+  if (szSettings == NULL || BuildCommDCBA(szSettings, &dcb) != TRUE) {
+    _dwRefusedSettings = kSettingsTextRefused;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
   }
-  Close();
+  if (SetCommState(hComm, &dcb) == TRUE) {
+    _Dcb = dcb;
+    return true;
+  }
+  const DWORD dwError = GetLastError();
+  if (dwError == ERROR_INVALID_PARAMETER) _dwRefusedSettings = RefusedPartsOf(hComm, dcb, previous);
+  SetLastError(dwError);
   return false;
+}
+
+DWORD cxComm::RefusedPartsOf(HANDLE hComm, const DCB& refused, const DCB& previous) {
+  // Each part tried with the other part as the port had it: the rate alone,
+  // then the framing (data bits, parity, stop bits) alone.
+  DCB rateOnly = previous;
+  rateOnly.BaudRate = refused.BaudRate;
+  DCB framingOnly = refused;
+  framingOnly.BaudRate = previous.BaudRate;
+  DWORD dwRefused = 0;
+  if (SetCommState(hComm, &rateOnly) != TRUE) dwRefused |= kLineRateRefused;
+  if (SetCommState(hComm, &framingOnly) != TRUE) dwRefused |= kFramingRefused;
+  // Each accepted alone but not together.
+  return dwRefused != 0 ? dwRefused : kLineRateRefused | kFramingRefused;
+}
+
+bool cxComm::StartWatch() {
+  if (!_bStartWatcher) return true;
+  if (_hWatchThread != NULL) {
+    SetLastError(ERROR_NOT_READY);  // a watcher of an earlier opening has not ended
+    return false;
+  }
+  _bWatchRunning = true;
+  _hWatchThread = CreateThread(NULL, 0, WatchThreadEntry, this, 0, NULL);
+  return _hWatchThread != NULL;
 }
 
 bool cxComm::SetupPort() {

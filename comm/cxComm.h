@@ -32,8 +32,9 @@ class cxComm {
   virtual DWORD WatchProc();
 
   // Opens \\.\COM<dwPort> (1 to 1024) with a settings text such as
-  // "9600,N,8,1". False when the port cannot be opened or set up, or the
-  // settings are refused; in the last two cases the port stays open.
+  // "9600,N,8,1". False, with the port closed and GetLastError telling why,
+  // when the port cannot be opened or set up or the settings are refused
+  // (_dwRefusedSettings then says which).
   bool Open(DWORD dwPort, const char* szSettings);
   // Starts an overlapped write without waiting for it; returns the bytes
   // the write reports (0 on a closed port or a failed write).
@@ -65,6 +66,11 @@ class cxComm {
   bool _bStartWatcher;
   OVERLAPPED _WaitOverlapped;
   CRITICAL_SECTION _Lock;  // taken by derived classes, never by cxComm
+  // What the last Open's settings were refused for: the text itself, the
+  // line rate by the device, the framing (data bits, parity, stop bits) by
+  // the device; 0 when the settings were not the cause.
+  enum : DWORD { kSettingsTextRefused = 1, kLineRateRefused = 2, kFramingRefused = 4 };
+  DWORD _dwRefusedSettings;
   std::atomic<DWORD> _dwBytesWritten;
   std::atomic<DWORD> _dwBytesRead;
 
@@ -76,6 +82,13 @@ class cxComm {
 
  private:
   static DWORD WINAPI WatchThreadEntry(LPVOID pObject);
+  // Applies the settings text to the open port; on refusal sets
+  // _dwRefusedSettings.
+  bool ApplySettings(const char* szSettings);
+  // Which part of a refused DCB the device will not take.
+  static DWORD RefusedPartsOf(HANDLE hComm, const DCB& refused, const DCB& previous);
+  // Starts the watch thread of an opening (when _bStartWatcher is set).
+  bool StartWatch();
   // A received-character event: clears line errors (discarding the input
   // that came with one), then calls OnReceive when the receive threshold is
   // met; with bOnlyWhenQueued, only when some input is queued.

@@ -1,3 +1,4 @@
+#include "CannotOpenText.h"
 #include "MainWindowTest.h"
 
 namespace {
@@ -118,6 +119,63 @@ TEST_F(PortPanel, ClosingAndReopeningOnAnotherPortLeavesOnlyTheNewEntry) {
   form->Button1->Click();
   OpenPanel(0, 2);
   EXPECT_EQ(PortToPanel, (std::map<int, int>{{2, 0}}));
+}
+
+TEST(RefusedSettingsCause, NamesEachRefusedSettingAsTyped) {
+  const LineSettingsTexts typed{"115,200", "无", "9", "8"};
+  EXPECT_EQ(RefusedSettingsCause(typed, cxComm::kSettingsTextRefused),
+            String("线路设置被拒绝：波特率 115,200，校验位 无，数据位 9，停止位 8"));
+  const LineSettingsTexts good{"250000", "N (无)", "8", "1.5"};
+  EXPECT_EQ(RefusedSettingsCause(good, cxComm::kLineRateRefused), String("线路设置被拒绝：波特率 250000"));
+  EXPECT_EQ(RefusedSettingsCause(good, cxComm::kFramingRefused),
+            String("线路设置被拒绝：数据位 8、校验位 N (无)、停止位 1.5 的组合"));
+  // Each setting reads well alone, the text as a whole does not.
+  const LineSettingsTexts keyed{"9600 stop=2", "N", "8", "1"};
+  EXPECT_EQ(RefusedSettingsCause(keyed, cxComm::kSettingsTextRefused), String("线路设置被拒绝：9600 stop=2,N,8,1"));
+}
+
+TEST(CannotOpenText, PutsTheCauseOnASecondLineWhenThereIsOne) {
+  EXPECT_EQ(CannotOpenText("COM3", ""), String("不能打开 COM3"));
+  EXPECT_EQ(CannotOpenText("COM3", "原因"), String("不能打开 COM3\n原因"));
+}
+
+TEST_F(PortPanel, RefusedSettingsLeaveThePanelAndThePortClosedAndSayWhich) {
+  AddFarEnd(1);
+  CreateWindow();
+  const struct {
+    const char* baud;
+    const char* parity;
+    const char* dataBits;
+    const char* stopBits;
+    const char* cause;
+  } kRefusals[] = {
+      {"115,200", "N (无)", "8", "1", "波特率 115,200"},
+      {"9600", "无", "8", "1", "校验位 无"},
+      {"9600", "N (无)", "8", "1.5", "数据位 8、校验位 N (无)、停止位 1.5 的组合"},
+      {"", "N (无)", "8", "1", "波特率 "},
+  };
+  for (const auto& row : kRefusals) {
+    SCOPED_TRACE(row.cause);
+    form->ComboBox2->Text = row.baud;
+    form->ComboBox5->Text = row.parity;
+    form->ComboBox6->Text = row.dataBits;
+    form->ComboBox7->Text = row.stopBits;
+    const size_t shown = Dialogs().size();
+    OpenPanel(0, 1);
+    ASSERT_EQ(Dialogs().size(), shown + 1);
+    EXPECT_EQ(Dialogs().back().Text, String("不能打开 COM1\n线路设置被拒绝：") + row.cause);
+    EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+    EXPECT_TRUE(form->Button1->Enabled.Get());
+    EXPECT_TRUE(form->ComboBox2->Enabled.Get());
+    EXPECT_TRUE(PortToPanel.empty());
+  }
+  // The port was let go: good settings open it.
+  form->ComboBox2->Text = "9600";
+  form->ComboBox5->Text = "N (无)";
+  form->ComboBox7->Text = "1";
+  OpenPanel(0, 1);
+  EXPECT_EQ(form->Button1->Caption.Get(), String("关闭"));
 }
 
 TEST_F(PortPanel, TheChosenSettingsReachTheLine) {

@@ -1,0 +1,23 @@
+// The text of the box that says a panel's port could not be opened: the
+// first line "不能打开 " and the port text, and the cause on a second line
+// when one is known.
+#pragma once
+
+#include <toolkit/strings.h>
+
+#include "cxComm.h"
+
+// The box text for a port text and a cause line (none when empty).
+String CannotOpenText(const String& PortText, const String& Cause);
+
+// The panel's four settings texts as typed.
+struct LineSettingsTexts {
+  String Baud;
+  String Parity;
+  String DataBits;
+  String StopBits;
+};
+
+// The cause line for settings the port refused, naming which of them:
+// dwRefused is cxComm::_dwRefusedSettings of the failed open.
+String RefusedSettingsCause(const LineSettingsTexts& Settings, DWORD dwRefused);
