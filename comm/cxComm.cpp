@@ -146,8 +146,11 @@ bool cxComm::SetupPort() {
   _Timeouts.ReadIntervalTimeout = 0;
   _Timeouts.ReadTotalTimeoutMultiplier = 1;
   _Timeouts.ReadTotalTimeoutConstant = 1000;
-  _Timeouts.WriteTotalTimeoutMultiplier = 1;
-  _Timeouts.WriteTotalTimeoutConstant = 1000;
+  // No total time-out for writes: a write is never waited for, and one cut
+  // short would lose part of a message that the line carries in full, only
+  // later (a long message at a low rate, or behind earlier ones).
+  _Timeouts.WriteTotalTimeoutMultiplier = 0;
+  _Timeouts.WriteTotalTimeoutConstant = 0;
   if (!SetCommTimeouts(hComm, &_Timeouts)) return false;
   return PurgeComm(hComm, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) != FALSE;
 }

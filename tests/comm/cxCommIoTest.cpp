@@ -3,6 +3,7 @@
 #include <kestrix/platform_testing.h>
 
 #include <string>
+#include <thread>
 
 #include "RecordingPort.h"
 #include "SerialTestPorts.h"
@@ -52,6 +53,32 @@ TEST_F(PortIoTest, WritesSendTheirBytesInOrderAndAreCounted) {
   EXPECT_EQ(port.Write(binary, sizeof binary), 6u);
   EXPECT_EQ(ReceiveAtFarEnd(2, 9), std::string("AT\r\x00\xFF\x0A\x0D\x11\x13", 9));
   EXPECT_EQ(port._dwBytesWritten, 9u);
+}
+
+// A line slower than the messages given to it (a 128-byte message a second
+// at 150 baud, or a far end that stops taking bytes): every message waits
+// its turn and goes out whole, however long the wait.
+TEST_F(PortIoTest, AMessageThatWaitsLongForTheLineIsNeverCut) {
+  AddFarEnd(15);
+  RecordingPort port;
+  port._bStartWatcher = false;
+  ASSERT_TRUE(port.Open(15, "150,N,8,1"));
+  std::string sent;
+  for (int message = 0; message < 600; ++message) {
+    std::string bytes(128, static_cast<char>('A' + message % 26));
+    bytes[0] = static_cast<char>(message & 0xFF);
+    ASSERT_EQ(port.Write(bytes.data(), static_cast<DWORD>(bytes.size())), 128u);
+    sent += bytes;
+  }
+  // Longer than a message's old time-out of 1 ms a byte and one second.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  const std::string received = ReceiveAtFarEnd(15, sent.size());
+  EXPECT_EQ(received.size(), sent.size());
+  EXPECT_TRUE(received == sent) << "bytes lost or out of order";
+  COMMTIMEOUTS timeouts = {};
+  ASSERT_TRUE(GetCommTimeouts(port._hComm, &timeouts));
+  EXPECT_EQ(timeouts.WriteTotalTimeoutMultiplier, 0u);
+  EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 0u);
 }
 
 TEST_F(PortIoTest, WritesWhileTheFarEndIsNotReadingReturnAndArriveInOrderLater) {
