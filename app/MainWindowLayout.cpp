@@ -211,6 +211,8 @@ void TForm1::CreateWidgets() {
 }
 
 void TForm1::BindPanels() {
-  Panels[0] = {ComboBox1, ComboBox2, ComboBox5, ComboBox6, ComboBox7, Button1, Memo1, Edit1, RadioButton1, CheckBox1};
-  Panels[1] = {ComboBox3, ComboBox4, ComboBox8, ComboBox9, ComboBox10, Button6, Memo2, Edit2, RadioButton2, CheckBox2};
+  Panels[0] = {ComboBox1, ComboBox2, ComboBox5,    ComboBox6, ComboBox7, Button1,
+               Memo1,     Edit1,     RadioButton1, CheckBox1, Button2,   Button4};
+  Panels[1] = {ComboBox3, ComboBox4, ComboBox8,    ComboBox9, ComboBox10, Button6,
+               Memo2,     Edit2,     RadioButton2, CheckBox2, Button5,    Button7};
 }

@@ -55,6 +55,7 @@ void TForm1::OpenPort(int Index) {
   SetSettingsEnabled(Index, false);
   panel.Memo->Color = clWindow;
   PortToPanel.emplace(PanelPort[Index], Index);
+  SaveSettings();  // settings that opened a port are worth keeping
 }
 
 void TForm1::ClosePort(int Index) {

@@ -1,5 +1,6 @@
-// Sending a panel's edit text, as text or as hexadecimal bytes, by its Send
-// button or once a second; and the Clear buttons.
+// Sending a panel's edit text, as text (with the panel's line ending) or as
+// hexadecimal bytes, by its Send button, Enter or the auto-send period; and
+// the Clear buttons.
 #include <vector>
 
 #include "HexText.h"
@@ -33,8 +34,12 @@ void TForm1::SendData(int Index) {
     port.Write(bytes.data(), static_cast<DWORD>(count));
     PanelSentBytes[Index] += count;
   } else {
-    const AnsiString bytes(text);
+    const AnsiString bytes = AnsiString(text) + LineEndingBytes(Options[Index].Ending);
     port.Write(bytes.c_str());
     PanelSentBytes[Index] += bytes.Length();
   }
+  // Sending the newest text again (auto-send) changes nothing to remember.
+  const bool changed = History[Index].Texts().empty() || History[Index].Texts().back() != text;
+  History[Index].Add(text);
+  if (changed) SaveSettings();
 }

@@ -1,6 +1,6 @@
 // The 100 ms tick: hands each open port's received bytes to the worker,
-// refreshes the counter lines every third tick, and the clock and auto-send
-// every tenth.
+// refreshes the counter lines every third tick, the clock every tenth, and
+// auto-sends by each panel's period.
 #include <cstdio>
 
 #include <TheWorkerThread.h>
@@ -25,9 +25,13 @@ void TForm1::Timer1Timer(TObject*) {
           CounterLine(port, PanelSentBytes[index], static_cast<int>(Channels[index]._dwDelivered.load()));
   }
 
-  if (TimerTicks++ % 10 != 0) return;
-  StatusBar1->Panels->Items[0]->Text = DateTimeToStr(Now());
+  const int tick = TimerTicks++;
+  if (tick % 10 == 0) StatusBar1->Panels->Items[0]->Text = DateTimeToStr(Now());
 
-  if (CheckBox1->Checked && Channels[0]._hComm != INVALID_HANDLE_VALUE) Button2Click(Button2);
-  if (CheckBox2->Checked && Channels[1]._hComm != INVALID_HANDLE_VALUE) Button5Click(Button5);
+  // Each panel sends on the ticks that are multiples of its period (1 s
+  // unless chosen otherwise).
+  if (CheckBox1->Checked && Channels[0]._hComm != INVALID_HANDLE_VALUE && tick % Options[0].AutoPeriodTicks == 0)
+    Button2Click(Button2);
+  if (CheckBox2->Checked && Channels[1]._hComm != INVALID_HANDLE_VALUE && tick % Options[1].AutoPeriodTicks == 0)
+    Button5Click(Button5);
 }

@@ -12,6 +12,7 @@ TForm1* Form1 = nullptr;
 TForm1::TForm1(TComponent* Owner) : TForm(Owner) {
   CreateWidgets();
   BindPanels();
+  CreatePanelMenus();
   PortToPanel.clear();
 }
 

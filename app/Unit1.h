@@ -6,11 +6,16 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include <toolkit/toolkit.h>
 
 #include "AnsiTextCarry.h"
+#include "PanelOptions.h"
 #include "ReadData.h"
+#include "SendHistory.h"
 
 // Process-wide state of the window's module.
 extern std::map<int, int> PortToPanel;  // port number -> panel index, one entry per open panel
@@ -70,6 +75,25 @@ class TForm1 : public TForm {
   // The channels: element 0 serves device 1, element 1 device 2.
   ReadData Channels[2];
 
+  // Each panel's context menus (its receive area's, its send line's, its
+  // auto box's and the panel's own) and the items that show its choices.
+  struct PanelMenuSet {
+    TPopupMenu* Receive;
+    TPopupMenu* Send;
+    TPopupMenu* Auto;
+    TPopupMenu* Panel;
+    TMenuItem* TimeStamps;
+    TMenuItem* Endings[4];                            // by LineEnding
+    std::vector<std::pair<int, TMenuItem*>> Periods;  // period in ticks, its item
+    TMenuItem* CustomPeriod;
+    TMenuItem* OpenClose;
+    TMenuItem* Clear;
+    TMenuItem* Hex;
+  };
+  PanelMenuSet Menus[2];
+  PanelOptions Options[2];
+  SendHistory History[2];
+
   void Button1Click(TObject* Sender);
   void Button2Click(TObject* Sender);
   void Button4Click(TObject* Sender);
@@ -86,6 +110,23 @@ class TForm1 : public TForm {
   // The received-data message: shows a channel's block in its panel.
   void OnReceiveData(TMessage& Message);
   void Dispatch(TMessage& Message) override;
+
+  void SetTimeStamps(int Index, bool On);
+  void SetLineEnding(int Index, LineEnding Ending);
+  void SetAutoPeriod(int Index, int Ticks);
+  // Asks for a period in milliseconds; anything but a multiple of 100 from
+  // 100 to 60000 is refused with a message and changes nothing.
+  void AskAutoPeriod(int Index);
+
+  // The settings file: each panel's choices and history, remembered between
+  // runs. Empty when there is no config folder.
+  static String SettingsFileName();
+  // The INI section of panel Index's settings: "Device1" or "Device2".
+  static String SettingsSection(int Index);
+  // Puts the remembered choices into the panels (FormCreate's last step).
+  void LoadSettings();
+  // Writes every panel's choices; a failure to write is logged once.
+  void SaveSettings();
 
  protected:
   // Releases the block of a received-data message that never got shown.
@@ -104,10 +145,17 @@ class TForm1 : public TForm {
     TEdit* Edit;
     TCheckBox* Hex;
     TCheckBox* Auto;
+    TButton* Send;
+    TButton* Clear;
   };
 
   void CreateWidgets();
   void BindPanels();
+  void CreatePanelMenus();
+  // Brings a panel's menu checks and auto box hint in line with its options.
+  void ShowPanelOptions(int Index);
+  // Enter sends, Up and Down walk the panel's history.
+  void SendLineKeyDown(int Index, unsigned short& Key, TShiftState Shift);
   // Opens or closes panel Index's port, by its button's caption.
   void OpenOrClosePort(int Index);
   void OpenPort(int Index);
@@ -119,6 +167,8 @@ class TForm1 : public TForm {
 
   PanelWidgets Panels[2];
   AnsiTextCarry ReceivedText[2];  // per panel: a double-byte character split between blocks
+  std::unique_ptr<TIniFile> Settings;
+  bool SettingsWriteFailed = false;  // logged once
 };
 
 extern TForm1* Form1;

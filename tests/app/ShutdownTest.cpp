@@ -76,4 +76,16 @@ TEST_F(Shutdown, OkWhileBothPortsFloodStopsTimerWorkerAndPortsThenTheWindowGoes)
   form = nullptr;
 }
 
+TEST_F(Shutdown, OkRemembersEachPanelsSettingsForTheNextRun) {
+  CreateWindow();
+  form->ComboBox4->Text = "4800";
+  form->RadioButton1->Checked = true;
+  QueueDialogAnswerForTesting(IDOK);
+  form->Close();
+  ProcessMessagesFor(50);
+  TIniFile settings(TForm1::SettingsFileName());
+  EXPECT_EQ(settings.ReadString("Device2", "Baud", ""), String("4800"));
+  EXPECT_TRUE(settings.ReadBool("Device1", "Hex", false));
+}
+
 }  // namespace

@@ -1,0 +1,29 @@
+#include "PanelOptions.h"
+
+const char* LineEndingBytes(LineEnding Ending) {
+  switch (Ending) {
+    case LineEnding::CR:
+      return "\r";
+    case LineEnding::LF:
+      return "\n";
+    case LineEnding::CRLF:
+      return "\r\n";
+    case LineEnding::None:
+      break;
+  }
+  return "";
+}
+
+String PeriodText(int Ticks) {
+  if (Ticks < 10) return IntToStr(Ticks * 100) + "毫秒";
+  String text = IntToStr(Ticks / 10);
+  if (Ticks % 10 != 0) text += "." + IntToStr(Ticks % 10);
+  return text + "秒";
+}
+
+int PeriodTicksFromMilliseconds(const String& Text) {
+  const int ms = Text.Trim().ToIntDef(0);
+  if (ms % 100 != 0) return 0;
+  const int ticks = ms / 100;
+  return ticks >= kMinAutoPeriodTicks && ticks <= kMaxAutoPeriodTicks ? ticks : 0;
+}

@@ -1,0 +1,28 @@
+// What each device panel offers beyond its widgets, chosen in its context
+// menus: time stamps on what arrives, the line ending of text sends and the
+// auto-send period. With nothing chosen a panel behaves as it always did.
+#pragma once
+
+#include <toolkit/toolkit.h>
+
+enum class LineEnding { None, CR, LF, CRLF };
+
+// The bytes that end each text send.
+const char* LineEndingBytes(LineEnding Ending);
+
+// The auto-send period, in ticks of the window's 100 ms timer.
+constexpr int kDefaultAutoPeriodTicks = 10;
+constexpr int kMinAutoPeriodTicks = 1;
+constexpr int kMaxAutoPeriodTicks = 600;
+
+struct PanelOptions {
+  bool TimeStamps = false;
+  LineEnding Ending = LineEnding::None;
+  int AutoPeriodTicks = kDefaultAutoPeriodTicks;
+};
+
+// A period as menus and hints show it: "100毫秒", "1秒", "2.5秒".
+String PeriodText(int Ticks);
+// The period typed as milliseconds ("500", " 2500 "); 0 unless it is a
+// multiple of 100 from 100 to 60000.
+int PeriodTicksFromMilliseconds(const String& Text);

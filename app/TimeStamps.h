@@ -1,0 +1,32 @@
+// Time stamps on received data: "[HH:MM:SS.mmm] " at the start of each line
+// of text, or before each delivery shown in hex, which then starts a line
+// of its own. The stamp carries the local time of the delivery that brought
+// the line's first byte.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// "[HH:MM:SS.mmm] "
+std::string TimeStampText(const SYSTEMTIME& At);
+
+// Where one panel's receive area stands between deliveries: whether the
+// next byte starts a line, and whether a CR just ended one (so that an LF
+// after it, even in the next delivery, belongs to the same line break).
+class TimeStamper {
+ public:
+  // Text mode: Text (ANSI bytes) with a stamp before each line that starts
+  // in it.
+  std::string StampText(const std::string& Text, const SYSTEMTIME& At);
+  // Hex mode: the delivery's hex pairs on a line of their own, after the
+  // stamp.
+  std::string StampHex(const std::string& Pairs, const SYSTEMTIME& At);
+  // The receive area was emptied: the next byte starts a line.
+  void Reset();
+
+ private:
+  bool atLineStart_ = true;
+  bool afterCarriageReturn_ = false;
+  bool lineOpen_ = false;  // something is shown on the last line
+};

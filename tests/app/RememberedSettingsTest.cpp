@@ -1,0 +1,139 @@
+// Each panel's choices across a restart of the window, and what a missing,
+// damaged or nonsensical settings file gives.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "../comm/LogRecords.h"
+#include "MainWindowTest.h"
+
+namespace {
+
+class RememberedSettings : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    for (DWORD port : {1, 2, 3}) AddFarEnd(port);
+  }
+  static std::string FileName() { return TForm1::SettingsFileName().Utf8(); }
+  static void WriteFile(const std::string& text) {
+    std::filesystem::create_directories(std::filesystem::path(FileName()).parent_path());
+    std::ofstream(FileName(), std::ios::binary) << text;
+  }
+  void Restart() {
+    delete form;
+    form = nullptr;
+    CreateWindow();
+  }
+};
+
+TEST_F(RememberedSettings, WithoutAFileThePanelsHaveTheirDefaults) {
+  CreateWindow();
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_FALSE(form->Options[i].TimeStamps);
+    EXPECT_EQ(form->Options[i].Ending, LineEnding::None);
+    EXPECT_EQ(form->Options[i].AutoPeriodTicks, 10);
+    EXPECT_TRUE(form->History[i].Texts().empty());
+    EXPECT_TRUE(form->Menus[i].Endings[0]->Checked.Get());
+    EXPECT_FALSE(form->Menus[i].TimeStamps->Checked.Get());
+  }
+  EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM1"));
+  EXPECT_EQ(form->ComboBox3->Text.Get(), String("COM2"));
+  EXPECT_EQ(form->Edit1->Text.Get(), String("12345678"));
+  EXPECT_FALSE(std::filesystem::exists(FileName())) << "nothing chosen, nothing written";
+}
+
+TEST_F(RememberedSettings, EveryChoiceOfEachPanelComesBackAfterARestart) {
+  CreateWindow();
+  form->ComboBox1->ItemIndex = 2;  // COM3
+  form->ComboBox2->Text = "115200";
+  form->ComboBox5->Text = "E (偶)";
+  form->ComboBox6->Text = "7";
+  form->ComboBox7->Text = "2";
+  form->RadioButton2->Checked = true;
+  form->CheckBox1->Checked = true;
+  form->Edit2->Text = "中文 text";
+  form->SetTimeStamps(1, true);
+  form->SetLineEnding(0, LineEnding::CRLF);
+  form->SetAutoPeriod(1, 25);
+  form->History[0].Assign({"one", "two"});
+  form->SaveSettings();
+
+  Restart();
+  EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM3"));
+  EXPECT_EQ(form->ComboBox2->Text.Get(), String("115200"));
+  EXPECT_EQ(form->ComboBox5->Text.Get(), String("E (偶)"));
+  EXPECT_EQ(form->ComboBox6->Text.Get(), String("7"));
+  EXPECT_EQ(form->ComboBox7->Text.Get(), String("2"));
+  EXPECT_EQ(form->ComboBox3->Text.Get(), String("COM2"));
+  EXPECT_FALSE(form->RadioButton1->Checked.Get());
+  EXPECT_TRUE(form->RadioButton2->Checked.Get());
+  EXPECT_TRUE(form->CheckBox1->Checked.Get());
+  EXPECT_FALSE(form->CheckBox2->Checked.Get());
+  EXPECT_EQ(form->Edit1->Text.Get(), String("12345678"));
+  EXPECT_EQ(form->Edit2->Text.Get(), String("中文 text"));
+  EXPECT_FALSE(form->Options[0].TimeStamps);
+  EXPECT_TRUE(form->Options[1].TimeStamps);
+  EXPECT_TRUE(form->Menus[1].TimeStamps->Checked.Get());
+  EXPECT_EQ(form->Options[0].Ending, LineEnding::CRLF);
+  EXPECT_TRUE(form->Menus[0].Endings[3]->Checked.Get());
+  EXPECT_EQ(form->Options[1].Ending, LineEnding::None);
+  EXPECT_EQ(form->Options[1].AutoPeriodTicks, 25);
+  EXPECT_EQ(form->CheckBox2->Hint.Get(), String("自动发送周期为2.5秒"));
+  EXPECT_EQ(form->History[0].Texts(), (std::vector<String>{"one", "two"}));
+  EXPECT_TRUE(form->History[1].Texts().empty());
+}
+
+TEST_F(RememberedSettings, OpeningAPortAndSendingANewTextAreRememberedAtOnce) {
+  CreateWindow();
+  form->ComboBox2->Text = "19200";
+  OpenPanel(0, 3);
+  form->Edit1->Text = "hello";
+  form->Button2->Click();
+  ReceiveAtFarEnd(3, 5);
+  Restart();
+  EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM3"));
+  EXPECT_EQ(form->ComboBox2->Text.Get(), String("19200"));
+  EXPECT_EQ(form->History[0].Texts(), (std::vector<String>{"hello"}));
+}
+
+TEST_F(RememberedSettings, ADamagedFileIsIgnoredWithOneLogRecordAndReplacedOnTheNextSave) {
+  WriteFile("[Device1]\nBaud=300\nnot a setting\n[Device2\n");
+  const int before = CountLogLines("is damaged");
+  CreateWindow();
+  EXPECT_EQ(form->ComboBox2->Text.Get(), String("9600"));
+  EXPECT_TRUE(WaitUntil([&] { return CountLogLines("is damaged") == before + 1; }));
+  EXPECT_TRUE(std::filesystem::exists(FileName() + ".damaged"));
+  form->SetLineEnding(0, LineEnding::LF);
+  Restart();
+  EXPECT_EQ(form->Options[0].Ending, LineEnding::LF);
+  EXPECT_EQ(CountLogLines("is damaged"), before + 1);
+}
+
+TEST_F(RememberedSettings, ValuesThatMakeNoSenseAreSkippedOneByOne) {
+  std::string history = "[Device1.History]\nCount=1000\n";
+  for (int n = 1; n <= 60; ++n) history += std::to_string(n) + "=t" + std::to_string(n) + "\n";
+  WriteFile(
+      "[Device1]\nPort=COM99\nBaud=fast\nParity=X\nDataBits=9\nStopBits=3\nHex=maybe\n"
+      "SendText=" +
+      std::string(200, 'a') +
+      "\nLineEnding=lfcr\nAutoPeriodMs=150\nTimeStamps=1\n"
+      "[Device2]\nAutoPeriodMs=100\n" +
+      history);
+  CreateWindow();
+  EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM1")) << "a port that is not there now";
+  EXPECT_EQ(form->ComboBox2->Text.Get(), String("9600"));
+  EXPECT_EQ(form->ComboBox5->Text.Get(), String("N (无)"));
+  EXPECT_EQ(form->ComboBox6->Text.Get(), String("8"));
+  EXPECT_EQ(form->ComboBox7->Text.Get(), String("1"));
+  EXPECT_FALSE(form->RadioButton1->Checked.Get());
+  EXPECT_EQ(form->Edit1->Text.Get(), String("12345678")) << "longer than the line takes";
+  EXPECT_EQ(form->Options[0].Ending, LineEnding::None);
+  EXPECT_EQ(form->Options[0].AutoPeriodTicks, 10);
+  EXPECT_TRUE(form->Options[0].TimeStamps) << "the sound values of the same panel still apply";
+  EXPECT_EQ(form->Options[1].AutoPeriodTicks, 1);
+  ASSERT_EQ(form->History[0].Texts().size(), 50u);
+  EXPECT_EQ(form->History[0].Texts().back(), String("t50"));
+}
+
+}  // namespace
