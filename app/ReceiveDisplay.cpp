@@ -1,5 +1,5 @@
 // Showing a channel's received block in its panel's memo, as text or as
-// hexadecimal pairs.
+// hexadecimal pairs, with time stamps when the panel has them on.
 #include <memory>
 #include <string>
 
@@ -26,7 +26,10 @@ void TForm1::OnReceiveData(TMessage& Message) {
 
   const int length = AnsiString(memo->Text).Length();
   memo->Lines->BeginUpdate();
-  if (length > kMemoLimit) memo->Text = "";
+  if (length > kMemoLimit) {
+    memo->Text = "";
+    Stampers[index].Reset();
+  }
 
   String text;
   if (Panels[index].Hex->Checked) {
@@ -38,6 +41,14 @@ void TForm1::OnReceiveData(TMessage& Message) {
   } else {
     const std::string bytes = ReceivedText[index].Take(pItem->Bytes, pItem->dwCount);
     text = AnsiString(bytes.data(), static_cast<int>(bytes.size()));
+  }
+  if (Options[index].TimeStamps) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    // Line breaks are single bytes in UTF-8 too, so the stamper reads the
+    // text as it stands.
+    text = Panels[index].Hex->Checked ? Stampers[index].StampHex(text.Utf8(), now)
+                                      : Stampers[index].StampText(text.Utf8(), now);
   }
   memo->Text = memo->Text + text;
   memo->Lines->EndUpdate();

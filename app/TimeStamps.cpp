@@ -42,3 +42,10 @@ std::string TimeStamper::StampHex(const std::string& Pairs, const SYSTEMTIME& At
 }
 
 void TimeStamper::Reset() { *this = TimeStamper(); }
+
+void TimeStamper::StartAfter(const std::string& Shown) {
+  Reset();
+  const bool open = !Shown.empty() && Shown.back() != '\r' && Shown.back() != '\n';
+  atLineStart_ = !open;
+  lineOpen_ = open;
+}

@@ -24,6 +24,9 @@ class TimeStamper {
   std::string StampHex(const std::string& Pairs, const SYSTEMTIME& At);
   // The receive area was emptied: the next byte starts a line.
   void Reset();
+  // Stamping starts on a receive area that already shows text: a line left
+  // open gets no stamp; the next line does.
+  void StartAfter(const std::string& Shown);
 
  private:
   bool atLineStart_ = true;

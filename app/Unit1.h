@@ -16,6 +16,7 @@
 #include "PanelOptions.h"
 #include "ReadData.h"
 #include "SendHistory.h"
+#include "TimeStamps.h"
 
 // Process-wide state of the window's module.
 extern std::map<int, int> PortToPanel;  // port number -> panel index, one entry per open panel
@@ -167,6 +168,7 @@ class TForm1 : public TForm {
 
   PanelWidgets Panels[2];
   AnsiTextCarry ReceivedText[2];  // per panel: a double-byte character split between blocks
+  TimeStamper Stampers[2];        // per panel: where its lines start, for time stamps
   std::unique_ptr<TIniFile> Settings;
   bool SettingsWriteFailed = false;  // logged once
 };

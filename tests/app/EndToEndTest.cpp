@@ -1,8 +1,12 @@
 // The window driven as a person would: mouse clicks and typing on the real
 // widgets, with the two panels joined by a null-modem cable.
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QRegularExpression>
 #include <QTest>
 #include <QWidget>
 
@@ -77,6 +81,41 @@ class EndToEnd : public MainWindowTest {
   static bool MemoShows(TMemo* memo, const std::string& text) {
     return ProcessMessagesUntil([&] { return MemoText(memo) == text; });
   }
+
+  // A right click on the control; returns the menu it shows.
+  static QMenu* RightClick(TControl* control) {
+    QWidget* widget = WidgetOf(control);
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) widget = area->viewport();
+    const QPoint at = widget->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &event);
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  }
+  // Chooses the entry whose text starts with caption, as a click on it does.
+  static bool Choose(QMenu* menu, const char* caption) {
+    if (!menu) return false;
+    for (QAction* action : menu->actions())
+      if (action->text().startsWith(QString::fromUtf8(caption))) {
+        action->trigger();
+        while (QWidget* shown = QApplication::activePopupWidget()) shown->close();
+        return true;
+      }
+    return false;
+  }
+  static QMenu* Submenu(QMenu* menu, const char* caption) {
+    if (menu)
+      for (QAction* action : menu->actions())
+        if (action->text() == QString::fromUtf8(caption)) return action->menu();
+    return nullptr;
+  }
+  // A key pressed in the control, its window active as under a person's
+  // hands (the offscreen platform does not give activation back after a
+  // menu closes).
+  static void Key(TControl* control, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QApplication::setActiveWindow(WidgetOf(control)->window());
+    QTest::keyClick(WidgetOf(control), key, modifiers);
+    QApplication::processEvents();
+  }
 };
 
 TEST_F(EndToEnd, TwoPanelsTalkAcrossANullModemInTextAndInHex) {
@@ -123,6 +162,62 @@ TEST_F(EndToEnd, TwoPanelsTalkAcrossANullModemInTextAndInHex) {
   Click(form->Button1);
   Click(form->Button6);
   EXPECT_TRUE(PortToPanel.empty());
+}
+
+TEST_F(EndToEnd, TimeStampsALineEndingAndTheKeysThroughMenusAndKeysAndBackAfterARestart) {
+  AddFarEnd(1);
+  AddFarEnd(2);
+  NullModem cable(FarEnd(1), FarEnd(2));
+  CreateWindow();
+  form->Show();
+  form->Timer1->Enabled = true;
+  QApplication::setActiveWindow(WidgetOf(form));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(WidgetOf(form)));
+
+  // Both ports open by their keys, from the send line.
+  Key(form->Edit1, Qt::Key_O, Qt::ControlModifier);
+  Key(form->Edit1, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(form->Button1->Caption.Get(), String("关闭"));
+  ASSERT_EQ(form->Button6->Caption.Get(), String("关闭"));
+
+  // Device 2 stamps what arrives; device 1 ends its lines with CR LF.
+  ASSERT_TRUE(Choose(RightClick(form->Memo2), "时间戳"));
+  EXPECT_TRUE(form->Options[1].TimeStamps);
+  ASSERT_TRUE(Choose(Submenu(RightClick(form->Edit1), "行尾"), "CR LF"));
+  EXPECT_EQ(form->Options[0].Ending, LineEnding::CRLF);
+
+  // Enter sends; the line arrives stamped, with its ending.
+  Type(form->Edit1, "hi");
+  Key(form->Edit1, Qt::Key_Return);
+  EXPECT_EQ(form->Edit1->Text.Get(), String("hi")) << "Enter sends, the text stays";
+  const QRegularExpression stamped("^\\[\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d\\] hi\\r\\n$");
+  EXPECT_TRUE(ProcessMessagesUntil([&] {
+    return stamped.match(QString::fromStdString(MemoText(form->Memo2))).hasMatch();
+  })) << MemoText(form->Memo2);
+  EXPECT_EQ(PanelSentBytes[0], 4);
+
+  // Hex and clear by their keys.
+  Key(form->Edit1, Qt::Key_H, Qt::ControlModifier);
+  EXPECT_TRUE(form->RadioButton1->Checked.Get());
+  EXPECT_EQ(form->Edit1->Text.Get(), String("hi")) << "the keys do not type";
+  form->Memo1->Text = "old";
+  Key(form->Edit1, Qt::Key_L, Qt::ControlModifier);
+  EXPECT_EQ(MemoText(form->Memo1), "");
+
+  // A new run of the window: the choices are back, and so is the history.
+  Click(form->Button1);
+  Click(form->Button6);
+  delete form;
+  form = nullptr;
+  CreateWindow();
+  EXPECT_TRUE(form->Options[1].TimeStamps);
+  EXPECT_TRUE(form->Menus[1].TimeStamps->Checked.Get());
+  EXPECT_EQ(form->Options[0].Ending, LineEnding::CRLF);
+  EXPECT_TRUE(form->RadioButton1->Checked.Get());
+  form->Show();
+  Type(form->Edit1, "");
+  Key(form->Edit1, Qt::Key_Up);
+  EXPECT_EQ(form->Edit1->Text.Get(), String("hi"));
 }
 
 }  // namespace

@@ -53,4 +53,16 @@ TEST(TimeStamps, HexDeliveriesEachStartALineAndTextAfterThemStartsItsOwn) {
   EXPECT_EQ(stamper.StampText("\nx", kFirst), kA + "\n" + kA + "x");
 }
 
+TEST(TimeStamps, SwitchedOnMidLineTheOpenLineGetsNoStampButTheNextDoes) {
+  TimeStamper stamper;
+  stamper.StartAfter("earlier\r\nhalf a li");
+  EXPECT_EQ(stamper.StampText("ne\r\nnext", kFirst), "ne\r\n" + kA + "next");
+  stamper.StartAfter("half");
+  EXPECT_EQ(stamper.StampHex("41 ", kSecond), "\r\n" + kB + "41 ");
+  stamper.StartAfter("whole line\r\n");
+  EXPECT_EQ(stamper.StampText("x", kSecond), kB + "x");
+  stamper.StartAfter("");
+  EXPECT_EQ(stamper.StampHex("41 ", kSecond), kB + "41 ");
+}
+
 }  // namespace
