@@ -9,9 +9,12 @@
 
 namespace {
 
-String CounterLine(int Port, int Sent, int Received) {
-  char line[64];
-  std::snprintf(line, sizeof line, "COM%d: S:%6d R:%6d", Port, Sent, Received);
+// Both figures are at least six places wide and widen as they grow; they
+// count on past 2^32.
+String CounterLine(int Port, ULONGLONG Sent, ULONGLONG Received) {
+  char line[80];
+  std::snprintf(line, sizeof line, "COM%d: S:%6llu R:%6llu", Port, static_cast<unsigned long long>(Sent),
+                static_cast<unsigned long long>(Received));
   return line;
 }
 
@@ -22,7 +25,7 @@ void TForm1::Timer1Timer(TObject*) {
     TheWorkerThread.AddItem(WorkerThread::InvokeObj, new WorkerThread::WorkItemObj{&Channels[index], nullptr});
     if (TimerTicks % 3 == 0)
       StatusBar1->Panels->Items[index + 1]->Text =
-          CounterLine(port, PanelSentBytes[index], static_cast<int>(Channels[index]._dwDelivered.load()));
+          CounterLine(port, PanelSentBytes[index], Channels[index]._dwDelivered.load());
   }
 
   const int tick = TimerTicks++;

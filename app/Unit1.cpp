@@ -4,7 +4,7 @@
 
 std::map<int, int> PortToPanel;
 int PanelPort[2] = {-1, -1};
-int PanelSentBytes[2] = {0, 0};
+ULONGLONG PanelSentBytes[2] = {0, 0};
 int TimerTicks = 0;
 
 TForm1* Form1 = nullptr;

@@ -27,8 +27,8 @@ class ReadData : public WorkerThread::WorkImpl, public cxComm {
   // (cxComm::_Lock).
   BYTE _Buffer[kReceiveBufferSize];
   DWORD _dwBufferLen;
-  std::atomic<DWORD> _dwDelivered;  // every byte handed on; never reset
-  std::atomic<HWND> _hTargetWnd;    // set by the window when it opens the port
+  std::atomic<ULONGLONG> _dwDelivered;  // every byte handed on; never reset, 64 bits so it never wraps
+  std::atomic<HWND> _hTargetWnd;        // set by the window when it opens the port
 
  private:
   void Deliver();

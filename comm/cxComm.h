@@ -71,8 +71,10 @@ class cxComm {
   // the device; 0 when the settings were not the cause.
   enum : DWORD { kSettingsTextRefused = 1, kLineRateRefused = 2, kFramingRefused = 4 };
   DWORD _dwRefusedSettings;
-  std::atomic<DWORD> _dwBytesWritten;
-  std::atomic<DWORD> _dwBytesRead;
+  // Bytes the writes reported and the reads returned, since construction;
+  // 64 bits, so that they never wrap.
+  std::atomic<ULONGLONG> _dwBytesWritten;
+  std::atomic<ULONGLONG> _dwBytesRead;
 
  protected:
   // Clears the port's error state into *pStatus. A reported line error

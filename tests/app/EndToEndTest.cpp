@@ -156,8 +156,8 @@ TEST_F(EndToEnd, TwoPanelsTalkAcrossANullModemInTextAndInHex) {
   EXPECT_EQ(MemoText(form->Memo1), "");
   EXPECT_EQ(MemoText(form->Memo2), "hello 你好");
 
-  EXPECT_EQ(PanelSentBytes[0], 10);  // "hello " and two GBK characters of two bytes
-  EXPECT_EQ(PanelSentBytes[1], 7);
+  EXPECT_EQ(PanelSentBytes[0], 10u);  // "hello " and two GBK characters of two bytes
+  EXPECT_EQ(PanelSentBytes[1], 7u);
   EXPECT_TRUE(Dialogs().empty());
   Click(form->Button1);
   Click(form->Button6);

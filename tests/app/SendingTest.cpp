@@ -29,10 +29,10 @@ TEST_F(Sending, HexModeSendsTheBytesTheDigitsSpellAndCountsThem) {
       {"12 34 ab", "\x12\x34\xAB"}, {"1 2 3 4", "\x12\x34"}, {"12,3", "\x12"}, {"123", "\x12"}, {"0x12", "\x01"},
       {"  12  ", "\x12"},
   };
-  int counted = 0;
+  ULONGLONG counted = 0;
   for (const auto& c : cases) {
     EXPECT_EQ(Send(c.typed, c.bytes.size()), c.bytes) << c.typed;
-    counted += static_cast<int>(c.bytes.size());
+    counted += c.bytes.size();
     EXPECT_EQ(PanelSentBytes[0], counted) << c.typed;
   }
 }
@@ -43,26 +43,26 @@ TEST_F(Sending, HexTextWithoutDigitsSendsNothingAndCountsNothing) {
   form->Edit1->Text = "zz";
   form->Button2->Click();
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
-  EXPECT_EQ(PanelSentBytes[0], 0);
+  EXPECT_EQ(PanelSentBytes[0], 0u);
   EXPECT_EQ(form->Channels[0]._dwBytesWritten.load(), writtenBefore);
 }
 
 TEST_F(Sending, TextModeSendsTheEditTextInTheAnsiCodePageWithoutATerminator) {
   EXPECT_EQ(Send("12345678", 8), "12345678");
-  EXPECT_EQ(PanelSentBytes[0], 8);
+  EXPECT_EQ(PanelSentBytes[0], 8u);
   EXPECT_TRUE(NothingArrivesAtFarEnd(1)) << "no line end follows";
   EXPECT_EQ(Send("中文", 4), "\xD6\xD0\xCE\xC4");
-  EXPECT_EQ(PanelSentBytes[0], 12) << "bytes, not characters";
+  EXPECT_EQ(PanelSentBytes[0], 12u) << "bytes, not characters";
 }
 
 TEST_F(Sending, AnEmptyEditOrAClosedPortSendsNothing) {
   form->Edit1->Text = "";
   form->Button2->Click();
-  EXPECT_EQ(PanelSentBytes[0], 0);
+  EXPECT_EQ(PanelSentBytes[0], 0u);
   form->Button1->Click();  // close
   form->Edit1->Text = "abc";
   form->Button2->Click();
-  EXPECT_EQ(PanelSentBytes[0], 0);
+  EXPECT_EQ(PanelSentBytes[0], 0u);
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
 }
 
@@ -73,15 +73,15 @@ TEST_F(Sending, EachPanelSendsThroughItsOwnPortAndClearEmptiesOnlyItsMemo) {
   form->Button5->Click();
   EXPECT_EQ(ReceiveAtFarEnd(2, 3), "two");
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
-  EXPECT_EQ(PanelSentBytes[1], 3);
-  EXPECT_EQ(PanelSentBytes[0], 0);
+  EXPECT_EQ(PanelSentBytes[1], 3u);
+  EXPECT_EQ(PanelSentBytes[0], 0u);
 
   form->Memo1->Text = "one";
   form->Memo2->Text = "two";
   form->Button7->Click();
   EXPECT_EQ(MemoText(form->Memo2), "");
   EXPECT_EQ(MemoText(form->Memo1), "one");
-  EXPECT_EQ(PanelSentBytes[1], 3) << "clearing counts nothing";
+  EXPECT_EQ(PanelSentBytes[1], 3u) << "clearing counts nothing";
 }
 
 TEST_F(Sending, AutoSendGoesOnceASecondOnTheSharedPhaseAndOnlyWhileThePortIsOpen) {
@@ -89,7 +89,7 @@ TEST_F(Sending, AutoSendGoesOnceASecondOnTheSharedPhaseAndOnlyWhileThePortIsOpen
   form->Button1->Click();  // closed: the first tick (a multiple of ten) sends nothing
   Tick();
   EXPECT_TRUE(NothingArrivesAtFarEnd(1, std::chrono::milliseconds(100)));
-  EXPECT_EQ(PanelSentBytes[0], 0);
+  EXPECT_EQ(PanelSentBytes[0], 0u);
 
   form->Button1->Click();  // open again; TimerTicks is now 1
   Tick(8);                 // ticks 1 to 8
@@ -102,7 +102,7 @@ TEST_F(Sending, AutoSendGoesOnceASecondOnTheSharedPhaseAndOnlyWhileThePortIsOpen
   EXPECT_TRUE(NothingArrivesAtFarEnd(1, std::chrono::milliseconds(100)));
   Tick();  // tick 20
   EXPECT_EQ(ReceiveAtFarEnd(1, 8), "12345678");
-  EXPECT_EQ(PanelSentBytes[0], 16);
+  EXPECT_EQ(PanelSentBytes[0], 16u);
 }
 
 }  // namespace

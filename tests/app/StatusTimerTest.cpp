@@ -29,6 +29,30 @@ TEST_F(StatusTimer, TheCounterLineShowsSentAndDeliveredBytesOfTheOpenPort) {
   EXPECT_EQ(PanelText(form, 1), String("COM4: S:    10 R:    25"));
 }
 
+TEST_F(StatusTimer, CountersCountOnPast2To31And2To32AndTheLineWidens) {
+  AddFarEnd(3);
+  CreateWindow();
+  OpenPanel(0, 3);
+  PanelSentBytes[0] = (1ull << 31) - 5;
+  form->Channels[0]._dwDelivered = (1ull << 32) - 10;
+  form->Edit1->Text = "0123456789";
+  form->Button2->Click();
+  EXPECT_EQ(ReceiveAtFarEnd(3, 10), "0123456789");
+  SendFromFarEnd(3, std::string(25, 'r'));
+  ASSERT_TRUE(TickUntil([&] { return form->Channels[0]._dwDelivered.load() == (1ull << 32) + 15; }));
+  EXPECT_EQ(PanelSentBytes[0], (1ull << 31) + 5);
+  EXPECT_EQ(form->Channels[0]._dwBytesWritten.load(), 10u);
+
+  while (TimerTicks % 3 != 0) ++TimerTicks;
+  Tick();
+  EXPECT_EQ(PanelText(form, 1), String("COM3: S:2147483653 R:4294967311"));
+
+  PanelSentBytes[0] = 18446744073709551615ull;  // the widest figure
+  while (TimerTicks % 3 != 0) ++TimerTicks;
+  Tick();
+  EXPECT_EQ(PanelText(form, 1), String("COM3: S:18446744073709551615 R:4294967311"));
+}
+
 TEST_F(StatusTimer, CountersRefreshEveryThirdTickAndAClosedPortKeepsItsLastLine) {
   AddFarEnd(2);
   CreateWindow();
