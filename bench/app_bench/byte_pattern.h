@@ -11,8 +11,16 @@ using Clock = std::chrono::steady_clock;
 
 inline char PatternByte(uint64_t position) { return static_cast<char>('!' + (position + position / 94) % 94); }
 
-inline std::string PatternText(uint64_t from, size_t count) {
-  std::string text(count, '\0');
-  for (size_t i = 0; i < count; ++i) text[i] = PatternByte(from + i);
+// What a panel sends: one line of the pattern's first 128 bytes (an edit's
+// limit), sent again and again as auto-send does, so that a press changes
+// nothing the window remembers. A lost or repeated stretch shorter than a
+// line shows as a wrong byte; whole lines are checked by the counts.
+inline constexpr size_t kSentLineLength = 128;
+
+inline char SentPatternByte(uint64_t position) { return PatternByte(position % kSentLineLength); }
+
+inline std::string SentLine() {
+  std::string text(kSentLineLength, '\0');
+  for (size_t i = 0; i < kSentLineLength; ++i) text[i] = PatternByte(i);
   return text;
 }

@@ -73,7 +73,7 @@ size_t FarEnd::Read() {
     if (count <= 0) break;  // nothing more has arrived
     uint64_t position = received_;
     for (ssize_t i = 0; i < count; ++i, ++position)
-      if (chunk[i] != PatternByte(position)) ++receivedWrong_;
+      if (chunk[i] != SentPatternByte(position)) ++receivedWrong_;
     received_ = position;
     taken += static_cast<size_t>(count);
   }

@@ -48,7 +48,8 @@ class FarEnd {
   std::vector<WriteRecord> Writes(uint64_t from, uint64_t to) const;
 
   // Reads what the window sent as far as it has arrived (it never blocks),
-  // checking that it continues the pattern; returns how many bytes it read.
+  // checking that it continues the sent lines; returns how many bytes it
+  // read.
   size_t Read();
   uint64_t Received() const { return received_; }
   uint64_t ReceivedWrong() const { return receivedWrong_; }

@@ -8,12 +8,12 @@
 
 namespace {
 
-const size_t kEditLimit = 128;
-const uint64_t kLargestBurst = 2048;  // bytes a panel sends in one step at most; the rest waits
+const uint64_t kLargestBurst = 16;  // presses of a panel in one step at most; the rest waits
 
 }  // namespace
 
-PanelSenders::PanelSenders(const Lines& lines, double rate) : lines_(lines), rate_(rate), start_(Clock::now()) {}
+PanelSenders::PanelSenders(const Lines& lines, double rate)
+    : lines_(lines), rate_(rate), start_(Clock::now()), line_(SentLine()) {}
 
 void PanelSenders::Step() {
   const double elapsed = std::chrono::duration<double>(Clock::now() - start_).count();
@@ -28,14 +28,12 @@ void PanelSenders::Step() {
         accounted_[i] = due;
         continue;
       }
-      uint64_t owed = std::min(due - accounted_[i], kLargestBurst);
-      accounted_[i] += owed;
-      while (owed > 0) {
-        const size_t count = owed < kEditLimit ? static_cast<size_t>(owed) : kEditLimit;
-        edits[i]->Text = String(PatternText(offered_[i], count));
+      if (edits[i]->Text.Get() != line_) edits[i]->Text = line_;
+      // Whole lines only: what is owed short of a line waits for the next step.
+      for (uint64_t presses = 0; due - accounted_[i] >= kSentLineLength && presses < kLargestBurst; ++presses) {
         sendButtons[i]->Click();
-        offered_[i] += count;
-        owed -= count;
+        accounted_[i] += kSentLineLength;
+        offered_[i] += kSentLineLength;
       }
     }
   });

@@ -1,12 +1,13 @@
-// The window's half of two-way traffic: both panels send the byte pattern
-// at a given rate through their Send buttons, as a user's presses would, up
-// to 128 bytes a press (the edit's limit), while the far ends read and check
-// what arrives.
+// The window's half of two-way traffic: both panels send a line of 128
+// bytes (the edit's limit) at a given rate through their Send buttons, as a
+// user's presses would, while the far ends read and check what arrives.
 #pragma once
 
 #include <array>
 #include <chrono>
 #include <cstdint>
+
+#include <toolkit/toolkit.h>
 
 #include "../app_bench/runs.h"
 
@@ -31,6 +32,7 @@ class PanelSenders {
   Clock::time_point start_;
   std::array<uint64_t, 2> accounted_{};  // of the bytes due by the clock: sent, or missed while closed
   std::array<uint64_t, 2> offered_{};
+  String line_;
 };
 
 // The panel's status-bar line ("COMn: S:... R:..."), read on the window's
