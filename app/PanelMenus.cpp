@@ -63,6 +63,9 @@ void TForm1::CreatePanelMenus() {
       SaveSettings();
     });
     for (TMenuItem* item : {menus.OpenClose, menus.Clear, menus.Hex}) menus.Panel->Items->Add(item);
+    // On/off items show their box even while off.
+    menus.TimeStamps->AutoCheck = true;
+    menus.Hex->AutoCheck = true;
     menus.Panel->OnPopup = [this, i](TObject*) { Menus[i].Hex->Checked = Panels[i].Hex->Checked; };
     (i == 0 ? GroupBox1 : GroupBox2)->PopupMenu = menus.Panel;
 
