@@ -198,6 +198,12 @@ void TForm1::CreateWidgets() {
   Timer1 = new TTimer(this);
   Timer1->Interval = 100;
   Timer1->Enabled = true;
+  // One-shot timers that end a panel's reset pulse.
+  for (int index = 0; index < 2; ++index) {
+    ResetPulseTimers[index] = new TTimer(this);
+    ResetPulseTimers[index]->Enabled = false;
+    ResetPulseTimers[index]->OnTimer = [this, index](TObject*) { EndResetPulse(index); };
+  }
 
   Button1->OnClick = Bind(this, &TForm1::Button1Click);
   Button2->OnClick = Bind(this, &TForm1::Button2Click);

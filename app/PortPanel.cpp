@@ -41,6 +41,9 @@ void TForm1::OpenPort(int Index) {
   PanelPort[Index] = number;
   const LineSettingsTexts texts{panel.Baud->Text, panel.Parity->Text, panel.DataBits->Text, panel.StopBits->Text};
   const AnsiString settings(LineSettingsText(texts.Baud, texts.Parity, texts.DataBits, texts.StopBits));
+  // Modem-line events come to this window too; set before the watcher
+  // starts.
+  channel._hNotifyWnd = Handle;
   channel.Open(static_cast<DWORD>(PanelPort[Index]), settings.c_str());
   channel._hTargetWnd = Handle;
 
@@ -51,6 +54,8 @@ void TForm1::OpenPort(int Index) {
     ShowMessage(CannotOpenText(panel.Port->Text, cause));
     return;
   }
+  ApplyModemLines(Index);
+  UpdateMenuItems(Index);
   panel.OpenClose->Caption = "关闭";
   SetSettingsEnabled(Index, false);
   panel.Memo->Color = clWindow;
@@ -60,7 +65,9 @@ void TForm1::OpenPort(int Index) {
 
 void TForm1::ClosePort(int Index) {
   PanelWidgets& panel = Panels[Index];
+  EndPortWork(Index);
   Channels[Index].Close();
+  UpdateMenuItems(Index);
   panel.Memo->Color = clSilver;
   panel.OpenClose->Caption = "打开";
   SetSettingsEnabled(Index, true);
@@ -71,4 +78,9 @@ void TForm1::ClosePort(int Index) {
 void TForm1::SetSettingsEnabled(int Index, bool Enabled) {
   PanelWidgets& panel = Panels[Index];
   for (TComboBox* box : {panel.Port, panel.Baud, panel.Parity, panel.DataBits, panel.StopBits}) box->Enabled = Enabled;
+}
+
+void TForm1::EndPortWork(int Index) {
+  CancelFileSend(Index);
+  StopCapture(Index);
 }

@@ -22,6 +22,8 @@ void TForm1::OnReceiveData(TMessage& Message) {
 
   const auto found = PortToPanel.find(static_cast<int>(Message.WParam));
   const int index = found != PortToPanel.end() ? found->second : 0;
+  // A capture takes every byte of its own port, whatever the memo shows.
+  if (found != PortToPanel.end()) Captures[index].Add(pItem->Bytes, pItem->dwCount);
   TMemo* memo = Panels[index].Memo;
 
   const int length = AnsiString(memo->Text).Length();

@@ -89,6 +89,9 @@ void TForm1::LoadSettings() {
       if (!text.IsEmpty()) texts.push_back(text);
     }
     History[i].Assign(texts);
+    ModemLines[i].Dtr = ini.ReadBool(section, "DTR", ModemLines[i].Dtr);
+    ModemLines[i].Rts = ini.ReadBool(section, "RTS", ModemLines[i].Rts);
+    UpdateMenuItems(i);
     ShowPanelOptions(i);
   }
 }
@@ -111,6 +114,8 @@ void TForm1::SaveSettings() {
     ini.WriteBool(section, "TimeStamps", options.TimeStamps);
     ini.WriteString(section, "LineEnding", kEndingNames[static_cast<int>(options.Ending)]);
     ini.WriteInteger(section, "AutoPeriodMs", options.AutoPeriodTicks * 100);
+    ini.WriteBool(section, "DTR", ModemLines[i].Dtr);
+    ini.WriteBool(section, "RTS", ModemLines[i].Rts);
 
     const String history = HistorySection(i);
     ini.EraseSection(history);

@@ -20,7 +20,9 @@ void TForm1::FormClose(TObject*, TCloseAction& Action) {
   // event; they use the channels, which go with this window, so wait for it
   // to end rather than for a fixed time.
   WaitForSingleObject(TheWorkerThread._hThread, INFINITE);
-  for (ReadData& channel : Channels)
-    if (channel._hComm != INVALID_HANDLE_VALUE) channel.Close();
+  for (int index = 0; index < 2; ++index) {
+    EndPortWork(index);
+    if (Channels[index]._hComm != INVALID_HANDLE_VALUE) Channels[index].Close();
+  }
   if (!PortToPanel.empty()) PortToPanel.clear();
 }

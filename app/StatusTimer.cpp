@@ -21,11 +21,17 @@ String CounterLine(int Port, ULONGLONG Sent, ULONGLONG Received) {
 }  // namespace
 
 void TForm1::Timer1Timer(TObject*) {
+  for (int index = 0; index < 2; ++index) {
+    CollectFileSend(index);
+    CollectCaptureFailure(index);
+  }
   for (const auto& [port, index] : PortToPanel) {
     TheWorkerThread.AddItem(WorkerThread::InvokeObj, new WorkerThread::WorkItemObj{&Channels[index], nullptr});
-    if (TimerTicks % 3 == 0)
+    if (TimerTicks % 3 == 0) {
       StatusBar1->Panels->Items[index + 1]->Text =
-          CounterLine(port, PanelSentBytes[index], Channels[index]._dwDelivered.load());
+          CounterLine(port, PanelSentBytes[index], Channels[index]._dwDelivered.load()) + FileSendProgress(index);
+      RefreshCounterHint(index);
+    }
   }
 
   const int tick = TimerTicks++;

@@ -13,6 +13,8 @@ TForm1::TForm1(TComponent* Owner) : TForm(Owner) {
   CreateWidgets();
   BindPanels();
   CreatePanelMenus();
+  // After every other context menu is made: it adds items to them.
+  CreateContextMenus();
   PortToPanel.clear();
 }
 
@@ -28,6 +30,8 @@ TForm1::~TForm1() {
 void TForm1::Dispatch(TMessage& Message) {
   if (Message.Msg == kReceivedDataMessage)
     OnReceiveData(Message);
+  else if (IsModemLineMessage(Message.Msg))
+    OnModemLineEvent(Message);
   else
     TForm::Dispatch(Message);
 }

@@ -13,8 +13,11 @@
 #include <toolkit/toolkit.h>
 
 #include "AnsiTextCarry.h"
+#include "FileSender.h"
+#include "ModemLines.h"
 #include "PanelOptions.h"
 #include "ReadData.h"
+#include "ReceiveCapture.h"
 #include "SendHistory.h"
 #include "TimeStamps.h"
 
@@ -129,6 +132,28 @@ class TForm1 : public TForm {
   // Writes every panel's choices; a failure to write is logged once.
   void SaveSettings();
 
+  // Modem lines of panel Index (ModemLines.cpp): DTR and RTS as chosen,
+  // applied at once while the port is open and at each open; a reset pulse
+  // drops both for 100 ms.
+  void SetDtr(int Index, bool On);
+  void SetRts(int Index, bool On);
+  void ResetPulse(int Index);
+  // A modem-line event of a port (CTS, DSR, RI or DCD changed).
+  void OnModemLineEvent(TMessage& Message);
+
+  // Sending a file through panel Index's port (FileSend.cpp).
+  void SendFileOrCancel(int Index);
+  void StartFileSend(int Index, const String& FileName);
+  void CancelFileSend(int Index);
+
+  // Capturing panel Index's received bytes to a file, and saving what its
+  // memo shows (Capture.cpp).
+  void CaptureOrStop(int Index);
+  void StartCapture(int Index, const String& FileName);
+  void StopCapture(int Index);
+  void SaveShownText(int Index);
+  bool SaveShownTextTo(int Index, const String& FileName);
+
  protected:
   // Releases the block of a received-data message that never got shown.
   void DropMessage(TMessage& Message) override;
@@ -166,11 +191,51 @@ class TForm1 : public TForm {
   // so far, or has ended: the channels may go after that.
   void WaitForQueuedDeliveries();
 
+  // The panels' context menus (ContextMenus.cpp).
+  void CreateContextMenus();
+  // Captions, checks and enabled states that follow panel Index's state.
+  void UpdateMenuItems(int Index);
+
+  void ApplyModemLines(int Index);
+  void EndResetPulse(int Index);
+  // Adds what a file sending sent to the panel's count and tells when it
+  // ended; every tick.
+  void CollectFileSend(int Index);
+  // Tells when a capture stopped by itself; every tick.
+  void CollectCaptureFailure(int Index);
+  // The counter panel's tool tip: modem lines, capture and file sending.
+  String CounterHint(int Index);
+  // " 37%" while a file is sent, else empty; follows the counter line.
+  String FileSendProgress(int Index);
+  void RefreshCounterHint(int Index);
+  // After panel Index's lines, capture or sending changed: its tool tip
+  // and menu items.
+  void ShowPanelState(int Index);
+  // Stops what runs on a panel's port before it closes.
+  void EndPortWork(int Index);
+
+  // The context-menu items of one panel whose look follows its state.
+  struct PanelMenuItems {
+    TMenuItem* Capture;
+    TMenuItem* SendFile;
+    TMenuItem* Dtr;
+    TMenuItem* Rts;
+    TMenuItem* ResetPulse;
+  };
+
   PanelWidgets Panels[2];
+  PanelMenuItems MenuItems[2];
   AnsiTextCarry ReceivedText[2];  // per panel: a double-byte character split between blocks
   TimeStamper Stampers[2];        // per panel: where its lines start, for time stamps
   std::unique_ptr<TIniFile> Settings;
   bool SettingsWriteFailed = false;  // logged once
+  ModemLineChoice ModemLines[2];
+  TTimer* ResetPulseTimers[2];
+  // Declared after Channels: they go first, so no sending outlives its port.
+  FileSender FileSends[2];
+  bool FileSendStarted[2] = {false, false};
+  String FileSendNames[2];
+  ReceiveCapture Captures[2];
 };
 
 extern TForm1* Form1;

@@ -76,10 +76,10 @@ class cxComm {
   std::atomic<ULONGLONG> _dwBytesWritten;
   std::atomic<ULONGLONG> _dwBytesRead;
 
- protected:
   // Clears the port's error state into *pStatus. A reported line error
   // discards the input queue, since the bytes in it cannot be trusted;
-  // returns false then, and when the port's status cannot be read.
+  // returns false then, and when the port's status cannot be read. Public
+  // for everything that reads the port's status while it runs.
   static bool ClearLineErrors(HANDLE hComm, COMSTAT* pStatus);
 
  private:

@@ -54,3 +54,13 @@ void MainWindowTest::Deliver(int port, const std::string& bytes) {
   std::memcpy(block->Bytes, bytes.data(), bytes.size());
   form->Perform(kReceivedDataMessage, static_cast<WPARAM>(port), reinterpret_cast<LPARAM>(block));
 }
+
+TMenuItem* MainWindowTest::MenuItem(TControl* control, const std::string& caption) {
+  TPopupMenu* menu = control->PopupMenu;
+  if (menu == nullptr) return nullptr;
+  for (int i = 0; i < menu->Items->Count; ++i) {
+    TMenuItem* item = menu->Items->Items[i];
+    if (item->Caption.Get().Utf8().rfind(caption, 0) == 0) return item;
+  }
+  return nullptr;
+}

@@ -30,6 +30,9 @@ class MainWindowTest : public SerialPortTest {
   // Hands a received block to the window as the channel's message would.
   void Deliver(int port, const std::string& bytes);
 
+  // The item of the control's context menu whose caption starts with
+  // Caption; null when there is none.
+  static TMenuItem* MenuItem(TControl* control, const std::string& caption);
   static std::string MemoText(TMemo* memo) { return memo->Text.Get().Utf8(); }
   static std::vector<ShownDialog> Dialogs() { return ShownDialogsForTesting(); }
 

@@ -190,4 +190,29 @@ TEST_F(ApplicationTest, TheTitleCaptionsBoxesButStaysOffTitleBars) {
   EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral(KESTRIX_DESKTOP_ID));
 }
 
+TEST_F(ApplicationTest, FileDialogsTakeTheQueuedNameOrCancel) {
+  TForm form(nullptr);
+  auto* save = new TSaveDialog(&form);
+  save->Title = "保存接收数据到文件";
+  save->FileName = "before.bin";
+  // Nothing queued answers as Cancel does; the name stays.
+  EXPECT_FALSE(save->Execute());
+  EXPECT_EQ(save->FileName.Get(), String("before.bin"));
+  QueueFileDialogAnswerForTesting("/tmp/数据.bin");
+  EXPECT_TRUE(save->Execute());
+  EXPECT_EQ(save->FileName.Get(), String("/tmp/数据.bin"));
+  QueueFileDialogAnswerForTesting("");
+  EXPECT_FALSE(save->Execute());
+
+  auto* open = new TOpenDialog(&form);
+  open->Title = "发送文件";
+  QueueFileDialogAnswerForTesting("/tmp/firmware.bin");
+  EXPECT_TRUE(open->Execute());
+  EXPECT_EQ(open->FileName.Get(), String("/tmp/firmware.bin"));
+  std::vector<ShownDialog> shown = ShownDialogsForTesting();
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_EQ(shown[0].Caption, String("保存接收数据到文件"));
+  EXPECT_EQ(shown[3].Caption, String("发送文件"));
+}
+
 }  // namespace

@@ -91,6 +91,13 @@ TEST(Layout, StatusBarStaysAlongTheBottomWithFixedWidthPanels) {
   EXPECT_EQ(labels[1]->width(), 200);
   EXPECT_EQ(labels[1]->text(), QString::fromUtf8("COM3: S:    10 R:    25"));
   EXPECT_EQ(labels[1]->alignment(), Qt::AlignCenter);
+
+  // A panel's hint is its own tool tip; the others keep none.
+  bar->Panels->Items[2]->Hint = "CTS: 高  DSR: 低";
+  EXPECT_EQ(labels[2]->toolTip(), QString::fromUtf8("CTS: 高  DSR: 低"));
+  EXPECT_TRUE(labels[1]->toolTip().isEmpty());
+  bar->Panels->Items[2]->Hint = "";
+  EXPECT_TRUE(labels[2]->toolTip().isEmpty());
 }
 
 TEST(Layout, SingleBorderFormsKeepTheirSizeAndOpenCentred) {

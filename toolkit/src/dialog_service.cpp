@@ -106,6 +106,7 @@ struct TestDialogs {
   bool answerAutomatically = false;
   std::deque<int> answers;
   std::deque<String> inputs;
+  std::deque<String> fileAnswers;
   std::vector<ShownDialog> shown;
 };
 
@@ -159,6 +160,25 @@ void QueueInputAnswerForTesting(const String& text) {
   tests.inputs.push_back(text);
 }
 
+bool TestFileDialogAnswer(const String& title, String* answer) {
+  TestDialogs& tests = Tests();
+  std::lock_guard<std::mutex> lock(tests.mutex);
+  if (!tests.answerAutomatically) return false;
+  tests.shown.push_back(ShownDialog{title, String(), MB_OK, false, OnGuiThread()});
+  *answer = String();
+  if (!tests.fileAnswers.empty()) {
+    *answer = tests.fileAnswers.front();
+    tests.fileAnswers.pop_front();
+  }
+  return true;
+}
+
+void QueueFileDialogAnswerForTesting(const String& fileName) {
+  TestDialogs& tests = Tests();
+  std::lock_guard<std::mutex> lock(tests.mutex);
+  tests.fileAnswers.push_back(fileName);
+}
+
 void AnswerDialogsForTesting(bool on) {
   Application->Initialize();
   TestDialogs& tests = Tests();
@@ -184,4 +204,5 @@ void ClearShownDialogsForTesting() {
   tests.shown.clear();
   tests.answers.clear();
   tests.inputs.clear();
+  tests.fileAnswers.clear();
 }

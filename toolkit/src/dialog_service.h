@@ -12,3 +12,8 @@ int ShowDialog(const String& caption, const String& text, UINT flags, bool fromS
 // Asks for a line of text, starting from value; true with the text typed
 // when the user accepts it, false (value unchanged) when not.
 bool ShowInputDialog(const String& caption, const String& prompt, String& value);
+
+// While dialogs are answered for tests: records a file dialog with this
+// title, puts the queued answer (empty for Cancel) into *answer and returns
+// true. Returns false when the dialog is to be shown.
+bool TestFileDialogAnswer(const String& title, String* answer);

@@ -54,6 +54,7 @@ void ShowPanels(QWidget* bar, const std::vector<TStatusPanel*>& panels) {
     label->setFixedWidth(std::max(0, panels[i]->Width.Get()));
     label->setText(ToQString(panels[i]->Text));
     label->setAlignment(ToQtAlignment(panels[i]->Alignment));
+    label->setToolTip(ToQString(panels[i]->Hint));
   }
 }
 
@@ -75,6 +76,12 @@ TStatusPanel::TStatusPanel(std::function<void()> changed)
                   alignment_ = value;
                   changed_();
                 }),
+      Hint([this] { return hint_; },
+           [this](const String& value) {
+             if (value == hint_) return;
+             hint_ = value;
+             changed_();
+           }),
       changed_(std::move(changed)) {}
 
 TStatusPanels::TStatusPanels(std::function<void()> changed)

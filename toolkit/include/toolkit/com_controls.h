@@ -11,12 +11,15 @@ class TStatusPanel : public TObject {
   Property<int> Width;
   Property<String> Text;
   Property<TAlignment> Alignment;
+  // Shown as the panel's tool tip; empty for none.
+  Property<String> Hint;
 
  private:
   friend class TStatusPanels;
   explicit TStatusPanel(std::function<void()> changed);
   int width_ = 50;
   String text_;
+  String hint_;
   TAlignment alignment_ = taLeftJustify;
   std::function<void()> changed_;
 };

@@ -1,6 +1,7 @@
-// The simple message dialog.
+// The simple message dialog, the input box and the file dialogs.
 #pragma once
 
+#include "toolkit/classes.h"
 #include "toolkit/strings.h"
 
 // Shows Msg in a modal box with an OK button, captioned with the
@@ -12,3 +13,35 @@ void ShowMessage(const String& Msg);
 // typed, when the user confirms; false, Value unchanged, when not. GUI
 // thread only.
 bool InputQuery(const String& ACaption, const String& APrompt, String& Value);
+
+// The file dialogs. Execute shows the dialog modally on the GUI thread and
+// returns true when the user chose a file, whose full path is then in
+// FileName. Filter lists choices as "description|patterns|..." pairs
+// ("Text files (*.txt)|*.txt|All files (*)|*").
+class TOpenDialog : public TComponent {
+ public:
+  explicit TOpenDialog(TComponent* AOwner);
+
+  Property<String> FileName;
+  Property<String> Filter;
+  Property<String> Title;
+
+  virtual bool Execute();
+
+ protected:
+  // Shows the dialog: true when a file was chosen.
+  bool Show(bool forSaving);
+
+ private:
+  String fileName_;
+  String filter_;
+  String title_;
+};
+
+// Asks for a file to write; choosing a file that exists asks first whether
+// to replace it.
+class TSaveDialog : public TOpenDialog {
+ public:
+  explicit TSaveDialog(TComponent* AOwner);
+  bool Execute() override;
+};

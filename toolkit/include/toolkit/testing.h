@@ -33,3 +33,9 @@ void ClearShownDialogsForTesting();
 bool ProcessMessagesUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 // Handles events for about ms milliseconds.
 void ProcessMessagesFor(int ms);
+
+// While dialogs are answered for tests (AnswerDialogsForTesting), file
+// dialogs take the next queued file name; an empty name, or none queued,
+// answers as Cancel does. The dialog's title is recorded among the shown
+// dialogs (Caption, with MB_OK and an empty text).
+void QueueFileDialogAnswerForTesting(const String& fileName);

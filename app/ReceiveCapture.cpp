@@ -1,0 +1,40 @@
+#include "ReceiveCapture.h"
+
+#include "FileErrorText.h"
+
+DWORD ReceiveCapture::Start(const String& FileName) {
+  Stop();
+  auto appender = std::make_unique<FileAppender>();
+  // File names reach the file calls as the file system spells them.
+  const DWORD dwError = appender->Start(FileName.c_str());
+  if (dwError != ERROR_SUCCESS) return dwError;
+  _Appender = std::move(appender);
+  _FileName = FileName;
+  return ERROR_SUCCESS;
+}
+
+void ReceiveCapture::Stop() {
+  if (!_Appender) return;
+  _Appender->Finish();
+  _Finishing.push_back(std::move(_Appender));
+}
+
+void ReceiveCapture::Add(const BYTE* pBytes, DWORD dwCount) {
+  if (_Appender) _Appender->Append(pBytes, dwCount);
+}
+
+String ReceiveCapture::TakeFailure() {
+  std::erase_if(_Finishing, [](const std::unique_ptr<FileAppender>& appender) { return appender->Ended(); });
+  if (!_Appender || _Appender->Taking()) return String();
+
+  String text = "保存接收数据已停止：";
+  if (_Appender->Overflowed())
+    text += "收到的数据比写入磁盘快，等待写入的数据超过了上限。\n" + _FileName +
+            "\n文件里是停止之前收到的全部数据，之后收到的没有保存。";
+  else
+    text += FileErrorText(_Appender->Error()) + "。\n" + _FileName +
+            String().sprintf("\n已写入 %llu 字节，之后收到的没有保存。",
+                             static_cast<unsigned long long>(_Appender->BytesWritten()));
+  Stop();
+  return text + "端口仍然打开。";
+}

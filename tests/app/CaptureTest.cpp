@@ -1,0 +1,132 @@
+// Capturing a panel's received bytes to a file, and saving what its memo
+// shows: every byte raw (zeros too) whatever the memo shows, the file in
+// the tool tip, and a file that cannot be written stops the capture with a
+// message while the port runs on.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "MainWindowTest.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Capture : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    folder = fs::temp_directory_path() / ("kestrix-capture-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    AddFarEnd(1);
+    CreateWindow();
+    OpenPanel(0, 1);
+    ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+  }
+  void TearDown() override {
+    MainWindowTest::TearDown();
+    fs::remove_all(folder);
+  }
+  static std::string Contents(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // Sends from the far end and ticks until the panel has received it all.
+  void Receive(const std::string& bytes) {
+    const DWORD before = form->Channels[0]._dwDelivered;
+    SendFromFarEnd(1, bytes);
+    ASSERT_TRUE(TickUntil([&] { return form->Channels[0]._dwDelivered == before + bytes.size(); }));
+    // The last block is posted; let the window take it.
+    ProcessMessagesFor(50);
+  }
+  // The capture item, whichever caption it shows.
+  TMenuItem* CaptureItem() const {
+    if (TMenuItem* item = MenuItem(form->Memo1, "保存接收数据到文件")) return item;
+    return MenuItem(form->Memo1, "停止保存");
+  }
+  std::string Hint() const { return form->StatusBar1->Panels->Items[1]->Hint.Get().Utf8(); }
+
+  fs::path folder;
+};
+
+TEST_F(Capture, TheFileHoldsEveryByteReceivedWhileTheMemoShowsOnlyTheNewest) {
+  Receive("before the capture ");
+  const std::string file = (folder / "capture.bin").string();
+  QueueFileDialogAnswerForTesting(String(file));
+  EXPECT_EQ(CaptureItem()->Caption.Get(), String("保存接收数据到文件…"));
+  CaptureItem()->Click();
+  EXPECT_EQ(CaptureItem()->Caption.Get(), String("停止保存"));
+  std::string sent;
+  for (int round = 0; round < 40; ++round)
+    for (int value = 0; value < 256; ++value) sent += static_cast<char>(value);
+  sent += "END";
+  Receive(sent);
+  // The memo was emptied along the way and shows text without the zeros.
+  const std::string memo = MemoText(form->Memo1);
+  EXPECT_LT(memo.size(), 8192u);
+  EXPECT_EQ(memo.find('\0'), std::string::npos);
+  Tick(3);
+  EXPECT_NE(Hint().find(file), std::string::npos) << Hint();
+  EXPECT_NE(Hint().find("字节"), std::string::npos) << Hint();
+
+  CaptureItem()->Click();  // the same item stops it
+  EXPECT_EQ(CaptureItem()->Caption.Get(), String("保存接收数据到文件…"));
+  Receive("after the capture");
+  ASSERT_TRUE(WaitUntil([&] { return Contents(file).size() >= sent.size(); }));
+  EXPECT_EQ(Contents(file), sent);
+  Tick(3);
+  EXPECT_EQ(Hint().find(file), std::string::npos);
+  EXPECT_EQ(Dialogs().size(), 1u) << "only the file dialog";
+}
+
+TEST_F(Capture, ClosingThePanelEndsTheCapture) {
+  const std::string file = (folder / "closing.bin").string();
+  form->StartCapture(0, String(file));
+  Receive("kept");
+  form->Button1->Click();
+  EXPECT_EQ(CaptureItem()->Caption.Get(), String("保存接收数据到文件…"));
+  OpenPanel(0, 1);
+  Receive("not kept");
+  ASSERT_TRUE(WaitUntil([&] { return Contents(file) == "kept"; }));
+  EXPECT_TRUE(Dialogs().empty());
+}
+
+TEST_F(Capture, AFullDiskStopsTheCaptureWithAMessageAndThePortRunsOn) {
+  form->StartCapture(0, "/dev/full");
+  ASSERT_TRUE(Dialogs().empty());
+  Receive("first");
+  ASSERT_TRUE(TickUntil([&] { return !Dialogs().empty(); }));
+  const std::string text = Dialogs().at(0).Text.Utf8();
+  EXPECT_NE(text.find("保存接收数据已停止"), std::string::npos) << text;
+  EXPECT_NE(text.find("磁盘已满"), std::string::npos) << text;
+  EXPECT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+  Receive("second");
+  EXPECT_NE(MemoText(form->Memo1).find("second"), std::string::npos);
+  Tick(3);
+  EXPECT_EQ(Hint().find("/dev/full"), std::string::npos);
+  EXPECT_EQ(Dialogs().size(), 1u) << "told once";
+}
+
+TEST_F(Capture, AFileThatCannotBeMadeIsToldAndNothingIsCaptured) {
+  form->StartCapture(0, String((folder / "no-such-folder" / "x.bin").string()));
+  ASSERT_EQ(Dialogs().size(), 1u);
+  EXPECT_NE(Dialogs()[0].Text.Utf8().find("文件夹不存在"), std::string::npos);
+  Receive("still shown");
+  EXPECT_EQ(MemoText(form->Memo1), "still shown");
+}
+
+TEST_F(Capture, TheShownTextIsSavedInTheAnsiCodePage) {
+  Receive("AB\r\n\xD6\xD0\xCE\xC4");
+  const std::string file = (folder / "shown.txt").string();
+  QueueFileDialogAnswerForTesting(String(file));
+  MenuItem(form->Memo1, "保存显示内容")->Click();
+  EXPECT_EQ(Contents(file), "AB\r\n\xD6\xD0\xCE\xC4");
+  ClearShownDialogsForTesting();
+  EXPECT_FALSE(form->SaveShownTextTo(0, String(folder.string())));
+  ASSERT_EQ(Dialogs().size(), 1u);
+  EXPECT_NE(Dialogs()[0].Text.Utf8().find("不能保存到"), std::string::npos);
+}
+
+}  // namespace
