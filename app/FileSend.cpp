@@ -23,8 +23,7 @@ void TForm1::SendFileOrCancel(int Index) {
 void TForm1::StartFileSend(int Index, const String& FileName) {
   const HANDLE hComm = Channels[Index]._hComm;
   if (hComm == INVALID_HANDLE_VALUE || FileSends[Index].Running()) return;
-  DCB dcb = {};
-  const DWORD dwBaudRate = GetCommState(hComm, &dcb) ? dcb.BaudRate : CBR_9600;
+  const DWORD dwBaudRate = Channels[Index]._Dcb.BaudRate;
   // File names reach the file calls as the file system spells them.
   const DWORD dwError = FileSends[Index].Start(FileName.c_str(), hComm, dwBaudRate);
   if (dwError != ERROR_SUCCESS) {

@@ -11,12 +11,15 @@ constexpr unsigned kResetPulseMs = 100;
 
 }  // namespace
 
-bool ApplyModemLineChoice(HANDLE hComm, const ModemLineChoice& Choice) {
-  DCB dcb = {};
-  if (!GetCommState(hComm, &dcb)) return false;
+bool ApplyModemLineChoice(cxComm& Port, const ModemLineChoice& Choice) {
+  // From the settings the port was opened with, not from what the device
+  // reports back: a pseudo-terminal keeps neither parity nor data bits.
+  DCB dcb = Port._Dcb;
   dcb.fDtrControl = Choice.Dtr ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
   dcb.fRtsControl = Choice.Rts ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
-  return SetCommState(hComm, &dcb) != FALSE;
+  if (!SetCommState(Port._hComm, &dcb)) return false;
+  Port._Dcb = dcb;
+  return true;
 }
 
 String ModemLinesText(HANDLE hComm, const ModemLineChoice& Choice) {
@@ -35,10 +38,9 @@ String ModemLinesText(HANDLE hComm, const ModemLineChoice& Choice) {
 }
 
 void TForm1::ApplyModemLines(int Index) {
-  const HANDLE hComm = Channels[Index]._hComm;
-  if (hComm == INVALID_HANDLE_VALUE) return;
+  if (Channels[Index]._hComm == INVALID_HANDLE_VALUE) return;
   ModemLines[Index].Pulsing = false;
-  ApplyModemLineChoice(hComm, ModemLines[Index]);
+  ApplyModemLineChoice(Channels[Index], ModemLines[Index]);
 }
 
 void TForm1::SetDtr(int Index, bool On) {

@@ -23,8 +23,11 @@ struct ModemLineChoice {
   bool Pulsing = false;  // both are held low by a reset pulse
 };
 
-// Puts the choice into the port's settings, so that the driver keeps it.
-bool ApplyModemLineChoice(HANDLE hComm, const ModemLineChoice& Choice);
+class cxComm;
+
+// Puts the choice into the open port's settings, so that the driver keeps
+// it.
+bool ApplyModemLineChoice(cxComm& Port, const ModemLineChoice& Choice);
 
 // "CTS=1 DSR=0 RI=0 DCD=1  DTR=1 RTS=1", or what keeps the lines from
 // being read.
