@@ -35,7 +35,7 @@ class Capture : public MainWindowTest {
   }
   // Sends from the far end and ticks until the panel has received it all.
   void Receive(const std::string& bytes) {
-    const DWORD before = form->Channels[0]._dwDelivered;
+    const auto before = form->Channels[0]._dwDelivered.load();
     SendFromFarEnd(1, bytes);
     ASSERT_TRUE(TickUntil([&] { return form->Channels[0]._dwDelivered == before + bytes.size(); }));
     // The last block is posted; let the window take it.
