@@ -35,6 +35,9 @@ void TForm1::CreateContextMenus() {
     items.Rts = NewItem(this, "RTS", 0, [this, index](TObject*) { SetRts(index, !ModemLines[index].Rts); });
     items.ResetPulse =
         NewItem(this, "复位脉冲（DTR 和 RTS 低 100 ms）", 0, [this, index](TObject*) { ResetPulse(index); });
+    // On/off items show their box even while off.
+    items.Dtr->AutoCheck = true;
+    items.Rts->AutoCheck = true;
     AddItems(this, groups[index], {items.Dtr, items.Rts, items.ResetPulse});
 
     UpdateMenuItems(index);
