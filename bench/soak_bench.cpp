@@ -89,10 +89,10 @@ void PrintCycles(const CyclesResult& cycles) {
               cycles.firstFailure.c_str());
   std::printf("  meanwhile %llu bytes shown in the panels, %llu bytes of the panels' sends arrived\n", U(cycles.shown),
               U(cycles.arrived));
-  std::printf("   after cycle  descriptors  threads  resident MiB\n");
+  std::printf("   after cycle  descriptors  threads  resident MiB  C heap in use MiB\n");
   for (const ResourceSample& sample : cycles.samples)
-    std::printf("  %12d  %11d  %7d  %12.1f\n", sample.cycle, sample.descriptors, sample.threads,
-                sample.residentKiB / 1024.0);
+    std::printf("  %12d  %11d  %7d  %12.1f  %17.1f\n", sample.cycle, sample.descriptors, sample.threads,
+                sample.residentKiB / 1024.0, sample.heapKiB / 1024.0);
   if (cycles.samples.size() < 2) return;
   const ResourceSample& first = cycles.samples.front();
   const ResourceSample& last = cycles.samples.back();

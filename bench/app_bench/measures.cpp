@@ -1,5 +1,6 @@
 #include "measures.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/utsname.h>
 #include <time.h>
@@ -75,6 +76,8 @@ long ResidentKiB() {
   const std::string value = FieldOf("/proc/self/status", "VmRSS");
   return value.empty() ? -1 : std::stol(value);
 }
+
+long HeapInUseKiB() { return static_cast<long>(mallinfo2().uordblks / 1024); }
 
 namespace {
 

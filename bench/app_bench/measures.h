@@ -16,6 +16,8 @@ double WindowThreadCpuSeconds();
 long PeakResidentKiB();
 // Resident set size now (VmRSS), in KiB; -1 when unknown.
 long ResidentKiB();
+// Bytes the C heap has handed out and not had back (mallinfo2), in KiB.
+long HeapInUseKiB();
 // Open file descriptors (/proc/self/fd) and threads (/proc/self/task) now.
 int OpenDescriptors();
 int ThreadCount();

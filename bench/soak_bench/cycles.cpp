@@ -16,7 +16,7 @@ const milliseconds kPacingStep{10};
 // Long enough for the last deliveries to be shown and the watchers to end.
 const milliseconds kSettle{300};
 
-ResourceSample Sample(int cycle) { return {cycle, OpenDescriptors(), ThreadCount(), ResidentKiB()}; }
+ResourceSample Sample(int cycle) { return {cycle, OpenDescriptors(), ThreadCount(), ResidentKiB(), HeapInUseKiB()}; }
 
 bool SampledAfter(int cycle, int cycles) {
   return cycle == 1 || cycle == cycles || cycle == 10 || cycle == 100 || cycle % 250 == 0;

@@ -13,6 +13,7 @@ struct ResourceSample {
   int descriptors = 0;
   int threads = 0;
   long residentKiB = 0;
+  long heapKiB = 0;  // of which handed out by the C heap
 };
 
 struct CyclesResult {
