@@ -1,4 +1,5 @@
-// The port lists, filled at creation from the system's serial device map.
+// The port lists, filled at creation from the system's serial device map
+// and again whenever devices come or go (WM_DEVICECHANGE).
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -12,7 +13,7 @@ const char kBanner[] = "Kestrix · 双串口调试";
 
 }  // namespace
 
-void TForm1::FormCreate(TObject*) {
+void TForm1::FillPortLists() {
   auto names = std::make_unique<TStringList>();
   auto registry = std::make_unique<TRegistry>();
   registry->RootKey = HKEY_LOCAL_MACHINE;
@@ -38,9 +39,26 @@ void TForm1::FormCreate(TObject*) {
     ComboBox1->Items->Add("COM" + IntToStr(port));
     ComboBox3->Items->Add("COM" + IntToStr(port));
   }
-  registry.reset();
-  names.reset();
+}
 
+void TForm1::RefreshPortLists() {
+  // The texts are the user's choice (maybe typed, maybe an open port's):
+  // a new list must not change them.
+  const String port1 = ComboBox1->Text;
+  const String port3 = ComboBox3->Text;
+  FillPortLists();
+  ComboBox1->Text = port1;
+  ComboBox3->Text = port3;
+}
+
+void TForm1::OnDeviceChange(TMessage& Message) {
+  RefreshPortLists();
+  ReconnectLostPorts();
+  Message.Result = TRUE;
+}
+
+void TForm1::FormCreate(TObject*) {
+  FillPortLists();
   ComboBox1->ItemIndex = 0;
   ComboBox3->ItemIndex = 1;
   Memo1->DoubleBuffered = true;

@@ -30,7 +30,6 @@ void TForm1::OpenOrClosePort(int Index) {
 
 void TForm1::OpenPort(int Index) {
   PanelWidgets& panel = Panels[Index];
-  ReadData& channel = Channels[Index];
 
   // The whole number after "COM"; any other text is the conversion error
   // that the application shows. A number outside 1..1024 is tried, and
@@ -39,18 +38,20 @@ void TForm1::OpenPort(int Index) {
   if (!PortNumberOf(panel.Port->Text, number))
     throw EConvertError("'" + panel.Port->Text + "' is not a valid integer value");
   PanelPort[Index] = number;
-  const LineSettingsTexts texts{panel.Baud->Text, panel.Parity->Text, panel.DataBits->Text, panel.StopBits->Text};
-  const AnsiString settings(LineSettingsText(texts.Baud, texts.Parity, texts.DataBits, texts.StopBits));
-  // Modem-line events come to this window too; set before the watcher
-  // starts.
-  channel._hNotifyWnd = Handle;
-  channel.Open(static_cast<DWORD>(PanelPort[Index]), settings.c_str());
-  channel._hTargetWnd = Handle;
 
+  // The other panel holds this number also while it waits for its device
+  // to come back: the device is free then, the number is not.
+  const auto holder = PortToPanel.find(PanelPort[Index]);
+  if (holder != PortToPanel.end() && holder->second != Index) {
+    ShowMessage(CannotOpenText(panel.Port->Text, String()));
+    return;
+  }
   // A port whose settings were refused is closed again by the open.
-  if (channel._hComm == INVALID_HANDLE_VALUE) {
-    const String cause =
-        channel._dwRefusedSettings != 0 ? RefusedSettingsCause(texts, channel._dwRefusedSettings) : String();
+  if (!OpenChannel(Index)) {
+    const ReadData& channel = Channels[Index];
+    const String cause = channel._dwRefusedSettings != 0
+                             ? RefusedSettingsCause(SettingsTexts(Index), channel._dwRefusedSettings)
+                             : String();
     ShowMessage(CannotOpenText(panel.Port->Text, cause));
     return;
   }
@@ -63,6 +64,23 @@ void TForm1::OpenPort(int Index) {
   SaveSettings();  // settings that opened a port are worth keeping
 }
 
+LineSettingsTexts TForm1::SettingsTexts(int Index) const {
+  const PanelWidgets& panel = Panels[Index];
+  return {panel.Baud->Text, panel.Parity->Text, panel.DataBits->Text, panel.StopBits->Text};
+}
+
+bool TForm1::OpenChannel(int Index) {
+  ReadData& channel = Channels[Index];
+  const LineSettingsTexts texts = SettingsTexts(Index);
+  const AnsiString settings(LineSettingsText(texts.Baud, texts.Parity, texts.DataBits, texts.StopBits));
+  // Modem-line events come to this window too; set before the watcher
+  // starts.
+  channel._hNotifyWnd = Handle;
+  channel.Open(static_cast<DWORD>(PanelPort[Index]), settings.c_str());
+  channel._hTargetWnd = Handle;
+  return channel._hComm != INVALID_HANDLE_VALUE;
+}
+
 void TForm1::ClosePort(int Index) {
   PanelWidgets& panel = Panels[Index];
   EndPortWork(Index);
@@ -71,7 +89,10 @@ void TForm1::ClosePort(int Index) {
   panel.Memo->Color = clSilver;
   panel.OpenClose->Caption = "打开";
   SetSettingsEnabled(Index, true);
-  PortToPanel.erase(PanelPort[Index]);
+  PanelLost[Index] = false;
+  // Only this panel's own entry: the number may be the other panel's.
+  const auto entry = PortToPanel.find(PanelPort[Index]);
+  if (entry != PortToPanel.end() && entry->second == Index) PortToPanel.erase(entry);
   PanelPort[Index] = -1;
 }
 

@@ -20,6 +20,11 @@ String CounterLine(int Port, ULONGLONG Sent, ULONGLONG Received) {
 
 }  // namespace
 
+String TForm1::StatusLine(int Index, int Port) {
+  if (PanelLost[Index]) return "COM" + IntToStr(Port) + ": 已断开，等待重新连接…";
+  return CounterLine(Port, PanelSentBytes[Index], Channels[Index]._dwDelivered.load()) + FileSendProgress(Index);
+}
+
 void TForm1::Timer1Timer(TObject*) {
   for (int index = 0; index < 2; ++index) {
     CollectFileSend(index);
@@ -28,8 +33,7 @@ void TForm1::Timer1Timer(TObject*) {
   for (const auto& [port, index] : PortToPanel) {
     TheWorkerThread.AddItem(WorkerThread::InvokeObj, new WorkerThread::WorkItemObj{&Channels[index], nullptr});
     if (TimerTicks % 3 == 0) {
-      StatusBar1->Panels->Items[index + 1]->Text =
-          CounterLine(port, PanelSentBytes[index], Channels[index]._dwDelivered.load()) + FileSendProgress(index);
+      StatusBar1->Panels->Items[index + 1]->Text = StatusLine(index, port);
       RefreshCounterHint(index);
     }
   }

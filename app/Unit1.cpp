@@ -32,6 +32,10 @@ void TForm1::Dispatch(TMessage& Message) {
     OnReceiveData(Message);
   else if (IsModemLineMessage(Message.Msg))
     OnModemLineEvent(Message);
+  else if (Message.Msg == WM_DEVICECHANGE)
+    OnDeviceChange(Message);
+  else if (Message.Msg == kPortLostMessage)
+    OnPortLost(Message);
   else
     TForm::Dispatch(Message);
 }

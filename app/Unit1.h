@@ -13,6 +13,7 @@
 #include <toolkit/toolkit.h>
 
 #include "AnsiTextCarry.h"
+#include "CannotOpenText.h"
 #include "FileSender.h"
 #include "ModemLines.h"
 #include "PanelOptions.h"
@@ -113,6 +114,12 @@ class TForm1 : public TForm {
   void SendData(int Index);
   // The received-data message: shows a channel's block in its panel.
   void OnReceiveData(TMessage& Message);
+  // Devices came or went: both port lists are read again, keeping the texts
+  // the user left in them, and a panel waiting for its port opens it again
+  // once a device with that COM number is back.
+  void OnDeviceChange(TMessage& Message);
+  // A channel's device has gone: the panel lets the port go and waits for it.
+  void OnPortLost(TMessage& Message);
   void Dispatch(TMessage& Message) override;
 
   void SetTimeStamps(int Index, bool On);
@@ -186,7 +193,18 @@ class TForm1 : public TForm {
   void OpenOrClosePort(int Index);
   void OpenPort(int Index);
   void ClosePort(int Index);
+  // Opens panel Index's channel on PanelPort[Index] with the settings its
+  // combo boxes hold; true when the port is open.
+  bool OpenChannel(int Index);
+  LineSettingsTexts SettingsTexts(int Index) const;
   void SetSettingsEnabled(int Index, bool Enabled);
+  // Puts the ports of the serial device map into both port lists.
+  void FillPortLists();
+  void RefreshPortLists();
+  void ReconnectLostPorts();
+  // What panel Index's counter panel shows for its port: the counters, or
+  // that the port is lost and waited for.
+  String StatusLine(int Index, int Port);
   // Blocks until the worker has run every delivery queued for the channels
   // so far, or has ended: the channels may go after that.
   void WaitForQueuedDeliveries();
@@ -225,6 +243,9 @@ class TForm1 : public TForm {
 
   PanelWidgets Panels[2];
   PanelMenuItems MenuItems[2];
+  // Per panel: its port's device has gone; the port is closed, the panel
+  // still reads as open and waits for the device to come back.
+  bool PanelLost[2] = {false, false};
   AnsiTextCarry ReceivedText[2];  // per panel: a double-byte character split between blocks
   TimeStamper Stampers[2];        // per panel: where its lines start, for time stamps
   std::unique_ptr<TIniFile> Settings;

@@ -57,6 +57,11 @@ void ReadData::OnReceive() {
   FillBuffer();
 }
 
+void ReadData::OnDeviceLost() {
+  const HWND hWnd = _hTargetWnd;
+  if (IsWindow(hWnd)) PostMessageA(hWnd, kPortLostMessage, _dwPort, 0);
+}
+
 void ReadData::FillBuffer() { _dwBufferLen += Read(_Buffer + _dwBufferLen, kReceiveBufferSize - _dwBufferLen); }
 
 void ReadData::DoWork(void*) {

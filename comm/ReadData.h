@@ -7,6 +7,7 @@
 
 #include <atomic>
 
+#include "PortLostMessage.h"
 #include "ReceivedBlock.h"
 #include "WorkerThread.h"
 #include "cxComm.h"
@@ -22,6 +23,8 @@ class ReadData : public WorkerThread::WorkImpl, public cxComm {
   // Watch thread: reads what the port has queued into the buffer's free
   // space.
   void OnReceive() override;
+  // Watch thread: posts kPortLostMessage to _hTargetWnd.
+  void OnDeviceLost() override;
 
   // _Buffer and _dwBufferLen are touched only under the channel lock
   // (cxComm::_Lock).

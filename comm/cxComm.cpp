@@ -27,6 +27,7 @@ cxComm::cxComm() {
   _dwRefusedSettings = 0;
   _dwBytesWritten = 0;
   _dwBytesRead = 0;
+  _bDeviceLost = false;
   Init();
 }
 
@@ -88,6 +89,7 @@ bool cxComm::Open(DWORD dwPort, const char* szSettings) {
 
 bool cxComm::OpenPort() {
   if (_hComm != INVALID_HANDLE_VALUE) Close();
+  _bDeviceLost = false;
   _hComm = CreateFileA(_szPortName, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
                        _dwOpenFlags | FILE_ATTRIBUTE_NORMAL, NULL);
   return _hComm != INVALID_HANDLE_VALUE;

@@ -30,6 +30,10 @@ class cxComm {
   virtual void OnRing();
   virtual void OnRLSD();
   virtual DWORD WatchProc();
+  // The watch thread found the device gone (unplugged, or the far end hung
+  // up): nothing more will come from this handle. Called once; the watcher
+  // then waits, without using the processor, until it is stopped.
+  virtual void OnDeviceLost();
 
   // Opens \\.\COM<dwPort> (1 to 1024) with a settings text such as
   // "9600,N,8,1". False, with the port closed and GetLastError telling why,
@@ -75,6 +79,9 @@ class cxComm {
   // 64 bits, so that they never wrap.
   std::atomic<ULONGLONG> _dwBytesWritten;
   std::atomic<ULONGLONG> _dwBytesRead;
+  // Set by the watcher when the device of this opening has gone; cleared by
+  // the next opening.
+  std::atomic<bool> _bDeviceLost;
 
   // Clears the port's error state into *pStatus. A reported line error
   // discards the input queue, since the bytes in it cannot be trusted;
@@ -99,4 +106,6 @@ class cxComm {
   // nothing, so that a device that fails every wait does not make it spin;
   // StopWatch ends the rest at once.
   void PauseAfterFailedWait();
+  // Tells OnDeviceLost and waits for StopWatch.
+  void WaitAfterDeviceLost();
 };

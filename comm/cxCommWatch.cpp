@@ -82,7 +82,10 @@ DWORD cxComm::WatchProc() {
       DWORD dwCount = 0;
       bWaited = GetOverlappedResult(hComm, &_WaitOverlapped, &dwCount, TRUE) != FALSE;
     }
-    if (!bWaited || dwEvent == 0) {
+    const DWORD dwError = bWaited ? ERROR_SUCCESS : GetLastError();
+    if (dwError == ERROR_DEVICE_REMOVED) {
+      WaitAfterDeviceLost();
+    } else if (!bWaited || dwEvent == 0) {
       PauseAfterFailedWait();
     } else if (dwEvent == EV_RXCHAR) {
       ReceiveQueued(hComm, false);
@@ -109,6 +112,17 @@ void cxComm::PauseAfterFailedWait() {
   ResetEvent(_WaitOverlapped.hEvent);
   if (_bWatchRunning) WaitForSingleObject(_WaitOverlapped.hEvent, kFailedWaitPauseMs);
 }
+
+void cxComm::WaitAfterDeviceLost() {
+  if (!_bDeviceLost.exchange(true)) OnDeviceLost();
+  // Events recorded before the loss were reported first; every wait from
+  // now on fails at once, so the watcher waits for its stop instead. As in
+  // PauseAfterFailedWait, the flag is read after the reset.
+  ResetEvent(_WaitOverlapped.hEvent);
+  if (_bWatchRunning) WaitForSingleObject(_WaitOverlapped.hEvent, INFINITE);
+}
+
+void cxComm::OnDeviceLost() {}
 
 void cxComm::OnReceive() {
   if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kReceiveMessage, _dwPort, 0);

@@ -166,6 +166,8 @@ fs::path portsFolder() {
   return {};
 }
 
+std::vector<fs::path> watchedPortsFolders() { return {portsFolder()}; }
+
 SerialDeviceMap currentSerialDeviceMap() {
   SerialDeviceMap links;
   const fs::path folder = portsFolder();

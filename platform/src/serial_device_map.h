@@ -41,6 +41,9 @@ SerialDeviceMap combineSerialDeviceMap(SerialDeviceMap links, const std::vector<
 // The ports folder: $XDG_CONFIG_HOME/kestrix/ports, or ~/.config/kestrix/ports.
 std::filesystem::path portsFolder();
 
+// The folders whose links the map reads, as they are named now.
+std::vector<std::filesystem::path> watchedPortsFolders();
+
 // The map as it is now, read from the ports folder and (unless tests left
 // them out) the machine's devices.
 SerialDeviceMap currentSerialDeviceMap();

@@ -2,7 +2,7 @@
 
 # Packages the build, the tests and the launcher need.
 KESTRIX_PACKAGES=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config libudev-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev googletest
   socat xvfb xauth fonts-wqy-zenhei

@@ -68,6 +68,11 @@ void SerialPortTest::HangUpFarEnd(DWORD port) {
   slaves_.erase(port);
 }
 
+void SerialPortTest::RemoveLink(DWORD port) {
+  const std::string link = folder_ + "/kestrix/ports/COM" + std::to_string(port);
+  EXPECT_EQ(unlink(link.c_str()), 0);
+}
+
 void SerialPortTest::SendFromFarEnd(DWORD port, const std::string& bytes) {
   const int fd = farEnds_.at(port);
   size_t done = 0;

@@ -28,6 +28,9 @@ class SerialPortTest : public ::testing::Test {
   int FarEnd(DWORD port) const { return farEnds_.at(port); }
   // Closes the far end: the port sees a hang-up.
   void HangUpFarEnd(DWORD port);
+  // Removes the link COM<port> from the ports folder (its far end stays).
+  void RemoveLink(DWORD port);
+  const std::string& Folder() const { return folder_; }
 
   void SendFromFarEnd(DWORD port, const std::string& bytes);
   // Reads exactly `count` bytes arriving at the far end, or what came

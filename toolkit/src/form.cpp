@@ -10,6 +10,7 @@
 
 #include "application_access.h"
 #include "control_data.h"
+#include "device_change_broadcast.h"
 #include "event_guard.h"
 #include "picture_data.h"
 #include "qt_text.h"
@@ -156,10 +157,12 @@ TForm::TForm(TComponent* AOwner)
   };
   Icon->OnChange = [this](TObject*) { Window(this)->setWindowIcon(QIcon(ControlAccess::Picture(Icon).pixmap)); };
   ApplyBorder(window, State(this));
+  TopLevelWindowCreated(ControlAccess::Data(this).handle);
 }
 
 TForm::~TForm() {
   DestroyHandle();
+  TopLevelWindowDestroyed(ControlAccess::Data(this).handle);
   ApplicationAccess::FormDestroyed(this);
   if (FormWidget* window = Window(this)) {
     window->onClose = nullptr;

@@ -27,3 +27,7 @@ BOOL SetModemLinesForTesting(HANDLE hPort, DWORD inputLines);
 // Whether the port drives DTR and RTS high, on lines given by
 // SetModemLinesForTesting.
 BOOL GetControlLinesForTesting(HANDLE hPort, BOOL* dtr, BOOL* rts);
+
+// The device monitor acts as if udev had announced a serial device coming or
+// going.
+void SimulateDeviceEventForTesting();

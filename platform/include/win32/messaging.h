@@ -11,7 +11,14 @@
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
+#define WM_DEVICECHANGE 0x0219
 #define WM_USER 0x0400
+
+// wParam of WM_DEVICECHANGE. DBT_DEVNODES_CHANGED (lParam 0) is what every
+// top-level window hears when devices come or go.
+#define DBT_DEVNODES_CHANGED 0x0007
+#define DBT_DEVICEARRIVAL 0x8000
+#define DBT_DEVICEREMOVECOMPLETE 0x8004
 
 #define VK_BACK 0x08
 #define VK_TAB 0x09

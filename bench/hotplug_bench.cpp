@@ -1,0 +1,236 @@
+// Figures for ports that come and go, on pseudo-terminals linked as COM
+// ports in a temporary ports folder (the machine's own ports are not
+// touched), with the program's own window on Qt's offscreen platform:
+//   - plug-in to list: a link made in the ports folder until its port is an
+//     item of the port list;
+//   - device return to panel open: a port lost by its open panel comes back
+//     (a new pseudo-terminal under the same COM number) until the panel has
+//     it open again;
+//   - CPU while lost: the whole window while a panel waits for its port,
+//     beside the same window with no port open; and the watcher of a lost
+//     port on its own, if nobody closed it, by its thread's CPU clock.
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <kestrix/platform_testing.h>
+#include <toolkit/testing.h>
+#include <toolkit/toolkit.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Unit1.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const int kRounds = 20;
+const int kCpuSeconds = 5;
+
+double Milliseconds(Clock::duration span) { return std::chrono::duration<double, std::milli>(span).count(); }
+
+// A temporary ports folder as XDG_CONFIG_HOME, and pseudo-terminals linked
+// into it.
+class Ports {
+ public:
+  Ports() {
+    char pattern[] = "/tmp/kestrix-hotplug-bench-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) std::abort();
+    root_ = pattern;
+    std::filesystem::create_directories(root_ + "/kestrix/ports");
+    setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    ExcludeSystemSerialDevicesForTesting(true);
+  }
+  ~Ports() {
+    for (auto& [port, ends] : ends_) Close(ends);
+    std::filesystem::remove_all(root_);
+  }
+
+  // Links a new pseudo-terminal as COM<port>, replacing any earlier one.
+  void Plug(int port) {
+    Unplug(port);
+    std::filesystem::remove(Link(port));
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) std::abort();
+    if (symlink(name, Link(port).c_str()) != 0) std::abort();
+    ends_[port] = {master, slave};
+  }
+  // Closes the far end: the port's device is gone.
+  void Unplug(int port) {
+    auto found = ends_.find(port);
+    if (found == ends_.end()) return;
+    Close(found->second);
+    ends_.erase(found);
+  }
+
+ private:
+  std::string Link(int port) const { return root_ + "/kestrix/ports/COM" + std::to_string(port); }
+  static void Close(std::pair<int, int>& ends) {
+    close(ends.first);
+    close(ends.second);
+  }
+
+  std::string root_;
+  std::map<int, std::pair<int, int>> ends_;
+};
+
+struct Spread {
+  double median;
+  double worst;
+};
+
+Spread SpreadOf(std::vector<double> samples) {
+  std::sort(samples.begin(), samples.end());
+  return {samples[samples.size() / 2], samples.back()};
+}
+
+double ProcessCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Share of one core the whole process used while the window ran its loop
+// for kCpuSeconds.
+double WindowCpuPercent() {
+  const double before = ProcessCpuSeconds();
+  ProcessMessagesFor(kCpuSeconds * 1000);
+  return (ProcessCpuSeconds() - before) * 100.0 / kCpuSeconds;
+}
+
+bool Listed(TComboBox* box, int port) { return box->Items->IndexOf("COM" + IntToStr(port)) >= 0; }
+
+void PlugInToList(Ports& ports, TForm1& form) {
+  std::vector<double> samples;
+  for (int round = 0; round < kRounds; ++round) {
+    const int port = 100 + round;
+    const Clock::time_point plugged = Clock::now();
+    ports.Plug(port);
+    if (!ProcessMessagesUntil([&] { return Listed(form.ComboBox1, port) && Listed(form.ComboBox3, port); }, 5000)) {
+      std::printf("plug-in to list: COM%d never listed\n", port);
+      return;
+    }
+    samples.push_back(Milliseconds(Clock::now() - plugged));
+    ProcessMessagesFor(150);  // the next round starts after a quiet time
+  }
+  const Spread spread = SpreadOf(samples);
+  std::printf("plug-in to list (%d rounds): median %.0f ms, worst %.0f ms (aim < 500 ms)\n", kRounds, spread.median,
+              spread.worst);
+}
+
+void ReturnToOpen(Ports& ports, TForm1& form) {
+  std::vector<double> samples;
+  for (int round = 0; round < kRounds; ++round) {
+    ports.Unplug(3);
+    if (!ProcessMessagesUntil([&] { return form.Channels[0]._hComm.load() == INVALID_HANDLE_VALUE; }, 5000)) {
+      std::printf("return to open: the loss was never noticed\n");
+      return;
+    }
+    ProcessMessagesFor(150);
+    const Clock::time_point returned = Clock::now();
+    ports.Plug(3);
+    if (!ProcessMessagesUntil([&] { return form.Channels[0]._hComm.load() != INVALID_HANDLE_VALUE; }, 5000)) {
+      std::printf("return to open: the panel never opened its port again\n");
+      return;
+    }
+    samples.push_back(Milliseconds(Clock::now() - returned));
+  }
+  const Spread spread = SpreadOf(samples);
+  std::printf("device return to panel open (%d rounds): median %.0f ms, worst %.0f ms (aim < 1000 ms)\n", kRounds,
+              spread.median, spread.worst);
+}
+
+void WindowCpuWhileLost(Ports& ports, TForm1& form) {
+  form.Button1->Click();  // closed: the baseline
+  ProcessMessagesFor(200);
+  const double closed = WindowCpuPercent();
+  form.Button1->Click();  // open on COM3 again
+  ports.Unplug(3);
+  ProcessMessagesUntil([&] { return form.Channels[0]._hComm.load() == INVALID_HANDLE_VALUE; }, 5000);
+  const double lost = WindowCpuPercent();
+  std::printf(
+      "CPU of the whole window over %d s: %.2f%% of a core with a panel waiting for its lost port, "
+      "%.2f%% with no port open\n",
+      kCpuSeconds, lost, closed);
+}
+
+// The watcher of a lost port whose window never closes it.
+class LostChannel : public ReadData {
+ public:
+  void OnDeviceLost() override { watcher = static_cast<pid_t>(syscall(SYS_gettid)); }
+  std::atomic<pid_t> watcher{0};
+};
+
+double ThreadCpuSeconds(pid_t thread) {
+  // The kernel's per-thread scheduler clock of a thread of this process.
+  const clockid_t clock = static_cast<clockid_t>((~static_cast<unsigned>(thread) << 3) | 6);
+  timespec used{};
+  if (clock_gettime(clock, &used) != 0) return -1;
+  return used.tv_sec + used.tv_nsec / 1e9;
+}
+
+void LostWatcherCpu(Ports& ports) {
+  LostChannel channel;
+  ports.Plug(9);
+  if (!channel.Open(9, "9600,N,8,1")) {
+    std::printf("lost watcher: COM9 does not open\n");
+    return;
+  }
+  ports.Unplug(9);
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
+  while (channel.watcher == 0 && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  if (channel.watcher == 0) {
+    std::printf("lost watcher: the loss was never reported\n");
+    return;
+  }
+  const double before = ThreadCpuSeconds(channel.watcher);
+  std::this_thread::sleep_for(std::chrono::seconds(kCpuSeconds));
+  const double used = ThreadCpuSeconds(channel.watcher) - before;
+  std::printf("CPU of a lost port's watcher over %d s: %.4f%% of a core (%.1f us)\n", kCpuSeconds,
+              used * 100.0 / kCpuSeconds, used * 1e6);
+  channel.Close();
+}
+
+}  // namespace
+
+int main() {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  Ports ports;
+  ports.Plug(3);
+
+  Application->Initialize();
+  Application->Title = "Kestrix";
+  Application->CreateForm(Form1);
+  Form1->Show();
+  ProcessMessagesFor(300);
+  Form1->ComboBox1->Text = "COM3";
+  Form1->Button1->Click();
+  if (Form1->Channels[0]._hComm.load() == INVALID_HANDLE_VALUE) {
+    std::printf("COM3 does not open\n");
+    return 1;
+  }
+
+  PlugInToList(ports, *Form1);
+  ReturnToOpen(ports, *Form1);
+  WindowCpuWhileLost(ports, *Form1);
+  LostWatcherCpu(ports);
+  std::fflush(stdout);
+
+  delete Form1;
+  Form1 = nullptr;
+  return 0;
+}

@@ -1,0 +1,147 @@
+// Ports that come and go while the window runs: the lists follow, and a
+// panel whose device is unplugged waits for it and opens it again.
+#include <unistd.h>
+
+#include <filesystem>
+
+#include <kestrix/platform_testing.h>
+
+#include "MainWindowTest.h"
+
+namespace {
+
+using HotPlug = MainWindowTest;
+
+const char kLostLine[] = "COM3: 已断开，等待重新连接…";
+
+std::vector<std::string> ItemsOf(TComboBox* box) {
+  std::vector<std::string> items;
+  for (int i = 0; i < box->Items->Count; ++i) items.push_back(String(box->Items->Strings[i]).Utf8());
+  return items;
+}
+
+String PanelText(TForm1* form, int index) { return form->StatusBar1->Panels->Items[index]->Text.Get(); }
+
+TEST_F(HotPlug, PortsPluggedInAndRemovedShowInBothListsAndTheTextsStayAsTheUserLeftThem) {
+  AddFarEnd(1);
+  AddFarEnd(2);
+  CreateWindow();
+  form->ComboBox1->Text = "COM9";  // typed by the user, not (yet) a port
+  ASSERT_EQ(form->ComboBox3->Text.Get(), String("COM2"));
+
+  AddFarEnd(5);
+  const std::vector<std::string> plugged = {"COM1", "COM2", "COM5"};
+  EXPECT_TRUE(ProcessMessagesUntil([&] { return ItemsOf(form->ComboBox1) == plugged; }, 5000));
+  EXPECT_EQ(ItemsOf(form->ComboBox3), plugged);
+  EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM9"));
+  EXPECT_EQ(form->ComboBox3->Text.Get(), String("COM2"));
+
+  RemoveLink(2);
+  const std::vector<std::string> removed = {"COM1", "COM5"};
+  EXPECT_TRUE(ProcessMessagesUntil([&] { return ItemsOf(form->ComboBox3) == removed; }, 5000));
+  EXPECT_EQ(ItemsOf(form->ComboBox1), removed);
+  EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM9"));
+  EXPECT_EQ(form->ComboBox3->Text.Get(), String("COM2")) << "the user's choice stays, though it is gone";
+}
+
+TEST_F(HotPlug, AnAnnouncedDeviceIsListedThoughNoLinkChanged) {
+  CreateWindow();
+  // COM6 leads through a link outside the ports folder that does not exist
+  // yet: making it changes nothing the folder watch sees, as a device node
+  // appearing does not.
+  const std::string hidden = Folder() + "/hidden";
+  ASSERT_EQ(symlink(hidden.c_str(), (Folder() + "/kestrix/ports/COM6").c_str()), 0);
+  ProcessMessagesFor(400);
+  ASSERT_EQ(form->ComboBox1->Items->Count.Get(), 0);
+  ASSERT_EQ(symlink("/dev/null", hidden.c_str()), 0);
+
+  SimulateDeviceEventForTesting();
+  EXPECT_TRUE(ProcessMessagesUntil([&] { return ItemsOf(form->ComboBox1) == std::vector<std::string>{"COM6"}; }, 5000));
+  EXPECT_EQ(ItemsOf(form->ComboBox3), std::vector<std::string>{"COM6"});
+}
+
+TEST_F(HotPlug, AnUnpluggedPortWaitsCountsNoSendsAndReconnectsWithItsTotals) {
+  AddFarEnd(3);
+  CreateWindow();
+  form->ComboBox2->Text = "19200";
+  OpenPanel(0, 3);
+  form->Edit1->Text = "hi";
+  form->Button2->Click();
+  EXPECT_EQ(ReceiveAtFarEnd(3, 2), "hi");
+  SendFromFarEnd(3, "before");
+  // A hang-up discards what the terminal has not handed on yet.
+  ASSERT_TRUE(WaitUntil([&] { return form->Channels[0]._dwBytesRead.load() == 6; }));
+  HangUpFarEnd(3);
+
+  ASSERT_TRUE(TickUntil([&] { return form->Channels[0]._hComm.load() == INVALID_HANDLE_VALUE; }));
+  EXPECT_TRUE(TickUntil([&] { return MemoText(form->Memo1) == "before"; })) << "bytes before the loss are shown";
+  EXPECT_EQ(PanelText(form, 1), String(kLostLine));
+  EXPECT_EQ(form->Memo1->Color.Get(), clSilver);
+  EXPECT_EQ(form->Button1->Caption.Get(), String("关闭"));
+  EXPECT_FALSE(form->ComboBox2->Enabled.Get());
+  EXPECT_EQ(PortToPanel, (std::map<int, int>{{3, 0}}));
+
+  // Sends, by hand or automatic, do nothing and count nothing; the counter
+  // refresh keeps the waiting line.
+  form->Button2->Click();
+  form->CheckBox1->Checked = true;
+  TimerTicks = 30;
+  Tick(4);
+  EXPECT_EQ(PanelSentBytes[0], 2);
+  EXPECT_EQ(PanelText(form, 1), String(kLostLine));
+
+  // The other panel cannot take the number while this one waits for it.
+  OpenPanel(1, 3);
+  ASSERT_EQ(Dialogs().size(), 1u);
+  EXPECT_EQ(Dialogs()[0].Text.Utf8().rfind("不能打开 COM3", 0), 0u);
+  EXPECT_EQ(form->Button6->Caption.Get(), String("打开"));
+  EXPECT_EQ(PortToPanel, (std::map<int, int>{{3, 0}}));
+  form->CheckBox1->Checked = false;
+
+  // The same number comes back on a new device.
+  RemoveLink(3);
+  AddFarEnd(3);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return form->Channels[0]._hComm.load() != INVALID_HANDLE_VALUE; }, 5000));
+  EXPECT_EQ(form->Memo1->Color.Get(), clWindow);
+  const termios line = FarEndSettings(3);
+  EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B19200)) << "the same line settings";
+  EXPECT_EQ(PanelText(form, 1), String("COM3: S:     2 R:     6"));
+
+  SendFromFarEnd(3, "after");
+  EXPECT_TRUE(TickUntil([&] { return MemoText(form->Memo1) == "beforeafter"; }));
+  form->Edit1->Text = "ping";
+  form->Button2->Click();
+  EXPECT_EQ(ReceiveAtFarEnd(3, 4), "ping");
+  while (TimerTicks % 3 != 0) ++TimerTicks;
+  Tick();
+  EXPECT_EQ(PanelText(form, 1), String("COM3: S:     6 R:    11"));
+}
+
+TEST_F(HotPlug, ClosingALostPortClosesThePanelAndItsReturnOpensNothing) {
+  AddFarEnd(3);
+  AddFarEnd(4);
+  CreateWindow();
+  OpenPanel(0, 3);
+  OpenPanel(1, 4);
+  HangUpFarEnd(3);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return PanelText(form, 1) == String(kLostLine); }, 5000));
+
+  form->Button1->Click();
+  EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+  EXPECT_TRUE(form->ComboBox1->Enabled.Get());
+  EXPECT_EQ(PortToPanel, (std::map<int, int>{{4, 1}})) << "the other panel's entry stays";
+  EXPECT_EQ(PanelPort[0], -1);
+
+  RemoveLink(3);
+  AddFarEnd(3);
+  EXPECT_TRUE(ProcessMessagesUntil([&] { return form->ComboBox1->Items->IndexOf("COM3") >= 0; }, 5000));
+  ProcessMessagesFor(200);
+  EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+
+  // Free again for either panel.
+  OpenPanel(0, 3);
+  EXPECT_EQ(PortToPanel, (std::map<int, int>{{3, 0}, {4, 1}}));
+}
+
+}  // namespace

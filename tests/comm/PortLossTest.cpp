@@ -1,0 +1,133 @@
+// A channel whose device goes away: the window is told once, by a posted
+// message, and the watcher then waits without using the processor until the
+// port is closed.
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "FakeWindow.h"
+#include "ReadData.h"
+#include "SerialTestPorts.h"
+
+namespace {
+
+// Notes which thread reports the loss: the watcher.
+class WatchedChannel : public ReadData {
+ public:
+  void OnDeviceLost() override {
+    watcherThread = static_cast<pid_t>(syscall(SYS_gettid));
+    ReadData::OnDeviceLost();
+  }
+  std::atomic<pid_t> watcherThread{0};
+};
+
+// The processor time a thread of this process has used, by its id.
+long long ThreadCpuNanoseconds(pid_t thread) {
+  // The kernel's per-thread CPU clock: the thread id, inverted, shifted
+  // past the clock type (scheduler time) and the per-thread flag.
+  const clockid_t clock = static_cast<clockid_t>((~static_cast<unsigned>(thread) << 3) | 6);
+  timespec used{};
+  if (clock_gettime(clock, &used) != 0) return -1;
+  return used.tv_sec * 1000000000LL + used.tv_nsec;
+}
+
+// How often the thread has gone to sleep and woken since it started.
+long long VoluntarySwitches(pid_t thread) {
+  std::ifstream status("/proc/self/task/" + std::to_string(thread) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::stoll(line.substr(24));
+  }
+  return -1;
+}
+
+class PortLoss : public SerialPortTest {
+ protected:
+  void SetUp() override {
+    SerialPortTest::SetUp();
+    window_ = std::make_unique<FakeWindow>();
+  }
+  void TearDown() override {
+    window_.reset();
+    SerialPortTest::TearDown();
+  }
+
+  std::vector<PostedMessage> Posted(UINT message) const {
+    std::vector<PostedMessage> found;
+    for (PostedMessage& posted : window_->Messages())
+      if (posted.message == message) found.push_back(std::move(posted));
+    return found;
+  }
+
+  std::unique_ptr<FakeWindow> window_;
+};
+
+TEST_F(PortLoss, AHangUpIsPostedOnceAndTheWatcherRestsUntilTheClose) {
+  WatchedChannel channel;
+  AddFarEnd(3);
+  channel._hTargetWnd = FakeWindow::kWindow;
+  ASSERT_TRUE(channel.Open(3, "9600,N,8,1"));
+  EXPECT_FALSE(channel._bDeviceLost.load());
+
+  SendFromFarEnd(3, "last words");
+  ASSERT_TRUE(WaitUntil([&] { return channel._dwBytesRead.load() == 10; }));
+  HangUpFarEnd(3);
+  ASSERT_TRUE(WaitUntil([&] { return !Posted(kPortLostMessage).empty(); }));
+  EXPECT_TRUE(channel._bDeviceLost.load());
+  const std::vector<PostedMessage> lost = Posted(kPortLostMessage);
+  EXPECT_EQ(lost[0].wParam, 3u);
+  EXPECT_EQ(lost[0].lParam, 0);
+
+  // A sanity bound only; the benchmark gives the real figure.
+  const pid_t watcher = channel.watcherThread;
+  ASSERT_NE(watcher, 0);
+  const long long cpuBefore = ThreadCpuNanoseconds(watcher);
+  const long long switchesBefore = VoluntarySwitches(watcher);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_LT(ThreadCpuNanoseconds(watcher) - cpuBefore, 2000000) << "more than 2 ms of CPU in 0.5 s";
+  EXPECT_LE(VoluntarySwitches(watcher) - switchesBefore, 1) << "the lost watcher keeps waking up";
+  EXPECT_EQ(Posted(kPortLostMessage).size(), 1u) << "told once";
+
+  // The close ends the resting watcher at once and hands on what came
+  // before the loss.
+  const DWORD started = GetTickCount();
+  channel.Close();
+  EXPECT_LT(GetTickCount() - started, 100u);
+  EXPECT_EQ(channel._hComm.load(), INVALID_HANDLE_VALUE);
+  channel.DoWork(nullptr);
+  EXPECT_EQ(channel._dwDelivered.load(), 10u);
+}
+
+TEST_F(PortLoss, AReopenedPortStartsAfreshAndAClosedOneIsNotReportedLost) {
+  ReadData channel;
+  AddFarEnd(4);
+  channel._hTargetWnd = FakeWindow::kWindow;
+  ASSERT_TRUE(channel.Open(4, "9600,N,8,1"));
+  HangUpFarEnd(4);
+  ASSERT_TRUE(WaitUntil([&] { return channel._bDeviceLost.load(); }));
+
+  // The same number, a new device behind it.
+  SerialPortTest::TearDown();
+  SerialPortTest::SetUp();
+  AddFarEnd(4);
+  ASSERT_TRUE(channel.Open(4, "9600,N,8,1"));
+  EXPECT_FALSE(channel._bDeviceLost.load());
+  SendFromFarEnd(4, "again");
+  ASSERT_TRUE(WaitUntil([&] { return channel._dwBytesRead.load() == 5; }));
+
+  // Closed by us, the far end's hang-up afterwards is no loss.
+  const size_t lostBefore = Posted(kPortLostMessage).size();
+  channel.Close();
+  HangUpFarEnd(4);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(Posted(kPortLostMessage).size(), lostBefore);
+  EXPECT_FALSE(channel._bDeviceLost.load());
+}
+
+}  // namespace
