@@ -87,7 +87,7 @@ TEST_F(HotPlug, AnUnpluggedPortWaitsCountsNoSendsAndReconnectsWithItsTotals) {
   form->CheckBox1->Checked = true;
   TimerTicks = 30;
   Tick(4);
-  EXPECT_EQ(PanelSentBytes[0], 2);
+  EXPECT_EQ(PanelSentBytes[0], 2u);
   EXPECT_EQ(PanelText(form, 1), String(kLostLine));
 
   // The other panel cannot take the number while this one waits for it.
