@@ -23,7 +23,7 @@ TForm1::~TForm1() {
   // delivery may run on them once they are gone, and blocks still on their
   // way to this window are released here.
   Timer1->Enabled = false;
-  WaitForQueuedDeliveries();
+  TheWorkerThread.WaitForQueuedItems();
   DestroyHandle();
 }
 
@@ -45,27 +45,4 @@ void TForm1::DropMessage(TMessage& Message) {
     delete reinterpret_cast<ReceivedBlock*>(Message.LParam);
   else
     TForm::DropMessage(Message);
-}
-
-namespace {
-
-void SignalFence(void* pEvent) { SetEvent(static_cast<HANDLE>(pEvent)); }
-
-}  // namespace
-
-void TForm1::WaitForQueuedDeliveries() {
-  // The worker runs items in queue order, so once an item queued now has
-  // run, every delivery queued before it has finished. A worker that has
-  // ended runs nothing more.
-  HANDLE fence = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (fence == nullptr) {
-    WaitForSingleObject(TheWorkerThread._hThread, INFINITE);
-    return;
-  }
-  TheWorkerThread.AddItem(SignalFence, fence);
-  HANDLE either[] = {fence, TheWorkerThread._hThread};
-  WaitForMultipleObjects(2, either, FALSE, INFINITE);
-  // The fence item may still be queued (worker ended): it is deleted with
-  // the worker without running, so the event may be closed now.
-  CloseHandle(fence);
 }

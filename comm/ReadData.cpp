@@ -2,16 +2,19 @@
 // window on the worker thread.
 #include "ReadData.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <memory>
 
+#include "TheWorkerThread.h"
 #include "cxLog.h"
 
 namespace {
 
 const INT8 kLevelMessage = 0;
 const INT8 kLevelException = 2;
+const DWORD kStopWatchTimeoutMs = 100;
 
 // Holds the channel lock for its lifetime, also when an exception passes.
 class ChannelLock {
@@ -34,11 +37,16 @@ void LogDeliveryFailure(int nLine, INT8 level, const char* szMessage) {
   }
 }
 
+bool WorkerIsStopping() { return WaitForSingleObject(TheWorkerThread._hExitEvent, 0) == WAIT_OBJECT_0; }
+
 }  // namespace
 
 ReadData::ReadData() {
   std::memset(_Buffer, 0, sizeof _Buffer);
   _dwBufferLen = 0;
+  _dwOpening = 0;
+  _dwOpeningPort = 0;
+  _bDeliveryQueued = false;
   _dwDelivered = 0;
   _hTargetWnd = NULL;
 }
@@ -50,6 +58,8 @@ ReadData::~ReadData() {
   // The watch thread calls OnReceive: stop it while this object is whole,
   // before the port object's own teardown runs.
   Close();
+  // A delivery queued for a full buffer may still wait on the worker.
+  TheWorkerThread.WaitForQueuedItems();
 }
 
 void ReadData::OnReceive() {
@@ -62,12 +72,32 @@ void ReadData::OnDeviceLost() {
   if (IsWindow(hWnd)) PostMessageA(hWnd, kPortLostMessage, _dwPort, 0);
 }
 
-void ReadData::FillBuffer() { _dwBufferLen += Read(_Buffer + _dwBufferLen, kReceiveBufferSize - _dwBufferLen); }
+void ReadData::FillBuffer() {
+  _dwBufferLen += Read(_Buffer + _dwBufferLen, kReceiveBufferSize - _dwBufferLen);
+  if (_dwBufferLen == kReceiveBufferSize) QueueDelivery();
+}
+
+void ReadData::QueueDelivery() {
+  // A full buffer does not wait for the tick: a fast line fills it many
+  // times a tick. One such delivery waits at a time; a stopping worker gets
+  // none, so that it can run out of items.
+  if (_bDeliveryQueued || WorkerIsStopping()) return;
+  _bDeliveryQueued = true;
+  TheWorkerThread.AddItem(WorkerThread::InvokeObj, new WorkerThread::WorkItemObj{this, nullptr});
+}
 
 void ReadData::DoWork(void*) {
   ChannelLock lock(&_Lock);
+  _bDeliveryQueued = false;
+  DeliverGuarded(false);
+  // What waited in the port while the buffer was full is taken now, not at
+  // some later arrival; a buffer full again queues the next delivery.
+  FillBuffer();
+}
+
+void ReadData::DeliverGuarded(bool bLast) {
   try {
-    Deliver();
+    Deliver(bLast);
   } catch (const std::exception& error) {
     LogDeliveryFailure(81, kLevelException, error.what());
   } catch (...) {
@@ -75,23 +105,64 @@ void ReadData::DoWork(void*) {
   }
 }
 
-void ReadData::Deliver() {
-  if (_dwBufferLen == 0) return;
+void ReadData::Deliver(bool bLast) {
+  if (_dwBufferLen == 0 && !bLast) return;
 
   // The block carries its byte count, so zero bytes reach the window too.
   std::unique_ptr<ReceivedBlock> block(new ReceivedBlock);
+  block->pChannel = this;
+  block->dwOpening = _dwOpening;
+  block->bLast = bLast;
   block->dwCount = _dwBufferLen;
   std::memcpy(block->Bytes, _Buffer, _dwBufferLen);
   const HWND hWnd = _hTargetWnd;
-  if (IsWindow(hWnd) && PostMessageA(hWnd, kReceivedDataMessage, _dwPort, reinterpret_cast<LPARAM>(block.get())))
+  if (IsWindow(hWnd) && PostMessageA(hWnd, kReceivedDataMessage, _dwOpeningPort, reinterpret_cast<LPARAM>(block.get())))
     (void)block.release();  // the window owns it now
 
   std::memset(_Buffer, 0, sizeof _Buffer);
   _dwDelivered += _dwBufferLen;
   _dwBufferLen = 0;
+}
 
-  // Bytes that stayed queued while the buffer was full would otherwise wait
-  // for further input to raise another event; take them now for the next
-  // delivery.
-  FillBuffer();
+void ReadData::Close() {
+  if (_hComm == INVALID_HANDLE_VALUE) return;
+  // No read may come between the last delivery and the handle's end.
+  StopWatch(kStopWatchTimeoutMs);
+  {
+    ChannelLock lock(&_Lock);
+    DeliverRemainder();
+  }
+  cxComm::Close();
+}
+
+void ReadData::DeliverRemainder() {
+  // Only what is queued now: a line that keeps sending must not hold the
+  // close up.
+  COMSTAT status = {};
+  DWORD dwLeft = ClearLineErrors(_hComm, &status) ? status.cbInQue : 0;
+  while (dwLeft > 0) {
+    const DWORD dwRead = Read(_Buffer + _dwBufferLen, std::min(dwLeft, kReceiveBufferSize - _dwBufferLen));
+    if (dwRead == 0) break;
+    _dwBufferLen += dwRead;
+    dwLeft -= dwRead;
+    if (_dwBufferLen == kReceiveBufferSize) DeliverGuarded(false);
+    if (_dwBufferLen == kReceiveBufferSize) break;  // the delivery failed: keep what it holds
+  }
+  DeliverGuarded(true);
+}
+
+bool ReadData::OpenPort() {
+  if (_hComm != INVALID_HANDLE_VALUE) Close();
+  {
+    // Bytes the last opening could not hand on at its close (a delivery
+    // that failed, or a read that came after it) go out as that opening's,
+    // once more; the new opening starts empty either way.
+    ChannelLock lock(&_Lock);
+    if (_dwBufferLen > 0) DeliverGuarded(true);
+    std::memset(_Buffer, 0, sizeof _Buffer);
+    _dwBufferLen = 0;
+    ++_dwOpening;
+    _dwOpeningPort = _dwPort;
+  }
+  return cxComm::OpenPort();
 }

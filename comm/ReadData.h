@@ -1,6 +1,10 @@
 // The serial channel of a device panel: a port object whose watch thread
 // gathers received bytes into a fixed buffer, and a work unit whose DoWork,
 // run on the worker thread, hands the gathered bytes to the window.
+//
+// The window's timer queues a delivery every tick; a buffer that fills
+// before the tick queues one at once, and each delivery takes what the port
+// still holds, so a line of any rate is emptied as fast as it fills.
 #pragma once
 
 #include <windows.h>
@@ -25,15 +29,33 @@ class ReadData : public WorkerThread::WorkImpl, public cxComm {
   void OnReceive() override;
   // Watch thread: posts kPortLostMessage to _hTargetWnd.
   void OnDeviceLost() override;
+  // Hands on everything the port received while open, the last block marked
+  // as such, before the handle goes: nothing of this opening waits for a
+  // later tick, which might come after the port opened again.
+  void Close() override;
+  // A new opening starts with an empty buffer and the next opening number.
+  bool OpenPort() override;
 
-  // _Buffer and _dwBufferLen are touched only under the channel lock
-  // (cxComm::_Lock).
+  // _Buffer, _dwBufferLen, _dwOpening, _dwOpeningPort and _bDeliveryQueued
+  // are touched only under the channel lock (cxComm::_Lock). Open sets
+  // _dwPort before the last opening's bytes are handed on; they keep the
+  // number they came from.
   BYTE _Buffer[kReceiveBufferSize];
   DWORD _dwBufferLen;
+  DWORD _dwOpening;                     // counts the port's openings; stamped on each block
+  DWORD _dwOpeningPort;                 // the port number of that opening: each block's wParam
+  bool _bDeliveryQueued;                // a delivery for a full buffer waits on the worker
   std::atomic<ULONGLONG> _dwDelivered;  // every byte handed on; never reset, 64 bits so it never wraps
   std::atomic<HWND> _hTargetWnd;        // set by the window when it opens the port
 
  private:
-  void Deliver();
+  // Deliveries under the channel lock; a failure is logged, and the bytes
+  // stay for the next delivery.
+  void DeliverGuarded(bool bLast);
+  void Deliver(bool bLast);
   void FillBuffer();
+  void QueueDelivery();
+  // Hands on the bytes read but not yet delivered and what the port's input
+  // queue holds now, in blocks, the last one marked.
+  void DeliverRemainder();
 };

@@ -7,10 +7,20 @@
 
 #include <windows.h>
 
+class ReadData;
+
 inline constexpr DWORD kReceiveBufferSize = 2048;
 inline constexpr UINT kReceivedDataMessage = WM_USER + 202;  // 1226
 
 struct ReceivedBlock {
+  // The channel that read the bytes and the opening of its port they came
+  // from: a block still on its way when its port closes, or opens again on
+  // another number, belongs where it was read, whatever the port number now
+  // maps to.
+  const ReadData* pChannel;
+  DWORD dwOpening;
+  // The opening's last block, posted as its port closes (possibly empty).
+  bool bLast;
   DWORD dwCount;  // bytes in Bytes, zero bytes included
   BYTE Bytes[kReceiveBufferSize];
 };

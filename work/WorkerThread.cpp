@@ -70,6 +70,28 @@ void WorkerThread::AddItem(WorkRoutine routine, void* pParam) {
   ReleaseSemaphore(_hSemaphore, 1, nullptr);
 }
 
+namespace {
+
+void SignalFence(void* pEvent) { SetEvent(static_cast<HANDLE>(pEvent)); }
+
+}  // namespace
+
+void WorkerThread::WaitForQueuedItems() {
+  // Items run in queue order, so once an item queued now has run, every
+  // item queued before it has finished.
+  HANDLE fence = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (fence == nullptr) {
+    WaitForSingleObject(_hThread, INFINITE);
+    return;
+  }
+  AddItem(SignalFence, fence);
+  HANDLE either[] = {fence, _hThread};
+  WaitForMultipleObjects(2, either, FALSE, INFINITE);
+  // The fence item may still be queued (the thread ended): it is deleted
+  // without running, so the event may be closed now.
+  CloseHandle(fence);
+}
+
 // The record is deleted even when DoWork throws.
 void WorkerThread::InvokeObj(void* pParam) {
   const std::unique_ptr<WorkItemObj> pItemObj(static_cast<WorkItemObj*>(pParam));

@@ -50,6 +50,11 @@ class WorkerThread : public LockerImpl {
   // Appends an item that calls routine(pParam) and wakes the worker.
   void AddItem(WorkRoutine routine, void* pParam);
 
+  // Blocks until every item queued before this call has run, or the thread
+  // has ended (then nothing queued runs any more). Never call it on the
+  // worker thread.
+  void WaitForQueuedItems();
+
   // The routine for a WorkItemObj parameter: calls its object's DoWork with
   // its parameter, then deletes the record.
   static void InvokeObj(void* pParam);

@@ -32,8 +32,11 @@ namespace platform {
 // pseudo-terminal closed).
 constexpr DWORD kHangUpError = ERROR_DEVICE_REMOVED;
 
-// The input queue holds at least this many bytes, whatever SetupComm asks.
-constexpr size_t kSmallestInputQueue = 4096;
+// The input queue holds at least this many bytes, whatever SetupComm asks:
+// a second of the fastest line that adapters run (3 Mbaud, 300,000 bytes a
+// second), so that a reader held up for a moment never makes the service
+// thread leave the device unread, which on a real line means overrun.
+constexpr size_t kSmallestInputQueue = 300'000;
 
 // Opens a terminal device for a port and claims it for this handle alone
 // (flock and TIOCEXCL), so that a second open, here or in another program

@@ -51,10 +51,13 @@ BOOL FakeWindow::Post(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (beforePost) beforePost();
 
-  PostedMessage posted = {hWnd, message, wParam, lParam, 0, {}};
+  PostedMessage posted = {hWnd, message, wParam, lParam, 0, {}, nullptr, 0, false};
   if (message == kReceivedDataMessage) {
     std::unique_ptr<ReceivedBlock> block(reinterpret_cast<ReceivedBlock*>(lParam));
     posted.blockCount = block->dwCount;
+    posted.channel = block->pChannel;
+    posted.opening = block->dwOpening;
+    posted.last = block->bLast;
     posted.bytes.assign(block->Bytes, block->Bytes + std::min<DWORD>(block->dwCount, kReceiveBufferSize));
   }
   std::lock_guard<std::mutex> guard(window->lock_);

@@ -23,6 +23,9 @@ struct PostedMessage {
   LPARAM lParam;
   DWORD blockCount;         // a received-data block's count, as posted
   std::vector<BYTE> bytes;  // and its bytes
+  const void* channel;      // the block's channel, opening and last mark
+  DWORD opening;
+  bool last;
 };
 
 class FakeWindow {

@@ -118,26 +118,25 @@ TEST_F(ReadDataTest, ZeroBytesReachTheWindowWithTheBytesAfterThem) {
   EXPECT_EQ(channel._dwDelivered, 3u);
 }
 
-TEST_F(ReadDataTest, ABurstLargerThanTheBufferArrivesWholeOverTwoDeliveriesWithoutFurtherInput) {
+TEST_F(ReadDataTest, ABurstOfManyBuffersArrivesWholeAndInOrderWithoutWaitingForTicks) {
   ReadData channel;
   OpenChannel(channel, 6);
-  const std::string burst = Pattern(3000);
+  const std::string burst = Pattern(100'000);
   SendFromFarEnd(6, burst);
-  ASSERT_TRUE(WaitForGathered(channel, 2048));
-  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(channel._hComm) == 952; }));
-  EXPECT_EQ(BufferLength(channel), 2048u);  // full: the rest waits in the port
+  // Full buffers are delivered as they fill, and what waits in the port is
+  // taken at once, with no tick and no further arrival.
+  ASSERT_TRUE(WaitUntil([&] { return channel._dwDelivered >= burst.size() - (kReceiveBufferSize - 1); }))
+      << channel._dwDelivered;
+  channel.DoWork(nullptr);  // the tick takes the last, partly filled buffer
 
-  channel.DoWork(nullptr);
-  // The rest is taken at once, not at some later arrival.
-  EXPECT_EQ(BufferLength(channel), 952u);
-  channel.DoWork(nullptr);
-
-  const std::vector<PostedMessage> blocks = ReceivedBlocks();
-  ASSERT_EQ(blocks.size(), 2u);
-  EXPECT_EQ(blocks[0].blockCount, 2048u);  // a full buffer of non-zero bytes, whole
-  EXPECT_EQ(blocks[1].blockCount, 952u);
-  EXPECT_EQ(Text(blocks[0]) + Text(blocks[1]), burst);
-  EXPECT_EQ(channel._dwDelivered, 3000u);
+  std::string received;
+  for (const PostedMessage& block : ReceivedBlocks()) {
+    EXPECT_EQ(block.wParam, 6u);
+    received += Text(block);
+  }
+  EXPECT_EQ(received.size(), burst.size());
+  EXPECT_TRUE(received == burst) << "whole and in order";
+  EXPECT_EQ(channel._dwDelivered, burst.size());
 }
 
 TEST_F(ReadDataTest, ALineErrorOnArrivalDiscardsThoseBytesAndPostsNothingForThem) {
@@ -176,17 +175,75 @@ TEST_F(ReadDataTest, WithoutAWindowEachDeliveryEmptiesTheBufferWithoutAMessage) 
   EXPECT_TRUE(ReceivedBlocks().empty());
 }
 
-TEST_F(ReadDataTest, BytesGatheredBeforeThePortClosedAreStillDelivered) {
+TEST_F(ReadDataTest, ClosingHandsOnWhatWasReadAsTheOpeningsLastBlockBeforeTheHandleGoes) {
   ReadData channel;
   OpenChannel(channel, 9);
   SendFromFarEnd(9, "tail");
   ASSERT_TRUE(WaitForGathered(channel, 4));
   channel.Close();
-  channel.DoWork(nullptr);
-  const std::vector<PostedMessage> blocks = ReceivedBlocks();
-  ASSERT_EQ(blocks.size(), 1u);
+  std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 1u) << "posted by the close itself, not by a later tick";
   EXPECT_EQ(Text(blocks[0]), "tail");
   EXPECT_EQ(blocks[0].wParam, 9u);
+  EXPECT_TRUE(blocks[0].last);
+  EXPECT_EQ(blocks[0].channel, &channel);
+  EXPECT_EQ(channel._dwDelivered, 4u);
+  channel.DoWork(nullptr);
+  EXPECT_EQ(ReceivedBlocks().size(), 1u) << "nothing is left for the next tick";
+
+  // Closed with nothing gathered: an empty last block, so the window knows
+  // the opening ended.
+  OpenChannel(channel, 10);
+  channel.Close();
+  blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(blocks[1].blockCount, 0u);
+  EXPECT_TRUE(blocks[1].last);
+  EXPECT_NE(blocks[1].opening, blocks[0].opening);
+}
+
+TEST_F(ReadDataTest, AReopenOnAnotherPortStartsEmptyAndStampsItsBlocksWithTheNewOpening) {
+  ReadData channel;
+  OpenChannel(channel, 11);
+  SendFromFarEnd(11, "old");
+  ASSERT_TRUE(WaitForGathered(channel, 3));
+  // Opened again on another number without closing first.
+  OpenChannel(channel, 12);
+  SendFromFarEnd(12, "new");
+  ASSERT_TRUE(WaitForGathered(channel, 6));
+  channel.DoWork(nullptr);
+
+  const std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(Text(blocks[0]), "old");
+  EXPECT_EQ(blocks[0].wParam, 11u);
+  EXPECT_TRUE(blocks[0].last);
+  EXPECT_EQ(Text(blocks[1]), "new") << "nothing of the earlier opening";
+  EXPECT_EQ(blocks[1].wParam, 12u);
+  EXPECT_FALSE(blocks[1].last);
+  EXPECT_EQ(blocks[1].opening, blocks[0].opening + 1);
+}
+
+TEST_F(ReadDataTest, BytesOfAFailedLastDeliveryGoOutAsTheirOpeningsBeforeTheNextOpeningStarts) {
+  ReadData channel;
+  OpenChannel(channel, 13);
+  SendFromFarEnd(13, "kept");
+  ASSERT_TRUE(WaitForGathered(channel, 4));
+  window_->SetBeforePost([] { throw std::runtime_error("window refused"); });
+  channel.Close();
+  window_->SetBeforePost(nullptr);
+  OpenChannel(channel, 14);
+  SendFromFarEnd(14, "next");
+  ASSERT_TRUE(WaitForGathered(channel, 8));
+  channel.DoWork(nullptr);
+  const std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(Text(blocks[0]), "kept");
+  EXPECT_EQ(blocks[0].wParam, 13u);
+  EXPECT_TRUE(blocks[0].last);
+  EXPECT_EQ(Text(blocks[1]), "next") << "nothing of the earlier opening";
+  EXPECT_EQ(blocks[1].opening, blocks[0].opening + 1);
+  EXPECT_EQ(channel._dwDelivered, 8u);
 }
 
 TEST_F(ReadDataTest, AFailedDeliveryIsLoggedOnceAndKeepsItsBytesForTheNext) {

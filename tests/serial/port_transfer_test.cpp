@@ -156,3 +156,28 @@ TEST_F(PortTransfer, PurgeDropsQueuedInputAndQueuedOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+// A second at 3 Mbaud arrives while the program does not read: the port
+// takes it all off the device, which on a real line would otherwise overrun.
+TEST_F(PortTransfer, TheInputQueueTakesASecondOfTheFastestLineWithoutAReader) {
+  const size_t second = 300'000;
+  std::string sent;
+  while (sent.size() < second) sent += pattern(1000, static_cast<char>('a' + sent.size() / 1000 % 20));
+  sent.resize(second);
+  std::thread sender([&] { far.send(sent); });
+  EXPECT_TRUE(eventually([&] { return queuedInput(port) == second; }, std::chrono::seconds(20)))
+      << queuedInput(port) << " bytes queued";
+  sender.join();
+  std::string received(second, '\0');
+  DWORD read = 0;
+  OVERLAPPED record{};
+  record.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_TRUE(ReadFile(port, received.data(), static_cast<DWORD>(second), &read, &record));
+  CloseHandle(record.hEvent);
+  EXPECT_EQ(read, second);
+  EXPECT_TRUE(received == sent);
+}
+
+}  // namespace
