@@ -42,6 +42,7 @@ void TForm1::SaveShownText(int Index) {
 bool TForm1::SaveShownTextTo(int Index, const String& FileName) {
   // The memo holds a few kilobytes at most: written here, at once, in the
   // ANSI code page as the program's text is.
+  ReceiveAreas[Index]->ShowNow();  // the text the user sees, with what the next frame adds
   const AnsiString text(Panels[Index].Memo->Text);
   const HANDLE hFile =
       CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -107,8 +107,11 @@ TEdit* NewEdit(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab
 
 const std::initializer_list<const char*> kPorts = {"COM1", "COM2", "COM3", "COM4", "COM5",
                                                    "COM6", "COM7", "COM8", "COM9", "COM10"};
-const std::initializer_list<const char*> kBaudRates = {"150",  "300",  "600",   "1200", "2400",
-                                                       "4800", "9600", "19200", "38400"};
+// The classic rates, then those of today's boards and USB adapters (up to
+// 3 Mbaud). Any other rate may still be typed.
+const std::initializer_list<const char*> kBaudRates = {"150",    "300",    "600",     "1200",    "2400",    "4800",
+                                                       "9600",   "19200",  "38400",   "57600",   "115200",  "230400",
+                                                       "460800", "921600", "1000000", "1500000", "2000000", "3000000"};
 const std::initializer_list<const char*> kParities = {"N (无)", "O (奇)", "E (偶)", "M (标记)", "S (空格)"};
 const std::initializer_list<const char*> kDataBits = {"5", "6", "7", "8"};
 const std::initializer_list<const char*> kStopBits = {"1", "2"};
@@ -221,4 +224,6 @@ void TForm1::BindPanels() {
                Memo1,     Edit1,     RadioButton1, CheckBox1, Button2,   Button4};
   Panels[1] = {ComboBox3, ComboBox4, ComboBox8,    ComboBox9, ComboBox10, Button6,
                Memo2,     Edit2,     RadioButton2, CheckBox2, Button5,    Button7};
+  for (int index = 0; index < 2; ++index)
+    ReceiveAreas[index] = std::make_unique<ReceiveArea>(this, Panels[index].Memo, Panels[index].Hex);
 }

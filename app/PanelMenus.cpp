@@ -100,7 +100,7 @@ void TForm1::ShowPanelOptions(int Index) {
 }
 
 void TForm1::SetTimeStamps(int Index, bool On) {
-  if (On && !Options[Index].TimeStamps) Stampers[Index].StartAfter(Panels[Index].Memo->Text.Get().Utf8());
+  if (On && !Options[Index].TimeStamps) ReceiveAreas[Index]->StartTimeStamps();
   Options[Index].TimeStamps = On;
   ShowPanelOptions(Index);
   SaveSettings();

@@ -9,17 +9,8 @@
 void TForm1::Button2Click(TObject*) { SendData(0); }
 void TForm1::Button5Click(TObject*) { SendData(1); }
 
-void TForm1::Button4Click(TObject*) {
-  Memo1->Clear();
-  ReceivedText[0].Flush();
-  Stampers[0].Reset();
-}
-
-void TForm1::Button7Click(TObject*) {
-  Memo2->Clear();
-  ReceivedText[1].Flush();
-  Stampers[1].Reset();
-}
+void TForm1::Button4Click(TObject*) { ReceiveAreas[0]->Clear(); }
+void TForm1::Button7Click(TObject*) { ReceiveAreas[1]->Clear(); }
 
 void TForm1::SendData(int Index) {
   const String text = Panels[Index].Edit->Text;

@@ -12,15 +12,14 @@
 
 #include <toolkit/toolkit.h>
 
-#include "AnsiTextCarry.h"
 #include "CannotOpenText.h"
 #include "FileSender.h"
 #include "ModemLines.h"
 #include "PanelOptions.h"
 #include "ReadData.h"
+#include "ReceiveArea.h"
 #include "ReceiveCapture.h"
 #include "SendHistory.h"
-#include "TimeStamps.h"
 
 // Process-wide state of the window's module.
 extern std::map<int, int> PortToPanel;  // port number -> panel index, one entry per open panel
@@ -120,6 +119,9 @@ class TForm1 : public TForm {
   void OnDeviceChange(TMessage& Message);
   // A channel's device has gone: the panel lets the port go and waits for it.
   void OnPortLost(TMessage& Message);
+  // Brings both receive areas up to date now; they otherwise follow at the
+  // next screen frame in which the window can be seen.
+  void ShowReceivedText();
   void Dispatch(TMessage& Message) override;
 
   void SetTimeStamps(int Index, bool On);
@@ -165,6 +167,11 @@ class TForm1 : public TForm {
   // Releases the block of a received-data message that never got shown.
   void DropMessage(TMessage& Message) override;
 
+  // The panel a block belongs to: that of the channel that read it.
+  int PanelOf(const ReceivedBlock& Block, WPARAM Port) const;
+
+  std::unique_ptr<ReceiveArea> ReceiveAreas[2];
+
  private:
   // The widgets of one device panel, by role.
   struct PanelWidgets {
@@ -205,9 +212,6 @@ class TForm1 : public TForm {
   // What panel Index's counter panel shows for its port: the counters, or
   // that the port is lost and waited for.
   String StatusLine(int Index, int Port);
-  // Blocks until the worker has run every delivery queued for the channels
-  // so far, or has ended: the channels may go after that.
-  void WaitForQueuedDeliveries();
 
   // The panels' context menus (ContextMenus.cpp).
   void CreateContextMenus();
@@ -246,8 +250,6 @@ class TForm1 : public TForm {
   // Per panel: its port's device has gone; the port is closed, the panel
   // still reads as open and waits for the device to come back.
   bool PanelLost[2] = {false, false};
-  AnsiTextCarry ReceivedText[2];  // per panel: a double-byte character split between blocks
-  TimeStamper Stampers[2];        // per panel: where its lines start, for time stamps
   std::unique_ptr<TIniFile> Settings;
   bool SettingsWriteFailed = false;  // logged once
   ModemLineChoice ModemLines[2];

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -89,6 +91,10 @@ class Converter {
   Converter& operator=(const Converter&) = delete;
 
   bool valid() const { return descriptor_ != reinterpret_cast<iconv_t>(-1); }
+  // Back to the initial state, for the next conversion.
+  void reset() {
+    if (valid()) iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);
+  }
 
   // Converts `length` bytes at `input` into `output`. Where iconv cannot go
   // on, a strict conversion fails with ERROR_NO_UNICODE_TRANSLATION; else
@@ -129,6 +135,17 @@ class Converter {
   iconv_t descriptor_;
 };
 
+// iconv_open loads the character set's module and closing the last
+// descriptor unloads it again, which costs far more than a conversion: the
+// descriptors are kept, one set per thread, since one may not be shared.
+Converter& converterFor(const char* to, const char* from) {
+  thread_local std::map<std::pair<std::string, std::string>, std::unique_ptr<Converter>> converters;
+  std::unique_ptr<Converter>& converter = converters[{to, from}];
+  if (!converter) converter = std::make_unique<Converter>(to, from);
+  converter->reset();
+  return *converter;
+}
+
 // Hands the converted units to the caller: the count needed when the
 // capacity is 0, else the units when they fit.
 template <typename Unit>
@@ -165,7 +182,7 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
       page == Page::utf8 ? MB_ERR_INVALID_CHARS : MB_PRECOMPOSED | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS;
   if ((dwFlags & ~allowed) != 0) return fail(ERROR_INVALID_FLAGS);
 
-  Converter converter(kUtf16, iconvName(page));
+  Converter& converter = converterFor(kUtf16, iconvName(page));
   if (!converter.valid()) return fail(ERROR_NOT_SUPPORTED);
   const size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
   static constexpr WCHAR kReplacement = 0xFFFD;
@@ -195,7 +212,7 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharS
     return fail(ERROR_INVALID_FLAGS);
   }
 
-  Converter converter(iconvName(page), kUtf16);
+  Converter& converter = converterFor(iconvName(page), kUtf16);
   if (!converter.valid()) return fail(ERROR_NOT_SUPPORTED);
   const size_t length =
       cchWideChar == -1 ? std::char_traits<WCHAR>::length(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);

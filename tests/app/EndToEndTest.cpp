@@ -78,7 +78,7 @@ class EndToEnd : public MainWindowTest {
     }
   }
 
-  static bool MemoShows(TMemo* memo, const std::string& text) {
+  bool MemoShows(TMemo* memo, const std::string& text) {
     return ProcessMessagesUntil([&] { return MemoText(memo) == text; });
   }
 

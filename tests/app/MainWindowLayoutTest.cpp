@@ -115,8 +115,9 @@ TEST_F(MainWindowLayout, BothPanelsStartClosedWithTheDefaultSettings) {
   }
   EXPECT_EQ(f->Label2->Caption.Get(), String("串  口："));
   EXPECT_EQ(f->Label8->Caption.Get(), String("停止位："));
-  EXPECT_EQ(ItemsOf(f->ComboBox2),
-            (std::vector<std::string>{"150", "300", "600", "1200", "2400", "4800", "9600", "19200", "38400"}));
+  EXPECT_EQ(ItemsOf(f->ComboBox2), (std::vector<std::string>{"150", "300", "600", "1200", "2400", "4800", "9600",
+                                                             "19200", "38400", "57600", "115200", "230400", "460800",
+                                                             "921600", "1000000", "1500000", "2000000", "3000000"}));
   EXPECT_EQ(ItemsOf(f->ComboBox8), (std::vector<std::string>{"N (无)", "O (奇)", "E (偶)", "M (标记)", "S (空格)"}));
   EXPECT_EQ(ItemsOf(f->ComboBox9), (std::vector<std::string>{"5", "6", "7", "8"}));
   EXPECT_EQ(ItemsOf(f->ComboBox10), (std::vector<std::string>{"1", "2"}));

@@ -48,8 +48,12 @@ void MainWindowTest::OpenPanel(int Index, int port) {
   button->Click();
 }
 
-void MainWindowTest::Deliver(int port, const std::string& bytes) {
+void MainWindowTest::Post(int port, const std::string& bytes, const ReadData* channel, DWORD opening, bool last) {
+  ASSERT_LE(bytes.size(), kReceiveBufferSize);
   auto* block = new ReceivedBlock{};
+  block->pChannel = channel;
+  block->dwOpening = opening;
+  block->bLast = last;
   block->dwCount = static_cast<DWORD>(bytes.size());
   std::memcpy(block->Bytes, bytes.data(), bytes.size());
   form->Perform(kReceivedDataMessage, static_cast<WPARAM>(port), reinterpret_cast<LPARAM>(block));
@@ -63,4 +67,9 @@ TMenuItem* MainWindowTest::MenuItem(TControl* control, const std::string& captio
     if (item->Caption.Get().Utf8().rfind(caption, 0) == 0) return item;
   }
   return nullptr;
+}
+
+void MainWindowTest::Deliver(int port, const std::string& bytes, const ReadData* channel, DWORD opening, bool last) {
+  Post(port, bytes, channel, opening, last);
+  form->ShowReceivedText();
 }

@@ -27,13 +27,26 @@ class MainWindowTest : public SerialPortTest {
   // Opens panel Index on COM<port> with the panel's other settings as they
   // are.
   void OpenPanel(int Index, int port);
-  // Hands a received block to the window as the channel's message would.
-  void Deliver(int port, const std::string& bytes);
+  // Hands a received block to the window as the channel's message would,
+  // from the given channel when one is named, and brings the memos up to
+  // date.
+  void Deliver(int port, const std::string& bytes, const ReadData* channel = nullptr, DWORD opening = 1,
+               bool last = false);
+  // Hands the block over without bringing the memos up to date.
+  void Post(int port, const std::string& bytes, const ReadData* channel = nullptr, DWORD opening = 1,
+            bool last = false);
 
   // The item of the control's context menu whose caption starts with
   // Caption; null when there is none.
   static TMenuItem* MenuItem(TControl* control, const std::string& caption);
-  static std::string MemoText(TMemo* memo) { return memo->Text.Get().Utf8(); }
+  // What the memo shows once brought up to date (it otherwise follows at
+  // the next frame in which the window is seen).
+  std::string MemoText(TMemo* memo) const {
+    if (form != nullptr) form->ShowReceivedText();
+    return memo->Text.Get().Utf8();
+  }
+  // What the memo's widget holds at this moment.
+  static std::string WidgetText(TMemo* memo) { return memo->Text.Get().Utf8(); }
   static std::vector<ShownDialog> Dialogs() { return ShownDialogsForTesting(); }
 
   TForm1* form = nullptr;

@@ -194,4 +194,25 @@ TEST_F(PortPanel, TheChosenSettingsReachTheLine) {
   EXPECT_TRUE(line.c_cflag & CMSPAR);
 }
 
+TEST_F(PortPanel, EveryListedRateAndATypedOneReachTheLineAndTheDefaultStays9600) {
+  AddFarEnd(1);
+  CreateWindow();
+  EXPECT_EQ(form->ComboBox2->Text.Get(), String("9600"));
+  std::vector<String> rates;
+  for (int i = 0; i < form->ComboBox2->Items->Count; ++i) rates.push_back(form->ComboBox2->Items->Strings[i]);
+  rates.push_back("250000");  // not listed: typed
+  for (const String& rate : rates) {
+    SCOPED_TRACE(rate.Utf8());
+    form->ComboBox2->Text = rate;
+    OpenPanel(0, 1);
+    ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    ASSERT_TRUE(GetCommState(form->Channels[0]._hComm, &dcb));
+    EXPECT_EQ(dcb.BaudRate, static_cast<DWORD>(rate.ToInt()));
+    form->Button1->Click();  // close
+  }
+  EXPECT_TRUE(Dialogs().empty());
+}
+
 }  // namespace

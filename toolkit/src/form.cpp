@@ -120,6 +120,20 @@ TForm::TForm(TComponent* AOwner)
                   }),
       Position([this] { return State(this).position; },
                [this](const TPosition& value) { State(this).position = value; }),
+      WindowState(
+          [this] {
+            const Qt::WindowStates state = Window(this)->windowState();
+            return state & Qt::WindowMinimized ? wsMinimized : state & Qt::WindowMaximized ? wsMaximized : wsNormal;
+          },
+          [this](const TWindowState& value) {
+            FormWidget* window = Window(this);
+            if (value == wsMinimized)
+              window->showMinimized();
+            else if (value == wsMaximized)
+              window->showMaximized();
+            else
+              window->showNormal();
+          }),
       Icon(new TIcon) {
   FormWidget* window = Window(this);
   window->onClose = [this](QCloseEvent* event) {

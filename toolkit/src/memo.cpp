@@ -147,6 +147,13 @@ TMemo::TMemo(TComponent* AOwner)
 
 void TMemo::Clear() { Editor(this)->clear(); }
 
+void TMemo::Append(const String& Text) {
+  QPlainTextEdit* editor = Editor(this);
+  QTextCursor cursor(editor->document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(ToWidgetText(Text));
+}
+
 void TMemo::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_KEYDOWN && (Message.WParam == VK_NEXT || Message.WParam == VK_PRIOR)) {
     // The key as if pressed: the caret and the view move one page.

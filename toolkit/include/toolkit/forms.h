@@ -9,6 +9,7 @@
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 using TBorderIcons = unsigned;  // TBorderIcon flags combined with |
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter };
 
 // A top-level window. Left, Top, Width and Height are its position and
@@ -30,6 +31,8 @@ class TForm : public TWinControl {
   Property<TFormBorderStyle> BorderStyle;
   Property<TBorderIcons> BorderIcons;
   Property<TPosition> Position;
+  // Minimised, maximised or neither; setting it shows the window so.
+  Property<TWindowState> WindowState;
   TIcon* const Icon;
 
   TNotifyEvent OnCreate;

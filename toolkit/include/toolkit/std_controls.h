@@ -44,6 +44,9 @@ class TMemo : public TWinControl {
   TNotifyEvent OnChange;
 
   void Clear();
+  // Adds text at the end, its line breaks as the Text setter treats them,
+  // without rebuilding the text before it. A caret at the end stays there.
+  void Append(const String& Text);
   void Dispatch(TMessage& Message) override;
 };
 
