@@ -17,7 +17,7 @@ class TimeStamps : public MainWindowTest {
   }
   // The memo's text with every stamp replaced by "[T] ", after checking
   // that each has the form [HH:MM:SS.mmm].
-  static std::string Stamps(TMemo* memo) {
+  std::string Stamps(TMemo* memo) const {
     const std::string text = MemoText(memo);
     static const std::regex stamp(R"(\[\d\d:\d\d:\d\d\.\d\d\d\] )");
     return std::regex_replace(text, stamp, "[T] ");
