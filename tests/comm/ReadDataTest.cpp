@@ -125,8 +125,9 @@ TEST_F(ReadDataTest, ABurstOfManyBuffersArrivesWholeAndInOrderWithoutWaitingForT
   SendFromFarEnd(6, burst);
   // Full buffers are delivered as they fill, and what waits in the port is
   // taken at once, with no tick and no further arrival.
-  ASSERT_TRUE(WaitUntil([&] { return channel._dwDelivered >= burst.size() - (kReceiveBufferSize - 1); }))
-      << channel._dwDelivered;
+  ASSERT_TRUE(WaitUntil([&] {
+    return channel._dwBytesRead == burst.size() && channel._dwDelivered >= burst.size() - (kReceiveBufferSize - 1);
+  })) << channel._dwDelivered;
   channel.DoWork(nullptr);  // the tick takes the last, partly filled buffer
 
   std::string received;
