@@ -1,5 +1,6 @@
-// The port lists, filled at creation from the system's serial device map
-// and again whenever devices come or go (WM_DEVICECHANGE).
+// The port lists, filled from the system's serial device map (the registry
+// key HARDWARE\DEVICEMAP\SERIALCOMM), each item with its device as tool tip;
+// at creation and again whenever devices come or go (WM_DEVICECHANGE).
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -14,6 +15,7 @@ const char kBanner[] = "Kestrix · 双串口调试";
 }  // namespace
 
 void TForm1::FillPortLists() {
+  const String texts[2] = {ComboBox1->Text, ComboBox3->Text};
   auto names = std::make_unique<TStringList>();
   auto registry = std::make_unique<TRegistry>();
   registry->RootKey = HKEY_LOCAL_MACHINE;
@@ -35,20 +37,31 @@ void TForm1::FillPortLists() {
     if (PortNumberOf(data, number)) ports.push_back(number);
   }
   std::sort(ports.begin(), ports.end());
+
+  // Each port's device, for the tool tips: a value per port name.
+  registry->CloseKey();
+  const bool described = registry->OpenKey("HARDWARE\\DEVICEMAP\\SERIALCOMM\\FriendlyNames", false);
   for (int port : ports) {
-    ComboBox1->Items->Add("COM" + IntToStr(port));
-    ComboBox3->Items->Add("COM" + IntToStr(port));
+    const String name = "COM" + IntToStr(port);
+    String description;
+    try {
+      if (described && registry->ValueExists(name)) description = registry->ReadString(name);
+    } catch (const ERegistryException&) {
+      // No description: the item has no tool tip.
+    }
+    for (TComboBox* box : {ComboBox1, ComboBox3}) {
+      box->Items->Add(name);
+      box->SetItemHint(box->Items->Count - 1, description);
+    }
   }
+  ComboBox1->Text = texts[0];
+  ComboBox3->Text = texts[1];
 }
 
 void TForm1::RefreshPortLists() {
-  // The texts are the user's choice (maybe typed, maybe an open port's):
-  // a new list must not change them.
-  const String port1 = ComboBox1->Text;
-  const String port3 = ComboBox3->Text;
+  // FillPortLists keeps the texts: they are the user's choice (maybe typed,
+  // maybe an open port's), and a new list must not change them.
   FillPortLists();
-  ComboBox1->Text = port1;
-  ComboBox3->Text = port3;
 }
 
 void TForm1::OnDeviceChange(TMessage& Message) {

@@ -1,6 +1,7 @@
 // Opening and closing a panel's port with the line settings chosen in its
 // combo boxes.
 #include "CannotOpenText.h"
+#include "OpenFailureCause.h"
 #include "PortNumberText.h"
 #include "Unit1.h"
 
@@ -48,15 +49,18 @@ void TForm1::OpenPort(int Index) {
   }
   // A port whose settings were refused is closed again by the open.
   if (!OpenChannel(Index)) {
+    const DWORD openError = GetLastError();
     const ReadData& channel = Channels[Index];
     const String cause = channel._dwRefusedSettings != 0
                              ? RefusedSettingsCause(SettingsTexts(Index), channel._dwRefusedSettings)
-                             : String();
+                             : OpenFailureCause(openError);
+    LogOpenFailure(panel.Port->Text, cause);
     ShowMessage(CannotOpenText(panel.Port->Text, cause));
     return;
   }
   ApplyModemLines(Index);
   UpdateMenuItems(Index);
+  LogOpenRemark(panel.Port->Text);
   panel.OpenClose->Caption = "关闭";
   SetSettingsEnabled(Index, false);
   panel.Memo->Color = clWindow;
@@ -76,7 +80,10 @@ bool TForm1::OpenChannel(int Index) {
   // Modem-line events come to this window too; set before the watcher
   // starts.
   channel._hNotifyWnd = Handle;
+  SetLastError(ERROR_FILE_NOT_FOUND);  // a number out of range fails before any device is tried
   channel.Open(static_cast<DWORD>(PanelPort[Index]), settings.c_str());
+  // GetLastError keeps telling the caller why the open failed: nothing
+  // below sets it.
   channel._hTargetWnd = Handle;
   return channel._hComm != INVALID_HANDLE_VALUE;
 }

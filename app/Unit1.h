@@ -108,6 +108,10 @@ class TForm1 : public TForm {
   void FormCreate(TObject* Sender);
   void FormClose(TObject* Sender, TCloseAction& Action);
 
+  // Fills both port lists from the registry's serial device map, each item
+  // with its device as tool tip, and leaves the boxes' texts as they were.
+  void FillPortLists();
+
   // Sends panel Index's edit text through its port, as text or as the bytes
   // its hexadecimal digits spell.
   void SendData(int Index);

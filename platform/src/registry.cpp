@@ -1,8 +1,11 @@
 // The registry, as far as this platform has one: the key
 // HARDWARE\DEVICEMAP\SERIALCOMM under HKEY_LOCAL_MACHINE. Each of its values
-// is named by a device path and holds the port name ("COM3", REG_SZ). An
-// open key keeps the map as it was when the key was opened, so that counting
-// and listing its values agree.
+// is named by a device path and holds the port name ("COM3", REG_SZ). Its
+// subkey FriendlyNames names each port the way Windows shows a device's
+// friendly name: a value per port name ("COM3") holding, in the ANSI code
+// page, the device and what it is ("/dev/ttyUSB0 · FTDI FT232R USB UART ·
+// A50285BI") or where a link points. An open key keeps the map as it was
+// when the key was opened, so that counting and listing its values agree.
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -15,18 +18,41 @@ namespace platform {
 namespace {
 
 constexpr const char* kSerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+constexpr const char* kFriendlyNamesSubKey = "FriendlyNames";
 
 struct RegistryValue {
   std::string name;
   std::string text;
 };
 
+// UTF-8 text in the ANSI code page; characters it lacks become '?'.
+std::string ansiText(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int length = static_cast<int>(utf8.size());
+  const int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+  if (wide <= 0) return {};
+  std::u16string text(static_cast<size_t>(wide), u'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, text.data(), wide);
+  const int narrow = WideCharToMultiByte(CP_ACP, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+  if (narrow <= 0) return {};
+  std::string ansi(static_cast<size_t>(narrow), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), wide, ansi.data(), narrow, nullptr, nullptr);
+  return ansi;
+}
+
 class RegistryKey : public KernelObject {
  public:
-  explicit RegistryKey(const SerialDeviceMap& map) {
-    for (const SerialMapEntry& entry : map) values.push_back({entry.devicePath, portName(entry.number)});
+  RegistryKey(const SerialDeviceMap& map, bool friendlyNames) {
+    hasSubKey = !friendlyNames;
+    for (const SerialMapEntry& entry : map) {
+      if (friendlyNames)
+        values.push_back({portName(entry.number), ansiText(entry.description)});
+      else
+        values.push_back({entry.devicePath, portName(entry.number)});
+    }
   }
   std::vector<RegistryValue> values;
+  bool hasSubKey;
 };
 
 bool sameTextIgnoringCase(const char* left, const std::string& right) {
@@ -54,8 +80,11 @@ LSTATUS openSerialCommKey(HKEY parent, LPCSTR subKey, PHKEY result) {
     const bool known = isPredefinedRoot(parent) || lookupHandleAs<RegistryKey>(reinterpret_cast<HANDLE>(parent));
     return known ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_HANDLE;
   }
-  if (subKey == nullptr || !sameTextIgnoringCase(subKey, kSerialCommKey)) return ERROR_FILE_NOT_FOUND;
-  HANDLE handle = insertHandle(std::make_shared<RegistryKey>(currentSerialDeviceMap()));
+  if (subKey == nullptr) return ERROR_FILE_NOT_FOUND;
+  const std::string friendlyNamesKey = std::string(kSerialCommKey) + "\\" + kFriendlyNamesSubKey;
+  const bool friendlyNames = sameTextIgnoringCase(subKey, friendlyNamesKey);
+  if (!friendlyNames && !sameTextIgnoringCase(subKey, kSerialCommKey)) return ERROR_FILE_NOT_FOUND;
+  HANDLE handle = insertHandle(std::make_shared<RegistryKey>(currentSerialDeviceMap(), friendlyNames));
   *result = reinterpret_cast<HKEY>(handle);
   return ERROR_SUCCESS;
 }
@@ -106,8 +135,8 @@ LSTATUS WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LP
   if (!key) return ERROR_INVALID_HANDLE;
   if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
   if (lpcchClass) *lpcchClass = 0;
-  if (lpcSubKeys) *lpcSubKeys = 0;
-  if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = 0;
+  if (lpcSubKeys) *lpcSubKeys = key->hasSubKey ? 1 : 0;
+  if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = key->hasSubKey ? static_cast<DWORD>(std::strlen(kFriendlyNamesSubKey)) : 0;
   if (lpcbMaxClassLen) *lpcbMaxClassLen = 0;
   if (lpcValues) *lpcValues = static_cast<DWORD>(key->values.size());
   DWORD longestName = 0;

@@ -1,19 +1,17 @@
 // The serial device map, built afresh whenever it is asked for, so that
 // devices plugged in and links made while the program runs are seen.
-//
-// Numbering: a link COMn in the ports folder holds the number n. Every other
-// serial device of the machine gets a number by this rule: the devices are
-// sorted by name, with a trailing number compared as a number (ttyACM0,
-// ttyACM1, ttyS0, ttyS2, ttyS10, ttyUSB0), and take in that order the lowest
-// numbers from 1 up that no link holds. The same devices and links therefore
-// always give the same numbers.
 #include "serial_device_map.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
+#include <map>
+#include <mutex>
 #include <set>
 
 #include <kestrix/platform_testing.h>
@@ -22,7 +20,13 @@ namespace platform {
 namespace fs = std::filesystem;
 namespace {
 
-std::atomic<bool> systemDevicesExcluded{false};
+// Devices that tests put in place of the machine's; none while unset.
+std::mutex testDevicesLock;
+std::optional<std::vector<SerialDevice>> testDevices;
+
+// Numbering reads and writes the remembered numbers; one at a time in this
+// process (a file lock keeps other processes in step).
+std::mutex numberingLock;
 
 // The device a path leads to, with every link resolved; empty when it does
 // not exist.
@@ -37,43 +41,35 @@ bool startsWithDigit(const std::string& text, size_t at) {
   return at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]));
 }
 
-// Name order with a trailing number compared as a number: ttyS2 < ttyS10.
-bool deviceNameBefore(const std::string& left, const std::string& right) {
-  auto split = [](const std::string& name) {
-    size_t digits = name.size();
-    while (digits > 0 && std::isdigit(static_cast<unsigned char>(name[digits - 1]))) --digits;
-    // Leading zeros do not change the number; a longer digit run is larger.
-    size_t significant = digits;
-    while (significant + 1 < name.size() && name[significant] == '0') ++significant;
-    return std::make_tuple(name.substr(0, digits), name.size() - significant, name.substr(significant));
-  };
-  auto leftParts = split(left);
-  auto rightParts = split(right);
-  if (leftParts != rightParts) return leftParts < rightParts;
-  return left < right;
-}
+bool byNumber(const SerialMapEntry& a, const SerialMapEntry& b) { return a.number < b.number; }
 
-std::string readFirstLine(const fs::path& path) {
-  std::ifstream file(path);
-  std::string line;
-  std::getline(file, line);
-  return line;
-}
-
-bool isSerialDevice(const fs::path& ttyFolder) {
-  std::error_code error;
-  // Virtual terminals, consoles and pseudo-terminals have no device behind
-  // them.
-  if (!fs::exists(ttyFolder / "device", error)) return false;
-  // Serial cores report the UART type; 0 means no UART answered at that
-  // address (the unused ttyS ports every PC kernel creates).
-  const fs::path type = ttyFolder / "type";
-  if (fs::exists(type, error)) {
-    const std::string value = readFirstLine(type);
-    if (value.empty() || std::strtol(value.c_str(), nullptr, 10) == 0) return false;
+std::vector<SerialDevice> presentDevices() {
+  {
+    std::lock_guard<std::mutex> guard(testDevicesLock);
+    if (testDevices) return *testDevices;
   }
-  return true;
+  return listSystemSerialDevices();
 }
+
+// Held while the remembered numbers are read, changed and written, so that
+// two programs plugging in at once cannot give out one number twice.
+class NumbersFileLock {
+ public:
+  explicit NumbersFileLock(const fs::path& numbersFile) {
+    std::error_code error;
+    fs::create_directories(numbersFile.parent_path(), error);
+    fd_ = ::open((numbersFile.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+  }
+  ~NumbersFileLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  NumbersFileLock(const NumbersFileLock&) = delete;
+  NumbersFileLock& operator=(const NumbersFileLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
 
 }  // namespace
 
@@ -112,9 +108,9 @@ SerialDeviceMap readPortLinks(const fs::path& folder) {
     if (!number) continue;
     std::string device = resolvedDevice(entry->path());
     if (device.empty()) continue;  // a broken link stands for nothing
-    links.push_back({*number, std::move(device)});
+    links.push_back({*number, device, entry->path().string() + " → " + device});
   }
-  std::sort(links.begin(), links.end(), [](const auto& a, const auto& b) { return a.number < b.number; });
+  std::sort(links.begin(), links.end(), byNumber);
   // One device, one number: a second link to a device already mapped would
   // let one port be listed twice.
   std::set<std::string> seen;
@@ -122,61 +118,139 @@ SerialDeviceMap readPortLinks(const fs::path& folder) {
   return links;
 }
 
-std::vector<std::string> listSystemSerialDevices(const fs::path& ttyClassRoot, const fs::path& devRoot) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (fs::directory_iterator entry(ttyClassRoot, error), end; !error && entry != end; entry.increment(error)) {
-    if (isSerialDevice(entry->path())) names.push_back(entry->path().filename().string());
+SerialDeviceMap mergePortLinks(const SerialDeviceMap& userLinks, const SerialDeviceMap& runtimeLinks) {
+  SerialDeviceMap links = userLinks;
+  std::set<DWORD> numbers;
+  std::set<std::string> devices;
+  for (const SerialMapEntry& link : userLinks) {
+    numbers.insert(link.number);
+    devices.insert(link.devicePath);
   }
-  std::sort(names.begin(), names.end(), deviceNameBefore);
-  std::vector<std::string> devices;
-  for (const std::string& name : names) {
-    // Resolved like link targets, so that a link to a device is recognised.
-    std::string resolved = resolvedDevice(devRoot / name);
-    devices.push_back(resolved.empty() ? (devRoot / name).string() : resolved);
+  for (const SerialMapEntry& link : runtimeLinks) {
+    if (numbers.count(link.number) || devices.count(link.devicePath)) continue;
+    links.push_back(link);
   }
-  return devices;
+  std::sort(links.begin(), links.end(), byNumber);
+  return links;
 }
 
-SerialDeviceMap combineSerialDeviceMap(SerialDeviceMap links, const std::vector<std::string>& systemDevices) {
+SerialDeviceMap numberSerialDevices(const SerialDeviceMap& links, const std::vector<SerialDevice>& devices,
+                                    RememberedNumbers& remembered) {
   std::set<DWORD> taken;
-  std::set<std::string> linked;
-  for (const SerialMapEntry& link : links) {
+  std::map<std::string, const SerialDevice*> byNode;
+  for (const SerialDevice& device : devices) byNode.emplace(device.node, &device);
+
+  SerialDeviceMap map;
+  for (SerialMapEntry link : links) {
     taken.insert(link.number);
-    linked.insert(link.devicePath);
+    auto device = byNode.find(link.devicePath);
+    if (device != byNode.end() && !device->second->description.empty())
+      link.description += " · " + device->second->description;
+    map.push_back(std::move(link));
   }
-  SerialDeviceMap map = std::move(links);
+  auto describe = [](const SerialDevice& device) {
+    return device.description.empty() ? device.node : device.node + " · " + device.description;
+  };
+
+  std::vector<const SerialDevice*> unnumbered;
+  for (const SerialDevice& device : devices) {
+    const bool linked = std::any_of(links.begin(), links.end(),
+                                    [&](const SerialMapEntry& link) { return link.devicePath == device.node; });
+    if (linked) continue;
+    auto known = remembered.find(device.identity);
+    if (known != remembered.end() && !taken.count(known->second)) {
+      taken.insert(known->second);
+      map.push_back({known->second, device.node, describe(device)});
+    } else {
+      unnumbered.push_back(&device);
+    }
+  }
+
+  // Numbers that absent devices will want back are not given away.
+  std::set<DWORD> held = taken;
+  for (const auto& [identity, number] : remembered) held.insert(number);
   DWORD candidate = kLowestPortNumber;
-  for (const std::string& device : systemDevices) {
-    if (linked.count(device)) continue;
-    while (candidate <= kHighestPortNumber && taken.count(candidate)) ++candidate;
+  for (const SerialDevice* device : unnumbered) {
+    while (candidate <= kHighestPortNumber && held.count(candidate)) ++candidate;
     if (candidate > kHighestPortNumber) break;
-    taken.insert(candidate);
-    map.push_back({candidate, device});
+    held.insert(candidate);
+    remembered[device->identity] = candidate;
+    map.push_back({candidate, device->node, describe(*device)});
   }
-  std::sort(map.begin(), map.end(), [](const auto& a, const auto& b) { return a.number < b.number; });
+  std::sort(map.begin(), map.end(), byNumber);
   return map;
 }
 
-fs::path portsFolder() {
+fs::path configFolder() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && config[0] == '/') return fs::path(config) / "kestrix" / "ports";
+  if (config != nullptr && config[0] == '/') return fs::path(config) / "kestrix";
   const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') return fs::path(home) / ".config" / "kestrix" / "ports";
+  if (home != nullptr && home[0] != '\0') return fs::path(home) / ".config" / "kestrix";
   return {};
 }
 
-std::vector<fs::path> watchedPortsFolders() { return {portsFolder()}; }
+fs::path portsFolder() {
+  const fs::path folder = configFolder();
+  return folder.empty() ? fs::path() : folder / "ports";
+}
+
+fs::path runtimePortsFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/') return fs::path(runtime) / "kestrix" / "ports";
+  const fs::path base = "/tmp/kestrix-" + std::to_string(::getuid());
+  struct stat status;
+  if (::lstat(base.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::getuid() ||
+      (status.st_mode & 077) != 0)
+    return {};
+  return base / "ports";
+}
+
+std::vector<fs::path> watchedPortsFolders() { return {portsFolder(), runtimePortsFolder()}; }
 
 SerialDeviceMap currentSerialDeviceMap() {
-  SerialDeviceMap links;
-  const fs::path folder = portsFolder();
-  if (!folder.empty()) links = readPortLinks(folder);
-  std::vector<std::string> devices;
-  if (!systemDevicesExcluded.load()) devices = listSystemSerialDevices("/sys/class/tty", "/dev");
-  return combineSerialDeviceMap(std::move(links), devices);
+  const fs::path userFolder = portsFolder();
+  const fs::path runtimeFolder = runtimePortsFolder();
+  const SerialDeviceMap links =
+      mergePortLinks(userFolder.empty() ? SerialDeviceMap() : readPortLinks(userFolder),
+                     runtimeFolder.empty() ? SerialDeviceMap() : readPortLinks(runtimeFolder));
+  std::vector<SerialDevice> devices = presentDevices();
+  // Resolved like link targets, so that a link to a device is recognised.
+  for (SerialDevice& device : devices) {
+    std::string resolved = resolvedDevice(device.node);
+    if (!resolved.empty()) device.node = std::move(resolved);
+  }
+
+  std::lock_guard<std::mutex> guard(numberingLock);
+  const fs::path numbersFile = rememberedNumbersFile();
+  RememberedNumbers remembered = numbersFile.empty() ? RememberedNumbers() : readRememberedNumbers(numbersFile);
+  const RememberedNumbers before = remembered;
+  SerialDeviceMap map = numberSerialDevices(links, devices, remembered);
+  if (remembered == before || numbersFile.empty()) return map;
+
+  // New devices: number them again under the file lock, from the file as it
+  // is now, in case another program numbered a device meanwhile.
+  NumbersFileLock fileLock(numbersFile);
+  remembered = readRememberedNumbers(numbersFile);
+  const RememberedNumbers reread = remembered;
+  map = numberSerialDevices(links, devices, remembered);
+  if (remembered != reread) writeRememberedNumbers(numbersFile, remembered);
+  return map;
 }
 
 }  // namespace platform
 
-void ExcludeSystemSerialDevicesForTesting(bool exclude) { platform::systemDevicesExcluded.store(exclude); }
+void ExcludeSystemSerialDevicesForTesting(bool exclude) {
+  std::lock_guard<std::mutex> guard(platform::testDevicesLock);
+  if (exclude)
+    platform::testDevices.emplace();
+  else
+    platform::testDevices.reset();
+}
+
+void SetSerialDevicesForTesting(const SerialDeviceForTesting* devices, size_t count) {
+  std::vector<platform::SerialDevice> fakes;
+  for (size_t i = 0; i < count; ++i)
+    fakes.push_back({devices[i].identity, devices[i].node, devices[i].description ? devices[i].description : ""});
+  std::lock_guard<std::mutex> guard(platform::testDevicesLock);
+  platform::testDevices = std::move(fakes);
+}

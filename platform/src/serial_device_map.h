@@ -1,6 +1,6 @@
 // The serial device map: which device each port number COMn stands for.
-// Both the \\.\COMn names and the registry key HARDWARE\DEVICEMAP\SERIALCOMM
-// are read from it.
+// Both the \\.\COMn names and the registry keys under HARDWARE\DEVICEMAP are
+// read from it.
 #pragma once
 
 #include <windows.h>
@@ -10,42 +10,61 @@
 #include <string>
 #include <vector>
 
+#include "port_number_memory.h"
+#include "serial_device_identity.h"
+
 namespace platform {
 
 constexpr DWORD kLowestPortNumber = 1;
 constexpr DWORD kHighestPortNumber = 1024;
 
 struct SerialMapEntry {
-  DWORD number;            // the n of COMn
-  std::string devicePath;  // the device, with links resolved
+  DWORD number;             // the n of COMn
+  std::string devicePath;   // the device, with links resolved
+  std::string description;  // for people: the device and what it is, or where a link points
   bool operator==(const SerialMapEntry&) const = default;
 };
 
 // Ordered by port number; no number and no device appears twice.
 using SerialDeviceMap = std::vector<SerialMapEntry>;
 
-// The links COMn in the ports folder whose targets exist, ordered by number,
+// The links COMn in a ports folder whose targets exist, ordered by number,
 // each with its resolved target. Of several links to one device only the
 // lowest number is kept.
 SerialDeviceMap readPortLinks(const std::filesystem::path& portsFolder);
 
-// The serial devices of the machine, as paths under devRoot, found in the
-// tty class folder of sysfs (ttyClassRoot is normally /sys/class/tty).
-std::vector<std::string> listSystemSerialDevices(const std::filesystem::path& ttyClassRoot,
-                                                 const std::filesystem::path& devRoot);
+// The links of the user's folder, then those of the runtime folder whose
+// number and device the user's links leave free.
+SerialDeviceMap mergePortLinks(const SerialDeviceMap& userLinks, const SerialDeviceMap& runtimeLinks);
 
-// The links first, then every device that no link names, numbered by the
-// rule in serial_device_map.cpp.
-SerialDeviceMap combineSerialDeviceMap(SerialDeviceMap links, const std::vector<std::string>& systemDevices);
+// Numbers the devices. A link holds its number and the device it names.
+// Every other device takes the number remembered for its identity, unless a
+// link now holds that number; a device seen for the first time (or whose
+// number a link took) gets the lowest number that no link, no remembered
+// device (present or not) and no present device holds, and that number is
+// added to `remembered`. Device nodes are compared as given.
+SerialDeviceMap numberSerialDevices(const SerialDeviceMap& links, const std::vector<SerialDevice>& devices,
+                                    RememberedNumbers& remembered);
 
-// The ports folder: $XDG_CONFIG_HOME/kestrix/ports, or ~/.config/kestrix/ports.
+// The user's configuration folder: $XDG_CONFIG_HOME/kestrix, or
+// ~/.config/kestrix; empty when neither variable names a place.
+std::filesystem::path configFolder();
+
+// The user's ports folder: <configFolder>/ports.
 std::filesystem::path portsFolder();
+
+// The runtime ports folder, for links that must not outlive the session or
+// their maker: $XDG_RUNTIME_DIR/kestrix/ports; without XDG_RUNTIME_DIR,
+// /tmp/kestrix-<uid>/ports, used only while /tmp/kestrix-<uid> is a folder
+// of the user's that no one else may write to (others could plant links).
+std::filesystem::path runtimePortsFolder();
 
 // The folders whose links the map reads, as they are named now.
 std::vector<std::filesystem::path> watchedPortsFolders();
 
-// The map as it is now, read from the ports folder and (unless tests left
-// them out) the machine's devices.
+// The map as it is now: the links of both ports folders and (unless tests
+// replaced them) the machine's devices, numbered as above. New numbers are
+// written to the remembered-numbers file.
 SerialDeviceMap currentSerialDeviceMap();
 
 // "COM" followed by the number, and the reverse: the number of a name such

@@ -1,26 +1,63 @@
 // The device names \\.\COM1 to \\.\COM1024: each opens the device that the
 // serial device map gives its number, for this handle alone.
+//
+// Before the device is opened at all (opening raises DTR, which resets many
+// boards), a device that is a session's controlling terminal is refused and
+// the UUCP lock is taken; then the open descriptor is claimed with flock and
+// TIOCEXCL. What the open found out is kept for GetLastSerialOpenReport.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include <kestrix/serial_open_report.h>
+
 #include "serial_device_map.h"
 #include "serial_port.h"
+#include "terminal_sessions.h"
+#include "uucp_lock.h"
 
 namespace platform {
+namespace {
+
+thread_local SERIAL_OPEN_REPORT lastOpenReport{};
+
+void copyText(char* destination, size_t room, const std::string& text) {
+  const size_t length = std::min(room - 1, text.size());
+  std::memcpy(destination, text.data(), length);
+  destination[length] = '\0';
+}
+
+void reportHolder(pid_t pid) {
+  lastOpenReport.dwHolderProcessId = static_cast<DWORD>(pid);
+  copyText(lastOpenReport.szHolderProgram, sizeof lastOpenReport.szHolderProgram, programOfProcess(pid));
+}
+
+// Someone's shell or login: the device is the controlling terminal of a
+// session. Putting it in raw mode and reading it would take their keys.
+bool isSessionTerminal(const std::string& path) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0 || !S_ISCHR(status.st_mode)) return false;
+  const pid_t session = sessionOnTerminal(status.st_rdev);
+  if (session == 0) return false;
+  reportHolder(session);
+  return true;
+}
+
+}  // namespace
 
 int claimSerialDevice(const std::string& path, DWORD* error) {
   int fd;
   do fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   while (fd < 0 && errno == EINTR);
   if (fd < 0) {
-    // EBUSY: another handle set TIOCEXCL on the device.
-    *error = errorFromErrno(errno);
+    // EBUSY: another program set TIOCEXCL on the device.
+    *error = errno == EBUSY ? ERROR_SHARING_VIOLATION : errorFromErrno(errno);
     return -1;
   }
   if (!::isatty(fd)) {
@@ -33,7 +70,7 @@ int claimSerialDevice(const std::string& path, DWORD* error) {
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int failure = errno;
     ::close(fd);
-    *error = failure == EWOULDBLOCK ? ERROR_ACCESS_DENIED : errorFromErrno(failure);
+    *error = failure == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : errorFromErrno(failure);
     return -1;
   }
   ::ioctl(fd, TIOCEXCL);
@@ -47,6 +84,7 @@ void releaseSerialDevice(int fd) {
 }
 
 std::shared_ptr<IoObject> openDevice(const char* name, DWORD, DWORD, DWORD, DWORD* error) {
+  lastOpenReport = SERIAL_OPEN_REPORT{};
   *error = ERROR_FILE_NOT_FOUND;
   const char* device = name + std::strlen("\\\\.\\");
   const std::optional<DWORD> number = parsePortName(device, true);
@@ -54,9 +92,35 @@ std::shared_ptr<IoObject> openDevice(const char* name, DWORD, DWORD, DWORD, DWOR
   const SerialDeviceMap map = currentSerialDeviceMap();
   auto entry = std::find_if(map.begin(), map.end(), [&](const SerialMapEntry& e) { return e.number == *number; });
   if (entry == map.end()) return nullptr;
-  const int fd = claimSerialDevice(entry->devicePath, error);
-  if (fd < 0) return nullptr;
-  return SerialPort::start(fd, error);
+  const std::string& path = entry->devicePath;
+  copyText(lastOpenReport.szDevice, sizeof lastOpenReport.szDevice, path);
+
+  if (isSessionTerminal(path)) {
+    *error = ERROR_DEVICE_IN_USE;
+    return nullptr;
+  }
+  const UucpLockAttempt lock = takeUucpLock(path);
+  if (lock.error != ERROR_SUCCESS) {
+    *error = lock.error;
+    reportHolder(lock.holder);
+    return nullptr;
+  }
+  copyText(lastOpenReport.szRemark, sizeof lastOpenReport.szRemark, lock.remark);
+  const int fd = claimSerialDevice(path, error);
+  if (fd < 0) {
+    releaseUucpLock(lock.lockPath);
+    return nullptr;
+  }
+  return SerialPort::start(fd, lock.lockPath, error);
 }
 
 }  // namespace platform
+
+BOOL WINAPI GetLastSerialOpenReport(SERIAL_OPEN_REPORT* lpReport) {
+  if (lpReport == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *lpReport = platform::lastOpenReport;
+  return TRUE;
+}

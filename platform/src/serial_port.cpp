@@ -14,6 +14,7 @@
 
 #include "comm_line_settings.h"
 #include "overlapped.h"
+#include "uucp_lock.h"
 
 namespace platform {
 namespace {
@@ -59,11 +60,12 @@ SerialPort::SerialPort(int fd) : fd_(fd), input_(kSmallestInputQueue) {}
 
 SerialPort::~SerialPort() { onClose(); }
 
-std::shared_ptr<SerialPort> SerialPort::start(int fd, DWORD* error) {
+std::shared_ptr<SerialPort> SerialPort::start(int fd, const std::string& lockPath, DWORD* error) {
   termios current;
   if (::tcgetattr(fd, &current) != 0) {
     *error = errno == ENOTTY ? ERROR_NOT_SUPPORTED : errorFromErrno(errno);
     releaseSerialDevice(fd);
+    releaseUucpLock(lockPath);
     return nullptr;
   }
   const DCB dcb = initialSettings(current, currentLineRate(fd, current));
@@ -71,10 +73,14 @@ std::shared_ptr<SerialPort> SerialPort::start(int fd, DWORD* error) {
   if (::tcsetattr(fd, TCSANOW, &raw) != 0) {
     *error = errorFromErrno(errno);
     releaseSerialDevice(fd);
+    releaseUucpLock(lockPath);
     return nullptr;
   }
 
+  // From here the destructor restores the settings and releases both.
   auto port = std::make_shared<SerialPort>(fd);
+  port->lockPath_ = lockPath;
+  port->settingsBeforeOpen_ = current;
   port->dcb_ = dcb;
   port->hasModemLines_ = ::ioctl(fd, TIOCMGET, &port->modemLines_) == 0;
   port->hasErrorCounters_ = ::ioctl(fd, TIOCGICOUNT, &port->counters_) == 0;
@@ -105,8 +111,16 @@ void SerialPort::onClose() {
     service_.join();
   }
   std::lock_guard<std::mutex> guard(mutex_);
-  if (fd_ >= 0) releaseSerialDevice(fd_);
+  if (fd_ >= 0) {
+    // Another program (or a shell) may use the device next: give it back
+    // the settings it had. Output still queued in the driver is dropped
+    // rather than waited for.
+    if (settingsBeforeOpen_) ::tcsetattr(fd_, TCSANOW, &*settingsBeforeOpen_);
+    releaseSerialDevice(fd_);
+  }
   fd_ = -1;
+  releaseUucpLock(lockPath_);
+  lockPath_.clear();
   if (wakeFd_ >= 0) ::close(wakeFd_);
   wakeFd_ = -1;
 }

@@ -55,10 +55,12 @@ DWORD waitForRecord(OVERLAPPED& record);
 
 class SerialPort : public IoObject {
  public:
-  // Takes an open terminal descriptor (already locked for exclusive use),
-  // puts it in raw mode and starts the service thread. Null with the Win32
-  // error in *error when that fails; the descriptor is then closed.
-  static std::shared_ptr<SerialPort> start(int fd, DWORD* error);
+  // Takes an open terminal descriptor (already locked for exclusive use)
+  // and the UUCP lock taken for it (a path, or empty), remembers the
+  // terminal's settings, puts it in raw mode and starts the service thread.
+  // Null with the Win32 error in *error when that fails; the descriptor is
+  // then closed and the lock removed.
+  static std::shared_ptr<SerialPort> start(int fd, const std::string& lockPath, DWORD* error);
 
   explicit SerialPort(int fd);
   ~SerialPort() override;
@@ -66,8 +68,9 @@ class SerialPort : public IoObject {
   SerialPort& operator=(const SerialPort&) = delete;
 
   // Ends a pending event wait with ERROR_OPERATION_ABORTED, drops queued
-  // output, stops the service thread and releases the device. Every later
-  // call fails with ERROR_INVALID_HANDLE.
+  // output, stops the service thread, puts the terminal's settings back as
+  // they were before the open, and releases the device and its lock. Every
+  // later call fails with ERROR_INVALID_HANDLE.
   void onClose() override;
 
   BOOL read(LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) override;
@@ -139,6 +142,8 @@ class SerialPort : public IoObject {
   std::mutex mutex_;
   int fd_;
   int wakeFd_ = -1;
+  std::string lockPath_;  // the UUCP lock, removed at close or hang-up
+  std::optional<termios> settingsBeforeOpen_;
   bool closed_ = false;
   DWORD hangUpError_ = 0;
   std::thread service_;

@@ -10,6 +10,7 @@
 
 #include "overlapped.h"
 #include "serial_port.h"
+#include "uucp_lock.h"
 
 namespace platform {
 namespace {
@@ -220,6 +221,10 @@ void SerialPort::hangUpLocked() {
   drainCheckAt_.reset();
   // A pending wait means nothing was recorded: it ends with the error.
   if (pendingWait_) completePendingWaitLocked(kHangUpError, 0);
+  // The device is gone: its lock must not keep other programs from it when
+  // it comes back.
+  releaseUucpLock(lockPath_);
+  lockPath_.clear();
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 // handle does not affect the thread.
 #include <process.h>
 #include <pthread.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <climits>
@@ -57,6 +58,8 @@ using namespace platform;
 
 DWORD WINAPI GetLastError() { return t_lastError; }
 void WINAPI SetLastError(DWORD dwErrCode) { t_lastError = dwErrCode; }
+
+DWORD WINAPI GetCurrentProcessId() { return static_cast<DWORD>(::getpid()); }
 
 DWORD WINAPI GetCurrentThreadId() {
   if (t_threadId == 0) t_threadId = newThreadId();

@@ -5,6 +5,7 @@ KESTRIX_PACKAGES=(
   g++ cmake ninja-build pkg-config libudev-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev googletest
+  libudev-dev
   socat xvfb xauth fonts-wqy-zenhei
 )
 

@@ -25,9 +25,9 @@ TEST_F(BadInput, PortTexts) {
       {"COM-1", nullptr},
       {"", nullptr},
       {"COM99999999999", nullptr},
-      {"COM0", "不能打开 COM0"},
-      {"COM1025", "不能打开 COM1025"},
-      {"COM9", "不能打开 COM9"},
+      {"COM0", "不能打开 COM0\n没有这个设备：串口未插入或已拔出。"},
+      {"COM1025", "不能打开 COM1025\n没有这个设备：串口未插入或已拔出。"},
+      {"COM9", "不能打开 COM9\n没有这个设备：串口未插入或已拔出。"},
   };
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.text);
@@ -135,7 +135,7 @@ TEST_F(BadInput, ThePortOfTheOtherPanel) {
   OpenPanel(0, 1);
   OpenPanel(1, 1);
   ASSERT_EQ(Dialogs().size(), 1u);
-  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM1"));
+  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM1\n串口已在本程序的另一个面板中打开。"));
   EXPECT_EQ(form->Button6->Caption.Get(), String("打开"));
   // The first panel keeps its port and its line.
   form->Edit1->Text = "still";

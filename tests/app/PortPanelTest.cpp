@@ -43,7 +43,7 @@ TEST_F(PortPanel, APortThatCannotBeOpenedIsReportedAndThePanelStaysClosed) {
   form->Button1->Click();
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_TRUE(Dialogs()[0].FromShowMessage);
-  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM9"));
+  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM9\n没有这个设备：串口未插入或已拔出。"));
   EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
   EXPECT_TRUE(form->Button1->Enabled.Get());
   EXPECT_TRUE(form->ComboBox1->Enabled.Get());
@@ -58,7 +58,7 @@ TEST_F(PortPanel, TheSamePortInBothPanelsFailsInTheSecondAndKeepsTheFirstEntry) 
   OpenPanel(0, 1);
   OpenPanel(1, 1);
   ASSERT_EQ(Dialogs().size(), 1u);
-  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM1"));
+  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM1\n串口已在本程序的另一个面板中打开。"));
   EXPECT_EQ(form->Button6->Caption.Get(), String("打开"));
   EXPECT_EQ(form->Button1->Caption.Get(), String("关闭"));
   EXPECT_EQ(PortToPanel, (std::map<int, int>{{1, 0}}));
@@ -89,7 +89,7 @@ TEST_F(PortPanel, ThePortTextIsReadWholeAndNumbersBeyond1024CannotBeOpened) {
     form->ComboBox3->Text = text;
     form->Button6->Click();
     ASSERT_FALSE(Dialogs().empty());
-    EXPECT_EQ(Dialogs().back().Text, String("不能打开 ") + text);
+    EXPECT_EQ(Dialogs().back().Text, String("不能打开 ") + text + "\n没有这个设备：串口未插入或已拔出。");
     EXPECT_EQ(form->Button6->Caption.Get(), String("打开"));
   }
 }

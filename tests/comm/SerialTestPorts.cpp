@@ -31,6 +31,9 @@ void SerialPortTest::SetUp() {
   }
   setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
   ExcludeSystemSerialDevicesForTesting(true);
+  // Lock files of the test's ports go here, never to /run/lock.
+  std::filesystem::create_directories(folder_ + "/lock");
+  SetUucpLockFolderForTesting((folder_ + "/lock").c_str());
 }
 
 void SerialPortTest::TearDown() {

@@ -40,6 +40,8 @@ class SerialPortTest : public ::testing::Test {
   bool NothingArrivesAtFarEnd(DWORD port, std::chrono::milliseconds quiet = std::chrono::milliseconds(200));
   // The line settings as the terminal holds them.
   termios FarEndSettings(DWORD port) const;
+  // The folder that takes the ports' lock files instead of /run/lock.
+  std::string LockFolder() const { return folder_ + "/lock"; }
   // Bytes waiting in an open port's input queue.
   static DWORD QueuedInput(HANDLE hPort);
 

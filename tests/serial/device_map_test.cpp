@@ -1,5 +1,5 @@
-// The serial device map: links in the ports folder, numbers for the
-// machine's devices, and the registry key that lists them all.
+// The serial device map: links in the ports folders and the registry key
+// that lists the map. Device numbering is tested in device_numbering_test.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -46,61 +46,13 @@ TEST(PortLinks, OnlyWellNamedLinksToExistingTargetsCount) {
   fs::create_symlink("../dev/d", ports / "COM1024");   // relative target
 
   const SerialDeviceMap links = platform::readPortLinks(ports);
-  const SerialDeviceMap expected = {{3, fs::canonical(devices / "b").string()},
-                                    {12, fs::canonical(devices / "a").string()},
-                                    {1024, fs::canonical(devices / "d").string()}};
+  auto link = [&](DWORD number, const char* name, const char* device) {
+    const std::string target = fs::canonical(devices / device).string();
+    return platform::SerialMapEntry{number, target, (ports / name).string() + " → " + target};
+  };
+  const SerialDeviceMap expected = {link(3, "COM3", "b"), link(12, "COM12", "a"), link(1024, "COM1024", "d")};
   EXPECT_EQ(links, expected);
   EXPECT_TRUE(platform::readPortLinks(scratch.path / "no-such-folder").empty());
-}
-
-class SystemDevices : public ::testing::Test {
- protected:
-  // A tty class folder as sysfs shows it: serial devices have a device
-  // link; UART ports report their type, 0 when no UART is there.
-  void addTty(const std::string& name, bool hasDevice, const char* uartType = nullptr) {
-    const fs::path folder = scratch.path / "class" / name;
-    fs::create_directories(folder);
-    if (hasDevice) fs::create_directories(folder / "device");
-    if (uartType) touch(folder / "type", std::string(uartType) + "\n");
-    touch(scratch.path / "dev" / name);
-  }
-  std::string dev(const std::string& name) { return fs::canonical(scratch.path / "dev" / name).string(); }
-  std::vector<std::string> list() {
-    return platform::listSystemSerialDevices(scratch.path / "class", scratch.path / "dev");
-  }
-
-  ScratchFolder scratch;
-};
-
-TEST_F(SystemDevices, SerialDevicesAreFoundAndSortedWithTheirNumbersAsNumbers) {
-  addTty("ttyS10", true, "4");
-  addTty("ttyUSB0", true);
-  addTty("ttyS2", true, "4");
-  addTty("ttyS1", true, "0");  // no UART at this address
-  addTty("tty0", false);
-  addTty("ptmx", false);
-  addTty("ttyACM1", true);
-  addTty("ttyS0", true, "4");
-  addTty("ttyACM0", true);
-  addTty("ttyAMA0", true, "95");
-  const std::vector<std::string> expected = {dev("ttyACM0"), dev("ttyACM1"), dev("ttyAMA0"), dev("ttyS0"),
-                                             dev("ttyS2"),   dev("ttyS10"),  dev("ttyUSB0")};
-  EXPECT_EQ(list(), expected);
-}
-
-TEST_F(SystemDevices, DevicesTakeTheLowestNumbersNoLinkHoldsAndLinkedDevicesAreNotNumberedTwice) {
-  addTty("ttyS0", true, "4");
-  addTty("ttyUSB0", true);
-  addTty("ttyUSB1", true);
-  addTty("ttyACM0", true);
-  touch(scratch.path / "dev" / "elsewhere");
-  const SerialDeviceMap links = {{1, dev("ttyUSB1")}, {3, dev("elsewhere")}};
-  const SerialDeviceMap map = platform::combineSerialDeviceMap(links, list());
-  const SerialDeviceMap expected = {
-      {1, dev("ttyUSB1")}, {2, dev("ttyACM0")}, {3, dev("elsewhere")}, {4, dev("ttyS0")}, {5, dev("ttyUSB0")}};
-  EXPECT_EQ(map, expected);
-  // The same devices give the same numbers, however often the map is made.
-  EXPECT_EQ(platform::combineSerialDeviceMap(links, list()), expected);
 }
 
 TEST(PortNames, OnlyComWithOneToTenTwentyFourAndNoLeadingZeros) {
@@ -130,7 +82,7 @@ TEST_F(SerialCommKey, ListsEveryPortByDevicePathWithItsName) {
                              &longestData, nullptr, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(values, 2u);
-  EXPECT_EQ(subKeys, 0u);
+  EXPECT_EQ(subKeys, 1u);  // FriendlyNames
   EXPECT_EQ(longestName, std::max(first.terminalPath().size(), second.terminalPath().size()));
   EXPECT_EQ(longestData, 6u);  // "COM11" and its ending zero
 
@@ -215,6 +167,45 @@ TEST_F(SerialCommKey, OtherKeysDoNotExistAndClosedKeysAreInvalid) {
                              nullptr, nullptr),
             ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SerialCommKey, FriendlyNamesSayWhereEachPortsLinkPointsInTheAnsiCodePage) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM\\FriendlyNames", 0, KEY_READ, &key),
+            ERROR_SUCCESS);
+  char text[512];
+  DWORD size = sizeof text;
+  DWORD type = 0;
+  ASSERT_EQ(RegQueryValueExA(key, "COM11", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  // "→" is A1FA in GBK.
+  EXPECT_EQ(std::string(text), serial_test::portsFolder() + "/COM11 \xA1\xFA " + second.terminalPath());
+  size = sizeof text;
+  EXPECT_EQ(RegQueryValueExA(key, "COM3", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size),
+            ERROR_FILE_NOT_FOUND);
+  RegCloseKey(key);
+}
+
+TEST(RuntimePortsFolder, FollowsTheSessionsRuntimeFolderAndItsLinksGiveWayToTheUsers) {
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string savedValue = saved ? saved : "";
+  ::setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
+  EXPECT_EQ(platform::runtimePortsFolder(), fs::path("/run/user/4242/kestrix/ports"));
+  if (saved)
+    ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
+  else
+    ::unsetenv("XDG_RUNTIME_DIR");
+
+  const SerialDeviceMap user = {{2, "/dev/pts/7", "user 2"}, {5, "/dev/pts/8", "user 5"}};
+  const SerialDeviceMap runtime = {
+      {1, "/dev/pts/1", "runtime 1"}, {2, "/dev/pts/2", "runtime 2"}, {3, "/dev/pts/8", "runtime 3"}};
+  const SerialDeviceMap expected = {
+      {1, "/dev/pts/1", "runtime 1"}, {2, "/dev/pts/7", "user 2"}, {5, "/dev/pts/8", "user 5"}};
+  EXPECT_EQ(platform::mergePortLinks(user, runtime), expected);
 }
 
 }  // namespace

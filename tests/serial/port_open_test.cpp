@@ -42,7 +42,7 @@ TEST(PortOpen, SecondOpenOfTheSameDeviceIsDeniedUntilTheFirstCloses) {
   ASSERT_NE(first, INVALID_HANDLE_VALUE);
   SetLastError(0);
   EXPECT_EQ(openPort(5), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 
   // Another program locking the same way is kept out too.
   const int other = ::open(far.terminalPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);

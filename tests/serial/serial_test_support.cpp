@@ -29,6 +29,10 @@ struct ConfigFolder {
     ExcludeSystemSerialDevicesForTesting(true);
     ports = (base / "kestrix" / "ports").string();
     fs::create_directories(ports);
+    // Lock files of the test's ports go here, never to /run/lock.
+    locks = (base / "lock").string();
+    fs::create_directories(locks);
+    SetUucpLockFolderForTesting(locks.c_str());
   }
   ~ConfigFolder() {
     std::error_code ignored;
@@ -36,14 +40,19 @@ struct ConfigFolder {
   }
   fs::path base;
   std::string ports;
+  std::string locks;
 };
+
+const ConfigFolder& configFolder() {
+  static const ConfigFolder folder;
+  return folder;
+}
 
 }  // namespace
 
-std::string portsFolder() {
-  static const ConfigFolder folder;
-  return folder.ports;
-}
+std::string portsFolder() { return configFolder().ports; }
+
+std::string lockFolder() { return configFolder().locks; }
 
 FarEnd::FarEnd(DWORD portNumber) {
   char name[256];

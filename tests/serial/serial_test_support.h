@@ -14,6 +14,9 @@ namespace serial_test {
 // use; the machine's serial devices are left out of the map.
 std::string portsFolder();
 
+// The folder that takes the ports' lock files instead of /run/lock.
+std::string lockFolder();
+
 // A pseudo-terminal pair whose terminal side is linked into the ports folder
 // as COMn; the test holds the master side as the far end of the line.
 class FarEnd {

@@ -1,8 +1,12 @@
 // The combo box's rules for items, selection and its edit text.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+
+#include "control_data.h"
 #include "string_printer.h"
 
+#include "toolkit/exceptions.h"
 #include "toolkit/forms.h"
 #include "toolkit/std_controls.h"
 
@@ -70,6 +74,36 @@ TEST_F(ComboBoxTest, DeletingTheSelectedItemSelectsNothing) {
   EXPECT_EQ(combo->ItemIndex, -1);
   EXPECT_EQ(combo->Text.Get(), String(""));
   EXPECT_THROW(combo->Items->Delete(0), EStringListError);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ComboBoxTest, ItemHintsShowOverTheirItemsAndTheBoxShowsTheHintOfItsText) {
+  QComboBox* qt = ControlAccess::WidgetAs<QComboBox>(combo);
+  combo->Items->Add("COM3");
+  combo->Items->Add("COM4");
+  combo->SetItemHint(0, "/dev/ttyUSB0 · FTDI");
+  combo->SetItemHint(1, "/dev/ttyUSB1 · CH340");
+  EXPECT_EQ(combo->ItemHint(1), String("/dev/ttyUSB1 · CH340"));
+  EXPECT_EQ(qt->itemData(0, Qt::ToolTipRole).toString(), QString::fromUtf8("/dev/ttyUSB0 · FTDI"));
+  EXPECT_EQ(qt->toolTip(), QString()) << "the text COM1 names no item";
+
+  combo->ItemIndex = 1;
+  EXPECT_EQ(qt->toolTip(), QString::fromUtf8("/dev/ttyUSB1 · CH340"));
+  combo->Text = "COM3";  // typed
+  EXPECT_EQ(qt->toolTip(), QString::fromUtf8("/dev/ttyUSB0 · FTDI"));
+  combo->Text = "COM9";
+  EXPECT_EQ(qt->toolTip(), QString());
+
+  // A hint of the box's own wins.
+  combo->Hint = "port";
+  combo->ShowHint = true;
+  combo->Text = "COM4";
+  EXPECT_EQ(qt->toolTip(), QString("port"));
+  EXPECT_THROW(combo->SetItemHint(2, "x"), EStringListError);
+  EXPECT_THROW(combo->ItemHint(-1), EStringListError);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "control_data.h"
 #include "event_guard.h"
 #include "qt_text.h"
+#include "toolkit/exceptions.h"
 #include "toolkit/std_controls.h"
 
 namespace {
@@ -118,6 +119,7 @@ TComboBox::TComboBox(TComponent* AOwner)
       DropDownCount([this] { return Combo(this)->maxVisibleItems(); },
                     [this](const int& value) { Combo(this)->setMaxVisibleItems(std::max(1, value)); }) {
   QObject::connect(Combo(this), &QComboBox::currentTextChanged, [this] {
+    ShowItemHintOfText();
     CallGuarded(this, [this] {
       if (OnChange) OnChange(this);
     });
@@ -127,3 +129,32 @@ TComboBox::TComboBox(TComponent* AOwner)
 TComboBox::~TComboBox() { delete Items; }
 
 void TComboBox::Clear() { Items->Clear(); }
+
+namespace {
+
+void CheckItemIndex(const QComboBox* combo, int Index) {
+  if (Index < 0 || Index >= combo->count())
+    throw EStringListError("List index out of bounds (" + IntToStr(Index) + ")");
+}
+
+}  // namespace
+
+String TComboBox::ItemHint(int Index) const {
+  QComboBox* combo = Combo(this);
+  CheckItemIndex(combo, Index);
+  return FromQString(combo->itemData(Index, Qt::ToolTipRole).toString());
+}
+
+void TComboBox::SetItemHint(int Index, const String& Hint) {
+  QComboBox* combo = Combo(this);
+  CheckItemIndex(combo, Index);
+  combo->setItemData(Index, ToQString(Hint), Qt::ToolTipRole);
+  ShowItemHintOfText();
+}
+
+void TComboBox::ShowItemHintOfText() {
+  if (!ControlAccess::Data(this).hint.IsEmpty()) return;
+  QComboBox* combo = Combo(this);
+  const int item = combo->findText(combo->currentText());
+  combo->setToolTip(item < 0 ? QString() : combo->itemData(item, Qt::ToolTipRole).toString());
+}

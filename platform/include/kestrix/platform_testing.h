@@ -12,6 +12,17 @@ void SetLocalClockForTesting(const SYSTEMTIME* now);
 // port by accident.
 void ExcludeSystemSerialDevicesForTesting(bool exclude);
 
+// Puts these devices in place of the machine's serial devices, as if udev
+// had listed them (an identity, a node that the test made, and what the
+// device is); the count may be 0. ExcludeSystemSerialDevicesForTesting
+// ends it.
+struct SerialDeviceForTesting {
+  const char* identity;
+  const char* node;
+  const char* description;
+};
+void SetSerialDevicesForTesting(const SerialDeviceForTesting* devices, size_t count);
+
 // The next completed WaitCommEvent on the port reports exactly this value.
 BOOL InjectCommEventForTesting(HANDLE hPort, DWORD eventValue);
 
@@ -31,3 +42,8 @@ BOOL GetControlLinesForTesting(HANDLE hPort, BOOL* dtr, BOOL* rts);
 // The device monitor acts as if udev had announced a serial device coming or
 // going.
 void SimulateDeviceEventForTesting();
+
+// UUCP lock files go to this folder instead of /run/lock; null returns to
+// the system's folders. A folder that does not exist stands for a machine
+// without a writable lock folder.
+void SetUucpLockFolderForTesting(const char* folder);

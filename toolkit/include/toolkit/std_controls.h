@@ -101,7 +101,16 @@ class TComboBox : public TWinControl {
 
   void Clear();
 
+  // A tool tip of one item, shown over it in the drop-down list. While the
+  // box's own Hint is empty, the box shows the hint of the item its text
+  // names. An index out of range raises EStringListError.
+  String ItemHint(int Index) const;
+  void SetItemHint(int Index, const String& Hint);
+
  private:
+  // The box's tool tip follows its text, unless it has a Hint of its own.
+  void ShowItemHintOfText();
+
   int itemHeight_ = 16;
 };
 

@@ -1,0 +1,71 @@
+#include "OpenFailureCause.h"
+
+#include "cxLog.h"
+
+namespace {
+
+const INT8 kLevelWarning = 1;
+
+SERIAL_OPEN_REPORT LastOpenReport() {
+  SERIAL_OPEN_REPORT report{};
+  GetLastSerialOpenReport(&report);
+  return report;
+}
+
+void Log(int nLine, const String& Message) {
+  try {
+    CxLog::Log("Unit1", nLine, kLevelWarning, AnsiString(Message).c_str());
+  } catch (...) {
+    // The log is being torn down at exit; the box has said it all.
+  }
+}
+
+// Before + " picocom（进程 1234）" + After, or Before + "进程 1234 " + After
+// when the program is not known.
+String HolderPhrase(const String& Before, const SERIAL_OPEN_REPORT& Report, const String& After) {
+  const String pid = IntToStr(static_cast<int>(Report.dwHolderProcessId));
+  const String program = String(AnsiString(Report.szHolderProgram));
+  if (program.IsEmpty()) return Before + "进程 " + pid + " " + After;
+  return Before + " " + program + "（进程 " + pid + "）" + After;
+}
+
+// The device the port stands for, with a blank after it; nothing when the
+// port stands for no device.
+String DeviceText(const SERIAL_OPEN_REPORT& Report) {
+  const String device = String(AnsiString(Report.szDevice));
+  return device.IsEmpty() ? String() : device + " ";
+}
+
+}  // namespace
+
+String OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report) {
+  switch (Error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return "没有这个设备：串口未插入或已拔出。";
+    case ERROR_ACCESS_DENIED:
+      return "没有权限打开 " + DeviceText(Report) +
+             "：请把用户加入 dialout 组（sudo usermod -aG dialout 用户名），然后注销并重新登录。";
+    case ERROR_SHARING_VIOLATION:
+      if (Report.dwHolderProcessId == GetCurrentProcessId()) return "串口已在本程序的另一个面板中打开。";
+      if (Report.dwHolderProcessId != 0) return HolderPhrase("串口正被", Report, "使用。");
+      return "串口正被其他程序使用。";
+    case ERROR_DEVICE_IN_USE:
+      return HolderPhrase(DeviceText(Report) + "是", Report, "会话的终端，不是串口。");
+    case ERROR_NOT_SUPPORTED:
+      return DeviceText(Report) + "不是串口。";
+    default:
+      return "错误代码 " + IntToStr(static_cast<int>(Error)) + "。";
+  }
+}
+
+String OpenFailureCause(DWORD Error) { return OpenFailureCause(Error, LastOpenReport()); }
+
+void LogOpenFailure(const String& PortText, const String& Cause) {
+  Log(__LINE__, String("不能打开 ") + PortText + "：" + Cause);
+}
+
+void LogOpenRemark(const String& PortText) {
+  const SERIAL_OPEN_REPORT report = LastOpenReport();
+  if (report.szRemark[0] != '\0') Log(__LINE__, PortText + ": " + String(AnsiString(report.szRemark)));
+}

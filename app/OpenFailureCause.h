@@ -1,0 +1,22 @@
+// Why a port did not open, in words for the user: the second line of the
+// "不能打开" box and the log's record of the failure.
+#pragma once
+
+#include <windows.h>
+
+#include <kestrix/serial_open_report.h>
+#include <toolkit/toolkit.h>
+
+// Error is GetLastError() after the failed open; Report what the open found
+// out about the device and whoever holds it.
+String OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report);
+
+// The same for the calling thread's last port open.
+String OpenFailureCause(DWORD Error);
+
+// Writes "不能打开 <port text>：<cause>" to the log.
+void LogOpenFailure(const String& PortText, const String& Cause);
+
+// After a successful open: logs what the open had to remark (a port opened
+// without a lock file, say), if anything.
+void LogOpenRemark(const String& PortText);

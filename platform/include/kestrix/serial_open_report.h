@@ -1,0 +1,26 @@
+// What the last CreateFileA of a port name (\\.\COMn) on the calling thread
+// found out beyond its result and GetLastError(): which process holds a port
+// that is in use, and a remark worth logging about a port that did open.
+//
+// GetLastError() after a failed open of a port:
+//   ERROR_FILE_NOT_FOUND     no device has that number, or it is gone
+//   ERROR_ACCESS_DENIED      no permission to open the device
+//   ERROR_SHARING_VIOLATION  in use: a lock file of a live process, or an
+//                            exclusive open by another program
+//   ERROR_DEVICE_IN_USE      the device is the controlling terminal of a
+//                            session (someone's shell or login)
+//   ERROR_NOT_SUPPORTED      the device is not a terminal
+#pragma once
+
+#include <windows.h>
+
+typedef struct _SERIAL_OPEN_REPORT {
+  DWORD dwHolderProcessId;   // the process holding the port; 0 when not known
+  CHAR szHolderProgram[64];  // its program name; "" when not known
+  CHAR szDevice[256];        // the device the port name stood for; "" when none
+  CHAR szRemark[256];        // e.g. why an open port has no lock file; "" when none
+} SERIAL_OPEN_REPORT;
+
+// Copies the report of the calling thread's last port open; FALSE (with
+// ERROR_INVALID_PARAMETER) for a null pointer.
+BOOL WINAPI GetLastSerialOpenReport(SERIAL_OPEN_REPORT* lpReport);

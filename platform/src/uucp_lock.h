@@ -1,0 +1,45 @@
+// UUCP lock files, the convention Linux serial tools share (minicom,
+// picocom, tio, Qt's serial port): while a program uses /dev/ttyUSB0, the
+// file LCK..ttyUSB0 in /run/lock (or /var/lock) holds its process id in
+// HDB form, ten characters right-aligned and a line end.
+#pragma once
+
+#include <sys/types.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+namespace platform {
+
+struct UucpLockAttempt {
+  // ERROR_SUCCESS, or ERROR_SHARING_VIOLATION when a live process holds the
+  // lock (this one included, for a port it has open already).
+  DWORD error = ERROR_SUCCESS;
+  pid_t holder = 0;      // the holding process, with a refusal
+  std::string lockPath;  // the lock taken; empty when none was
+  std::string remark;    // why the port goes without a lock, when it does
+};
+
+// "LCK.." and the device's last path part, as the tools above name it.
+std::string uucpLockName(const std::string& devicePath);
+
+// The first lock folder this process may write to: the test's folder when
+// one is set, else /run/lock, else /var/lock; empty when none is writable.
+std::filesystem::path uucpLockFolder();
+
+// Takes the lock for a device. A lock of a dead process, or one that names
+// no process, is stale and removed. Without a writable lock folder the
+// attempt succeeds without a lock and says so in `remark`.
+UucpLockAttempt takeUucpLock(const std::string& devicePath);
+
+// Removes a lock taken above, unless another process has since replaced it.
+// Locks still held when the process exits (normally, or by SIGTERM, SIGINT,
+// SIGHUP or SIGQUIT while those keep their default action) are removed then.
+void releaseUucpLock(const std::string& lockPath);
+
+// The process id a lock file names, 0 when it names none.
+pid_t readUucpLockHolder(const std::filesystem::path& lockFile);
+
+}  // namespace platform

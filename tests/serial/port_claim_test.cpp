@@ -1,0 +1,216 @@
+// What an open claims and gives back: the UUCP lock file, the refusal of a
+// session's terminal, and the terminal settings it found.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <kestrix/platform_testing.h>
+#include <kestrix/serial_open_report.h>
+
+#include "serial_test_support.h"
+#include "uucp_lock.h"
+
+namespace {
+namespace fs = std::filesystem;
+using namespace serial_test;
+
+std::string lockFileOf(const FarEnd& far) {
+  return lockFolder() + "/LCK.." + fs::path(far.terminalPath()).filename().string();
+}
+
+void writeLock(const std::string& path, pid_t pid) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(pid));
+  std::ofstream(path) << text;
+}
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+SERIAL_OPEN_REPORT lastReport() {
+  SERIAL_OPEN_REPORT report{};
+  EXPECT_TRUE(GetLastSerialOpenReport(&report));
+  return report;
+}
+
+// A process id that no process has: a child that has ended and been reaped.
+pid_t deadProcess() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+TEST(UucpLock, NamesAndHoldersAsOtherToolsWriteThem) {
+  EXPECT_EQ(platform::uucpLockName("/dev/ttyUSB0"), "LCK..ttyUSB0");
+  EXPECT_EQ(platform::uucpLockName("/dev/pts/3"), "LCK..3");
+  const std::string file = lockFolder() + "/holder-test";
+  std::ofstream(file) << "      4242\n";
+  EXPECT_EQ(platform::readUucpLockHolder(file), 4242);
+  const int binary = 777;
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(&binary), sizeof binary);
+  EXPECT_EQ(platform::readUucpLockHolder(file), 777);
+  std::ofstream(file) << "garbage\n";
+  EXPECT_EQ(platform::readUucpLockHolder(file), 0);
+  fs::remove(file);
+}
+
+TEST(UucpLock, ALiveForeignLockRefusesTheOpenAndNamesItsHolder) {
+  FarEnd far(12);
+  const pid_t other = ::getppid();  // alive, and not this process
+  writeLock(lockFileOf(far), other);
+  SetLastError(0);
+  EXPECT_EQ(openPort(12), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  const SERIAL_OPEN_REPORT report = lastReport();
+  EXPECT_EQ(report.dwHolderProcessId, static_cast<DWORD>(other));
+  EXPECT_STRNE(report.szHolderProgram, "");
+  EXPECT_EQ(std::string(report.szDevice), far.terminalPath());
+  // Someone else's lock is left as it was.
+  EXPECT_EQ(platform::readUucpLockHolder(lockFileOf(far)), other);
+  fs::remove(lockFileOf(far));
+}
+
+TEST(UucpLock, AStaleLockIsTakenOverAndOursGoesAtCloseAndAtHangUp) {
+  FarEnd far(13);
+  writeLock(lockFileOf(far), deadProcess());
+  HANDLE port = openPort(13);
+  ASSERT_NE(port, INVALID_HANDLE_VALUE);
+  char ours[16];
+  std::snprintf(ours, sizeof ours, "%10d\n", static_cast<int>(::getpid()));
+  EXPECT_EQ(fileText(lockFileOf(far)), ours);
+  // A second open here is refused by our own lock, naming this process.
+  EXPECT_EQ(openPort(13), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(lastReport().dwHolderProcessId, static_cast<DWORD>(::getpid()));
+  EXPECT_TRUE(fs::exists(lockFileOf(far)));
+  CloseHandle(port);
+  EXPECT_FALSE(fs::exists(lockFileOf(far)));
+
+  port = openPort(13);
+  ASSERT_NE(port, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(fs::exists(lockFileOf(far)));
+  far.hangUp();
+  EXPECT_TRUE(eventually([&] { return !fs::exists(lockFileOf(far)); }));
+  CloseHandle(port);
+}
+
+TEST(UucpLock, WithoutAWritableLockFolderThePortOpensAndSaysSo) {
+  FarEnd far(14);
+  SetUucpLockFolderForTesting((lockFolder() + "/missing").c_str());
+  HANDLE port = openPort(14);
+  SetUucpLockFolderForTesting(lockFolder().c_str());
+  ASSERT_NE(port, INVALID_HANDLE_VALUE);
+  EXPECT_NE(std::string(lastReport().szRemark).find("without a lock file"), std::string::npos);
+  CloseHandle(port);
+}
+
+// A child that makes the terminal the controlling terminal of its own new
+// session, as a shell's login does, and stays until it is killed.
+class SessionLeader {
+ public:
+  explicit SessionLeader(const std::string& terminal) {
+    int ready[2];
+    if (::pipe(ready) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::setsid();
+      const int fd = ::open(terminal.c_str(), O_RDWR | O_NOCTTY);
+      const char ok = fd >= 0 && ::ioctl(fd, TIOCSCTTY, 0) == 0 ? 'y' : 'n';
+      [[maybe_unused]] ssize_t ignored = ::write(ready[1], &ok, 1);
+      for (;;) ::pause();
+    }
+    ::close(ready[1]);
+    char ok = 'n';
+    acquired_ = ::read(ready[0], &ok, 1) == 1 && ok == 'y';
+    ::close(ready[0]);
+  }
+  ~SessionLeader() { end(); }
+  void end() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+  }
+  pid_t pid() const { return pid_; }
+  bool acquired() const { return acquired_; }
+
+ private:
+  pid_t pid_ = 0;
+  bool acquired_ = false;
+};
+
+TEST(SessionTerminal, AnotherSessionsControllingTerminalIsNotOpenedAsAPort) {
+  FarEnd far(15);
+  SessionLeader shell(far.terminalPath());
+  ASSERT_TRUE(shell.acquired());
+  termios before;
+  const int probe = ::open(far.terminalPath().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(probe, 0);
+  ASSERT_EQ(::tcgetattr(probe, &before), 0);
+
+  SetLastError(0);
+  EXPECT_EQ(openPort(15), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DEVICE_IN_USE));
+  EXPECT_EQ(lastReport().dwHolderProcessId, static_cast<DWORD>(shell.pid()));
+  // Untouched: still in the mode its session left it, and no lock made.
+  termios after;
+  ASSERT_EQ(::tcgetattr(probe, &after), 0);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_FALSE(fs::exists(lockFileOf(far)));
+
+  // Once the session is gone, the terminal is a line like any other.
+  shell.end();
+  HANDLE port = openPort(15);
+  EXPECT_NE(port, INVALID_HANDLE_VALUE);
+  CloseHandle(port);
+  ::close(probe);
+}
+
+TEST(TerminalSettings, ThoseFoundAtOpenArePutBackAtClose) {
+  FarEnd far(16);
+  const int probe = ::open(far.terminalPath().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(probe, 0);
+  termios cooked;
+  ASSERT_EQ(::tcgetattr(probe, &cooked), 0);
+  cooked.c_lflag |= ICANON | ECHO | ISIG;
+  cooked.c_iflag |= ICRNL | IXON;
+  cooked.c_oflag |= OPOST | ONLCR;
+  cooked.c_cc[VMIN] = 3;
+  ::cfsetspeed(&cooked, B19200);
+  ASSERT_EQ(::tcsetattr(probe, TCSANOW, &cooked), 0);
+  ASSERT_EQ(::tcgetattr(probe, &cooked), 0);
+
+  HANDLE port = openPort(16);
+  ASSERT_NE(port, INVALID_HANDLE_VALUE);
+  termios open;
+  ASSERT_EQ(::tcgetattr(probe, &open), 0);
+  EXPECT_EQ(open.c_lflag & (ICANON | ECHO), 0u);  // raw while the port is open
+  CloseHandle(port);
+
+  termios restored;
+  ASSERT_EQ(::tcgetattr(probe, &restored), 0);
+  EXPECT_EQ(restored.c_iflag, cooked.c_iflag);
+  EXPECT_EQ(restored.c_oflag, cooked.c_oflag);
+  EXPECT_EQ(restored.c_cflag, cooked.c_cflag);
+  EXPECT_EQ(restored.c_lflag, cooked.c_lflag);
+  EXPECT_EQ(restored.c_cc[VMIN], 3);
+  EXPECT_EQ(::cfgetospeed(&restored), static_cast<speed_t>(B19200));
+  ::close(probe);
+}
+
+}  // namespace
