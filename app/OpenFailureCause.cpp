@@ -38,6 +38,8 @@ String DeviceText(const SERIAL_OPEN_REPORT& Report) {
 
 }  // namespace
 
+String OtherPanelHoldsThePort() { return "串口已在本程序的另一个面板中打开。"; }
+
 String OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report) {
   switch (Error) {
     case ERROR_FILE_NOT_FOUND:
@@ -47,7 +49,7 @@ String OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report) {
       return "没有权限打开 " + DeviceText(Report) +
              "：请把用户加入 dialout 组（sudo usermod -aG dialout 用户名），然后注销并重新登录。";
     case ERROR_SHARING_VIOLATION:
-      if (Report.dwHolderProcessId == GetCurrentProcessId()) return "串口已在本程序的另一个面板中打开。";
+      if (Report.dwHolderProcessId == GetCurrentProcessId()) return OtherPanelHoldsThePort();
       if (Report.dwHolderProcessId != 0) return HolderPhrase("串口正被", Report, "使用。");
       return "串口正被其他程序使用。";
     case ERROR_DEVICE_IN_USE:

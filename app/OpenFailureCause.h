@@ -14,6 +14,9 @@ String OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report);
 // The same for the calling thread's last port open.
 String OpenFailureCause(DWORD Error);
 
+// The cause when the port is this program's own, held by the other panel.
+String OtherPanelHoldsThePort();
+
 // Writes "不能打开 <port text>：<cause>" to the log.
 void LogOpenFailure(const String& PortText, const String& Cause);
 

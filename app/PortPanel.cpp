@@ -44,7 +44,7 @@ void TForm1::OpenPort(int Index) {
   // to come back: the device is free then, the number is not.
   const auto holder = PortToPanel.find(PanelPort[Index]);
   if (holder != PortToPanel.end() && holder->second != Index) {
-    ShowMessage(CannotOpenText(panel.Port->Text, String()));
+    ShowMessage(CannotOpenText(panel.Port->Text, OtherPanelHoldsThePort()));
     return;
   }
   // A port whose settings were refused is closed again by the open.

@@ -209,8 +209,7 @@ class TForm1 : public TForm {
   bool OpenChannel(int Index);
   LineSettingsTexts SettingsTexts(int Index) const;
   void SetSettingsEnabled(int Index, bool Enabled);
-  // Puts the ports of the serial device map into both port lists.
-  void FillPortLists();
+  // The port lists again, after a device came or went.
   void RefreshPortLists();
   void ReconnectLostPorts();
   // What panel Index's counter panel shows for its port: the counters, or
