@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "WaitForWork.h"
+#include "cxLogFolder.h"
 
 namespace {
 
@@ -17,38 +19,48 @@ namespace {
 std::atomic<bool> g_bLogAlive{false};
 
 const char kDestroyedText[] = "CxLog has destroy!";
-const char kFallbackFolder[] = "./Log/";
-const char kFolderName[] = "Log/";
-const size_t kFileNameLength = sizeof "YYYYMM.log" - 1;
+const char kFallbackFolder[] = "./";
 const DWORD kLineAreaSize = 1024;
+const INT8 kWarningLevel = 1;
 
-// How long destruction waits for the writer. A batch is a few small writes,
-// so a writer still busy after this is stuck in a write.
+// How long destruction waits for the writer. A batch is one write of a
+// regular file, so a writer still busy after this is stuck in a write.
 const DWORD kStopTimeoutMs = 5000;
 
 struct FolderPath {
   char text[MAX_PATH];
 };
 
-// The executable's folder followed by "Log/", or "./Log/" when the module
-// path cannot be had whole or leaves no room for the file name.
-FolderPath ComputeLogFolder() {
-  FolderPath folder{};
+// The executable's folder ending in '/', or "./" when the module path
+// cannot be had whole.
+std::string ExecutableFolder() {
   char modulePath[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, modulePath, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) {
-    char* lastSlash = std::strrchr(modulePath, '/');
-    if (lastSlash != nullptr) {
-      const size_t folderLength = static_cast<size_t>(lastSlash - modulePath) + 1;
-      if (folderLength + sizeof kFolderName - 1 + kFileNameLength < MAX_PATH) {
-        std::memcpy(folder.text, modulePath, folderLength);
-        std::memcpy(folder.text + folderLength, kFolderName, sizeof kFolderName);
-        return folder;
-      }
-    }
-  }
-  std::memcpy(folder.text, kFallbackFolder, sizeof kFallbackFolder);
+  if (length == 0 || length >= MAX_PATH) return kFallbackFolder;
+  const char* lastSlash = std::strrchr(modulePath, '/');
+  if (lastSlash == nullptr) return kFallbackFolder;
+  return std::string(modulePath, static_cast<size_t>(lastSlash - modulePath) + 1);
+}
+
+FolderPath ComputeLogFolder() {
+  FolderPath folder{};
+  if (!ChooseLogFolder(ExecutableFolder().c_str(), folder.text, sizeof folder.text))
+    ChooseLogFolder(kFallbackFolder, folder.text, sizeof folder.text);
   return folder;
+}
+
+// Appends the record's line, and its dump when it has a payload, to text.
+void AppendRecord(const CxLog::Item& item, std::string& text) {
+  char szLine[kLineAreaSize];
+  DWORD dwLength = 0;
+  item.FormatLine(szLine, sizeof szLine, &dwLength);
+  text.append(szLine, dwLength);
+  if (item._pBin != nullptr && item._dwBinLen != 0) {
+    DWORD dwDumpLength = 0;
+    char* szDump = item.HexDump(nullptr, 0, &dwDumpLength, true, ' ');
+    text.append(szDump, dwDumpLength);
+    std::free(szDump);
+  }
 }
 
 }  // namespace
@@ -75,14 +87,25 @@ void CxLog::Log(const char* szSource, int nLine, INT8 level, const char* szMessa
 void CxLog::Add(Item* pItem) {
   if (pItem == nullptr) return;
   EnterCriticalSection(&_Lock);
-  _Items.push_back(pItem);
+  const bool bQueued = _Items.size() < kMaxQueuedRecords;
+  if (bQueued)
+    _Items.push_back(pItem);
+  else
+    ++_dwDropped;
   LeaveCriticalSection(&_Lock);
+  if (!bQueued) delete pItem;
   SetEvent(_hDataEvent);
 }
 
-CxLog::CxLog() : _pbAlive(&g_bLogAlive), _szFilePath{}, _hThread(nullptr), _hDataEvent(nullptr), _hStopEvent(nullptr) {
+CxLog::CxLog()
+    : _pbAlive(&g_bLogAlive),
+      _dwDropped(0),
+      _szFilePath{},
+      _hThread(nullptr),
+      _hDataEvent(nullptr),
+      _hStopEvent(nullptr) {
   *_pbAlive = true;
-  CreateDirectoryA(LogFolder(), nullptr);
+  MakeLogFolder(LogFolder());
   _hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   _hDataEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   InitializeCriticalSection(&_Lock);
@@ -96,8 +119,8 @@ CxLog::~CxLog() {
     const bool writerEnded = WaitForSingleObject(_hThread, kStopTimeoutMs) == WAIT_OBJECT_0;
     if (!writerEnded) TerminateThread(_hThread, 0);
     CloseHandle(_hThread);
-    // A writer stuck inside a batch still holds the lock and the queue:
-    // leave both (and the events) to the ending process.
+    // A writer stuck in a write may still take the lock: leave it, the
+    // queue and the events to the ending process.
     if (!writerEnded) return;
   }
   DeleteCriticalSection(&_Lock);
@@ -120,41 +143,53 @@ void CxLog::Run() {
     const int pathLength =
         std::snprintf(_szFilePath, sizeof _szFilePath, "%s%04d%02d.log", LogFolder(), now.wYear, now.wMonth % 100);
     if (pathLength < 0 || static_cast<size_t>(pathLength) >= sizeof _szFilePath) continue;
-    const HANDLE hFile = CreateFileA(_szFilePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Appends only, to the regular file of that name alone: a link there
+    // (to anywhere) or a pipe is refused rather than followed or waited on,
+    // and other instances' batches never overwrite this one.
+    const HANDLE hFile = CreateFileA(_szFilePath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     // The records stay queued; the next wake tries the file again.
     if (hFile == INVALID_HANDLE_VALUE) continue;
-    SetFilePointer(hFile, 0, nullptr, FILE_END);
     WriteBatch(hFile);
-    SetEndOfFile(hFile);
     CloseHandle(hFile);
   }
 }
 
-// Writes and destroys every queued record, holding the queue lock for the
-// whole batch. Write results are not checked: a record that fails to be
-// written is dropped like a written one.
+// Takes every queued record and writes them with one write, so that the
+// batch lands whole after whatever else the file holds. The queue lock is
+// held only to take the records: producers never wait for the disk. Records
+// the queue turned away, or whose write failed, are counted in a record of
+// their own once a batch can be written.
 void CxLog::WriteBatch(HANDLE hFile) {
+  std::list<Item*> batch;
   EnterCriticalSection(&_Lock);
+  batch.swap(_Items);
+  const DWORD dwDropped = _dwDropped;
+  _dwDropped = 0;
+  LeaveCriticalSection(&_Lock);
+
+  std::string text;
+  DWORD dwRecords = static_cast<DWORD>(batch.size());
   try {
-    while (!_Items.empty()) {
-      Item* pItem = _Items.front();
-      char szLine[kLineAreaSize];
-      DWORD dwLength = 0;
-      DWORD dwWritten = 0;
-      pItem->FormatLine(szLine, sizeof szLine, &dwLength);
-      WriteFile(hFile, szLine, dwLength, &dwWritten, nullptr);
-      if (pItem->_pBin != nullptr && pItem->_dwBinLen != 0) {
-        DWORD dwDumpLength = 0;
-        char* szDump = pItem->HexDump(nullptr, 0, &dwDumpLength, true, ' ');
-        WriteFile(hFile, szDump, dwDumpLength, &dwWritten, nullptr);
-        std::free(szDump);
-      }
-      _Items.pop_front();
-      delete pItem;
+    for (const Item* pItem : batch) AppendRecord(*pItem, text);
+    if (dwDropped != 0) {
+      char szMessage[64];
+      std::snprintf(szMessage, sizeof szMessage, "%lu records dropped", static_cast<unsigned long>(dwDropped));
+      const Item notice(__FILE__, nullptr, __LINE__, kWarningLevel, szMessage, nullptr, 0);
+      AppendRecord(notice, text);
     }
   } catch (...) {
-    // Dropped; the batch ends here and the writer goes on.
+    // Out of memory for the batch's text: the batch is lost, and counted.
+    text.clear();
   }
+  for (Item* pItem : batch) delete pItem;
+
+  DWORD dwWritten = 0;
+  const bool bWritten = !text.empty() &&
+                        WriteFile(hFile, text.data(), static_cast<DWORD>(text.size()), &dwWritten, nullptr) &&
+                        dwWritten == text.size();
+  if (bWritten || (text.empty() && dwRecords == 0 && dwDropped == 0)) return;
+  EnterCriticalSection(&_Lock);
+  _dwDropped += dwRecords + dwDropped;
   LeaveCriticalSection(&_Lock);
 }

@@ -1,6 +1,7 @@
 // The process-wide log: records queued by any thread and appended by the
 // log's own writer thread to one file per month in the folder Log beside the
-// executable.
+// executable, or in the user's state folder when that one cannot be written
+// (see cxLogFolder.h).
 #pragma once
 
 #include <windows.h>
@@ -46,12 +47,19 @@ class CxLog final {
     DWORD _dwBinLen;
   };
 
+  // Records waiting beyond this many are dropped and counted; the count is
+  // written as a record of its own ("N records dropped") with the next
+  // batch that can be written.
+  static constexpr size_t kMaxQueuedRecords = 1024;
+
   // The one log, created with its folder and writer thread on first use
   // from any thread. Throws std::runtime_error("CxLog has destroy!") once
   // destruction has begun.
   static CxLog& Instance();
 
-  // The log folder: the executable's folder followed by "Log/".
+  // The log folder, ending in '/': the executable's folder followed by
+  // "Log/" while that can be written, otherwise kestrix/Log/ in the user's
+  // state folder. Chosen on the first call.
   static const char* LogFolder();
 
   // Queues a record with the given source, line, level and message and
@@ -80,6 +88,7 @@ class CxLog final {
   std::atomic<bool>* _pbAlive;
   CRITICAL_SECTION _Lock;
   std::list<Item*> _Items;
+  DWORD _dwDropped;  // records lost since the last written batch
   char _szFilePath[MAX_PATH];
   HANDLE _hThread;
   HANDLE _hDataEvent;

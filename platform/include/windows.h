@@ -9,6 +9,7 @@
 #include "win32/files.h"
 #include "win32/messaging.h"
 #include "win32/registry.h"
+#include "win32/shell.h"
 #include "win32/sync.h"
 #include "win32/threads.h"
 #include "win32/types.h"

@@ -111,11 +111,32 @@ bool folderOfExists(LPCSTR name) {
   return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition) {
+// With FILE_FLAG_OPEN_REPARSE_POINT the name must be a regular file itself:
+// a link there is not followed and a pipe, device or socket is not opened
+// (opening a FIFO for writing would wait for a reader). False, with the
+// error set, for what is there now; a missing file is fine.
+bool isExactFileOrMissing(LPCSTR name) {
+  struct stat status;
+  if (::lstat(name, &status) != 0 || S_ISREG(status.st_mode)) return true;
+  SetLastError(S_ISLNK(status.st_mode) ? ERROR_CANT_ACCESS_FILE : ERROR_ACCESS_DENIED);
+  return false;
+}
+
+HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition, DWORD flagsAndAttributes) {
   int flags = O_CLOEXEC;
   const bool reads = (access & (GENERIC_READ | GENERIC_ALL)) != 0;
-  const bool writes = (access & (GENERIC_WRITE | GENERIC_ALL)) != 0;
+  const bool overwrites = (access & (GENERIC_WRITE | GENERIC_ALL)) != 0;
+  // Append access alone: every write goes to the end of the file at that
+  // moment, in one piece, whoever else appends.
+  const bool appends = !overwrites && (access & FILE_APPEND_DATA) != 0;
+  const bool writes = overwrites || appends;
   flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
+  if (appends) flags |= O_APPEND;
+  const bool exactFile = (flagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
+  if (exactFile) {
+    flags |= O_NOFOLLOW | O_NONBLOCK;
+    if (!isExactFileOrMissing(name)) return INVALID_HANDLE_VALUE;
+  }
   switch (disposition) {
     case CREATE_NEW:
       flags |= O_CREAT | O_EXCL;
@@ -155,16 +176,23 @@ HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition) {
       SetLastError(ERROR_FILE_EXISTS);
     else if (error == ENOENT && !folderOfExists(name))
       SetLastError(ERROR_PATH_NOT_FOUND);
+    else if (error == ELOOP && exactFile)  // a link put there since the check
+      SetLastError(ERROR_CANT_ACCESS_FILE);
     else
       SetLastError(errorFromErrno(error));
     return INVALID_HANDLE_VALUE;
   }
   struct stat status;
-  if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+  const bool statted = ::fstat(fd, &status) == 0;
+  if (statted && (S_ISDIR(status.st_mode) || (exactFile && !S_ISREG(status.st_mode)))) {
     ::close(fd);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
+  if (exactFile) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // The name goes at once rather than at the last close; the open handle
+  // keeps the file.
+  if (flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) ::unlink(name);
   SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return insertHandle(std::make_shared<FileObject>(fd));
 }
@@ -194,7 +222,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     }
     return insertHandle(std::move(device));
   }
-  return openPlainFile(lpFileName, dwDesiredAccess, dwCreationDisposition);
+  return openPlainFile(lpFileName, dwDesiredAccess, dwCreationDisposition, dwFlagsAndAttributes);
 }
 
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
@@ -245,6 +273,21 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
   // failure by the error code.
   SetLastError(ERROR_SUCCESS);
   return static_cast<DWORD>(size);
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
+  struct stat status;
+  if (lpFileName == nullptr || ::stat(lpFileName, &status) != 0) {
+    const int error = lpFileName == nullptr ? ENOENT : errno;
+    SetLastError(error == ENOENT && lpFileName != nullptr && !folderOfExists(lpFileName) ? ERROR_PATH_NOT_FOUND
+                                                                                         : errorFromErrno(error));
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  DWORD attributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  struct stat linkStatus;
+  if (::lstat(lpFileName, &linkStatus) == 0 && S_ISLNK(linkStatus.st_mode)) attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+  SetLastError(ERROR_SUCCESS);
+  return attributes;
 }
 
 BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {

@@ -14,30 +14,11 @@
 #include <random>
 #include <string>
 
+#include "../support/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-// A fresh folder for one test, removed afterwards.
-class TempFolder {
- public:
-  TempFolder() {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() / (std::string("kestrix-") + test->test_suite_name() + "-" + test->name() + "-" +
-                                         std::to_string(std::random_device()()));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 std::string contentsOf(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -3,6 +3,7 @@
 // side never share a file; files from earlier runs are tolerated by reading
 // only what a test appended.
 #include <kestrix/platform_testing.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,57 @@ TEST_F(LogWriter, AFileThatCannotBeOpenedKeepsTheRecordsForTheNextWake) {
             (std::vector<std::string>{"Message t.cpp(1): kept\r", "Message t.cpp(2): next\r"}));
 }
 
+// Only the regular file of the month's name is written: a link there is not
+// followed (its target is never made) and a pipe never holds the writer. The
+// records wait until the file can be written.
+TEST_F(LogWriter, ALinkOrAPipeNamedLikeTheMonthsFileIsLeftAloneAndTheRecordsWait) {
+  setClock(2055, 4);
+  const fs::path file = monthFile(2055, 4);
+  const fs::path target = fs::path(CxLog::LogFolder()) / "link-target-205504";
+  fs::remove(file);
+  fs::remove(target);
+  fs::create_symlink(target, file);
+  CxLog::Log("t.cpp", 1, 0, "behind a link");
+  Sleep(300);  // the writer tries and refuses
+  EXPECT_FALSE(fs::exists(target));
+  EXPECT_TRUE(fs::is_symlink(file));
+  fs::remove(file);
+
+  ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+  CxLog::Log("t.cpp", 2, 0, "behind a pipe");
+  Sleep(300);
+  EXPECT_TRUE(fs::is_fifo(file));
+  fs::remove(file);
+  CxLog::Log("t.cpp", 3, 0, "written");
+  EXPECT_EQ(appendedLines(file, 0, "written"),
+            (std::vector<std::string>{"Message t.cpp(1): behind a link\r", "Message t.cpp(2): behind a pipe\r",
+                                      "Message t.cpp(3): written\r"}));
+}
+
+TEST_F(LogWriter, AFullQueueTurnsRecordsAwayAndSaysHowManyOnceItCanWrite) {
+  setClock(2057, 7);
+  const fs::path file = monthFile(2057, 7);
+  fs::remove_all(file);
+  fs::create_directories(file);  // the file cannot be opened: records queue
+  const int logged = static_cast<int>(CxLog::kMaxQueuedRecords) + 5;
+  for (int line = 0; line < logged; ++line) CxLog::Log("t.cpp", line, 0, "queued");
+  fs::remove(file);
+  CxLogTesting::wakeWriter();
+  const std::vector<std::string> lines = appendedLines(file, 0, "records dropped");
+  ASSERT_EQ(lines.size(), CxLog::kMaxQueuedRecords + 1);
+  EXPECT_EQ(lines.front(), "Message t.cpp(0): queued\r");
+  EXPECT_EQ(lines[CxLog::kMaxQueuedRecords - 1], "Message t.cpp(1023): queued\r");
+  EXPECT_EQ(lines.back().substr(0, 14), "Warning cxLog.");
+  EXPECT_NE(lines.back().find("): 5 records dropped\r"), std::string::npos) << lines.back();
+
+  // The count starts again from nothing.
+  CxLog::Log("t.cpp", 9, 0, "next");
+  const std::vector<std::string> after = appendedLines(file, 0, "next");
+  ASSERT_EQ(after.size(), lines.size() + 1);
+  EXPECT_EQ(after.back(), "Message t.cpp(9): next\r");
+}
+
+// The build folder can be written: the log goes beside the test program.
 TEST(LogFolder, IsTheFolderLogBesideTheExecutable) {
   const fs::path executable = fs::canonical("/proc/self/exe");
   EXPECT_EQ(std::string(CxLog::LogFolder()), executable.parent_path().string() + "/Log/");

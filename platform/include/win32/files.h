@@ -17,8 +17,24 @@
 #define OPEN_ALWAYS 4
 #define TRUNCATE_EXISTING 5
 
+// Append access alone (without GENERIC_WRITE): every write goes to the end
+// of the file as it is at that moment, in one piece, whoever else appends.
+#define FILE_APPEND_DATA 0x00000004
+
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_ATTRIBUTE_TEMPORARY 0x00000100
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_FLAG_OVERLAPPED 0x40000000
+// The name must be a regular file itself: a symbolic link there is not
+// followed (ERROR_CANT_ACCESS_FILE), and a pipe, device or socket is refused
+// (ERROR_ACCESS_DENIED) without waiting for the other end.
+#define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000
+// The file's name is removed as soon as it is open; the handle keeps the
+// file until it is closed.
+#define FILE_FLAG_DELETE_ON_CLOSE 0x04000000
 
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
@@ -43,6 +59,10 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh);
 BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped, LPDWORD lpNumberOfBytesTransferred,
                                 BOOL bWait);
 
+// FILE_ATTRIBUTE_DIRECTORY or FILE_ATTRIBUTE_NORMAL, with
+// FILE_ATTRIBUTE_REPARSE_POINT when the name is a symbolic link (to what it
+// names); INVALID_FILE_ATTRIBUTES when nothing is there.
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 

@@ -1,0 +1,16 @@
+// Where the log's files go: the folder Log beside the executable while that
+// can be written (a build folder or a portable copy), otherwise the user's
+// state folder (kestrix/Log/ in it), so that an installed program, whose
+// folder only the system may write, still keeps its log.
+#pragma once
+
+#include <windows.h>
+
+// Writes the chosen folder, ending in '/', into szFolder (dwSize bytes, a
+// MAX_PATH area will do), given the executable's folder ending in '/'.
+// Nothing is created but a probe file, gone again at once. False when no
+// folder fits in dwSize.
+bool ChooseLogFolder(const char* szExecutableFolder, char* szFolder, DWORD dwSize);
+
+// Creates the folder with any missing parents; true when it exists after.
+bool MakeLogFolder(const char* szFolder);
