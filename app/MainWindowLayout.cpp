@@ -128,6 +128,13 @@ struct PanelMembers {
   TComboBox *&Parity, *&DataBits, *&StopBits;
 };
 
+// What a screen reader speaks for a control of the panel: the panel's
+// caption and the control's role, e.g. "设备1 接收区". Buttons and check boxes
+// speak their own captions inside the panel.
+void NameForReaders(TControl* Control, TGroupBox* Box, const char* Role) {
+  Control->AccessibleName = Box->Caption.Get() + " " + Role;
+}
+
 void CreatePanel(TComponent* Owner, TGroupBox* Box, const PanelLayout& At, PanelMembers Out) {
   Out.PortLabel = NewLabel(Owner, Box, At.PortLabel, "串  口：");
   Out.BaudLabel = NewLabel(Owner, Box, At.BaudLabel, "波特率：");
@@ -147,6 +154,13 @@ void CreatePanel(TComponent* Owner, TGroupBox* Box, const PanelLayout& At, Panel
   Out.Parity = NewComboBox(Owner, Box, At.Parity, 9, "N (无)", kParities);
   Out.DataBits = NewComboBox(Owner, Box, At.DataBits, 10, "8", kDataBits);
   Out.StopBits = NewComboBox(Owner, Box, At.StopBits, 11, "1", kStopBits);
+  NameForReaders(Out.Memo, Box, "接收区");
+  NameForReaders(Out.Edit, Box, "发送区");
+  NameForReaders(Out.Port, Box, "串口");
+  NameForReaders(Out.Baud, Box, "波特率");
+  NameForReaders(Out.Parity, Box, "校验位");
+  NameForReaders(Out.DataBits, Box, "数据位");
+  NameForReaders(Out.StopBits, Box, "停止位");
 }
 
 }  // namespace
@@ -168,6 +182,7 @@ void TForm1::CreateWidgets() {
   Place(Image1, this, {336, 0, 177, 36});
   Image1->Picture->LoadFromFile(":/kestrix/banner.png");
   Image1->Transparent = true;
+  Image1->AccessibleName = "Kestrix";
 
   GroupBox1 = new TGroupBox(this);
   Place(GroupBox1, this, {0, 31, 841, 180});
@@ -192,10 +207,17 @@ void TForm1::CreateWidgets() {
   Place(StatusBar1, this, {0, 400, 848, 19});
   StatusBar1->Align = alBottom;
   StatusBar1->Color = clGradientActiveCaption;
-  for (int width : {150, 200, 200, 160}) {
+  // The clock, device 1's and device 2's counters, and the banner (which
+  // speaks for itself).
+  const struct {
+    int Width;
+    const char* AccessibleName;
+  } kPanels[] = {{150, "日期时间"}, {200, "设备1 计数"}, {200, "设备2 计数"}, {160, ""}};
+  for (const auto& spec : kPanels) {
     TStatusPanel* panel = StatusBar1->Panels->Add();
-    panel->Width = width;
+    panel->Width = spec.Width;
     panel->Alignment = taCenter;
+    panel->AccessibleName = spec.AccessibleName;
   }
 
   Timer1 = new TTimer(this);

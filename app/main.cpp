@@ -1,8 +1,13 @@
-// Start-up: the application object, its title and the main window.
+// Start-up: the command line, then the application object, its title and
+// the main window.
 #include <toolkit/toolkit.h>
 
+#include <cstdio>
+
+#include "CommandLine.h"
 #include "GuardedStartUp.h"
 #include "Unit1.h"
+#include "cxLog.h"
 
 namespace {
 
@@ -15,4 +20,10 @@ void StartUp() {
 
 }  // namespace
 
-int main() { return RunGuarded(StartUp); }
+int main(int argc, char** argv) {
+  const CommandLineOutcome outcome = ReadCommandLine(argc, argv, CxLog::LogFolder());
+  std::fputs(outcome.Out.c_str(), stdout);
+  std::fputs(outcome.Err.c_str(), stderr);
+  if (!outcome.bStartWindow) return outcome.nExitCode;
+  return RunGuarded(StartUp);
+}

@@ -7,6 +7,7 @@ KESTRIX_PACKAGES=(
   libgtest-dev googletest
   libudev-dev
   socat xvfb xauth fonts-wqy-zenhei
+  librsvg2-bin desktop-file-utils appstream
 )
 
 # Installs whichever of the given Debian packages are missing, as root or

@@ -252,6 +252,10 @@ TControl::TControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
                    }),
       PopupMenu([this] { return data_->popupMenuAlive ? data_->popupMenu : nullptr; },
                 [this](TPopupMenu* const& value) { SetPopupMenu(this, value); }),
+      AccessibleName([this] { return data_->widget ? FromQString(data_->widget->accessibleName()) : String(); },
+                     [this](const String& value) {
+                       if (data_->widget) data_->widget->setAccessibleName(ToQString(value));
+                     }),
       Font(ControlAccess::NewFont([widget = data->widget] { return widget.data(); })),
       data_(std::move(data)) {}
 

@@ -38,6 +38,15 @@ Qt::Alignment ToQtAlignment(TAlignment alignment) {
   }
 }
 
+// What a screen reader speaks for a panel: what the panel is, then what it
+// shows ("设备1 计数 COM3: S: 10 R: 25").
+QString SpokenName(const TStatusPanel& panel) {
+  const String name = panel.AccessibleName;
+  const String text = panel.Text;
+  if (name.IsEmpty() || text.IsEmpty()) return ToQString(name + text);
+  return ToQString(name + " " + text);
+}
+
 // Rebuilds the bar's labels from its panels.
 void ShowPanels(QWidget* bar, const std::vector<TStatusPanel*>& panels) {
   auto* layout = static_cast<QHBoxLayout*>(bar->layout());
@@ -55,6 +64,7 @@ void ShowPanels(QWidget* bar, const std::vector<TStatusPanel*>& panels) {
     label->setText(ToQString(panels[i]->Text));
     label->setAlignment(ToQtAlignment(panels[i]->Alignment));
     label->setToolTip(ToQString(panels[i]->Hint));
+    label->setAccessibleName(SpokenName(*panels[i]));
   }
 }
 
@@ -82,6 +92,11 @@ TStatusPanel::TStatusPanel(std::function<void()> changed)
              hint_ = value;
              changed_();
            }),
+      AccessibleName([this] { return accessibleName_; },
+                     [this](const String& value) {
+                       accessibleName_ = value;
+                       changed_();
+                     }),
       changed_(std::move(changed)) {}
 
 TStatusPanels::TStatusPanels(std::function<void()> changed)

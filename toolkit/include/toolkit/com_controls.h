@@ -13,6 +13,8 @@ class TStatusPanel : public TObject {
   Property<TAlignment> Alignment;
   // Shown as the panel's tool tip; empty for none.
   Property<String> Hint;
+  // What the panel is, spoken by a screen reader before its text.
+  Property<String> AccessibleName;
 
  private:
   friend class TStatusPanels;
@@ -21,6 +23,7 @@ class TStatusPanel : public TObject {
   String text_;
   String hint_;
   TAlignment alignment_ = taLeftJustify;
+  String accessibleName_;
   std::function<void()> changed_;
 };
 

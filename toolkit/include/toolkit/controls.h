@@ -59,6 +59,9 @@ class TControl : public TComponent {
   // toolkit/menus.h); null shows the control's own menu, if it has one.
   // Reads null once the menu is destroyed.
   Property<TPopupMenu*> PopupMenu;
+  // What a screen reader speaks for the control. Empty: the control's own
+  // text (a button's caption, a label's text).
+  Property<String> AccessibleName;
   TFont* const Font;
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);

@@ -1,0 +1,107 @@
+"""The window end to end through the accessibility tree: both panels open on
+a null-modem cable, text and hex sent and read back in the other panel's
+receive area, the counters, clearing, the title bar, and the confirmed close.
+"""
+
+import os
+import sys
+import unittest
+
+from kestrix_atspi import Kestrix, NullModem, wait_until
+
+PROGRAM = os.environ["KESTRIX_PROGRAM"]
+
+
+class EndToEnd(unittest.TestCase):
+    def setUp(self):
+        self.cable = NullModem()
+        self.addCleanup(self.cable.close)
+        self.kestrix = Kestrix(PROGRAM, self.cable)
+        self.addCleanup(self.kestrix.stop)
+
+    def open_both_panels(self):
+        k = self.kestrix
+        self.assertEqual(k.combo_text("设备1 串口"), "COM1")
+        self.assertEqual(k.combo_text("设备2 串口"), "COM2")
+        k.press(k.button(1, "打开"))
+        k.press(k.button(2, "打开"))
+        k.button(1, "关闭")
+        k.button(2, "关闭")
+
+    def test_two_panels_talk_across_a_null_modem_in_text_and_in_hex(self):
+        k = self.kestrix
+        self.open_both_panels()
+        memo1, memo2 = k.get("设备1 接收区"), k.get("设备2 接收区")
+
+        # Device 1 sends text; device 2 shows it.
+        k.set_text(k.get("设备1 发送区"), "hello 你好")
+        k.press(k.button(1, "发送"))
+        k.wait_for_text(memo2, "hello 你好")
+
+        # Device 2 sends hex; device 1 shows the text the bytes spell.
+        hex2 = k.check_box(2, "16进制")
+        k.press(hex2)
+        wait_until(lambda: k.checked(hex2), what="device 2's hex switch")
+        k.set_text(k.get("设备2 发送区"), "48 69 0d 0a")
+        k.press(k.button(2, "发送"))
+        k.wait_for_text(memo1, "Hi\r\n")
+
+        # Device 1 switches to hex display; device 2's next line shows as pairs.
+        k.press(k.check_box(1, "16进制"))
+        k.set_text(k.get("设备2 发送区"), "41 00 42")
+        k.press(k.button(2, "发送"))
+        k.wait_for_text(memo1, "Hi\r\n41 00 42 ")
+
+        # The counter panels speak what they count: "hello " and two GBK
+        # characters of two bytes sent by device 1, seven bytes by device 2.
+        wait_until(lambda: k.status_panel("设备1 计数").name == "设备1 计数 COM1: S:     10 R:      7",
+                   what="device 1's counters")
+        wait_until(lambda: k.status_panel("设备2 计数").name == "设备2 计数 COM2: S:      7 R:     10",
+                   what="device 2's counters")
+
+        # Clear empties device 1's receive area only.
+        k.press(k.button(1, "清空"))
+        k.wait_for_text(memo1, "")
+        self.assertEqual(k.text(memo2), "hello 你好")
+
+        k.press(k.button(1, "关闭"))
+        k.press(k.button(2, "关闭"))
+        k.button(1, "打开")
+        k.button(2, "打开")
+
+    def test_every_control_has_a_name_a_screen_reader_speaks(self):
+        k = self.kestrix
+        expected = ["Kestrix", "设备1", "设备2"]
+        for device in ("设备1", "设备2"):
+            expected += [device + " " + role for role in ("接收区", "发送区", "串口", "波特率", "校验位", "数据位", "停止位")]
+        for name in expected:
+            self.assertIsNotNone(k.find(name), name)
+        controls = {"push button", "check box", "combo box", "text", "label", "image", "panel"}
+        unnamed = [node.getRoleName() for node in k.all(k.window)
+                   if node.getRoleName() in controls and not node.name
+                   and node.parent is not None and node.parent.getRoleName() != "combo box"]
+        self.assertEqual(unnamed, [])
+        wait_until(lambda: k.status_panel("日期时间 "), what="the clock panel")
+
+    def test_the_title_bar_reads_exactly_the_caption(self):
+        self.assertEqual(self.kestrix.title_bar_texts(), ("Duvrel   * Norblen", "Duvrel   * Norblen"))
+
+    def test_closing_asks_first_cancel_keeps_the_window_and_ok_ends_the_program(self):
+        k = self.kestrix
+        self.open_both_panels()
+        k.request_close()
+        box = k.dialog("退出程序")
+        self.assertIsNotNone(k.find("确定要退出吗？", within=box))
+        k.press(k.get("Cancel", "push button", box))
+        wait_until(lambda: k.find("退出程序", "dialog") is None, what="the box to go")
+        self.assertIsNone(k.process.poll())
+        k.button(1, "关闭")  # still open
+
+        k.request_close()
+        box = k.dialog("退出程序")
+        k.press(k.get("OK", "push button", box))
+        self.assertEqual(k.exit_code(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
