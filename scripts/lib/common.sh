@@ -2,7 +2,7 @@
 
 # Packages the build, the tests and the launcher need.
 KESTRIX_PACKAGES=(
-  g++ cmake ninja-build pkg-config libudev-dev
+  g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev googletest
   libudev-dev
