@@ -213,11 +213,11 @@ void TForm1::CreateWidgets() {
     int Width;
     const char* AccessibleName;
   } kPanels[] = {{150, "日期时间"}, {200, "设备1 计数"}, {200, "设备2 计数"}, {160, ""}};
-  for (const auto& spec : kPanels) {
+  for (const auto& layout : kPanels) {
     TStatusPanel* panel = StatusBar1->Panels->Add();
-    panel->Width = spec.Width;
+    panel->Width = layout.Width;
     panel->Alignment = taCenter;
-    panel->AccessibleName = spec.AccessibleName;
+    panel->AccessibleName = layout.AccessibleName;
   }
 
   Timer1 = new TTimer(this);
