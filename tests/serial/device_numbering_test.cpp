@@ -227,7 +227,8 @@ TEST_F(RememberedNumbersAcrossRestarts, NumbersAreWrittenAndReadBackWithoutLefto
 }
 
 TEST_F(RememberedNumbersAcrossRestarts, ADamagedOrUnreadableFileNeverStopsTheMap) {
-  std::ofstream(file, std::ios::binary) << std::string("COM2 usb:a\n\0\0\0COM2 usb:b\nCOM", 33);
+  const char damaged[] = "COM2 usb:a\n\0\0\0COM2 usb:b\nCOM";
+  std::ofstream(file, std::ios::binary) << std::string(damaged, sizeof damaged - 1);
   plug({{"usb:a", "/dev/ttyUSB0", ""}, {"usb:b", "/dev/ttyUSB1", ""}});
   SerialDeviceMap map = platform::currentSerialDeviceMap();
   ASSERT_EQ(map.size(), 2u);
