@@ -1,5 +1,6 @@
 #include "OpenFailureCause.h"
 
+#include "LogRecordLines.h"
 #include "cxLog.h"
 
 namespace {
@@ -64,10 +65,11 @@ String OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report) {
 String OpenFailureCause(DWORD Error) { return OpenFailureCause(Error, LastOpenReport()); }
 
 void LogOpenFailure(const String& PortText, const String& Cause) {
-  Log(__LINE__, String("不能打开 ") + PortText + "：" + Cause);
+  Log(LogRecordLine::kOpenFailure, String("不能打开 ") + PortText + "：" + Cause);
 }
 
 void LogOpenRemark(const String& PortText) {
   const SERIAL_OPEN_REPORT report = LastOpenReport();
-  if (report.szRemark[0] != '\0') Log(__LINE__, PortText + ": " + String(AnsiString(report.szRemark)));
+  if (report.szRemark[0] != '\0')
+    Log(LogRecordLine::kOpenRemark, PortText + ": " + String(AnsiString(report.szRemark)));
 }

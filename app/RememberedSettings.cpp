@@ -3,6 +3,7 @@
 // history. Without a file the panels keep their described defaults; a
 // damaged file is ignored (and logged once); values that make no sense are
 // skipped one by one.
+#include <LogRecordLines.h>
 #include <cxLog.h>
 
 #include <algorithm>
@@ -48,8 +49,8 @@ void TForm1::LoadSettings() {
   if (fileName.IsEmpty()) return;
   Settings = std::make_unique<TIniFile>(fileName);
   if (Settings->Damaged)
-    LogSettingsProblem(__LINE__, "Settings file " + fileName + " is damaged: ignored, kept as " + fileName +
-                                     ".damaged; the defaults apply");
+    LogSettingsProblem(LogRecordLine::kSettingsDamaged, "Settings file " + fileName + " is damaged: ignored, kept as " +
+                                                            fileName + ".damaged; the defaults apply");
 
   TIniFile& ini = *Settings;
   for (int i = 0; i < 2; ++i) {
@@ -125,7 +126,7 @@ void TForm1::SaveSettings() {
   }
   if (!ini.UpdateFile() && !SettingsWriteFailed) {
     SettingsWriteFailed = true;
-    LogSettingsProblem(__LINE__,
+    LogSettingsProblem(LogRecordLine::kSettingsNotWritten,
                        "Settings file " + ini.FileName.Get() + " cannot be written; the settings are not remembered");
   }
 }

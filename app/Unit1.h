@@ -52,6 +52,8 @@ class TForm1 : public TForm {
   TButton* Button1;
   TButton* Button4;
   TCheckBox* CheckBox1;
+  // RadioButton1 and RadioButton2 are check boxes (the hex switches of the
+  // two panels); they keep the names they had on the form.
   TCheckBox* RadioButton1;
   TComboBox* ComboBox5;
   TComboBox* ComboBox6;
@@ -71,7 +73,7 @@ class TForm1 : public TForm {
   TButton* Button6;
   TButton* Button7;
   TCheckBox* CheckBox2;
-  TCheckBox* RadioButton2;
+  TCheckBox* RadioButton2;  // a check box, as RadioButton1
   TComboBox* ComboBox8;
   TComboBox* ComboBox9;
   TComboBox* ComboBox10;

@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 
+#include "LogRecordLines.h"
 #include "TheWorkerThread.h"
 #include "cxLog.h"
 
@@ -99,9 +100,9 @@ void ReadData::DeliverGuarded(bool bLast) {
   try {
     Deliver(bLast);
   } catch (const std::exception& error) {
-    LogDeliveryFailure(81, kLevelException, error.what());
+    LogDeliveryFailure(LogRecordLine::kDeliveryException, kLevelException, error.what());
   } catch (...) {
-    LogDeliveryFailure(85, kLevelMessage, "Unknow exception!");
+    LogDeliveryFailure(LogRecordLine::kDeliveryUnknown, kLevelMessage, "Unknow exception!");
   }
 }
 

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "LogRecordLines.h"
 #include "WaitForWork.h"
 #include "cxLogFolder.h"
 
@@ -175,7 +176,7 @@ void CxLog::WriteBatch(HANDLE hFile) {
     if (dwDropped != 0) {
       char szMessage[64];
       std::snprintf(szMessage, sizeof szMessage, "%lu records dropped", static_cast<unsigned long>(dwDropped));
-      const Item notice(__FILE__, nullptr, __LINE__, kWarningLevel, szMessage, nullptr, 0);
+      const Item notice(__FILE__, nullptr, LogRecordLine::kRecordsDropped, kWarningLevel, szMessage, nullptr, 0);
       AppendRecord(notice, text);
     }
   } catch (...) {

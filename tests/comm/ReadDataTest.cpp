@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "FakeWindow.h"
+#include "LogRecordLines.h"
 #include "LogRecords.h"
 #include "ReadData.h"
 #include "SerialTestPorts.h"
@@ -256,10 +257,12 @@ TEST_F(ReadDataTest, AFailedDeliveryIsLoggedOnceAndKeepsItsBytesForTheNext) {
   const std::string reason = "window refused " + std::to_string(getpid());
   window_->SetBeforePost([&] { throw std::runtime_error(reason); });
   channel.DoWork(nullptr);
-  const std::string exceptionRecord = "Exception ReadData(81): " + reason;
+  const std::string exceptionRecord =
+      "Exception ReadData(" + std::to_string(LogRecordLine::kDeliveryException) + "): " + reason;
   EXPECT_TRUE(WaitUntil([&] { return CountLogLines(exceptionRecord) == 1; }));
 
-  const std::string unknownRecord = "Message ReadData(85): Unknow exception!";
+  const std::string unknownRecord =
+      "Message ReadData(" + std::to_string(LogRecordLine::kDeliveryUnknown) + "): Unknow exception!";
   const int unknownBefore = CountLogLines(unknownRecord);
   window_->SetBeforePost([] { throw 42; });
   channel.DoWork(nullptr);
