@@ -1,6 +1,6 @@
 // Figures for ports that come and go, on pseudo-terminals linked as COM
 // ports in a temporary ports folder (the machine's own ports are not
-// touched), with the program's own window on Qt's offscreen platform:
+// touched, nor its lock folder), with the program's own window on Qt's offscreen platform:
 //   - plug-in to list: a link made in the ports folder until its port is an
 //     item of the port list;
 //   - device return to panel open: a port lost by its open panel comes back
@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <kestrix/platform_testing.h>
+#include <kestrix/serial_open_report.h>
 #include <toolkit/testing.h>
 #include <toolkit/toolkit.h>
 
@@ -50,7 +51,10 @@ class Ports {
     if (mkdtemp(pattern) == nullptr) std::abort();
     root_ = pattern;
     std::filesystem::create_directories(root_ + "/kestrix/ports");
+    std::filesystem::create_directories(root_ + "/locks");
     setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    // The machine's /run/lock is left alone.
+    SetUucpLockFolderForTesting((root_ + "/locks").c_str());
     ExcludeSystemSerialDevicesForTesting(true);
   }
   ~Ports() {
@@ -61,7 +65,6 @@ class Ports {
   // Links a new pseudo-terminal as COM<port>, replacing any earlier one.
   void Plug(int port) {
     Unplug(port);
-    std::filesystem::remove(Link(port));
     int master = -1;
     int slave = -1;
     char name[256] = {};
@@ -69,12 +72,15 @@ class Ports {
     if (symlink(name, Link(port).c_str()) != 0) std::abort();
     ends_[port] = {master, slave};
   }
-  // Closes the far end: the port's device is gone.
+  // Closes the far end and removes its link: the port's device is gone. A
+  // link left behind would take the next pseudo-terminal that reuses the
+  // freed number, as the lowest COM number for that device.
   void Unplug(int port) {
     auto found = ends_.find(port);
     if (found == ends_.end()) return;
     Close(found->second);
     ends_.erase(found);
+    std::filesystem::remove(Link(port));
   }
 
  private:
@@ -108,7 +114,7 @@ double ProcessCpuSeconds() {
 // for kCpuSeconds.
 double WindowCpuPercent() {
   const double before = ProcessCpuSeconds();
-  ProcessMessagesFor(kCpuSeconds * 1000);
+  RunMessageLoopFor(kCpuSeconds * 1000);
   return (ProcessCpuSeconds() - before) * 100.0 / kCpuSeconds;
 }
 
@@ -187,7 +193,11 @@ void LostWatcherCpu(Ports& ports) {
   LostChannel channel;
   ports.Plug(9);
   if (!channel.Open(9, "9600,N,8,1")) {
-    std::printf("lost watcher: COM9 does not open\n");
+    SERIAL_OPEN_REPORT report{};
+    GetLastSerialOpenReport(&report);
+    std::printf("lost watcher: COM9 does not open (error %lu, device \"%s\", holder %lu %s)\n",
+                static_cast<unsigned long>(GetLastError()), report.szDevice,
+                static_cast<unsigned long>(report.dwHolderProcessId), report.szHolderProgram);
     return;
   }
   ports.Unplug(9);
@@ -198,6 +208,11 @@ void LostWatcherCpu(Ports& ports) {
     return;
   }
   const double before = ThreadCpuSeconds(channel.watcher);
+  if (before < 0) {
+    std::printf("lost watcher: its thread ended after reporting the loss\n");
+    channel.Close();
+    return;
+  }
   std::this_thread::sleep_for(std::chrono::seconds(kCpuSeconds));
   const double used = ThreadCpuSeconds(channel.watcher) - before;
   std::printf("CPU of a lost port's watcher over %d s: %.4f%% of a core (%.1f us)\n", kCpuSeconds,

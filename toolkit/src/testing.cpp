@@ -24,6 +24,14 @@ bool ProcessMessagesUntil(const std::function<bool()>& condition, int timeoutMs)
   return true;
 }
 
+void RunMessageLoopFor(int ms) {
+  Application->Initialize();
+  MessageLoopScope scope;
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
 void ProcessMessagesFor(int ms) {
   Application->Initialize();
   QDeadlineTimer deadline(ms);

@@ -33,6 +33,11 @@ void ClearShownDialogsForTesting();
 bool ProcessMessagesUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 // Handles events for about ms milliseconds.
 void ProcessMessagesFor(int ms);
+// Runs the message loop for ms milliseconds as the program runs it, woken
+// only by its own events (ProcessMessagesFor also wakes every few
+// milliseconds to check its condition): for measuring what an idle window
+// costs.
+void RunMessageLoopFor(int ms);
 
 // While dialogs are answered for tests (AnswerDialogsForTesting), file
 // dialogs take the next queued file name; an empty name, or none queued,
