@@ -53,11 +53,11 @@ void PrintSoak(const SoakResult& soak, double minutes) {
   std::printf("\nsoak: both lines at %.0f bytes/s each way at once for %.1f min\n", soak.rate, minutes);
   if (!soak.error.empty()) {
     std::printf("  FAILED: %s\n", soak.error.c_str());
-    if (soak.load.bytes == 0) return;
+    if (soak.load.taken == 0) return;
   }
   std::printf("  line  far end wrote   shown in order   R:            panel sent   far end read in order   S:\n");
   const LoadResult& load = soak.load;
-  bool whole = soak.arrived && load.drained && load.wrongBytes == 0 && load.memoMisses == 0 && load.refused == 0;
+  bool whole = soak.arrived && load.drained && load.wrongBytes == 0 && load.memoMisses == 0 && load.lost == 0;
   for (int i = 0; i < 2; ++i) {
     const SoakLine& line = soak.lines[i];
     whole = whole && line.Whole();
@@ -69,10 +69,7 @@ void PrintSoak(const SoakResult& soak, double minutes) {
   }
   std::printf("  towards the panels: %llu bytes shown wrong or out of order, %llu blocks not at their memo's end,\n",
               U(load.wrongBytes), U(load.memoMisses));
-  std::printf(
-      "    %llu refused by a full line; at most %llu bytes in flight on a line, within a real port's %llu: %s\n",
-      U(load.refused), U(load.maxBacklog), U(LoadResult::kBacklogLimit),
-      YesNo(load.maxBacklog <= LoadResult::kBacklogLimit));
+  std::printf("    %llu lost: not taken by a full line when due, as a real line loses them\n", U(load.lost));
   std::printf("  latency, far end write to memo: median %.1f ms, 99th %.1f ms, max %.1f ms\n", load.latency.median,
               load.latency.p99, load.latency.max);
   std::printf("  CPU %.2f%% of one core (window thread %.2f%%; benchmark %.2f%% left out)\n", load.cpu.programPercent,

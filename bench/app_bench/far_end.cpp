@@ -23,12 +23,16 @@ PortsFolder::~PortsFolder() {
   std::filesystem::remove_all(root_, ignored);
 }
 
-FarEnd::FarEnd(const PortsFolder& folder, int port) {
+FarEnd::FarEnd() {
   char slaveName[256] = {};
   if (openpty(&master_, &slave_, slaveName, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
   fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+  slavePath_ = slaveName;
+}
+
+FarEnd::FarEnd(const PortsFolder& folder, int port) : FarEnd() {
   const std::string link = folder.PortsPath() + "/COM" + std::to_string(port);
-  if (symlink(slaveName, link.c_str()) != 0) throw std::runtime_error("cannot link " + link);
+  if (symlink(slavePath_.c_str(), link.c_str()) != 0) throw std::runtime_error("cannot link " + link);
 }
 
 FarEnd::~FarEnd() {

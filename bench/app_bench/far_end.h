@@ -35,7 +35,10 @@ class PortsFolder {
 
 class FarEnd {
  public:
+  // A line the window offers as COM<port>.
   FarEnd(const PortsFolder& folder, int port);
+  // A line of its own, for another program to open by SlavePath().
+  FarEnd();
   ~FarEnd();
   FarEnd(const FarEnd&) = delete;
   FarEnd& operator=(const FarEnd&) = delete;
@@ -44,6 +47,8 @@ class FarEnd {
   // takes them now (it never blocks); returns how many it took.
   size_t Write(size_t count);
   uint64_t Written() const { return written_; }
+  // The device a program opens to read this line.
+  const std::string& SlavePath() const { return slavePath_; }
   // The writes whose first byte lies in [from, to).
   std::vector<WriteRecord> Writes(uint64_t from, uint64_t to) const;
 
@@ -57,6 +62,7 @@ class FarEnd {
  private:
   int master_ = -1;
   int slave_ = -1;  // held open so that the line never hangs up between opens
+  std::string slavePath_;
   std::atomic<uint64_t> written_{0};
   std::atomic<uint64_t> received_{0};
   std::atomic<uint64_t> receivedWrong_{0};

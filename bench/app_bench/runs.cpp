@@ -104,15 +104,10 @@ Spread RunLatency(const Lines& lines, int rounds) {
   return LatenciesSince(lines, from);
 }
 
-LoadResult RunLoad(const Lines& lines, double rate, double seconds, const std::function<void()>& eachStep) {
-  LoadResult result;
-  result.rate = rate;
-  result.seconds = seconds;
-  const std::array<uint64_t, 2> from = WrittenSoFar(lines);
-  const std::array<uint64_t, 2> wrongBefore = {lines.form->Watch[0].wrongBytes, lines.form->Watch[1].wrongBytes};
-  const std::array<uint64_t, 2> missesBefore = {lines.form->Watch[0].memoMisses, lines.form->Watch[1].memoMisses};
-
-  const CpuMeter meter(*lines.form);
+std::array<uint64_t, 2> FeedLikeRealLines(const std::array<FarEnd*, 2>& ends, double rate, double seconds,
+                                          const std::function<void()>& eachStep) {
+  std::array<uint64_t, 2> offered = {0, 0};
+  std::array<uint64_t, 2> lost = {0, 0};
   const Clock::time_point start = Clock::now();
   const auto length = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   for (Clock::time_point next = start + kPacingStep;; next += kPacingStep) {
@@ -120,21 +115,41 @@ LoadResult RunLoad(const Lines& lines, double rate, double seconds, const std::f
     const Clock::duration elapsed = std::min(Clock::now() - start, length);
     const auto due = static_cast<uint64_t>(rate * std::chrono::duration<double>(elapsed).count());
     for (int i = 0; i < 2; ++i) {
-      FarEnd& end = *lines.ends[i];
-      const uint64_t owed = from[i] + due - end.Written();
-      const uint64_t taken = end.Write(owed);
-      result.refused = std::max(result.refused, owed - taken);
-      result.maxBacklog = std::max(result.maxBacklog, end.Written() - lines.form->Watch[i].shown);
+      const uint64_t owed = due - offered[i];
+      offered[i] = due;
+      lost[i] += owed - ends[i]->Write(owed);
     }
     if (eachStep) eachStep();
     if (elapsed >= length) break;
   }
+  return lost;
+}
+
+LoadResult RunLoad(const Lines& lines, double rate, double seconds, const std::function<void()>& eachStep) {
+  LoadResult result;
+  result.rate = rate;
+  result.seconds = seconds;
+  const std::array<uint64_t, 2> from = WrittenSoFar(lines);
+  std::array<uint64_t, 2> countedBefore{}, shownBefore{}, wrongBefore{}, missesBefore{};
+  for (int i = 0; i < 2; ++i) {
+    countedBefore[i] = lines.form->Channels[i]._dwDelivered;
+    shownBefore[i] = lines.form->Watch[i].shown;
+    wrongBefore[i] = lines.form->Watch[i].wrongBytes;
+    missesBefore[i] = lines.form->Watch[i].memoMisses;
+  }
+
+  const CpuMeter meter(*lines.form);
+  const Clock::time_point start = Clock::now();
+  const std::array<uint64_t, 2> lost = FeedLikeRealLines(lines.ends, rate, seconds, eachStep);
   result.cpu = meter.Share();
   result.ticks = TickIntervals(*lines.form, start);
 
   result.drained = WaitUntilAllShown(lines, kDrainTimeout);
-  result.bytes = lines.ends[0]->Written() - from[0];
   for (int i = 0; i < 2; ++i) {
+    result.taken += lines.ends[i]->Written() - from[i];
+    result.lost += lost[i];
+    result.counted += lines.form->Channels[i]._dwDelivered - countedBefore[i];
+    result.shown += lines.form->Watch[i].shown - shownBefore[i];
     result.wrongBytes += lines.form->Watch[i].wrongBytes - wrongBefore[i];
     result.memoMisses += lines.form->Watch[i].memoMisses - missesBefore[i];
   }

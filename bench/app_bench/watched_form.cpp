@@ -35,6 +35,7 @@ WatchedForm::WatchedForm(TComponent* Owner) : TForm1(Owner) {
     }
     tick(Sender);
   };
+  for (int index = 0; index < 2; ++index) ReceiveAreas[index]->OnShown = [this, index] { CheckShown(index); };
 }
 
 void WatchedForm::Dispatch(TMessage& Message) {
@@ -51,36 +52,39 @@ void WatchedForm::Dispatch(TMessage& Message) {
   const DWORD count = block->dwCount;
   BYTE bytes[kReceiveBufferSize];
   std::copy(block->Bytes, block->Bytes + count, bytes);
-  const auto found = PortToPanel.find(static_cast<int>(Message.WParam));
-  const int index = found != PortToPanel.end() ? found->second : 0;
+  const int index = PanelOf(*block, Message.WParam);
 
   TForm1::Dispatch(Message);
-  const Clock::time_point shownAt = Clock::now();
 
   const int64_t checkStart = ThreadNanoseconds();
-  CheckShown(index, bytes, count);
-  {
-    PanelWatch& watch = Watch[index];
-    std::lock_guard<std::mutex> lock(watch.mutex);
-    watch.log.push_back({watch.shown, shownAt});
-  }
+  CheckTaken(index, bytes, count);
   checkNanoseconds_ += ThreadNanoseconds() - checkStart;
 }
 
-void WatchedForm::CheckShown(int Index, const BYTE* pBytes, DWORD dwCount) {
+void WatchedForm::CheckTaken(int Index, const BYTE* pBytes, DWORD dwCount) {
   PanelWatch& watch = Watch[Index];
-  const std::string_view block(reinterpret_cast<const char*>(pBytes), dwCount);
-  const String memo = (Index == 0 ? Memo1 : Memo2)->Text.Get();
-  if (!memo.Utf8().ends_with(block)) ++watch.memoMisses;
-
-  uint64_t position = watch.shown;
-  for (char byte : block) {
-    if (byte != PatternByte(position)) {
-      if (watch.wrongBytes++ == 0) watch.firstWrongAt = static_cast<int64_t>(position);
+  if (dwCount == 0) return;
+  watch.newestBlock.assign(reinterpret_cast<const char*>(pBytes), dwCount);
+  for (DWORD i = 0; i < dwCount; ++i) {
+    if (static_cast<char>(pBytes[i]) != PatternByte(watch.taken)) {
+      if (watch.wrongBytes++ == 0) watch.firstWrongAt = static_cast<int64_t>(watch.taken);
     }
-    ++position;
+    ++watch.taken;
   }
-  watch.shown = position;
+}
+
+void WatchedForm::CheckShown(int Index) {
+  const Clock::time_point shownAt = Clock::now();
+  const int64_t checkStart = ThreadNanoseconds();
+  PanelWatch& watch = Watch[Index];
+  const String memo = (Index == 0 ? Memo1 : Memo2)->Text.Get();
+  if (!memo.Utf8().ends_with(watch.newestBlock)) ++watch.memoMisses;
+  watch.shown = watch.taken;
+  {
+    std::lock_guard<std::mutex> lock(watch.mutex);
+    watch.log.push_back({watch.taken, shownAt});
+  }
+  checkNanoseconds_ += ThreadNanoseconds() - checkStart;
 }
 
 void WatchedForm::RunOnWindowThread(HWND hWnd, const std::function<void()>& call) {

@@ -1,8 +1,9 @@
 // The main window under observation. It is the program's own TForm1; the
 // subclass only looks on: each received-data message is handed to TForm1's
-// handler as usual, and afterwards the block's bytes are checked to be at
-// the end of the panel's memo and to continue the pattern, and the moment
-// they were shown is logged. Timer ticks are logged too. A further message
+// handler as usual, and its bytes are checked to continue the pattern; each
+// time a memo is brought up to date the newest block's text is checked to
+// be at its end, and the moment the blocks taken so far were shown is
+// logged. Timer ticks are logged too. A further message
 // lets the benchmark's own thread run calls on the window's thread.
 #pragma once
 
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "Unit1.h"
@@ -32,6 +34,10 @@ struct PanelWatch {
 
   mutable std::mutex mutex;
   std::vector<ShownRecord> log;
+
+  // Window thread only: taken by the panel but not yet seen in its memo.
+  uint64_t taken = 0;
+  std::string newestBlock;
 };
 
 class WatchedForm : public TForm1 {
@@ -53,7 +59,8 @@ class WatchedForm : public TForm1 {
   PanelWatch Watch[2];  // by panel index
 
  private:
-  void CheckShown(int Index, const BYTE* pBytes, DWORD dwCount);
+  void CheckTaken(int Index, const BYTE* pBytes, DWORD dwCount);
+  void CheckShown(int Index);
 
   std::atomic<int64_t> checkNanoseconds_{0};
   mutable std::mutex ticksMutex_;
