@@ -10,7 +10,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -146,9 +148,13 @@ TEST(Layout, ColoursResolveSystemColoursToFixedValues) {
   memo->Parent = &form;
   memo->Color = clSilver;
   EXPECT_EQ(memo->Color, clSilver);
-  EXPECT_EQ(ControlAccess::Widget(memo)->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
+  // The text area takes the colour; the scroll bars keep their palette.
+  auto* editor = ControlAccess::WidgetAs<QPlainTextEdit>(memo);
+  EXPECT_EQ(editor->viewport()->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
+  const qint64 scrollBarPalette = editor->verticalScrollBar()->palette().cacheKey();
   memo->Color = clWindow;
-  EXPECT_EQ(ControlAccess::Widget(memo)->palette().color(QPalette::Base), QColor(Qt::white));
+  EXPECT_EQ(editor->viewport()->palette().color(QPalette::Base), QColor(Qt::white));
+  EXPECT_EQ(editor->verticalScrollBar()->palette().cacheKey(), scrollBarPalette);
 }
 
 TEST(Layout, PicturesLoadFromFilesAndTransparentOnesHideTheirCornerColour) {

@@ -26,6 +26,12 @@ struct ControlData {
   QPointer<QWidget> widget;
   // The palette role that the control's Color paints.
   QPalette::ColorRole colorRole;
+  // The widget whose palette carries Color, when not the control's own:
+  // a memo colours its text area only. Qt passes a widget's palette on to
+  // its children, and each new palette makes the style draw (and cache)
+  // the children's parts afresh, so a colour changed at every open and
+  // close must not reach the scroll bars.
+  QPointer<QWidget> colorWidget;
   TColor color;
   TWinControl* parent = nullptr;
   TAlign align = alNone;

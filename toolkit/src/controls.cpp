@@ -120,11 +120,12 @@ void SetPopupMenu(TControl* control, TPopupMenu* popup) {
 }
 
 void ApplyColor(ControlData& data) {
-  if (!data.widget) return;
-  QPalette palette = data.widget->palette();
+  QWidget* widget = data.colorWidget ? data.colorWidget.data() : data.widget.data();
+  if (!widget) return;
+  QPalette palette = widget->palette();
   palette.setColor(data.colorRole, ToQColor(data.color));
-  data.widget->setPalette(palette);
-  if (data.colorRole == QPalette::Window) data.widget->setAutoFillBackground(true);
+  widget->setPalette(palette);
+  if (data.colorRole == QPalette::Window) widget->setAutoFillBackground(true);
 }
 
 // The outer size of a window minus its client size (0 for child controls

@@ -138,6 +138,7 @@ TMemo::TMemo(TComponent* AOwner)
             cursor.setPosition(end, QTextCursor::KeepAnchor);
             editor->setTextCursor(cursor);
           }) {
+  ControlAccess::Data(this).colorWidget = Editor(this)->viewport();
   QObject::connect(Editor(this), &QPlainTextEdit::textChanged, [this] {
     CallGuarded(this, [this] {
       if (OnChange) OnChange(this);
