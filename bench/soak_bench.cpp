@@ -21,6 +21,8 @@ namespace {
 const double kDesignRate = 11520;  // bytes/s each way on each line: 115200 baud, 10 bits a byte
 // Resident memory may move by the allocator's rounding between samples.
 const long kResidentToleranceKiB = 1024;
+// Cycles after which growth counts as growth (a sampled cycle).
+const int kWarmUpCycles = 10;
 
 struct Options {
   double minutes = 10;
@@ -97,6 +99,19 @@ void PrintCycles(const CyclesResult& cycles) {
   std::printf("  at the end as after the first cycle: descriptors %s, threads %s, resident memory %s (%+ld KiB)\n",
               YesNo(last.descriptors == first.descriptors), YesNo(last.threads == first.threads),
               YesNo(grown <= kResidentToleranceKiB), grown);
+  // The first cycles warm up the allocator's arenas and the toolkit's
+  // caches; what still grows after them grows with every cycle.
+  const ResourceSample* warm = nullptr;
+  for (const ResourceSample& sample : cycles.samples)
+    if (sample.cycle == kWarmUpCycles) warm = &sample;
+  if (warm && warm != &last) {
+    const int later = last.cycle - warm->cycle;
+    std::printf(
+        "  after the first %d cycles: resident memory %+ld KiB, C heap in use %+ld KiB over %d cycles (%.2f KiB a "
+        "cycle)\n",
+        kWarmUpCycles, last.residentKiB - warm->residentKiB, last.heapKiB - warm->heapKiB, later,
+        static_cast<double>(last.heapKiB - warm->heapKiB) / later);
+  }
 }
 
 }  // namespace
