@@ -18,18 +18,18 @@ void TForm1::SendData(int Index) {
   if (port._hComm == INVALID_HANDLE_VALUE) return;
   if (text.IsEmpty()) return;
 
+  // S: counts what the port took: a message it refuses (its output queue
+  // full, the device gone) never goes out and is not counted.
   if (Panels[Index].Hex->Checked) {
     // Work areas sized for the text: the edit's limit binds typing only,
     // not text put there otherwise.
     const AnsiString digits(text.Trim());
     std::vector<BYTE> bytes(static_cast<size_t>(digits.Length()) / 2 + 1, 0);
     const int count = HexToBytes(digits.c_str(), bytes.data());
-    port.Write(bytes.data(), static_cast<DWORD>(count));
-    PanelSentBytes[Index] += count;
+    PanelSentBytes[Index] += port.Write(bytes.data(), static_cast<DWORD>(count));
   } else {
     const AnsiString bytes = AnsiString(text) + LineEndingBytes(Options[Index].Ending);
-    port.Write(bytes.c_str());
-    PanelSentBytes[Index] += bytes.Length();
+    PanelSentBytes[Index] += port.Write(bytes.c_str());
   }
   // Sending the newest text again (auto-send) changes nothing to remember.
   const bool changed = History[Index].Texts().empty() || History[Index].Texts().back() != text;

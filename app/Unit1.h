@@ -24,7 +24,7 @@
 // Process-wide state of the window's module.
 extern std::map<int, int> PortToPanel;  // port number -> panel index, one entry per open panel
 extern int PanelPort[2];                // the port each panel tried last, -1 when none
-extern ULONGLONG PanelSentBytes[2];     // bytes each panel offered for sending; never reset
+extern ULONGLONG PanelSentBytes[2];     // bytes each panel's port took for sending; never reset
 extern int TimerTicks;                  // ticks of Timer1 since start
 
 class TForm1 : public TForm {

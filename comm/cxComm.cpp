@@ -170,9 +170,10 @@ DWORD cxComm::Write(const void* pData, DWORD dwLength) {
   if (ClearCommError(hComm, &dwErrors, NULL) && dwErrors != 0) PurgeComm(hComm, PURGE_TXABORT | PURGE_TXCLEAR);
 
   // The write is not waited for: the system completes it in the background.
+  // A pending write has taken all its bytes; a refused one took none.
   DWORD dwWritten = 0;
-  if (!WriteFile(hComm, pData, dwLength, &dwWritten, &_WriteOverlapped) && GetLastError() != ERROR_IO_PENDING)
-    dwWritten = 0;
+  if (!WriteFile(hComm, pData, dwLength, &dwWritten, &_WriteOverlapped))
+    dwWritten = GetLastError() == ERROR_IO_PENDING ? dwLength : 0;
   _dwBytesWritten += dwWritten;
   return dwWritten;
 }

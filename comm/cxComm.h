@@ -41,7 +41,7 @@ class cxComm {
   // (_dwRefusedSettings then says which).
   bool Open(DWORD dwPort, const char* szSettings);
   // Starts an overlapped write without waiting for it; returns the bytes
-  // the write reports (0 on a closed port or a failed write).
+  // the port took (all of them, or 0 on a closed port or a refused write).
   DWORD Write(const void* pData, DWORD dwLength);
   DWORD Write(const char* szBuffer);
   // Reads at most dwMaxLength of the bytes already queued. A line error

@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "MainWindowTest.h"
 
 namespace {
@@ -64,6 +66,26 @@ TEST_F(Sending, AnEmptyEditOrAClosedPortSendsNothing) {
   form->Button2->Click();
   EXPECT_EQ(PanelSentBytes[0], 0u);
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
+}
+
+TEST_F(Sending, AMessageThePortRefusesIsNotCounted) {
+  // The far end reads nothing: the port's output queue fills to its limit
+  // and the port then refuses writes. Blocks of halving size fill it to the
+  // last byte, once more after the line has taken what it could.
+  std::vector<BYTE> block(8u << 20, 'x');
+  for (int round = 0; round < 2; ++round, Sleep(200))
+    for (DWORD size = static_cast<DWORD>(block.size()); size > 0; size /= 2)
+      while (form->Channels[0].Write(block.data(), size) == size) {
+      }
+  const ULONGLONG accepted = form->Channels[0]._dwBytesWritten;
+  EXPECT_GE(accepted, 16u << 20);
+  form->Edit1->Text = "abc";
+  form->Button2->Click();
+  form->RadioButton1->Checked = true;
+  form->Edit1->Text = "41 42";
+  form->Button2->Click();
+  EXPECT_EQ(PanelSentBytes[0], 0u);
+  EXPECT_EQ(form->Channels[0]._dwBytesWritten.load(), accepted);
 }
 
 TEST_F(Sending, EachPanelSendsThroughItsOwnPortAndClearEmptiesOnlyItsMemo) {
