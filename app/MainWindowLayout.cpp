@@ -130,7 +130,8 @@ struct PanelMembers {
 
 // What a screen reader speaks for a control of the panel: the panel's
 // caption and the control's role, e.g. "设备1 接收区". Buttons and check boxes
-// speak their own captions inside the panel.
+// speak their own captions inside the panel. The combo boxes' labels read
+// the same in both panels, so the boxes carry the device in their names too.
 void NameForReaders(TControl* Control, TGroupBox* Box, const char* Role) {
   Control->AccessibleName = Box->Caption.Get() + " " + Role;
 }
@@ -154,6 +155,12 @@ void CreatePanel(TComponent* Owner, TGroupBox* Box, const PanelLayout& At, Panel
   Out.Parity = NewComboBox(Owner, Box, At.Parity, 9, "N (无)", kParities);
   Out.DataBits = NewComboBox(Owner, Box, At.DataBits, 10, "8", kDataBits);
   Out.StopBits = NewComboBox(Owner, Box, At.StopBits, 11, "1", kStopBits);
+  // Each label names the box beside it, as a reader announces it.
+  Out.PortLabel->FocusControl = Out.Port;
+  Out.BaudLabel->FocusControl = Out.Baud;
+  Out.ParityLabel->FocusControl = Out.Parity;
+  Out.DataBitsLabel->FocusControl = Out.DataBits;
+  Out.StopBitsLabel->FocusControl = Out.StopBits;
   NameForReaders(Out.Memo, Box, "接收区");
   NameForReaders(Out.Edit, Box, "发送区");
   NameForReaders(Out.Port, Box, "串口");

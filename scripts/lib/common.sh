@@ -8,6 +8,7 @@ KESTRIX_PACKAGES=(
   libudev-dev
   socat xvfb xauth fonts-wqy-zenhei
   librsvg2-bin desktop-file-utils appstream
+  dbus-daemon at-spi2-core python3-pyatspi python3-xlib
 )
 
 # Installs whichever of the given Debian packages are missing, as root or

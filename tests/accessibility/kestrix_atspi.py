@@ -17,11 +17,19 @@ import tempfile
 import threading
 import time
 import tty
+import warnings
 
-import pyatspi
-from Xlib import X, Xatom, display, protocol
+# pyatspi calls deprecated libatspi names; that is its business, not ours.
+warnings.filterwarnings("ignore", category=DeprecationWarning, module="pyatspi")
 
-TIMEOUT = 20.0  # seconds; generous for a loaded machine
+import pyatspi  # noqa: E402
+from Xlib import X, Xatom, display, protocol  # noqa: E402
+
+TIMEOUT = 30.0  # seconds; generous for a loaded machine
+
+
+class ProgramEnded(Exception):
+    """The program is gone: waiting longer cannot help."""
 
 
 def wait_until(condition, timeout=TIMEOUT, what="condition"):
@@ -30,6 +38,8 @@ def wait_until(condition, timeout=TIMEOUT, what="condition"):
     while True:
         try:
             result = condition()
+        except ProgramEnded:
+            raise
         except Exception:  # the tree may be changing under us
             result = None
         if result:
@@ -57,6 +67,7 @@ class NullModem:
             os.symlink(os.ttyname(slave), os.path.join(ports, "COM%d" % number))
             os.close(slave)
             self._masters.append(master)
+        self.relayed = [0, 0]  # bytes carried from COM1 to COM2, and back
         self._stop = False
         self._relay = threading.Thread(target=self._run, daemon=True)
         self._relay.start()
@@ -67,11 +78,20 @@ class NullModem:
             for master in ready:
                 try:
                     data = os.read(master, 4096)
-                except OSError:  # the port is closed at the other side
+                except OSError:
+                    # Nobody has this port open: a master reads as ready
+                    # until someone does, so wait instead of spinning.
+                    time.sleep(0.02)
                     continue
-                other = self._masters[1 - self._masters.index(master)]
+                index = self._masters.index(master)
+                other = self._masters[1 - index]
+                self.relayed[index] += len(data)
                 while data:
                     data = data[os.write(other, data):]
+
+    def describe(self):
+        return "cable relayed %d bytes COM1->COM2, %d back, relay %s" % (
+            self.relayed[0], self.relayed[1], "running" if self._relay.is_alive() else "DEAD")
 
     def close(self):
         self._stop = True
@@ -85,6 +105,7 @@ class Kestrix:
     """One running program and its accessibility tree."""
 
     def __init__(self, program, cable):
+        self.cable = cable
         env = dict(os.environ)
         env.update(
             QT_QPA_PLATFORM="xcb",
@@ -95,9 +116,12 @@ class Kestrix:
         )
         self.process = subprocess.Popen([program], env=env)
         self.app = wait_until(self._find_application, what="the program in the accessibility tree")
+
         self.window = wait_until(lambda: self.find("Duvrel   * Norblen"), what="the main window")
 
     def _find_application(self):
+        if self.process.poll() is not None:
+            raise ProgramEnded("the program ended at start with status %d" % self.process.returncode)
         for app in pyatspi.Registry.getDesktop(0):
             if app is not None and app.get_process_id() == self.process.pid:
                 return app
@@ -160,6 +184,19 @@ class Kestrix:
         return self.text(self.get("", "text", self.get(name, "combo box")))
 
     @staticmethod
+    def labels_of(node):
+        """The names of the labels that label the control (its label
+        relation), leaving out its group: what a reader speaks before it."""
+        names = []
+        for relation in node.getRelationSet():
+            if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+                for index in range(relation.getNTargets()):
+                    target = relation.getTarget(index)
+                    if target.getRoleName() == "label":
+                        names.append(target.name)
+        return names
+
+    @staticmethod
     def checked(node):
         return node.getState().contains(pyatspi.STATE_CHECKED)
 
@@ -169,7 +206,9 @@ class Kestrix:
         try:
             return wait_until(lambda: self.text(node) == expected, what="text %r" % expected)
         except AssertionError:
-            raise AssertionError("expected %r, shows %r" % (expected, self.text(node)))
+            counters = [n.name for n in self.all() if n.getRoleName() == "label" and "计数" in n.name]
+            raise AssertionError("expected %r, shows %r; counters %r; %s" %
+                                 (expected, self.text(node), counters, self.cable.describe()))
 
     def status_panel(self, spoken_prefix):
         """The status panel whose spoken name starts with the prefix
@@ -213,13 +252,19 @@ class Kestrix:
         screen.flush()
 
     def dialog(self, caption):
-        """A message box by its caption."""
-        return self.get(caption, "dialog")
+        """A message box by its caption (a reader calls it an alert)."""
+        return self.get(caption, "alert")
 
     def exit_code(self, timeout=TIMEOUT):
         return self.process.wait(timeout)
 
     def stop(self):
+        """Ends the program as a session's end would (SIGTERM, so that it
+        removes its lock files); kills it only if that does not work."""
         if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()

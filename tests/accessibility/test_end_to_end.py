@@ -38,25 +38,26 @@ class EndToEnd(unittest.TestCase):
         k.press(k.button(1, "发送"))
         k.wait_for_text(memo2, "hello 你好")
 
-        # Device 2 sends hex; device 1 shows the text the bytes spell.
+        # Device 2 sends hex; device 1 shows the text the bytes spell (the
+        # tree reads a line break as one "\n").
         hex2 = k.check_box(2, "16进制")
         k.press(hex2)
         wait_until(lambda: k.checked(hex2), what="device 2's hex switch")
         k.set_text(k.get("设备2 发送区"), "48 69 0d 0a")
         k.press(k.button(2, "发送"))
-        k.wait_for_text(memo1, "Hi\r\n")
+        k.wait_for_text(memo1, "Hi\n")
 
         # Device 1 switches to hex display; device 2's next line shows as pairs.
         k.press(k.check_box(1, "16进制"))
         k.set_text(k.get("设备2 发送区"), "41 00 42")
         k.press(k.button(2, "发送"))
-        k.wait_for_text(memo1, "Hi\r\n41 00 42 ")
+        k.wait_for_text(memo1, "Hi\n41 00 42 ")
 
         # The counter panels speak what they count: "hello " and two GBK
         # characters of two bytes sent by device 1, seven bytes by device 2.
-        wait_until(lambda: k.status_panel("设备1 计数").name == "设备1 计数 COM1: S:     10 R:      7",
+        wait_until(lambda: k.status_panel("设备1 计数").name == "设备1 计数 COM1: S:    10 R:     7",
                    what="device 1's counters")
-        wait_until(lambda: k.status_panel("设备2 计数").name == "设备2 计数 COM2: S:      7 R:     10",
+        wait_until(lambda: k.status_panel("设备2 计数").name == "设备2 计数 COM2: S:     7 R:    10",
                    what="device 2's counters")
 
         # Clear empties device 1's receive area only.
@@ -83,6 +84,17 @@ class EndToEnd(unittest.TestCase):
         self.assertEqual(unnamed, [])
         wait_until(lambda: k.status_panel("日期时间 "), what="the clock panel")
 
+        # A reader announces a box by its label, then its value: each box
+        # is labelled by the label beside it, and its value is its text.
+        for device in (1, 2):
+            for label, role, value in (("串  口：", "串口", "COM%d" % device), ("波特率：", "波特率", "9600"),
+                                       ("校验位：", "校验位", "N (无)"), ("数据位：", "数据位", "8"),
+                                       ("停止位：", "停止位", "1")):
+                box = k.get("设备%d %s" % (device, role), "combo box")
+                self.assertEqual(k.labels_of(box), [label])
+                self.assertEqual(k.combo_text("设备%d %s" % (device, role)), value)
+        self.assertEqual(k.get("Duvrel   * Norblen").getRoleName(), "frame")
+
     def test_the_title_bar_reads_exactly_the_caption(self):
         self.assertEqual(self.kestrix.title_bar_texts(), ("Duvrel   * Norblen", "Duvrel   * Norblen"))
 
@@ -93,7 +105,7 @@ class EndToEnd(unittest.TestCase):
         box = k.dialog("退出程序")
         self.assertIsNotNone(k.find("确定要退出吗？", within=box))
         k.press(k.get("Cancel", "push button", box))
-        wait_until(lambda: k.find("退出程序", "dialog") is None, what="the box to go")
+        wait_until(lambda: k.find("退出程序", "alert") is None, what="the box to go")
         self.assertIsNone(k.process.poll())
         k.button(1, "关闭")  # still open
 

@@ -1,5 +1,7 @@
-// The window driven as a person would: mouse clicks and typing on the real
-// widgets, with the two panels joined by a null-modem cable.
+// The window driven as a person would: mouse clicks, context menus and keys
+// on the real widgets, with the two panels joined by a null-modem cable.
+// Sending, hex, counters and clearing are driven through the accessibility
+// tree instead (tests/accessibility).
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -78,10 +80,6 @@ class EndToEnd : public MainWindowTest {
     }
   }
 
-  bool MemoShows(TMemo* memo, const std::string& text) {
-    return ProcessMessagesUntil([&] { return MemoText(memo) == text; });
-  }
-
   // A right click on the control; returns the menu it shows.
   static QMenu* RightClick(TControl* control) {
     QWidget* widget = WidgetOf(control);
@@ -117,52 +115,6 @@ class EndToEnd : public MainWindowTest {
     QApplication::processEvents();
   }
 };
-
-TEST_F(EndToEnd, TwoPanelsTalkAcrossANullModemInTextAndInHex) {
-  AddFarEnd(1);
-  AddFarEnd(2);
-  NullModem cable(FarEnd(1), FarEnd(2));
-  CreateWindow();
-  form->Show();
-  form->Timer1->Enabled = true;
-  ASSERT_EQ(form->ComboBox1->Text.Get(), String("COM1"));
-  ASSERT_EQ(form->ComboBox3->Text.Get(), String("COM2"));
-
-  Click(form->Button1);
-  Click(form->Button6);
-  ASSERT_EQ(form->Button1->Caption.Get(), String("关闭"));
-  ASSERT_EQ(form->Button6->Caption.Get(), String("关闭"));
-
-  // Device 1 sends text; device 2 shows it.
-  Type(form->Edit1, "hello 你好");
-  Click(form->Button2);
-  EXPECT_TRUE(MemoShows(form->Memo2, "hello 你好")) << MemoText(form->Memo2);
-
-  // Device 2 sends hex; device 1 shows the text the bytes spell.
-  Click(form->RadioButton2);
-  ASSERT_TRUE(form->RadioButton2->Checked.Get());
-  Type(form->Edit2, "48 69 0d 0a");
-  Click(form->Button5);
-  EXPECT_TRUE(MemoShows(form->Memo1, "Hi\r\n")) << MemoText(form->Memo1);
-
-  // Device 1 switches to hex display; device 2's next line shows as pairs.
-  Click(form->RadioButton1);
-  Type(form->Edit2, "41 00 42");
-  Click(form->Button5);
-  EXPECT_TRUE(MemoShows(form->Memo1, "Hi\r\n41 00 42 ")) << MemoText(form->Memo1);
-
-  // Clear empties device 1's memo only.
-  Click(form->Button4);
-  EXPECT_EQ(MemoText(form->Memo1), "");
-  EXPECT_EQ(MemoText(form->Memo2), "hello 你好");
-
-  EXPECT_EQ(PanelSentBytes[0], 10u);  // "hello " and two GBK characters of two bytes
-  EXPECT_EQ(PanelSentBytes[1], 7u);
-  EXPECT_TRUE(Dialogs().empty());
-  Click(form->Button1);
-  Click(form->Button6);
-  EXPECT_TRUE(PortToPanel.empty());
-}
 
 TEST_F(EndToEnd, TimeStampsALineEndingAndTheKeysThroughMenusAndKeysAndBackAfterARestart) {
   AddFarEnd(1);

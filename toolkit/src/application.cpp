@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "accessible_interfaces.h"
 #include "dialog_service.h"
 #include "event_guard.h"
 #include "message_loop.h"
@@ -58,6 +59,7 @@ void TApplication::Initialize() {
     // Names the program to the desktop: its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(KESTRIX_DESKTOP_ID));
   }
+  InstallAccessibleInterfaces();
   StartWindowMessaging();
 }
 

@@ -35,4 +35,10 @@ TLabel::TLabel(TComponent* AOwner)
                                        : value == taRightJustify ? Qt::AlignRight
                                                                  : Qt::AlignLeft;
             ControlAccess::WidgetAs<QLabel>(this)->setAlignment(horizontal | Qt::AlignTop);
-          }) {}
+          }),
+      // Qt's buddy forgets a destroyed widget; the control goes with it.
+      FocusControl([this] { return ControlAccess::WidgetAs<QLabel>(this)->buddy() ? focusControl_ : nullptr; },
+                   [this](TWinControl* const& value) {
+                     focusControl_ = value;
+                     ControlAccess::WidgetAs<QLabel>(this)->setBuddy(value ? ControlAccess::Widget(value) : nullptr);
+                   }) {}

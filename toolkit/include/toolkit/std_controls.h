@@ -17,6 +17,13 @@ class TLabel : public TGraphicControl {
   explicit TLabel(TComponent* AOwner);
   Property<String> Caption;
   Property<TAlignment> Alignment;
+  // The control the label names: a screen reader speaks the caption for it
+  // (unless it has its own AccessibleName). Reads null once that control is
+  // destroyed.
+  Property<TWinControl*> FocusControl;
+
+ private:
+  TWinControl* focusControl_ = nullptr;
 };
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
