@@ -84,25 +84,31 @@ TEST(Strings, ComparisonsOrderByCodePoint) {
   EXPECT_EQ(String("a") + "b" + String("中"), String("ab中"));
 }
 
-TEST(Properties, ReadAndWriteThroughTheirOwner) {
+// Properties bind lambdas that capture their owner only.
+struct CaptionOwner {
   String stored = "打开";
   int writes = 0;
-  Property<String> caption([&] { return stored; },
-                           [&](const String& value) {
+  Property<String> caption{[this] { return stored; },
+                           [this](const String& value) {
                              stored = value;
                              ++writes;
-                           });
+                           }};
+};
+
+TEST(Properties, ReadAndWriteThroughTheirOwner) {
+  CaptionOwner owner;
+  Property<String>& caption = owner.caption;
   EXPECT_TRUE(caption == "打开");
   caption = "关闭";
-  EXPECT_EQ(stored, String("关闭"));
+  EXPECT_EQ(owner.stored, String("关闭"));
   EXPECT_EQ(caption.Length(), 2);
   EXPECT_EQ(AnsiString(caption).Length(), 4);
   AnsiString copied = caption;
   EXPECT_EQ(copied.Length(), 4);
-  EXPECT_STREQ(caption.c_str(), "关闭");
+  EXPECT_STREQ(caption.Get().c_str(), "关闭");
   caption = caption + "!";
-  EXPECT_EQ(stored, String("关闭!"));
-  EXPECT_EQ(writes, 2);
+  EXPECT_EQ(owner.stored, String("关闭!"));
+  EXPECT_EQ(owner.writes, 2);
 }
 
 }  // namespace
