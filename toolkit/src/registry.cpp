@@ -7,22 +7,17 @@ namespace {
 
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
-// The value's data; false when it cannot be read.
+// The value's data; false when it cannot be read. An open key holds the
+// values as they were when it was opened, so the size asked first is the
+// size read.
 bool QueryValue(HKEY key, const AnsiString& name, DWORD& type, std::vector<BYTE>& data) {
-  // The value may grow between asking its size and reading it: ask again.
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
-    data.assign(size, 0);
-    DWORD got = size;
-    LSTATUS status = RegQueryValueExA(key, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(), &got);
-    if (status == ERROR_SUCCESS) {
-      data.resize(std::min(got, size));
-      return true;
-    }
-    if (status != ERROR_MORE_DATA) return false;
-  }
-  return false;
+  DWORD size = 0;
+  if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+  data.assign(size, 0);
+  if (RegQueryValueExA(key, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(), &size) != ERROR_SUCCESS)
+    return false;
+  data.resize(size);
+  return true;
 }
 
 }  // namespace
