@@ -139,7 +139,7 @@ TEST_F(MenusTest, AMemoAndAnEditKeepTheirEditingItemsWithOursAfterASeparator) {
     selectAll->trigger();
     CloseMenu();
   }
-  EXPECT_EQ(edit->SelLength, edit->Text.Length());
+  EXPECT_EQ(ControlAccess::WidgetAs<QLineEdit>(edit)->selectedText().size(), edit->Text.Length());
 
   // The merged menu goes when it closes; ours stays for the next time.
   RightClick(memo);

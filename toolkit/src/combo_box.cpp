@@ -115,9 +115,7 @@ TComboBox::TComboBox(TComponent* AOwner)
                 }),
       ItemHeight([this] { return itemHeight_; },
                  // Kept for the program; the list draws rows at the font's height.
-                 [this](const int& value) { itemHeight_ = value; }),
-      DropDownCount([this] { return Combo(this)->maxVisibleItems(); },
-                    [this](const int& value) { Combo(this)->setMaxVisibleItems(std::max(1, value)); }) {
+                 [this](const int& value) { itemHeight_ = value; }) {
   QObject::connect(Combo(this), &QComboBox::currentTextChanged, [this] {
     ShowItemHintOfText();
     CallGuarded(this, [this] {

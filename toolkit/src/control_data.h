@@ -49,7 +49,6 @@ struct ControlData {
   HWND handle = nullptr;
   std::vector<TControl*> children;  // in the order they were placed
   std::vector<TWinControl*> tabOrder;
-  bool tabStop = true;
   bool doubleBuffered = false;
   bool ctl3D = true;
 };

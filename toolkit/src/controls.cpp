@@ -282,11 +282,6 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TControl::Show() { Visible = true; }
-void TControl::Hide() { Visible = false; }
-
-void TControl::Repaint() {
-  if (data_->widget) data_->widget->repaint();
-}
 
 TWinControl::TWinControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
     : TControl(AOwner, std::move(data)),
@@ -307,16 +302,6 @@ TWinControl::TWinControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
             order.insert(order.begin() + position, this);
             ApplyTabChain(this);
           }),
-      TabStop([this] { return ControlAccess::Data(this).tabStop; },
-              [this](const bool& value) {
-                ControlData& d = ControlAccess::Data(this);
-                d.tabStop = value;
-                if (!d.widget) return;
-                Qt::FocusPolicy policy = d.widget->focusPolicy();
-                d.widget->setFocusPolicy(value ? Qt::FocusPolicy(policy | Qt::TabFocus)
-                                               : Qt::FocusPolicy(policy & ~Qt::TabFocus));
-                ApplyTabChain(this);
-              }),
       DoubleBuffered([this] { return ControlAccess::Data(this).doubleBuffered; },
                      [this](const bool& value) { ControlAccess::Data(this).doubleBuffered = value; }),
       Ctl3D([this] { return ControlAccess::Data(this).ctl3D; },
@@ -348,11 +333,6 @@ TWinControl::~TWinControl() {
 
 void TWinControl::SetFocus() {
   if (QWidget* widget = ControlAccess::Widget(this)) widget->setFocus(Qt::OtherFocusReason);
-}
-
-bool TWinControl::Focused() const {
-  QWidget* widget = ControlAccess::Widget(this);
-  return widget && widget->hasFocus();
 }
 
 void TWinControl::Dispatch(TMessage& Message) { Message.Result = 0; }

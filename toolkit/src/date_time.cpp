@@ -48,6 +48,16 @@ QTime TimeOf(TDateTime value) {
   return QTime::fromMSecsSinceStartOfDay(static_cast<int>(milliseconds));
 }
 
+String DateToStr(TDateTime DateTime) {
+  QLocale locale = QLocale::system();
+  return FromQString(locale.toString(DateOf(DateTime), locale.dateFormat(QLocale::ShortFormat)));
+}
+
+String TimeToStr(TDateTime DateTime) {
+  QLocale locale = QLocale::system();
+  return FromQString(locale.toString(TimeOf(DateTime), TimeFormatWithoutZone(locale)));
+}
+
 }  // namespace
 
 TDateTime EncodeDate(int Year, int Month, int Day) { return TDateTime(kEpoch.daysTo(QDate(Year, Month, Day))); }
@@ -79,16 +89,6 @@ TDateTime Now() {
   SYSTEMTIME now;
   GetLocalTime(&now);
   return SystemTimeToDateTime(now);
-}
-
-String DateToStr(TDateTime DateTime) {
-  QLocale locale = QLocale::system();
-  return FromQString(locale.toString(DateOf(DateTime), locale.dateFormat(QLocale::ShortFormat)));
-}
-
-String TimeToStr(TDateTime DateTime) {
-  QLocale locale = QLocale::system();
-  return FromQString(locale.toString(TimeOf(DateTime), TimeFormatWithoutZone(locale)));
 }
 
 String DateTimeToStr(TDateTime DateTime) {

@@ -38,20 +38,12 @@ TEdit::TEdit(TComponent* AOwner)
            [this](const String& value) { SetTextUnchecked(this, ToQString(value)); }),
       MaxLength([this] { return Limiter(this)->Limit(); },
                 [this](const int& value) { Limiter(this)->SetLimit(std::max(0, value)); }),
-      ReadOnly([this] { return LineEdit(this)->isReadOnly(); },
-               [this](const bool& value) { LineEdit(this)->setReadOnly(value); }),
       SelStart(
           [this] {
             return LineEdit(this)->hasSelectedText() ? LineEdit(this)->selectionStart()
                                                      : LineEdit(this)->cursorPosition();
           },
-          [this](const int& value) { LineEdit(this)->setCursorPosition(value); }),
-      SelLength([this] { return static_cast<int>(LineEdit(this)->selectedText().size()); },
-                [this](const int& value) {
-                  QLineEdit* edit = LineEdit(this);
-                  int start = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
-                  edit->setSelection(start, std::max(0, value));
-                }) {
+          [this](const int& value) { LineEdit(this)->setCursorPosition(value); }) {
   QObject::connect(LineEdit(this), &QLineEdit::textChanged, [this] {
     CallGuarded(this, [this] {
       if (OnChange) OnChange(this);

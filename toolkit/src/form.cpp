@@ -5,7 +5,6 @@
 #include <QIcon>
 #include <QPointer>
 #include <QScreen>
-#include <QTimer>
 #include <QWidget>
 
 #include "application_access.h"
@@ -45,20 +44,14 @@ class FormWidget : public QWidget {
 
 FormWidget* Window(const TForm* form) { return ControlAccess::WidgetAs<FormWidget>(form); }
 
-bool FixedSize(TFormBorderStyle style) { return style == bsSingle || style == bsDialog || style == bsToolWindow; }
+bool FixedSize(TFormBorderStyle style) { return style == bsSingle; }
 
 void ApplyBorder(QWidget* window, const FormState& state) {
   bool wasVisible = window->isVisible();
-  Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
-  if (state.borderStyle == bsNone) {
-    flags |= Qt::FramelessWindowHint;
-  } else {
-    flags |= Qt::WindowTitleHint;
-    if (state.borderStyle == bsToolWindow || state.borderStyle == bsSizeToolWin) flags |= Qt::Tool;
-    if (state.borderIcons & biSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (state.borderIcons & biMinimize && state.borderStyle != bsDialog) flags |= Qt::WindowMinimizeButtonHint;
-    if (state.borderIcons & biMaximize && !FixedSize(state.borderStyle)) flags |= Qt::WindowMaximizeButtonHint;
-  }
+  Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  if (state.borderIcons & biSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (state.borderIcons & biMinimize) flags |= Qt::WindowMinimizeButtonHint;
+  if (state.borderIcons & biMaximize && !FixedSize(state.borderStyle)) flags |= Qt::WindowMaximizeButtonHint;
   window->setWindowFlags(flags);
   if (FixedSize(state.borderStyle)) {
     window->setFixedSize(window->size());
@@ -155,19 +148,12 @@ TForm::TForm(TComponent* AOwner)
       Application->Terminate();
       return;
     }
-    if (action == caMinimize) {
-      event->ignore();
-      Window(this)->showMinimized();
-      return;
-    }
     event->accept();
     ControlAccess::Data(this).visible = false;
-    // Destroyed once the close has finished (not if it went first).
-    if (action == caFree) QTimer::singleShot(0, Window(this), [this] { delete this; });
   };
   window->onShow = [this] {
     ControlAccess::Data(this).visible = true;
-    if (State(this).position == poScreenCenter || State(this).position == poDesktopCenter) CenterOnScreen(Window(this));
+    if (State(this).position == poScreenCenter) CenterOnScreen(Window(this));
   };
   Icon->OnChange = [this](TObject*) { Window(this)->setWindowIcon(QIcon(ControlAccess::Picture(Icon).pixmap)); };
   ApplyBorder(window, State(this));

@@ -93,23 +93,12 @@ TMemo::TMemo(TComponent* AOwner)
            [this](const String& value) { Editor(this)->setPlainText(ToWidgetText(value)); }),
       Lines(new MemoLines(Editor(this))),
       ScrollBars(
-          [this] {
-            bool vertical = Editor(this)->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn;
-            bool horizontal = Editor(this)->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn;
-            return vertical && horizontal ? ssBoth : vertical ? ssVertical : horizontal ? ssHorizontal : ssNone;
-          },
+          [this] { return Editor(this)->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? ssVertical : ssNone; },
           [this](const TScrollStyle& value) {
-            bool vertical = value == ssVertical || value == ssBoth;
-            bool horizontal = value == ssHorizontal || value == ssBoth;
-            Editor(this)->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-            Editor(this)->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+            Editor(this)->setVerticalScrollBarPolicy(value == ssVertical ? Qt::ScrollBarAlwaysOn
+                                                                         : Qt::ScrollBarAlwaysOff);
+            Editor(this)->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
           }),
-      WordWrap([this] { return Editor(this)->lineWrapMode() == QPlainTextEdit::WidgetWidth; },
-               [this](const bool& value) {
-                 Editor(this)->setLineWrapMode(value ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-               }),
-      ReadOnly([this] { return Editor(this)->isReadOnly(); },
-               [this](const bool& value) { Editor(this)->setReadOnly(value); }),
       SelStart(
           [this] {
             QPlainTextEdit* editor = Editor(this);
@@ -119,23 +108,6 @@ TMemo::TMemo(TComponent* AOwner)
             QPlainTextEdit* editor = Editor(this);
             QTextCursor cursor = editor->textCursor();
             cursor.setPosition(ToWidgetPosition(RawText(editor), value));
-            editor->setTextCursor(cursor);
-          }),
-      SelLength(
-          [this] {
-            QPlainTextEdit* editor = Editor(this);
-            QString text = RawText(editor);
-            QTextCursor cursor = editor->textCursor();
-            return ToProgramPosition(text, cursor.selectionEnd()) - ToProgramPosition(text, cursor.selectionStart());
-          },
-          [this](const int& value) {
-            QPlainTextEdit* editor = Editor(this);
-            QString text = RawText(editor);
-            QTextCursor cursor = editor->textCursor();
-            int start = cursor.selectionStart();
-            int end = ToWidgetPosition(text, ToProgramPosition(text, start) + std::max(0, value));
-            cursor.setPosition(start);
-            cursor.setPosition(end, QTextCursor::KeepAnchor);
             editor->setTextCursor(cursor);
           }) {
   ControlAccess::Data(this).colorWidget = Editor(this)->viewport();

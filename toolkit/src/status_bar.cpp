@@ -132,7 +132,9 @@ TStatusBar::TStatusBar(TComponent* AOwner)
     : TWinControl(AOwner, NewControlData(NewBar, QPalette::Window, clBtnFace)),
       Panels(ControlAccess::NewStatusPanels(
           [this] { ShowPanels(ControlAccess::Widget(this), ControlAccess::Panels(Panels)); })) {
-  TabStop = false;
+  // The status bar takes no part in the tab order.
+  QWidget* widget = ControlAccess::Widget(this);
+  widget->setFocusPolicy(Qt::FocusPolicy(widget->focusPolicy() & ~Qt::TabFocus));
   Height = 19;
   Align = alBottom;
 }

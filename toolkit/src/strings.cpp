@@ -76,39 +76,12 @@ String String::SubString(int StartIndex, int Count) const {
   return String(text_.substr(from, to - from));
 }
 
-String String::Trim() const { return TrimLeft().TrimRight(); }
-
-String String::TrimLeft() const {
+String String::Trim() const {
   size_t from = 0;
-  while (from < text_.size() && IsBlankOrControl(text_[from])) ++from;
-  return String(text_.substr(from));
-}
-
-String String::TrimRight() const {
   size_t to = text_.size();
-  while (to > 0 && IsBlankOrControl(text_[to - 1])) --to;
-  return String(text_.substr(0, to));
-}
-
-String String::UpperCase() const {
-  std::string result = text_;
-  for (char& c : result)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return String(std::move(result));
-}
-
-String String::LowerCase() const {
-  std::string result = text_;
-  for (char& c : result)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return String(std::move(result));
-}
-
-int String::Pos(const String& Sub) const {
-  if (Sub.text_.empty()) return 0;
-  size_t found = text_.find(Sub.text_);
-  if (found == std::string::npos) return 0;
-  return String(text_.substr(0, found)).Length() + 1;
+  while (from < to && IsBlankOrControl(text_[from])) ++from;
+  while (to > from && IsBlankOrControl(text_[to - 1])) --to;
+  return String(text_.substr(from, to - from));
 }
 
 int String::ToInt() const {

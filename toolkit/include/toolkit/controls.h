@@ -66,8 +66,6 @@ class TControl : public TComponent {
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
   void Show();
-  void Hide();
-  void Repaint();
 
  protected:
   // Widget classes construct their own control data (see ControlAccess).
@@ -93,7 +91,6 @@ class TWinControl : public TControl {
   // Position in the parent's tab order; setting it moves the control there
   // and shifts the others.
   Property<int> TabOrder;
-  Property<bool> TabStop;
   // Accepted for compatibility; drawing is always double-buffered.
   Property<bool> DoubleBuffered;
   // Sunken 3-D border (true) or a flat one.
@@ -102,7 +99,6 @@ class TWinControl : public TControl {
   IndexedProperty<TControl*> Controls;
 
   void SetFocus();
-  bool Focused() const;
 
   // A key pressed while the control has the focus.
   TKeyEvent OnKeyDown;

@@ -25,5 +25,3 @@ TDateTime EncodeTime(int Hour, int Minute, int Second, int Millisecond);
 // system's locale writes them (no time zone); at exactly midnight the date
 // alone.
 String DateTimeToStr(TDateTime DateTime);
-String DateToStr(TDateTime DateTime);
-String TimeToStr(TDateTime DateTime);

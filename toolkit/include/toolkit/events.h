@@ -7,7 +7,7 @@
 
 class TObject;
 
-enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TCloseAction { caNone, caHide };
 
 // The modifier keys held with a key.
 using TShiftState = unsigned;

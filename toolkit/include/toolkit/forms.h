@@ -6,19 +6,19 @@
 #include "toolkit/exceptions.h"
 #include "toolkit/graphics.h"
 
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+enum TFormBorderStyle { bsSizeable, bsSingle };
+enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
 using TBorderIcons = unsigned;  // TBorderIcon flags combined with |
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
-enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter };
+enum TPosition { poDesigned, poScreenCenter };
 
 // A top-level window. Left, Top, Width and Height are its position and
 // outer size on the screen; ClientWidth and ClientHeight the area inside.
-// bsSingle and bsDialog fix the size. poScreenCenter centres the window on
-// the screen each time it is shown.
+// bsSingle fixes the size. poScreenCenter centres the window on the screen
+// each time it is shown.
 // Closing (by the user or Close) raises OnClose with the action caHide;
-// caNone keeps the window open, caFree destroys it soon after, caMinimize
-// minimises it. Closing the application's main form ends Run.
+// caNone keeps the window open. Closing the application's main form ends
+// Run.
 // Dispatch handles WM_CLOSE by closing.
 class TForm : public TWinControl {
  public:

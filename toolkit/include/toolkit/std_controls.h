@@ -26,7 +26,7 @@ class TLabel : public TGraphicControl {
   TWinControl* focusControl_ = nullptr;
 };
 
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TScrollStyle { ssNone, ssVertical };
 
 // A multi-line text. Text uses CR LF line breaks both ways: the setter turns
 // every lone CR or LF into CR LF. Positions (SelStart, SelLength) count
@@ -44,10 +44,7 @@ class TMemo : public TWinControl {
   // empty line after a final line break.
   TStrings* const Lines;
   Property<TScrollStyle> ScrollBars;
-  Property<bool> WordWrap;
-  Property<bool> ReadOnly;
   Property<int> SelStart;
-  Property<int> SelLength;
   TNotifyEvent OnChange;
 
   void Clear();
@@ -67,9 +64,7 @@ class TEdit : public TWinControl {
 
   Property<String> Text;
   Property<int> MaxLength;
-  Property<bool> ReadOnly;
   Property<int> SelStart;
-  Property<int> SelLength;
   TNotifyEvent OnChange;
 
   void Clear();
@@ -103,7 +98,6 @@ class TComboBox : public TWinControl {
   TStrings* const Items;
   Property<int> ItemIndex;
   Property<int> ItemHeight;
-  Property<int> DropDownCount;
   TNotifyEvent OnChange;
 
   void Clear();

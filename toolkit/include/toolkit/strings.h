@@ -32,12 +32,6 @@ class String {
   // Without leading and trailing characters at or below the blank
   // (blanks and control characters).
   String Trim() const;
-  String TrimLeft() const;
-  String TrimRight() const;
-  String UpperCase() const;
-  String LowerCase() const;
-  // 1-based character position of the first occurrence of Sub, 0 if none.
-  int Pos(const String& Sub) const;
 
   // Decimal text, optionally signed, leading blanks allowed, within the
   // signed 32-bit range; anything else raises EConvertError.
