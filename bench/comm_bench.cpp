@@ -41,7 +41,10 @@ class FarEnds {
     if (mkdtemp(pattern) == nullptr) std::abort();
     folder_ = pattern;
     std::filesystem::create_directories(folder_ + "/kestrix/ports");
+    std::filesystem::create_directories(folder_ + "/locks");
     setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+    // The machine's /run/lock is left alone.
+    SetUucpLockFolderForTesting((folder_ + "/locks").c_str());
     ExcludeSystemSerialDevicesForTesting(true);
   }
   ~FarEnds() {
