@@ -1,11 +1,12 @@
-// Kernel objects behind HANDLE values, and the one lock and condition under
-// which every waitable object changes state.
+// Kernel objects behind HANDLE values, the one lock under which every
+// waitable object changes state, and the waiters it wakes.
 #pragma once
 
 #include <windows.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -31,7 +32,9 @@ class Waitable : public KernelObject {
 };
 
 std::mutex& waitLock();
-// Notified under waitLock() whenever any waitable object becomes signalled.
+// Called under waitLock() whenever a waitable object or an overlapped record
+// changes in a way a waiter may be waiting for: wakes only the waiters that
+// it lets go on, so that a port's traffic never wakes the worker.
 void notifyWaiters();
 
 using Clock = std::chrono::steady_clock;
@@ -39,26 +42,53 @@ using Clock = std::chrono::steady_clock;
 Clock::time_point deadlineAfter(DWORD milliseconds);
 bool isInfinite(DWORD milliseconds);
 
+class ThreadObject;
+
+// A thread inside waitUntil, listed under waitLock() while it waits.
+class Waiter {
+ public:
+  // `ready` must only look, never change anything: notifyWaiters calls it
+  // on the notifying thread.
+  explicit Waiter(std::function<bool()> ready);
+  ~Waiter();
+  Waiter(const Waiter&) = delete;
+  Waiter& operator=(const Waiter&) = delete;
+
+  // Whether the waiter has a reason to wake: what it waits for, or its
+  // thread's end by TerminateThread.
+  bool shouldWake() const;
+
+  std::condition_variable condition;
+
+ private:
+  friend void notifyWaiters();
+  std::function<bool()> ready_;
+  const ThreadObject* thread_;
+  Waiter* next_ = nullptr;
+  Waiter* previous_ = nullptr;
+};
+
 // Waits on waitLock() (held by the caller through `lock`) until `ready`
-// returns true or the deadline passes. Returns false on time-out. A thread
-// ended by TerminateThread is parked here for good.
+// returns true or the deadline passes. Returns false on time-out. `ready`
+// only looks (see Waiter); the caller consumes what it found, still under
+// the lock. A thread ended by TerminateThread is parked here for good.
 template <typename Ready>
 bool waitUntil(std::unique_lock<std::mutex>& lock, DWORD milliseconds, Ready ready);
 
 // The parts of waitUntil that are not templates.
 void parkIfTerminated(std::unique_lock<std::mutex>& lock);
-std::condition_variable& waitersCondition();
 
 template <typename Ready>
 bool waitUntil(std::unique_lock<std::mutex>& lock, DWORD milliseconds, Ready ready) {
   const bool forever = isInfinite(milliseconds);
   const Clock::time_point deadline = deadlineAfter(milliseconds);
+  Waiter waiter(std::ref(ready));
   for (;;) {
     parkIfTerminated(lock);
     if (ready()) return true;
     if (forever) {
-      waitersCondition().wait(lock);
-    } else if (waitersCondition().wait_until(lock, deadline) == std::cv_status::timeout) {
+      waiter.condition.wait(lock);
+    } else if (waiter.condition.wait_until(lock, deadline) == std::cv_status::timeout) {
       parkIfTerminated(lock);
       return ready();
     }

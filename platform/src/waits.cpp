@@ -1,8 +1,9 @@
 // WaitForSingleObject, WaitForMultipleObjects and Sleep, on one process-wide
-// lock and condition: every waitable object changes state under the lock and
-// wakes all waiters, each of which re-checks its own objects. With the
-// handful of threads this program runs that is cheap, and it makes "report
-// the lowest signalled index, consume only what is reported" exact.
+// lock: every waitable object changes state under it, which makes "report
+// the lowest signalled index, consume only what is reported" exact. Each
+// waiter sleeps on a condition of its own and is woken only when what it
+// waits for lets it go on: a port's every arrival must not wake the worker,
+// the other port's watcher and the log writer as well.
 #include <vector>
 
 #include "kernel_object.h"
@@ -15,12 +16,32 @@ std::mutex& waitLock() {
   return *lock;
 }
 
-std::condition_variable& waitersCondition() {
-  static std::condition_variable* condition = new std::condition_variable;
-  return *condition;
+namespace {
+
+Waiter* g_firstWaiter = nullptr;  // guarded by waitLock()
+
+}  // namespace
+
+Waiter::Waiter(std::function<bool()> ready) : ready_(std::move(ready)), thread_(currentThreadObject()) {
+  next_ = g_firstWaiter;
+  if (next_ != nullptr) next_->previous_ = this;
+  g_firstWaiter = this;
 }
 
-void notifyWaiters() { waitersCondition().notify_all(); }
+Waiter::~Waiter() {
+  if (previous_ != nullptr)
+    previous_->next_ = next_;
+  else
+    g_firstWaiter = next_;
+  if (next_ != nullptr) next_->previous_ = previous_;
+}
+
+bool Waiter::shouldWake() const { return (thread_ != nullptr && thread_->terminated) || ready_(); }
+
+void notifyWaiters() {
+  for (Waiter* waiter = g_firstWaiter; waiter != nullptr; waiter = waiter->next_)
+    if (waiter->shouldWake()) waiter->condition.notify_one();
+}
 
 bool isInfinite(DWORD milliseconds) { return milliseconds == INFINITE; }
 
@@ -69,28 +90,27 @@ DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL 
     objects.push_back(std::move(object));
   }
 
-  DWORD reported = WAIT_TIMEOUT;
-  auto ready = [&]() {
+  // The lowest index that may be reported now; nCount when none.
+  auto firstReady = [&]() -> DWORD {
     if (bWaitAll) {
       for (const auto& object : objects)
-        if (!object->isSignalled()) return false;
-      for (const auto& object : objects) object->consume();
-      reported = WAIT_OBJECT_0;
-      return true;
+        if (!object->isSignalled()) return nCount;
+      return 0;
     }
-    for (DWORD i = 0; i < nCount; ++i) {
-      if (objects[i]->isSignalled()) {
-        objects[i]->consume();
-        reported = WAIT_OBJECT_0 + i;
-        return true;
-      }
-    }
-    return false;
+    for (DWORD i = 0; i < nCount; ++i)
+      if (objects[i]->isSignalled()) return i;
+    return nCount;
   };
 
   std::unique_lock<std::mutex> lock(platform::waitLock());
-  platform::waitUntil(lock, dwMilliseconds, ready);
-  return reported;
+  if (!platform::waitUntil(lock, dwMilliseconds, [&] { return firstReady() < nCount; })) return WAIT_TIMEOUT;
+  const DWORD index = firstReady();
+  if (bWaitAll) {
+    for (const auto& object : objects) object->consume();
+  } else {
+    objects[index]->consume();
+  }
+  return WAIT_OBJECT_0 + index;
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
