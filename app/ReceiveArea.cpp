@@ -8,6 +8,9 @@ namespace {
 // is emptied before the next block is shown.
 constexpr int kMemoLimit = 4096;
 constexpr unsigned kFrameMs = 16;
+// Text that comes after a quiet frame is shown at the loop's next turn,
+// after the blocks that came with it, not a frame later.
+constexpr unsigned kAfterQuietMs = 1;
 // While the window cannot be seen, the text waits; this is how often the
 // area looks whether it can be seen again.
 constexpr unsigned kUnseenRecheckMs = 250;
@@ -88,6 +91,7 @@ void ReceiveArea::Queue(const String& Text, bool Hex, bool TimeStamps) {
     shownLength_ = AnsiString(memo_->Text).Length();
     pending_ = String();
     pendingLength_ = 0;
+    frame_->Interval = GetTickCount() - shownAt_ >= kFrameMs ? kAfterQuietMs : kFrameMs;
     frame_->Enabled = true;
   }
   // The rule, as if the memo had been brought up to date for every block.
@@ -133,6 +137,7 @@ void ReceiveArea::ShowNow() {
     memo_->Append(pending_);
   memo_->Lines->EndUpdate();
   pending_ = String();
+  shownAt_ = GetTickCount();
 
   // Bring the newest text into view, however long the memo is.
   memo_->SelStart = memo_->Text.Get().Length();

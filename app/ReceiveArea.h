@@ -67,4 +67,5 @@ class ReceiveArea {
   int shownLength_ = 0;
   String pending_;
   int pendingLength_ = 0;  // as the memo counts it: line breaks as two
+  DWORD shownAt_ = 0;      // GetTickCount when the memo was last brought up to date
 };

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -28,13 +29,24 @@ std::string FromWide(UINT codePage, const std::u16string& wide) {
   return text;
 }
 
+// ASCII text is the same in UTF-8 and in the ANSI code page, and received
+// text mostly is ASCII: it passes without a conversion.
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 }  // namespace
 
-std::string Utf8ToAnsi(std::string_view utf8) { return FromWide(CP_ACP, ToWide(CP_UTF8, utf8)); }
+std::string Utf8ToAnsi(std::string_view utf8) {
+  return IsAscii(utf8) ? std::string(utf8) : FromWide(CP_ACP, ToWide(CP_UTF8, utf8));
+}
 
-std::string AnsiToUtf8(std::string_view ansi) { return FromWide(CP_UTF8, ToWide(CP_ACP, ansi)); }
+std::string AnsiToUtf8(std::string_view ansi) {
+  return IsAscii(ansi) ? std::string(ansi) : FromWide(CP_UTF8, ToWide(CP_ACP, ansi));
+}
 
 int AnsiLengthOfUtf8(std::string_view utf8) {
+  if (IsAscii(utf8)) return static_cast<int>(utf8.size());
   std::u16string wide = ToWide(CP_UTF8, utf8);
   if (wide.empty()) return 0;
   return WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);

@@ -1,5 +1,6 @@
 // TMemo and its line list.
 #include <QCoreApplication>
+#include <QFont>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -17,6 +18,15 @@ namespace {
 
 QPlainTextEdit* NewEditor() {
   auto* editor = new QPlainTextEdit;
+  // A memo may hold one line of thousands of characters, laid out again at
+  // every append: text of scripts that need no shaping is drawn without it,
+  // which looks the same and costs a fraction.
+  QFont font = editor->font();
+  font.setStyleStrategy(QFont::PreferNoShaping);
+  editor->setFont(font);
+  // Drawn whole by itself: redrawing its text or scroll bar never redraws
+  // the group box beneath.
+  editor->setAutoFillBackground(true);
   editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -77,7 +87,9 @@ class MemoLines : public TStrings {
     return document->lastBlock().text().isEmpty() ? blocks - 1 : blocks;
   }
 
-  void SetUpdateState(bool Updating) override { editor_->setUpdatesEnabled(!Updating); }
+  // The text area alone: turning the frame's updates back on would redraw
+  // the frame and whatever lies beneath it too.
+  void SetUpdateState(bool Updating) override { editor_->viewport()->setUpdatesEnabled(!Updating); }
 
  private:
   QPlainTextEdit* editor_;
@@ -123,8 +135,12 @@ void TMemo::Clear() { Editor(this)->clear(); }
 void TMemo::Append(const String& Text) {
   QPlainTextEdit* editor = Editor(this);
   QTextCursor cursor(editor->document());
+  // One edit: the block is laid out once, when it ends, not for each move
+  // of the cursor.
+  cursor.beginEditBlock();
   cursor.movePosition(QTextCursor::End);
   cursor.insertText(ToWidgetText(Text));
+  cursor.endEditBlock();
 }
 
 void TMemo::Dispatch(TMessage& Message) {
