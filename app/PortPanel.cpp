@@ -91,7 +91,6 @@ bool TForm1::OpenChannel(int Index) {
 void TForm1::ClosePort(int Index) {
   PanelWidgets& panel = Panels[Index];
   EndPortWork(Index);
-  Channels[Index].Close();
   UpdateMenuItems(Index);
   panel.Memo->Color = clSilver;
   panel.OpenClose->Caption = "打开";
@@ -110,5 +109,14 @@ void TForm1::SetSettingsEnabled(int Index, bool Enabled) {
 
 void TForm1::EndPortWork(int Index) {
   CancelFileSend(Index);
-  StopCapture(Index);
+  ReadData& channel = Channels[Index];
+  if (channel._hComm == INVALID_HANDLE_VALUE) {
+    StopCapture(Index);
+    return;
+  }
+  // The close posts everything the port received, the last block marked;
+  // a capture takes those blocks too and ends with the last.
+  channel.Close();
+  Captures[Index].StopAfterLastBlock();
+  ShowPanelState(Index);
 }

@@ -19,8 +19,26 @@ void ReceiveCapture::Stop() {
   _Finishing.push_back(std::move(_Appender));
 }
 
-void ReceiveCapture::Add(const BYTE* pBytes, DWORD dwCount) {
-  if (_Appender) _Appender->Append(pBytes, dwCount);
+void ReceiveCapture::StopAfterLastBlock() {
+  if (!_Appender) return;
+  FinishClosing();  // an earlier close's block that never came
+  _Closing = std::move(_Appender);
+}
+
+void ReceiveCapture::Add(const BYTE* pBytes, DWORD dwCount, bool bLast) {
+  // Until the closed port's last block, the bytes are that port's.
+  if (_Closing) {
+    _Closing->Append(pBytes, dwCount);
+    if (bLast) FinishClosing();
+  } else if (_Appender) {
+    _Appender->Append(pBytes, dwCount);
+  }
+}
+
+void ReceiveCapture::FinishClosing() {
+  if (!_Closing) return;
+  _Closing->Finish();
+  _Finishing.push_back(std::move(_Closing));
 }
 
 String ReceiveCapture::TakeFailure() {

@@ -13,7 +13,7 @@ void TForm1::OnReceiveData(TMessage& Message) {
   // included.
   const int index = PanelOf(*pItem, Message.WParam);
   // A capture takes every byte of its own port, whatever the memo shows.
-  Captures[index].Add(pItem->Bytes, pItem->dwCount);
+  Captures[index].Add(pItem->Bytes, pItem->dwCount, pItem->bLast);
   ReceiveAreas[index]->Take(*pItem, Options[index].TimeStamps);
 }
 

@@ -20,9 +20,6 @@ void TForm1::FormClose(TObject*, TCloseAction& Action) {
   // event; they use the channels, which go with this window, so wait for it
   // to end rather than for a fixed time.
   WaitForSingleObject(TheWorkerThread._hThread, INFINITE);
-  for (int index = 0; index < 2; ++index) {
-    EndPortWork(index);
-    if (Channels[index]._hComm != INVALID_HANDLE_VALUE) Channels[index].Close();
-  }
+  for (int index = 0; index < 2; ++index) EndPortWork(index);
   if (!PortToPanel.empty()) PortToPanel.clear();
 }

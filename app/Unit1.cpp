@@ -2,6 +2,8 @@
 
 #include <TheWorkerThread.h>
 
+#include <memory>
+
 std::map<int, int> PortToPanel;
 int PanelPort[2] = {-1, -1};
 ULONGLONG PanelSentBytes[2] = {0, 0};
@@ -41,8 +43,12 @@ void TForm1::Dispatch(TMessage& Message) {
 }
 
 void TForm1::DropMessage(TMessage& Message) {
-  if (Message.Msg == kReceivedDataMessage)
-    delete reinterpret_cast<ReceivedBlock*>(Message.LParam);
-  else
+  if (Message.Msg != kReceivedDataMessage) {
     TForm::DropMessage(Message);
+    return;
+  }
+  const std::unique_ptr<ReceivedBlock> block(reinterpret_cast<ReceivedBlock*>(Message.LParam));
+  // The window goes before it could show the block (the last ones of a
+  // close at exit): a capture still takes its bytes.
+  if (block) Captures[PanelOf(*block, Message.WParam)].Add(block->Bytes, block->dwCount, block->bLast);
 }

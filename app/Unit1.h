@@ -238,7 +238,9 @@ class TForm1 : public TForm {
   // After panel Index's lines, capture or sending changed: its tool tip
   // and menu items.
   void ShowPanelState(int Index);
-  // Stops what runs on a panel's port before it closes.
+  // Closes a panel's port when it is open, ending what runs on it: a file
+  // being sent stops; a capture takes the blocks the close hands on, and
+  // ends with the last.
   void EndPortWork(int Index);
 
   // The context-menu items of one panel whose look follows its state.

@@ -93,6 +93,38 @@ TEST_F(Capture, ClosingThePanelEndsTheCapture) {
   EXPECT_TRUE(Dialogs().empty());
 }
 
+TEST_F(Capture, TheFileHoldsTheBytesThePortReadBeforeItsCloseToo) {
+  const std::string file = (folder / "last block.bin").string();
+  form->StartCapture(0, String(file));
+  Receive("delivered, ");
+  // Read by the port, not yet delivered by a tick when the panel closes:
+  // the close hands them on as the port's last block.
+  const std::string tail("read\0before the close", 22);
+  const auto read = form->Channels[0]._dwBytesRead.load();
+  SendFromFarEnd(1, tail);
+  ASSERT_TRUE(WaitUntil([&] { return form->Channels[0]._dwBytesRead == read + tail.size(); }));
+  form->Button1->Click();
+  EXPECT_EQ(CaptureItem()->Caption.Get(), String("保存接收数据到文件…")) << "the capture ends with the close";
+  ProcessMessagesFor(50);
+  ASSERT_TRUE(WaitUntil([&] { return Contents(file).size() >= 11 + tail.size(); }));
+  EXPECT_EQ(Contents(file), "delivered, " + tail);
+}
+
+TEST_F(Capture, ACaptureStartedBetweenACloseAndItsLastBlockGetsNoneOfThatPortsBytes) {
+  const std::string closed = (folder / "closed.bin").string();
+  const std::string next = (folder / "next.bin").string();
+  form->StartCapture(0, String(closed));
+  Post(1, "on its way", &form->Channels[0]);  // posted before the close, not yet taken
+  form->Button1->Click();
+  form->StartCapture(0, String(next));
+  ProcessMessagesFor(50);
+  OpenPanel(0, 1);
+  Receive("new");
+  ASSERT_TRUE(WaitUntil([&] { return Contents(next).size() >= 3 && Contents(closed).size() >= 10; }));
+  EXPECT_EQ(Contents(closed), "on its way");
+  EXPECT_EQ(Contents(next), "new");
+}
+
 TEST_F(Capture, AFullDiskStopsTheCaptureWithAMessageAndThePortRunsOn) {
   form->StartCapture(0, "/dev/full");
   ASSERT_TRUE(Dialogs().empty());

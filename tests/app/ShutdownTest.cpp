@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include <TheWorkerThread.h>
@@ -86,6 +89,27 @@ TEST_F(Shutdown, OkRemembersEachPanelsSettingsForTheNextRun) {
   TIniFile settings(TForm1::SettingsFileName());
   EXPECT_EQ(settings.ReadString("Device2", "Baud", ""), String("4800"));
   EXPECT_TRUE(settings.ReadBool("Device1", "Hex", false));
+}
+
+// After the worker has ended (the test above): the bytes a port read before
+// the window closed come to it only with the close, after its message loop
+// has ended; a capture still holds them.
+TEST_F(Shutdown, ACaptureHoldsWhatTheClosesAtExitHandOn) {
+  const std::string file = testing::TempDir() + "kestrix-capture-at-exit-" + std::to_string(getpid());
+  AddFarEnd(1);
+  CreateWindow();
+  OpenPanel(0, 1);
+  form->StartCapture(0, String(file));
+  const std::string bytes("read\0before exit", 17);
+  SendFromFarEnd(1, bytes);
+  ASSERT_TRUE(WaitUntil([&] { return form->Channels[0]._dwBytesRead == bytes.size(); }));
+  QueueDialogAnswerForTesting(IDOK);
+  form->Close();
+  delete form;  // the captures finish writing as the window goes
+  form = nullptr;
+  std::ifstream in(file, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+  std::remove(file.c_str());
 }
 
 }  // namespace
