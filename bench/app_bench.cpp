@@ -14,6 +14,7 @@
 // Not a test: run it by hand. --quick shortens every run.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -43,6 +44,7 @@ struct Options {
   double idleSeconds = 30;
   int latencyRounds = 400;
   std::vector<double> rates = {11520, 92160, 307200};
+  bool tio = true;
 };
 
 struct RateRun {
@@ -79,16 +81,19 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.latencyRounds = 100;
     } else if (argument.rfind("--seconds=", 0) == 0) {
       options.loadSeconds = std::atof(argument.c_str() + 10);
+    } else if (argument == "--no-tio") {
+      options.tio = false;
     } else if (argument.rfind("--rates=", 0) == 0) {
       options.rates.clear();
       std::istringstream list(argument.substr(8));
       for (std::string rate; std::getline(list, rate, ',');) options.rates.push_back(std::atof(rate.c_str()));
     } else {
       std::fprintf(stderr,
-                   "usage: app_bench [--quick] [--seconds=S] [--rates=R1,R2,...]\n"
+                   "usage: app_bench [--quick] [--seconds=S] [--rates=R1,R2,...] [--no-tio]\n"
                    "  --quick      load runs of 10 s, a short idle spell, 100 latency samples\n"
                    "  --seconds=S  length of each load run (default 60)\n"
-                   "  --rates=...  rates per line (bytes/s), default 11520,92160,307200\n");
+                   "  --rates=...  rates per line (bytes/s), default 11520,92160,307200\n"
+                   "  --no-tio     leave the reference peer out\n");
       return false;
     }
   }
@@ -108,13 +113,18 @@ void RunBench(const Lines& lines, const Options& options, Report& report) {
   std::fprintf(stderr, "latency, %d samples...\n", options.latencyRounds);
   report.latency = RunLatency(lines, options.latencyRounds);
 
-  TioReference tio;
+  std::unique_ptr<TioReference> tio;
+  if (options.tio) tio = std::make_unique<TioReference>();
   for (double rate : options.rates) {
     RateRun run;
     std::fprintf(stderr, "%.0f bytes/s per line for %.0f s...\n", rate, options.loadSeconds);
     run.kestrix = RunLoad(lines, rate, options.loadSeconds);
-    std::fprintf(stderr, "tio, %.0f bytes/s per line for %.0f s...\n", rate, options.loadSeconds);
-    run.tio = tio.Run(rate, options.loadSeconds);
+    if (tio) {
+      std::fprintf(stderr, "tio, %.0f bytes/s per line for %.0f s...\n", rate, options.loadSeconds);
+      run.tio = tio->Run(rate, options.loadSeconds);
+    } else {
+      run.tio.note = "left out (--no-tio)";
+    }
     report.runs.push_back(run);
   }
   report.peakKiB = PeakResidentKiB();
