@@ -45,8 +45,8 @@ std::string ExecutableFolder() {
 
 FolderPath ComputeLogFolder() {
   FolderPath folder{};
-  if (!ChooseLogFolder(ExecutableFolder().c_str(), folder.text, sizeof folder.text))
-    ChooseLogFolder(kFallbackFolder, folder.text, sizeof folder.text);
+  if (!ChooseLogFolder(ExecutableFolder().c_str(), KESTRIX_INSTALLED_BINDIR, folder.text, sizeof folder.text))
+    ChooseLogFolder(kFallbackFolder, KESTRIX_INSTALLED_BINDIR, folder.text, sizeof folder.text);
   return folder;
 }
 

@@ -46,9 +46,10 @@ bool CopyOut(const std::string& folder, char* szFolder, DWORD dwSize) {
 
 }  // namespace
 
-bool ChooseLogFolder(const char* szExecutableFolder, char* szFolder, DWORD dwSize) {
+bool ChooseLogFolder(const char* szExecutableFolder, const char* szInstalledFolder, char* szFolder, DWORD dwSize) {
   const std::string besideExecutable = std::string(szExecutableFolder) + kFolderName + "/";
-  if (Fits(besideExecutable, dwSize) && CanUseFolderBeside(szExecutableFolder))
+  const bool installed = std::strcmp(szExecutableFolder, szInstalledFolder) == 0;
+  if (!installed && Fits(besideExecutable, dwSize) && CanUseFolderBeside(szExecutableFolder))
     return CopyOut(besideExecutable, szFolder, dwSize);
   char szState[MAX_PATH];
   if (SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, szState) == S_OK &&

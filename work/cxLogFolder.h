@@ -7,10 +7,12 @@
 #include <windows.h>
 
 // Writes the chosen folder, ending in '/', into szFolder (dwSize bytes, a
-// MAX_PATH area will do), given the executable's folder ending in '/'.
-// Nothing is created but a probe file, gone again at once. False when no
-// folder fits in dwSize.
-bool ChooseLogFolder(const char* szExecutableFolder, char* szFolder, DWORD dwSize);
+// MAX_PATH area will do), given the executable's folder and the folder the
+// build installs programs into (/usr/bin for the package), both ending in
+// '/'. A program in its installed folder never logs beside itself, not even
+// when root runs it and could write there. Nothing is created but a probe
+// file, gone again at once. False when no folder fits in dwSize.
+bool ChooseLogFolder(const char* szExecutableFolder, const char* szInstalledFolder, char* szFolder, DWORD dwSize);
 
 // Creates the folder with any missing parents; true when it exists after.
 bool MakeLogFolder(const char* szFolder);

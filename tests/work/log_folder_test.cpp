@@ -29,9 +29,9 @@ class LogFolderChoice : public ::testing::Test {
       setenv("XDG_STATE_HOME", savedState_.c_str(), 1);
   }
 
-  std::string Choose(const std::string& executableFolder) {
+  std::string Choose(const std::string& executableFolder, const std::string& installedFolder = "/usr/bin/") {
     char folder[MAX_PATH] = {};
-    EXPECT_TRUE(ChooseLogFolder(executableFolder.c_str(), folder, sizeof folder));
+    EXPECT_TRUE(ChooseLogFolder(executableFolder.c_str(), installedFolder.c_str(), folder, sizeof folder));
     return folder;
   }
   std::string StateLogFolder() const { return state_.Slashed() + "kestrix/Log/"; }
@@ -56,6 +56,14 @@ TEST_F(LogFolderChoice, AnInstalledProgramLogsInTheUsersStateFolder) {
   // "Log" beside the program is a file, not a folder.
   std::ofstream(program_ / "Log") << "x";
   EXPECT_EQ(Choose(program_.Slashed()), StateLogFolder());
+}
+
+TEST_F(LogFolderChoice, AProgramInItsInstalledFolderLogsInTheStateFolderEvenWhenItCouldWriteThere) {
+  // As root runs the package's /usr/bin/kestrix: nothing may appear there.
+  EXPECT_EQ(Choose(program_.Slashed(), program_.Slashed()), StateLogFolder());
+  EXPECT_TRUE(fs::is_empty(program_.path()));
+  fs::create_directory(program_ / "Log");
+  EXPECT_EQ(Choose(program_.Slashed(), program_.Slashed()), StateLogFolder());
 }
 
 TEST_F(LogFolderChoice, AFolderTheUserCannotWriteSendsTheLogToTheStateFolder) {
@@ -83,7 +91,7 @@ TEST_F(LogFolderChoice, AFolderPathTooLongForTheFileNameIsNotChosen) {
   const std::string deep = "/" + std::string(MAX_PATH - 12, 'x') + "/";
   char folder[MAX_PATH] = {};
   setenv("XDG_STATE_HOME", ("/" + std::string(MAX_PATH - 5, 's')).c_str(), 1);
-  EXPECT_FALSE(ChooseLogFolder(deep.c_str(), folder, sizeof folder));
+  EXPECT_FALSE(ChooseLogFolder(deep.c_str(), "/usr/bin/", folder, sizeof folder));
 }
 
 }  // namespace
