@@ -17,19 +17,6 @@ const INT8 kLevelMessage = 0;
 const INT8 kLevelException = 2;
 const DWORD kStopWatchTimeoutMs = 100;
 
-// Holds the channel lock for its lifetime, also when an exception passes.
-class ChannelLock {
- public:
-  explicit ChannelLock(CRITICAL_SECTION* pLock) : lock_(pLock) { EnterCriticalSection(lock_); }
-  ~ChannelLock() { LeaveCriticalSection(lock_); }
-
-  ChannelLock(const ChannelLock&) = delete;
-  ChannelLock& operator=(const ChannelLock&) = delete;
-
- private:
-  CRITICAL_SECTION* lock_;
-};
-
 void LogDeliveryFailure(int nLine, INT8 level, const char* szMessage) {
   try {
     CxLog::Log("ReadData", nLine, level, szMessage);
@@ -64,7 +51,7 @@ ReadData::~ReadData() {
 }
 
 void ReadData::OnReceive() {
-  ChannelLock lock(&_Lock);
+  InnerLocker lock(&_Lock);
   FillBuffer();
 }
 
@@ -88,7 +75,7 @@ void ReadData::QueueDelivery() {
 }
 
 void ReadData::DoWork(void*) {
-  ChannelLock lock(&_Lock);
+  InnerLocker lock(&_Lock);
   _bDeliveryQueued = false;
   DeliverGuarded(false);
   // What waited in the port while the buffer was full is taken now, not at
@@ -130,7 +117,7 @@ void ReadData::Close() {
   // No read may come between the last delivery and the handle's end.
   StopWatch(kStopWatchTimeoutMs);
   {
-    ChannelLock lock(&_Lock);
+    InnerLocker lock(&_Lock);
     DeliverRemainder();
   }
   cxComm::Close();
@@ -158,7 +145,7 @@ bool ReadData::OpenPort() {
     // Bytes the last opening could not hand on at its close (a delivery
     // that failed, or a read that came after it) go out as that opening's,
     // once more; the new opening starts empty either way.
-    ChannelLock lock(&_Lock);
+    InnerLocker lock(&_Lock);
     if (_dwBufferLen > 0) DeliverGuarded(true);
     std::memset(_Buffer, 0, sizeof _Buffer);
     _dwBufferLen = 0;

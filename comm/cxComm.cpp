@@ -57,8 +57,6 @@ void cxComm::Init() {
   std::memset(&_WaitOverlapped, 0, sizeof _WaitOverlapped);
   _WaitOverlapped.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
   ASSERT_AT(_WaitOverlapped.hEvent != NULL, "cxComm", __LINE__);
-
-  InitializeCriticalSection(&_Lock);
 }
 
 void cxComm::Uninit() {
@@ -66,7 +64,6 @@ void cxComm::Uninit() {
     if (pOverlapped->hEvent != NULL) CloseHandle(pOverlapped->hEvent);
     pOverlapped->hEvent = NULL;
   }
-  DeleteCriticalSection(&_Lock);
 }
 
 bool cxComm::Open(DWORD dwPort, const char* szSettings) {

@@ -7,6 +7,8 @@
 
 #include <atomic>
 
+#include "Locker.h"
+
 class cxComm {
  public:
   cxComm();
@@ -69,7 +71,7 @@ class cxComm {
   std::atomic<bool> _bWatchRunning;
   bool _bStartWatcher;
   OVERLAPPED _WaitOverlapped;
-  CRITICAL_SECTION _Lock;  // taken by derived classes, never by cxComm
+  LockerImpl _Lock;  // the channel lock: taken by derived classes, never by cxComm
   // What the last Open's settings were refused for: the text itself, the
   // line rate by the device, the framing (data bits, parity, stop bits) by
   // the device; 0 when the settings were not the cause.

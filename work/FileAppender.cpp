@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "WaitForWork.h"
+#include "QueueThread.h"
 
 namespace {
 
@@ -10,21 +10,9 @@ namespace {
 // stream of small blocks becomes few writes.
 constexpr size_t kLargestBuffer = 64 * 1024;
 
-class SectionLock {
- public:
-  explicit SectionLock(CRITICAL_SECTION* pLock) : lock_(pLock) { EnterCriticalSection(lock_); }
-  ~SectionLock() { LeaveCriticalSection(lock_); }
-  SectionLock(const SectionLock&) = delete;
-  SectionLock& operator=(const SectionLock&) = delete;
-
- private:
-  CRITICAL_SECTION* lock_;
-};
-
 }  // namespace
 
 FileAppender::FileAppender(size_t nQueueLimit) : _nQueueLimit(nQueueLimit) {
-  InitializeCriticalSection(&_Lock);
   _hWork = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   _hFinish = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   ASSERT_AT(_hWork != nullptr && _hFinish != nullptr, "FileAppender", __LINE__);
@@ -39,7 +27,6 @@ FileAppender::~FileAppender() {
   if (_hFile != INVALID_HANDLE_VALUE) CloseHandle(_hFile);
   CloseHandle(_hWork);
   CloseHandle(_hFinish);
-  DeleteCriticalSection(&_Lock);
 }
 
 DWORD FileAppender::Start(const char* szPath) {
@@ -47,14 +34,14 @@ DWORD FileAppender::Start(const char* szPath) {
   _hFile = CreateFileA(szPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (_hFile == INVALID_HANDLE_VALUE) return GetLastError();
   {
-    SectionLock lock(&_Lock);
+    InnerLocker lock(&_Lock);
     _bTaking = true;
   }
   _hThread = CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr);
   if (_hThread == nullptr) {
     const DWORD dwError = GetLastError();
     {
-      SectionLock lock(&_Lock);
+      InnerLocker lock(&_Lock);
       _bTaking = false;
     }
     CloseHandle(_hFile);
@@ -66,7 +53,7 @@ DWORD FileAppender::Start(const char* szPath) {
 
 bool FileAppender::Append(const void* pData, DWORD dwLength) {
   {
-    SectionLock lock(&_Lock);
+    InnerLocker lock(&_Lock);
     if (!_bTaking) return false;
     if (dwLength == 0) return true;
     if (_nQueued + dwLength > _nQueueLimit) {
@@ -90,14 +77,14 @@ bool FileAppender::Append(const void* pData, DWORD dwLength) {
 
 void FileAppender::Finish() {
   {
-    SectionLock lock(&_Lock);
+    InnerLocker lock(&_Lock);
     _bTaking = false;
   }
   SetEvent(_hFinish);
 }
 
 bool FileAppender::Taking() const {
-  SectionLock lock(&_Lock);
+  InnerLocker lock(&_Lock);
   return _bTaking;
 }
 
@@ -122,7 +109,7 @@ void FileAppender::Run() {
 bool FileAppender::WriteQueued() {
   std::deque<std::vector<BYTE>> batch;
   {
-    SectionLock lock(&_Lock);
+    InnerLocker lock(&_Lock);
     batch.swap(_Queue);
   }
   for (const std::vector<BYTE>& buffer : batch) {
@@ -130,13 +117,13 @@ bool FileAppender::WriteQueued() {
     const BOOL bWritten = WriteFile(_hFile, buffer.data(), static_cast<DWORD>(buffer.size()), &dwWritten, nullptr);
     _qwWritten += dwWritten;
     {
-      SectionLock lock(&_Lock);
+      InnerLocker lock(&_Lock);
       _nQueued -= buffer.size();
     }
     if (!bWritten) {
       const DWORD dwError = GetLastError();
       _dwError = dwError != ERROR_SUCCESS ? dwError : ERROR_WRITE_FAULT;
-      SectionLock lock(&_Lock);
+      InnerLocker lock(&_Lock);
       _bTaking = false;
       _Queue.clear();
       _nQueued = 0;

@@ -14,6 +14,8 @@
 #include <deque>
 #include <vector>
 
+#include "Locker.h"
+
 class FileAppender {
  public:
   // Large enough for minutes of the fastest line while a disk stalls.
@@ -54,7 +56,7 @@ class FileAppender {
   bool WriteQueued();
 
   const size_t _nQueueLimit;
-  mutable CRITICAL_SECTION _Lock;  // guards _Queue, _nQueued and _bTaking
+  mutable LockerImpl _Lock;  // guards _Queue, _nQueued and _bTaking
   std::deque<std::vector<BYTE>> _Queue;
   size_t _nQueued = 0;
   bool _bTaking = false;

@@ -2,30 +2,18 @@
 // semaphore counting them and an exit event.
 #include "WorkerThread.h"
 
-#include <process.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
-#include "WaitForWork.h"
-
-namespace {
-
-// How long the destructor waits for the thread to end. Items are small, so a
-// thread still busy after this is stuck in a routine that will not return.
-const DWORD kStopTimeoutMs = 5000;
-
-}  // namespace
+#include "QueueThread.h"
 
 WorkerThread::WorkImpl::~WorkImpl() = default;
 
 WorkerThread::WorkerThread() : _hExitEvent(nullptr), _hSemaphore(nullptr), _hThread(nullptr), _dwThreadId(0) {
   _hExitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   _hSemaphore = CreateSemaphoreA(nullptr, 0, 0x7FFFFFFF, nullptr);
-  unsigned threadId = 0;
-  _hThread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &WorkerThread::ThreadProc, this, 0, &threadId));
-  _dwThreadId = threadId;
+  _hThread = StartQueueThread(&WorkerThread::ThreadProc, this, &_dwThreadId);
   if (_hThread != nullptr) {
     SetThreadPriority(_hThread, THREAD_PRIORITY_NORMAL);
   } else {
@@ -34,16 +22,14 @@ WorkerThread::WorkerThread() : _hExitEvent(nullptr), _hSemaphore(nullptr), _hThr
 }
 
 WorkerThread::~WorkerThread() {
-  SetEvent(_hExitEvent);
+  // A routine that never returns: the thread stops at its next wait (it
+  // touches nothing of this object between a routine and that wait); the
+  // three handles stay open, so that it never waits on a closed handle.
   bool threadEnded = true;
-  if (_hThread != nullptr && WaitForSingleObject(_hThread, kStopTimeoutMs) != WAIT_OBJECT_0) {
-    // A routine that never returns: stop the thread at its next wait (it
-    // touches nothing of this object between a routine and that wait) and
-    // leave the three handles open, so that it never waits on a closed
-    // handle. The process is ending; they go with it.
-    TerminateThread(_hThread, 0);
-    threadEnded = false;
-  }
+  if (_hThread != nullptr)
+    threadEnded = StopQueueThread(_hThread, _hExitEvent);
+  else
+    SetEvent(_hExitEvent);
   DeleteQueuedItems();
   if (threadEnded) {
     if (_hThread != nullptr) CloseHandle(_hThread);

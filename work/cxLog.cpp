@@ -1,8 +1,6 @@
 // The process-wide log: its folder, its queue and its writer thread.
 #include "cxLog.h"
 
-#include <process.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +8,7 @@
 #include <string>
 
 #include "LogRecordLines.h"
-#include "WaitForWork.h"
+#include "QueueThread.h"
 #include "cxLogFolder.h"
 
 namespace {
@@ -23,10 +21,6 @@ const char kDestroyedText[] = "CxLog has destroy!";
 const char kFallbackFolder[] = "./";
 const DWORD kLineAreaSize = 1024;
 const INT8 kWarningLevel = 1;
-
-// How long destruction waits for the writer. A batch is one write of a
-// regular file, so a writer still busy after this is stuck in a write.
-const DWORD kStopTimeoutMs = 5000;
 
 struct FolderPath {
   char text[MAX_PATH];
@@ -87,19 +81,22 @@ void CxLog::Log(const char* szSource, int nLine, INT8 level, const char* szMessa
 
 void CxLog::Add(Item* pItem) {
   if (pItem == nullptr) return;
-  EnterCriticalSection(&_Lock);
-  const bool bQueued = _Items.size() < kMaxQueuedRecords;
-  if (bQueued)
-    _Items.push_back(pItem);
-  else
-    ++_dwDropped;
-  LeaveCriticalSection(&_Lock);
+  bool bQueued;
+  {
+    InnerLocker lock(_pLock);
+    bQueued = _Items.size() < kMaxQueuedRecords;
+    if (bQueued)
+      _Items.push_back(pItem);
+    else
+      ++_dwDropped;
+  }
   if (!bQueued) delete pItem;
   SetEvent(_hDataEvent);
 }
 
 CxLog::CxLog()
     : _pbAlive(&g_bLogAlive),
+      _pLock(new LockerImpl),
       _dwDropped(0),
       _szFilePath{},
       _hThread(nullptr),
@@ -109,22 +106,21 @@ CxLog::CxLog()
   MakeLogFolder(LogFolder());
   _hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   _hDataEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  InitializeCriticalSection(&_Lock);
-  _hThread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &CxLog::WriterThreadProc, this, 0, nullptr));
+  _hThread = StartQueueThread(&CxLog::WriterThreadProc, this);
 }
 
 CxLog::~CxLog() {
   *_pbAlive = false;
   if (_hThread != nullptr) {
-    SetEvent(_hStopEvent);
-    const bool writerEnded = WaitForSingleObject(_hThread, kStopTimeoutMs) == WAIT_OBJECT_0;
-    if (!writerEnded) TerminateThread(_hThread, 0);
+    // A batch is one write of a regular file: a writer that does not end
+    // in time is stuck in a write.
+    const bool writerEnded = StopQueueThread(_hThread, _hStopEvent);
     CloseHandle(_hThread);
     // A writer stuck in a write may still take the lock: leave it, the
     // queue and the events to the ending process.
     if (!writerEnded) return;
   }
-  DeleteCriticalSection(&_Lock);
+  delete _pLock;
   // Records the writer could not write (their file would not open).
   for (Item* pItem : _Items) delete pItem;
   _Items.clear();
@@ -163,11 +159,13 @@ void CxLog::Run() {
 // their own once a batch can be written.
 void CxLog::WriteBatch(HANDLE hFile) {
   std::list<Item*> batch;
-  EnterCriticalSection(&_Lock);
-  batch.swap(_Items);
-  const DWORD dwDropped = _dwDropped;
-  _dwDropped = 0;
-  LeaveCriticalSection(&_Lock);
+  DWORD dwDropped;
+  {
+    InnerLocker lock(_pLock);
+    batch.swap(_Items);
+    dwDropped = _dwDropped;
+    _dwDropped = 0;
+  }
 
   std::string text;
   DWORD dwRecords = static_cast<DWORD>(batch.size());
@@ -190,7 +188,6 @@ void CxLog::WriteBatch(HANDLE hFile) {
                         WriteFile(hFile, text.data(), static_cast<DWORD>(text.size()), &dwWritten, nullptr) &&
                         dwWritten == text.size();
   if (bWritten || (text.empty() && dwRecords == 0 && dwDropped == 0)) return;
-  EnterCriticalSection(&_Lock);
+  InnerLocker lock(_pLock);
   _dwDropped += dwRecords + dwDropped;
-  LeaveCriticalSection(&_Lock);
 }

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <list>
 
+#include "Locker.h"
+
 class CxLog final {
  public:
   // One log record. Owns its texts and payload (C heap).
@@ -86,7 +88,9 @@ class CxLog final {
   static unsigned __stdcall WriterThreadProc(void* pThis);
 
   std::atomic<bool>* _pbAlive;
-  CRITICAL_SECTION _Lock;
+  // The queue lock. Held by pointer: a writer stuck in a write at exit may
+  // still take it, so it is then left to the ending process.
+  LockerImpl* const _pLock;
   std::list<Item*> _Items;
   DWORD _dwDropped;  // records lost since the last written batch
   char _szFilePath[MAX_PATH];

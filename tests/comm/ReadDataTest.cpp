@@ -36,10 +36,8 @@ class ReadDataTest : public SerialPortTest {
   }
 
   static DWORD BufferLength(ReadData& channel) {
-    EnterCriticalSection(&channel._Lock);
-    const DWORD length = channel._dwBufferLen;
-    LeaveCriticalSection(&channel._Lock);
-    return length;
+    InnerLocker lock(&channel._Lock);
+    return channel._dwBufferLen;
   }
 
   std::vector<PostedMessage> ReceivedBlocks() const {

@@ -21,7 +21,7 @@
 #include "cxLog.h"
 
 struct CxLogTesting {
-  static CRITICAL_SECTION* queueLock() { return &CxLog::Instance()._Lock; }
+  static LockerImpl* queueLock() { return CxLog::Instance()._pLock; }
   static void wakeWriter() { SetEvent(CxLog::Instance()._hDataEvent); }
 };
 
@@ -73,9 +73,10 @@ TEST_F(LogWriter, RecordsQueuedTogetherAreWrittenInOrder) {
   setClock(2051, 3);
   const fs::path file = monthFile(2051, 3);
   const std::uintmax_t from = sizeOf(file);
-  EnterCriticalSection(CxLogTesting::queueLock());  // the writer waits: one batch
-  for (const char* message : {"first", "second", "third"}) CxLog::Log("src\\t.cpp", 9, 0, message);
-  LeaveCriticalSection(CxLogTesting::queueLock());
+  {
+    InnerLocker lock(CxLogTesting::queueLock());  // the writer waits: one batch
+    for (const char* message : {"first", "second", "third"}) CxLog::Log("src\\t.cpp", 9, 0, message);
+  }
   EXPECT_EQ(appendedLines(file, from, "third"),
             (std::vector<std::string>{"Message t.cpp(9): first\r", "Message t.cpp(9): second\r",
                                       "Message t.cpp(9): third\r"}));

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "QueueThread.h"
 #include "TheWorkerThread.h"
-#include "WaitForWork.h"
 #include "WorkerThread.h"
 
 namespace {
