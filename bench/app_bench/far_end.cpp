@@ -4,6 +4,8 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <kestrix/platform_testing.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +17,10 @@ PortsFolder::PortsFolder() {
   if (mkdtemp(pattern) == nullptr) throw std::runtime_error("cannot make a temporary folder");
   root_ = pattern;
   std::filesystem::create_directories(PortsPath());
+  std::filesystem::create_directories(root_ + "/locks");
   setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+  // The machine's /run/lock is left alone.
+  SetUucpLockFolderForTesting((root_ + "/locks").c_str());
 }
 
 PortsFolder::~PortsFolder() {

@@ -18,8 +18,9 @@ struct WriteRecord {
   Clock::time_point time;
 };
 
-// A temporary configuration folder holding the ports folder; it is the
-// process's XDG_CONFIG_HOME while it lives, and is removed with it.
+// A temporary configuration folder holding the ports folder and the folder
+// for the ports' lock files; it is the process's XDG_CONFIG_HOME while it
+// lives, and is removed with it.
 class PortsFolder {
  public:
   PortsFolder();
