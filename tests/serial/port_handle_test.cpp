@@ -149,11 +149,16 @@ TEST(ClosedPort, WaitWithoutARecordEndsWhenThePortCloses) {
   ASSERT_TRUE(SetCommMask(port, EV_RXCHAR));
   BOOL result = TRUE;
   DWORD error = 0;
+  std::atomic<bool> waiting{false};
   std::thread waiter([&] {
     DWORD value = 0;
+    waiting = true;
     result = WaitCommEvent(port, &value, nullptr);
     error = GetLastError();
   });
+  // The close must come while the wait is under way, not before it starts,
+  // however late a loaded machine runs the waiter.
+  while (!waiting) std::this_thread::sleep_for(milliseconds(1));
   std::this_thread::sleep_for(milliseconds(50));
   ASSERT_TRUE(CloseHandle(port));
   waiter.join();
