@@ -116,7 +116,6 @@ class Kestrix:
         )
         self.process = subprocess.Popen([program], env=env)
         self.app = wait_until(self._find_application, what="the program in the accessibility tree")
-
         self.window = wait_until(lambda: self.find("Duvrel   * Norblen"), what="the main window")
 
     def _find_application(self):
