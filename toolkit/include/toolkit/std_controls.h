@@ -29,8 +29,8 @@ class TLabel : public TGraphicControl {
 enum TScrollStyle { ssNone, ssVertical };
 
 // A multi-line text. Text uses CR LF line breaks both ways: the setter turns
-// every lone CR or LF into CR LF. Positions (SelStart, SelLength) count
-// characters with each line break as two, as in Text.
+// every lone CR or LF into CR LF. SelStart counts characters with each line
+// break as two, as in Text.
 // Messages: WM_KEYDOWN with VK_NEXT / VK_PRIOR scrolls (and moves the caret)
 // one page down / up per repeat (the low word of LParam, at least 1);
 // EM_SCROLLCARET brings the caret into view.
