@@ -71,12 +71,22 @@ TEST_F(Sending, AnEmptyEditOrAClosedPortSendsNothing) {
 TEST_F(Sending, AMessageThePortRefusesIsNotCounted) {
   // The far end reads nothing: the port's output queue fills to its limit
   // and the port then refuses writes. Blocks of halving size fill it to the
-  // last byte, once more after the line has taken what it could.
+  // last byte, again after each pause, until a pause lets the line take
+  // nothing more (a loaded machine may drain it late).
   std::vector<BYTE> block(8u << 20, 'x');
-  for (int round = 0; round < 2; ++round, Sleep(200))
-    for (DWORD size = static_cast<DWORD>(block.size()); size > 0; size /= 2)
-      while (form->Channels[0].Write(block.data(), size) == size) {
-      }
+  auto fillToTheLastByte = [&] {
+    ULONGLONG taken = 0;
+    for (DWORD size = static_cast<DWORD>(block.size()); size > 0; size /= 2) {
+      DWORD done = size;
+      while (done == size) taken += done = form->Channels[0].Write(block.data(), size);
+    }
+    return taken;
+  };
+  fillToTheLastByte();
+  for (int pause = 0; pause < 50; ++pause) {
+    Sleep(200);
+    if (fillToTheLastByte() == 0) break;
+  }
   const ULONGLONG accepted = form->Channels[0]._dwBytesWritten;
   EXPECT_GE(accepted, 16u << 20);
   form->Edit1->Text = "abc";
