@@ -5,8 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "port_calls.h"
 #include "serial_device_map.h"
-#include "serial_test_support.h"
+#include "shared_ports_folder.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -83,11 +84,11 @@ TEST_F(SerialCommKey, ListsEveryPortByDevicePathWithItsName) {
             ERROR_SUCCESS);
   EXPECT_EQ(values, 2u);
   EXPECT_EQ(subKeys, 1u);  // FriendlyNames
-  EXPECT_EQ(longestName, std::max(first.terminalPath().size(), second.terminalPath().size()));
+  EXPECT_EQ(longestName, std::max(first.TerminalPath().size(), second.TerminalPath().size()));
   EXPECT_EQ(longestData, 6u);  // "COM11" and its ending zero
 
-  const std::pair<std::string, std::string> expected[] = {{first.terminalPath(), "COM2"},
-                                                          {second.terminalPath(), "COM11"}};
+  const std::pair<std::string, std::string> expected[] = {{first.TerminalPath(), "COM2"},
+                                                          {second.TerminalPath(), "COM11"}};
   for (DWORD i = 0; i < 2; ++i) {
     char name[256];
     DWORD nameLength = sizeof name;
@@ -106,7 +107,7 @@ TEST_F(SerialCommKey, ListsEveryPortByDevicePathWithItsName) {
 
   BYTE data[32];
   DWORD dataSize = sizeof data;
-  ASSERT_EQ(RegQueryValueExA(key, second.terminalPath().c_str(), nullptr, nullptr, data, &dataSize), ERROR_SUCCESS);
+  ASSERT_EQ(RegQueryValueExA(key, second.TerminalPath().c_str(), nullptr, nullptr, data, &dataSize), ERROR_SUCCESS);
   EXPECT_STREQ(reinterpret_cast<char*>(data), "COM11");
   EXPECT_EQ(RegQueryValueExA(key, "/dev/nothing", nullptr, nullptr, data, &dataSize), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
@@ -128,7 +129,7 @@ TEST_F(SerialCommKey, BuffersTooSmallGetNothingAndTheSizeNeeded) {
   EXPECT_EQ(data[0], 'a');
   // No buffer: only the size.
   dataSize = 0;
-  EXPECT_EQ(RegQueryValueExA(key, first.terminalPath().c_str(), nullptr, nullptr, nullptr, &dataSize), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExA(key, first.TerminalPath().c_str(), nullptr, nullptr, nullptr, &dataSize), ERROR_SUCCESS);
   EXPECT_EQ(dataSize, 5u);
   RegCloseKey(key);
 }
@@ -183,7 +184,7 @@ TEST_F(SerialCommKey, FriendlyNamesSayWhereEachPortsLinkPointsInTheAnsiCodePage)
   ASSERT_EQ(RegQueryValueExA(key, "COM11", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   // "→" is A1FA in GBK.
-  EXPECT_EQ(std::string(text), serial_test::portsFolder() + "/COM11 \xA1\xFA " + second.terminalPath());
+  EXPECT_EQ(std::string(text), serial_test::portsFolder() + "/COM11 \xA1\xFA " + second.TerminalPath());
   size = sizeof text;
   EXPECT_EQ(RegQueryValueExA(key, "COM3", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size),
             ERROR_FILE_NOT_FOUND);

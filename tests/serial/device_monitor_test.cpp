@@ -15,7 +15,8 @@
 #include <kestrix/device_changes.h>
 #include <kestrix/platform_testing.h>
 
-#include "serial_test_support.h"
+#include "port_calls.h"
+#include "shared_ports_folder.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ class DeviceMonitor : public ::testing::Test {
   // Waits for the count to reach `expected`, then for a quiet time in which
   // no further report may come.
   ::testing::AssertionResult ReportedExactly(int expected) {
-    if (!serial_test::eventually([&] { return changes_.load() >= expected; }, 5s))
+    if (!serial_test::WaitUntil([&] { return changes_.load() >= expected; }, 5s))
       return ::testing::AssertionFailure() << "reports: " << changes_.load() << ", expected " << expected;
     std::this_thread::sleep_for(500ms);
     if (changes_.load() != expected)

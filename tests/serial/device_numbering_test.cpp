@@ -9,8 +9,9 @@
 
 #include <kestrix/platform_testing.h>
 
+#include "port_calls.h"
 #include "serial_device_map.h"
-#include "serial_test_support.h"
+#include "shared_ports_folder.h"
 
 namespace {
 namespace fs = std::filesystem;

@@ -8,7 +8,8 @@
 #include <cstring>
 
 #include "comm_line_settings.h"
-#include "serial_test_support.h"
+#include "port_calls.h"
+#include "shared_ports_folder.h"
 
 namespace {
 using platform::readDcbFromTermios;
@@ -143,7 +144,7 @@ class PortLineSettings : public ::testing::Test {
   void TearDown() override { CloseHandle(port); }
   termios deviceSettings() {
     termios settings{};
-    EXPECT_EQ(::tcgetattr(far.masterFd(), &settings), 0);
+    EXPECT_EQ(::tcgetattr(far.Master(), &settings), 0);
     return settings;
   }
   serial_test::FarEnd far{6};

@@ -6,7 +6,8 @@
 
 #include <kestrix/platform_testing.h>
 
-#include "serial_test_support.h"
+#include "port_calls.h"
+#include "shared_ports_folder.h"
 
 namespace {
 using namespace serial_test;
@@ -49,8 +50,8 @@ TEST_F(ModemLines, APseudoTerminalRefusesDtrAndRtsButTakesABreak) {
   EXPECT_FALSE(EscapeCommFunction(port, 7));  // no such function here
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   // The port still carries bytes afterwards.
-  far.send("ok");
-  EXPECT_TRUE(eventually([&] { return queuedInput(port) == 2; }));
+  far.Send("ok");
+  EXPECT_TRUE(WaitUntil([&] { return QueuedInput(port) == 2; }));
 }
 
 TEST_F(ModemLines, SettingsAndEscapesDriveDtrAndRts) {
@@ -103,8 +104,8 @@ TEST_F(ModemLines, InputLinesAreReportedAndTheirChangesRaiseEvents) {
 
 TEST_F(ModemLines, AClosedOrHungUpPortRefusesEscapes) {
   ASSERT_TRUE(SetModemLinesForTesting(port, 0));
-  far.hangUp();
-  ASSERT_TRUE(eventually([&] {
+  far.HangUp();
+  ASSERT_TRUE(WaitUntil([&] {
     SetLastError(0);
     return !EscapeCommFunction(port, SETDTR) && GetLastError() == ERROR_DEVICE_REMOVED;
   }));

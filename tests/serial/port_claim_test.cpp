@@ -17,7 +17,8 @@
 #include <kestrix/platform_testing.h>
 #include <kestrix/serial_open_report.h>
 
-#include "serial_test_support.h"
+#include "port_calls.h"
+#include "shared_ports_folder.h"
 #include "uucp_lock.h"
 
 namespace {
@@ -25,7 +26,7 @@ namespace fs = std::filesystem;
 using namespace serial_test;
 
 std::string lockFileOf(const FarEnd& far) {
-  return lockFolder() + "/LCK.." + fs::path(far.terminalPath()).filename().string();
+  return lockFolder() + "/LCK.." + fs::path(far.TerminalPath()).filename().string();
 }
 
 void writeLock(const std::string& path, pid_t pid) {
@@ -79,7 +80,7 @@ TEST(UucpLock, ALiveForeignLockRefusesTheOpenAndNamesItsHolder) {
   const SERIAL_OPEN_REPORT report = lastReport();
   EXPECT_EQ(report.dwHolderProcessId, static_cast<DWORD>(other));
   EXPECT_STRNE(report.szHolderProgram, "");
-  EXPECT_EQ(std::string(report.szDevice), far.terminalPath());
+  EXPECT_EQ(std::string(report.szDevice), far.TerminalPath());
   // Someone else's lock is left as it was.
   EXPECT_EQ(platform::readUucpLockHolder(lockFileOf(far)), other);
   fs::remove(lockFileOf(far));
@@ -104,8 +105,8 @@ TEST(UucpLock, AStaleLockIsTakenOverAndOursGoesAtCloseAndAtHangUp) {
   port = openPort(13);
   ASSERT_NE(port, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(fs::exists(lockFileOf(far)));
-  far.hangUp();
-  EXPECT_TRUE(eventually([&] { return !fs::exists(lockFileOf(far)); }));
+  far.HangUp();
+  EXPECT_TRUE(WaitUntil([&] { return !fs::exists(lockFileOf(far)); }));
   CloseHandle(port);
 }
 
@@ -156,10 +157,10 @@ class SessionLeader {
 
 TEST(SessionTerminal, AnotherSessionsControllingTerminalIsNotOpenedAsAPort) {
   FarEnd far(15);
-  SessionLeader shell(far.terminalPath());
+  SessionLeader shell(far.TerminalPath());
   ASSERT_TRUE(shell.acquired());
   termios before;
-  const int probe = ::open(far.terminalPath().c_str(), O_RDWR | O_NOCTTY);
+  const int probe = ::open(far.TerminalPath().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(probe, 0);
   ASSERT_EQ(::tcgetattr(probe, &before), 0);
 
@@ -183,7 +184,7 @@ TEST(SessionTerminal, AnotherSessionsControllingTerminalIsNotOpenedAsAPort) {
 
 TEST(TerminalSettings, ThoseFoundAtOpenArePutBackAtClose) {
   FarEnd far(16);
-  const int probe = ::open(far.terminalPath().c_str(), O_RDWR | O_NOCTTY);
+  const int probe = ::open(far.TerminalPath().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(probe, 0);
   termios cooked;
   ASSERT_EQ(::tcgetattr(probe, &cooked), 0);

@@ -6,7 +6,8 @@
 
 #include <kestrix/platform_testing.h>
 
-#include "serial_test_support.h"
+#include "port_calls.h"
+#include "shared_ports_folder.h"
 
 namespace {
 using namespace serial_test;
@@ -37,9 +38,9 @@ class PortEvents : public ::testing::Test {
 };
 
 TEST_F(PortEvents, ArrivalIsReportedOnceAndQueuedBytesDoNotRepeatIt) {
-  far.send("abc");
+  far.Send("abc");
   EXPECT_EQ(nextEvent(), static_cast<DWORD>(EV_RXCHAR));
-  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 3; }));
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port) == 3; }));
   // The bytes stay queued; no new arrival, so the next wait stays pending.
   ASSERT_FALSE(wait.start(port));
   EXPECT_EQ(wait.lastError, static_cast<DWORD>(ERROR_IO_PENDING));
@@ -51,7 +52,7 @@ TEST_F(PortEvents, ArrivalIsReportedOnceAndQueuedBytesDoNotRepeatIt) {
   EXPECT_FALSE(WaitCommEvent(port, &other, &otherRecord));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   // New bytes complete the pending wait.
-  far.send("d");
+  far.Send("d");
   ASSERT_TRUE(wait.finished());
   EXPECT_EQ(wait.value, static_cast<DWORD>(EV_RXCHAR));
   EXPECT_EQ(readQueued(port), "abcd");
@@ -71,8 +72,8 @@ TEST_F(PortEvents, AnyMaskChangeCompletesThePendingWaitWithZero) {
   EXPECT_EQ(wait.lastError, static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   // Events outside the mask are not recorded.
   ASSERT_TRUE(SetCommMask(port, EV_TXEMPTY));
-  far.send("x");
-  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 1; }));
+  far.Send("x");
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port) == 1; }));
   ASSERT_FALSE(wait.start(port));
   EXPECT_FALSE(wait.finished(milliseconds(100)));
   ASSERT_TRUE(SetCommMask(port, 0x1FD));
@@ -83,7 +84,7 @@ TEST_F(PortEvents, OutputDrainedIsReportedAfterAWrite) {
   DWORD written = 0;
   ASSERT_TRUE(WriteFile(port, "ping", 4, &written, &record));
   EXPECT_EQ(nextEvent(), static_cast<DWORD>(EV_TXEMPTY));
-  EXPECT_EQ(far.receive(4), "ping");
+  EXPECT_EQ(far.Receive(4), "ping");
 }
 
 TEST_F(PortEvents, CombinedEventsAreReportedOneAtATimeLowestFirst) {
@@ -92,9 +93,9 @@ TEST_F(PortEvents, CombinedEventsAreReportedOneAtATimeLowestFirst) {
   ASSERT_TRUE(WriteFile(port, "out", 3, &written, &record));
   // The port notes the drained output before it next looks for input, so
   // both events are recorded once the reply is queued.
-  ASSERT_EQ(far.receive(3), "out");
-  far.send("in");
-  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 2; }));
+  ASSERT_EQ(far.Receive(3), "out");
+  far.Send("in");
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port) == 2; }));
   EXPECT_EQ(nextEvent(), static_cast<DWORD>(EV_RXCHAR));
   EXPECT_EQ(nextEvent(), static_cast<DWORD>(EV_TXEMPTY));
 }
@@ -124,7 +125,7 @@ TEST_F(PortEvents, InjectedErrorsAreReportedOnceByClearCommError) {
 
 TEST_F(PortEvents, HangUpEndsThePendingWaitAndLaterWaitsFailAtOnce) {
   ASSERT_FALSE(wait.start(port));
-  far.hangUp();
+  far.HangUp();
   ASSERT_TRUE(wait.finished());
   DWORD count = 0;
   EXPECT_FALSE(GetOverlappedResult(port, &wait.record, &count, FALSE));
@@ -141,9 +142,9 @@ TEST_F(PortEvents, HangUpEndsThePendingWaitAndLaterWaitsFailAtOnce) {
 }
 
 TEST_F(PortEvents, BytesThatArrivedBeforeAHangUpAreStillReportedAndRead) {
-  far.send("last words");
-  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 10; }));
-  far.hangUp();
+  far.Send("last words");
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port) == 10; }));
+  far.HangUp();
   EXPECT_EQ(nextEvent(), static_cast<DWORD>(EV_RXCHAR));
   EXPECT_EQ(readQueued(port), "last words");
   // Then the hang-up: a wait pending when it is seen ends with the error,

@@ -10,7 +10,8 @@
 
 #include <kestrix/platform_testing.h>
 
-#include "serial_test_support.h"
+#include "port_calls.h"
+#include "shared_ports_folder.h"
 
 namespace {
 using namespace serial_test;
@@ -132,7 +133,7 @@ TEST(ClosedPort, CloseWhileOtherThreadsCallFailsThemCleanly) {
         }
       });
     }
-    far.send("traffic");
+    far.Send("traffic");
     std::this_thread::sleep_for(milliseconds(5));
     ASSERT_TRUE(CloseHandle(port));
     std::this_thread::sleep_for(milliseconds(5));
@@ -179,17 +180,17 @@ TEST(IdlePort, NeitherQueuedBytesNorAHangUpMakeItSpin) {
   HANDLE port = openPort(8);
   ASSERT_NE(port, INVALID_HANDLE_VALUE);
   ASSERT_TRUE(SetCommMask(port, 0x1FD));
-  far.send("left unread");
-  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 11; }));
+  far.Send("left unread");
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port) == 11; }));
 
   double before = processCpuSeconds();
   std::this_thread::sleep_for(milliseconds(1000));
   EXPECT_LT(processCpuSeconds() - before, 0.3) << "an idle port with queued bytes keeps working";
 
-  far.hangUp();
+  far.HangUp();
   EventWait wait;
   wait.start(port);  // the arrival
-  ASSERT_TRUE(eventually([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     if (wait.start(port)) return false;
     if (wait.lastError == ERROR_IO_PENDING) return !wait.finished();  // ended by the hang-up
     return wait.lastError == ERROR_DEVICE_REMOVED;

@@ -7,7 +7,8 @@
 
 #include <filesystem>
 
-#include "serial_test_support.h"
+#include "port_calls.h"
+#include "shared_ports_folder.h"
 
 namespace {
 using namespace serial_test;
@@ -20,7 +21,7 @@ TEST(PortOpen, MappedNameOpensTheLinkedTerminalInEitherCase) {
   // It is the linked terminal: what the port writes comes out at the far end.
   DWORD written = 0;
   EXPECT_TRUE(WriteFile(port, "hi", 2, &written, nullptr));
-  EXPECT_EQ(far.receive(2), "hi");
+  EXPECT_EQ(far.Receive(2), "hi");
   EXPECT_TRUE(CloseHandle(port));
 }
 
@@ -45,7 +46,7 @@ TEST(PortOpen, SecondOpenOfTheSameDeviceIsDeniedUntilTheFirstCloses) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 
   // Another program locking the same way is kept out too.
-  const int other = ::open(far.terminalPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  const int other = ::open(far.TerminalPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (other >= 0) {  // TIOCEXCL keeps out all but the superuser
     EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
     ::close(other);

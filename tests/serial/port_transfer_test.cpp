@@ -4,7 +4,8 @@
 
 #include <thread>
 
-#include "serial_test_support.h"
+#include "port_calls.h"
+#include "shared_ports_folder.h"
 
 namespace {
 using namespace serial_test;
@@ -53,7 +54,7 @@ TEST_F(PortTransfer, WritesArriveInOrderAndCompleteTheirRecordAtOnce) {
     chunk.assign(chunk.size(), 'X');
     expected += pattern(100 + static_cast<size_t>(i), static_cast<char>('A' + i));
   }
-  EXPECT_EQ(far.receive(expected.size()), expected);
+  EXPECT_EQ(far.Receive(expected.size()), expected);
 }
 
 TEST_F(PortTransfer, WriteWhileTheFarEndDoesNotReadReturnsAtOnceAndArrivesLater) {
@@ -62,12 +63,12 @@ TEST_F(PortTransfer, WriteWhileTheFarEndDoesNotReadReturnsAtOnceAndArrivesLater)
   std::thread writer([&] { writeOverlapped(big); });
   writer.join();  // would hang here if WriteFile waited for the far end
   writeOverlapped("tail");
-  EXPECT_EQ(far.receive(big.size() + 4, std::chrono::seconds(60)), big + "tail");
+  EXPECT_EQ(far.Receive(big.size() + 4, std::chrono::seconds(60)), big + "tail");
 }
 
 TEST_F(PortTransfer, ReadReturnsExactlyTheQueuedBytesAndNeverWaits) {
-  far.send("0123456789");
-  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 10; }));
+  far.Send("0123456789");
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port) == 10; }));
   char buffer[64] = {};
   DWORD read = 99;
   OVERLAPPED record{};
@@ -81,17 +82,17 @@ TEST_F(PortTransfer, ReadReturnsExactlyTheQueuedBytesAndNeverWaits) {
   // An empty queue gives 0 bytes at once, without leaving a read behind.
   ASSERT_TRUE(ReadFile(port, buffer, sizeof buffer, &read, &record));
   EXPECT_EQ(read, 0u);
-  far.send("late");
-  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 4; }));
+  far.Send("late");
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port) == 4; }));
   EXPECT_EQ(std::string(buffer, 4), "0123") << "an earlier read wrote into the buffer later";
   CloseHandle(record.hEvent);
 }
 
 TEST_F(PortTransfer, InputBeyondTheQueueWaitsInTheDeviceAndIsNotLost) {
   const std::string input = pattern(20000, '0');
-  std::thread sender([&] { far.send(input); });
+  std::thread sender([&] { far.Send(input); });
   std::string received;
-  ASSERT_TRUE(eventually(
+  ASSERT_TRUE(WaitUntil(
       [&] {
         received += readQueued(port);
         return received.size() >= input.size();
@@ -108,7 +109,7 @@ TEST_F(PortTransfer, WriteThatOutlastsTheWriteTimeOutsIsDroppedAndLaterWritesSti
   const std::string big = pattern(4 << 20, 'a');
   writeOverlapped(big);
   // Nobody reads: the write cannot finish and is dropped after its time.
-  ASSERT_TRUE(eventually([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     COMSTAT status{};
     DWORD errors = 0;
     ClearCommError(port, &errors, &status);
@@ -116,7 +117,7 @@ TEST_F(PortTransfer, WriteThatOutlastsTheWriteTimeOutsIsDroppedAndLaterWritesSti
   }));
   std::this_thread::sleep_for(milliseconds(300));
   writeOverlapped("after");
-  const std::string arrived = far.receiveFor(std::chrono::seconds(3));
+  const std::string arrived = far.ReceiveFor(std::chrono::seconds(3));
   ASSERT_GE(arrived.size(), 5u);
   EXPECT_LT(arrived.size(), big.size());
   EXPECT_EQ(arrived.substr(arrived.size() - 5), "after");
@@ -125,19 +126,19 @@ TEST_F(PortTransfer, WriteThatOutlastsTheWriteTimeOutsIsDroppedAndLaterWritesSti
 
 TEST_F(PortTransfer, WriteWithoutARecordWaitsUntilWritten) {
   DWORD written = 0;
-  std::thread reader([&] { EXPECT_EQ(far.receive(6), "direct"); });
+  std::thread reader([&] { EXPECT_EQ(far.Receive(6), "direct"); });
   EXPECT_TRUE(WriteFile(port, "direct", 6, &written, nullptr));
   EXPECT_EQ(written, 6u);
   reader.join();
 }
 
 TEST_F(PortTransfer, PurgeDropsQueuedInputAndQueuedOutput) {
-  far.send("stale input");
-  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 11; }));
+  far.Send("stale input");
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port) == 11; }));
   ASSERT_TRUE(PurgeComm(port, PURGE_RXABORT | PURGE_RXCLEAR));
-  EXPECT_EQ(queuedInput(port), 0u);
-  far.send("fresh");
-  ASSERT_TRUE(eventually([&] { return queuedInput(port) == 5; }));
+  EXPECT_EQ(QueuedInput(port), 0u);
+  far.Send("fresh");
+  ASSERT_TRUE(WaitUntil([&] { return QueuedInput(port) == 5; }));
   EXPECT_EQ(readQueued(port), "fresh");
 
   // Fill the line so that output stays queued here, then drop it.
@@ -146,9 +147,9 @@ TEST_F(PortTransfer, PurgeDropsQueuedInputAndQueuedOutput) {
   COMSTAT status{};
   ASSERT_TRUE(ClearCommError(port, nullptr, &status));
   EXPECT_EQ(status.cbOutQue, 0u);
-  far.receiveFor(milliseconds(500));  // whatever had reached the device
+  far.ReceiveFor(milliseconds(500));  // whatever had reached the device
   writeOverlapped("next");
-  EXPECT_EQ(far.receive(4), "next");
+  EXPECT_EQ(far.Receive(4), "next");
 
   SetLastError(0);
   EXPECT_FALSE(PurgeComm(port, 0x10));
@@ -166,9 +167,9 @@ TEST_F(PortTransfer, TheInputQueueTakesASecondOfTheFastestLineWithoutAReader) {
   std::string sent;
   while (sent.size() < second) sent += pattern(1000, static_cast<char>('a' + sent.size() / 1000 % 20));
   sent.resize(second);
-  std::thread sender([&] { far.send(sent); });
-  EXPECT_TRUE(eventually([&] { return queuedInput(port) == second; }, std::chrono::seconds(20)))
-      << queuedInput(port) << " bytes queued";
+  std::thread sender([&] { far.Send(sent); });
+  EXPECT_TRUE(WaitUntil([&] { return QueuedInput(port) == second; }, std::chrono::seconds(20)))
+      << QueuedInput(port) << " bytes queued";
   sender.join();
   std::string received(second, '\0');
   DWORD read = 0;

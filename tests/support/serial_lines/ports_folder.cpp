@@ -1,0 +1,36 @@
+#include "ports_folder.h"
+
+#include <kestrix/platform_testing.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+namespace serial_lines {
+
+PortsFolder::PortsFolder() {
+  char pattern[] = "/tmp/kestrix-serial-lines-XXXXXX";
+  if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("cannot make a temporary ports folder");
+  root_ = pattern;
+  std::filesystem::create_directories(Ports());
+  std::filesystem::create_directories(Locks());
+  if (const char* home = std::getenv("XDG_CONFIG_HOME")) {
+    hadConfigHome_ = true;
+    savedConfigHome_ = home;
+  }
+  ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+  ExcludeSystemSerialDevicesForTesting(true);
+  SetUucpLockFolderForTesting(Locks().c_str());
+}
+
+PortsFolder::~PortsFolder() {
+  if (hadConfigHome_)
+    ::setenv("XDG_CONFIG_HOME", savedConfigHome_.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+}  // namespace serial_lines
