@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "../comm/SerialTestPorts.h"
 #include "Unit1.h"
+#include "serial_port_test.h"
 
 class MainWindowTest : public SerialPortTest {
  protected:

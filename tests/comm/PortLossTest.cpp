@@ -13,7 +13,7 @@
 
 #include "FakeWindow.h"
 #include "ReadData.h"
-#include "SerialTestPorts.h"
+#include "serial_port_test.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "FakeWindow.h"
 #include "ReadData.h"
-#include "SerialTestPorts.h"
+#include "serial_port_test.h"
 #include "TheWorkerThread.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "LogRecordLines.h"
 #include "LogRecords.h"
 #include "ReadData.h"
-#include "SerialTestPorts.h"
+#include "serial_port_test.h"
 
 namespace {
 

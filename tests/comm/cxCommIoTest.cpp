@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "RecordingPort.h"
-#include "SerialTestPorts.h"
+#include "serial_port_test.h"
 
 namespace {
 

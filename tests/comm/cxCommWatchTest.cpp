@@ -8,7 +8,7 @@
 
 #include "FakeWindow.h"
 #include "RecordingPort.h"
-#include "SerialTestPorts.h"
+#include "serial_port_test.h"
 
 namespace {
 
