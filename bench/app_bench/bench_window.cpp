@@ -1,12 +1,13 @@
 #include "bench_window.h"
 
-#include <kestrix/platform_testing.h>
 #include <toolkit/testing.h>
 #include <toolkit/toolkit.h>
 
 #include <cstdlib>
 #include <future>
 #include <thread>
+
+#include "ports_folder.h"
 
 namespace {
 
@@ -25,10 +26,9 @@ void Press(TButton* button, const char* action) {
 
 void RunWithWindow(const std::function<void()>& shown, const std::function<void(const Lines&)>& body) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);  // unless one was chosen
-  ExcludeSystemSerialDevicesForTesting(true);
-  PortsFolder folder;
-  FarEnd lineOne(folder, 1);
-  FarEnd lineTwo(folder, 2);
+  serial_lines::PortsFolder folder;
+  serial_lines::PatternFarEnd lineOne(folder, 1);
+  serial_lines::PatternFarEnd lineTwo(folder, 2);
 
   Application->Initialize();
   Application->Title = "Kestrix";

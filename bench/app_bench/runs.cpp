@@ -57,10 +57,10 @@ bool WaitUntilAllShown(const Lines& lines, milliseconds timeout) {
 }
 
 // From each write to the first block that showed its first byte.
-void AddLatencies(const std::vector<WriteRecord>& writes, const std::vector<ShownRecord>& shown,
+void AddLatencies(const std::vector<serial_lines::WriteRecord>& writes, const std::vector<ShownRecord>& shown,
                   std::vector<double>& latencies) {
   auto block = shown.begin();
-  for (const WriteRecord& write : writes) {
+  for (const serial_lines::WriteRecord& write : writes) {
     while (block != shown.end() && block->end <= write.position) ++block;
     if (block == shown.end()) return;
     latencies.push_back(Milliseconds(block->time - write.time));
@@ -104,8 +104,8 @@ Spread RunLatency(const Lines& lines, int rounds) {
   return LatenciesSince(lines, from);
 }
 
-std::array<uint64_t, 2> FeedLikeRealLines(const std::array<FarEnd*, 2>& ends, double rate, double seconds,
-                                          const std::function<void()>& eachStep) {
+std::array<uint64_t, 2> FeedLikeRealLines(const std::array<serial_lines::PatternFarEnd*, 2>& ends, double rate,
+                                          double seconds, const std::function<void()>& eachStep) {
   std::array<uint64_t, 2> offered = {0, 0};
   std::array<uint64_t, 2> lost = {0, 0};
   const Clock::time_point start = Clock::now();

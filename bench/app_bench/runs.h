@@ -7,13 +7,13 @@
 #include <array>
 #include <functional>
 
-#include "far_end.h"
 #include "measures.h"
+#include "pattern_far_end.h"
 #include "watched_form.h"
 
 // Line i: far end i, the port of panel i.
 struct Lines {
-  std::array<FarEnd*, 2> ends;
+  std::array<serial_lines::PatternFarEnd*, 2> ends;
   WatchedForm* form;
 };
 
@@ -49,8 +49,8 @@ struct LoadResult {
 // what a line does not take when it is due is lost, not sent later.
 // `eachStep`, when given, runs after the writes of every 10 ms pacing step.
 // Returns the bytes lost on each line.
-std::array<uint64_t, 2> FeedLikeRealLines(const std::array<FarEnd*, 2>& ends, double rate, double seconds,
-                                          const std::function<void()>& eachStep = {});
+std::array<uint64_t, 2> FeedLikeRealLines(const std::array<serial_lines::PatternFarEnd*, 2>& ends, double rate,
+                                          double seconds, const std::function<void()>& eachStep = {});
 
 CpuShare RunIdle(const Lines& lines, double seconds);
 // One byte per round on alternate lines, at random moments within the tick;

@@ -58,7 +58,7 @@ class TioLine {
       // The benchmark's own configuration folder (the process's
       // XDG_CONFIG_HOME) holds no tio settings: no user's settings apply.
       if (const char* config = getenv("XDG_CONFIG_HOME")) setenv("HOME", config, 1);
-      execl(kTioPath, "tio", "--mute", "--color", "none", "--baudrate", "115200", end_.SlavePath().c_str(),
+      execl(kTioPath, "tio", "--mute", "--color", "none", "--baudrate", "115200", end_.TerminalPath().c_str(),
             static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -78,7 +78,7 @@ class TioLine {
   }
 
   bool Started() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
-  FarEnd& End() { return end_; }
+  serial_lines::PatternFarEnd& End() { return end_; }
   pid_t Pid() const { return pid_; }
   uint64_t Printed() const { return printed_; }
   uint64_t Wrong() const { return wrong_; }
@@ -103,7 +103,7 @@ class TioLine {
     }
   }
 
-  FarEnd end_;
+  serial_lines::PatternFarEnd end_;
   int terminal_ = -1;
   int terminalSlave_ = -1;
   pid_t pid_ = -1;
@@ -132,7 +132,7 @@ TioResult TioReference::Run(double rate, double seconds) {
     return result;
   }
   result.ran = true;
-  std::array<FarEnd*, 2> ends = {&lines_[0]->End(), &lines_[1]->End()};
+  std::array<serial_lines::PatternFarEnd*, 2> ends = {&lines_[0]->End(), &lines_[1]->End()};
   std::array<uint64_t, 2> printedBefore{}, wrongBefore{}, takenBefore{};
   double cpuBefore = 0;
   for (int index = 0; index < 2; ++index) {

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "far_end.h"
 #include "measures.h"
+#include "pattern_far_end.h"
 
 struct TioResult {
   bool ran = false;

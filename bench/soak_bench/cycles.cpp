@@ -71,7 +71,7 @@ CyclesResult RunCycles(const Lines& lines, double rate, int cycles) {
     NoteFailure(result, cycle, CloseBothPanels(*lines.form));
     if (SampledAfter(cycle, cycles)) {
       std::this_thread::sleep_for(kSettle);
-      for (FarEnd* end : lines.ends) end->Read();
+      for (serial_lines::PatternFarEnd* end : lines.ends) end->Read();
       result.samples.push_back(Sample(cycle));
       const ResourceSample& now = result.samples.back();
       std::fprintf(stderr, "cycle %4d: %d descriptors, %d threads, RSS %.1f MiB\n", cycle, now.descriptors, now.threads,

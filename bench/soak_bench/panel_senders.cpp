@@ -37,7 +37,7 @@ void PanelSenders::Step() {
       }
     }
   });
-  for (FarEnd* end : lines_.ends) end->Read();
+  for (serial_lines::PatternFarEnd* end : lines_.ends) end->Read();
 }
 
 bool PanelSenders::WaitUntilArrived(std::chrono::milliseconds timeout) {

@@ -1,4 +1,4 @@
-// The bytes the benchmark sends down each line: printable ASCII, so that a
+// The bytes a far end sends down its line: printable ASCII, so that a
 // panel shows them unchanged in its memo, in a sequence that repeats only
 // every 8836 bytes, so that a lost or repeated stretch shows as a wrong byte.
 #pragma once
