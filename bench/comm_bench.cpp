@@ -5,12 +5,6 @@
 //     whole channel (watch thread gathering, deliveries posting blocks).
 // The far end is the master of a pseudo-terminal linked as a COM port in a
 // temporary ports folder; the machine's own serial devices are not touched.
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <unistd.h>
-
-#include <kestrix/platform_testing.h>
 #include <kestrix/window_messaging.h>
 
 #include <algorithm>
@@ -18,13 +12,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "ReadData.h"
 #include "cxComm.h"
+#include "far_end.h"
+#include "ports_folder.h"
 
 namespace {
 
@@ -32,56 +27,6 @@ using Clock = std::chrono::steady_clock;
 
 const int kLatencySamples = 2000;
 const size_t kThroughputBytes = 8u << 20;
-
-// COM ports backed by pseudo-terminals in a temporary ports folder.
-class FarEnds {
- public:
-  FarEnds() {
-    char pattern[] = "/tmp/kestrix-comm-bench-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) std::abort();
-    folder_ = pattern;
-    std::filesystem::create_directories(folder_ + "/kestrix/ports");
-    std::filesystem::create_directories(folder_ + "/locks");
-    setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-    // The machine's /run/lock is left alone.
-    SetUucpLockFolderForTesting((folder_ + "/locks").c_str());
-    ExcludeSystemSerialDevicesForTesting(true);
-  }
-  ~FarEnds() {
-    for (int fd : fds_) close(fd);
-    std::filesystem::remove_all(folder_);
-  }
-
-  // Links a new pseudo-terminal as COM<port>; returns its master.
-  int Add(DWORD port) {
-    int master = -1;
-    int slave = -1;
-    char name[256] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) std::abort();
-    const std::string link = folder_ + "/kestrix/ports/COM" + std::to_string(port);
-    if (symlink(name, link.c_str()) != 0) std::abort();
-    fds_.push_back(master);
-    fds_.push_back(slave);
-    return master;
-  }
-
- private:
-  std::string folder_;
-  std::vector<int> fds_;
-};
-
-void WriteAll(int fd, const char* bytes, size_t count) {
-  while (count > 0) {
-    const ssize_t written = write(fd, bytes, count);
-    if (written > 0) {
-      bytes += written;
-      count -= static_cast<size_t>(written);
-    } else {
-      pollfd writable = {fd, POLLOUT, 0};
-      poll(&writable, 1, 100);
-    }
-  }
-}
 
 double Milliseconds(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
 
@@ -103,8 +48,8 @@ class TimedPort : public cxComm {
   std::atomic<DWORD> received{0};
 };
 
-void MeasureLatency(FarEnds& farEnds) {
-  const int master = farEnds.Add(1);
+void MeasureLatency(const serial_lines::PortsFolder& folder) {
+  serial_lines::FarEnd line(folder, 1);
   TimedPort port;
   if (!port.Open(1, "115200,N,8,1")) std::abort();
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -112,9 +57,9 @@ void MeasureLatency(FarEnds& farEnds) {
   std::vector<double> samples;
   for (int sample = 0; sample < kLatencySamples; ++sample) {
     const DWORD before = port.received;
-    const char byte = static_cast<char>('0' + sample % 10);
+    const std::string byte(1, static_cast<char>('0' + sample % 10));
     const Clock::time_point sent = Clock::now();
-    WriteAll(master, &byte, 1);
+    line.Send(byte);
     port.received.wait(before);
     samples.push_back(Milliseconds(Clock::duration(port.lastArrival.load()) - sent.time_since_epoch()));
     std::this_thread::sleep_for(std::chrono::microseconds(500));  // one byte at a time, apart
@@ -124,8 +69,8 @@ void MeasureLatency(FarEnds& farEnds) {
               kLatencySamples, samples[samples.size() / 2], samples[samples.size() * 99 / 100], samples.back());
 }
 
-void MeasureReadThroughput(FarEnds& farEnds) {
-  const int master = farEnds.Add(2);
+void MeasureReadThroughput(const serial_lines::PortsFolder& folder) {
+  serial_lines::FarEnd line(folder, 2);
   cxComm port;
   port._bStartWatcher = false;  // Read alone, called here as fast as it gives
   if (!port.Open(2, "115200,N,8,1")) std::abort();
@@ -133,7 +78,7 @@ void MeasureReadThroughput(FarEnds& farEnds) {
   const std::string chunk(4096, 'R');
   const Clock::time_point start = Clock::now();
   std::thread farEnd([&] {
-    for (size_t sent = 0; sent < kThroughputBytes; sent += chunk.size()) WriteAll(master, chunk.data(), chunk.size());
+    for (size_t sent = 0; sent < kThroughputBytes; sent += chunk.size()) line.Send(chunk);
   });
   std::vector<char> buffer(kReceiveBufferSize);
   size_t received = 0;
@@ -161,10 +106,10 @@ LRESULT SendNothing(HWND, UINT, WPARAM, LPARAM) { return 0; }
 BOOL IsBenchWindow(HWND hWnd) { return hWnd == kBenchWindow; }
 int NoMessageBox(HWND, LPCSTR, LPCSTR, UINT) { return IDOK; }
 
-void MeasureChannelThroughput(FarEnds& farEnds) {
+void MeasureChannelThroughput(const serial_lines::PortsFolder& folder) {
   static const WindowMessagingBackend backend = {CountBlock, SendNothing, IsBenchWindow, NoMessageBox};
   InstallWindowMessaging(&backend);
-  const int master = farEnds.Add(3);
+  serial_lines::FarEnd line(folder, 3);
   ReadData channel;
   channel._hTargetWnd = kBenchWindow;
   if (!channel.Open(3, "115200,N,8,1")) std::abort();
@@ -172,7 +117,7 @@ void MeasureChannelThroughput(FarEnds& farEnds) {
   const std::string chunk(4096, 'C');
   const Clock::time_point start = Clock::now();
   std::thread farEnd([&] {
-    for (size_t sent = 0; sent < kThroughputBytes; sent += chunk.size()) WriteAll(master, chunk.data(), chunk.size());
+    for (size_t sent = 0; sent < kThroughputBytes; sent += chunk.size()) line.Send(chunk);
   });
   // Deliveries back to back, as a worker would run them with no timer
   // between: the watch thread's gathering is what is measured.
@@ -197,9 +142,9 @@ void MeasureChannelThroughput(FarEnds& farEnds) {
 }  // namespace
 
 int main() {
-  FarEnds farEnds;
-  MeasureLatency(farEnds);
-  MeasureReadThroughput(farEnds);
-  MeasureChannelThroughput(farEnds);
+  const serial_lines::PortsFolder folder;
+  MeasureLatency(folder);
+  MeasureReadThroughput(folder);
+  MeasureChannelThroughput(folder);
   return 0;
 }
