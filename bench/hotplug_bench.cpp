@@ -9,13 +9,10 @@
 //   - CPU while lost: the whole window while a panel waits for its port,
 //     beside the same window with no port open; and the watcher of a lost
 //     port on its own, if nobody closed it, by its thread's CPU clock.
-#include <fcntl.h>
-#include <pty.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <kestrix/platform_testing.h>
 #include <kestrix/serial_open_report.h>
 #include <toolkit/testing.h>
 #include <toolkit/toolkit.h>
@@ -25,13 +22,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "Unit1.h"
+#include "port_lines.h"
 
 namespace {
 
@@ -41,58 +37,6 @@ const int kRounds = 20;
 const int kCpuSeconds = 5;
 
 double Milliseconds(Clock::duration span) { return std::chrono::duration<double, std::milli>(span).count(); }
-
-// A temporary ports folder as XDG_CONFIG_HOME, and pseudo-terminals linked
-// into it.
-class Ports {
- public:
-  Ports() {
-    char pattern[] = "/tmp/kestrix-hotplug-bench-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) std::abort();
-    root_ = pattern;
-    std::filesystem::create_directories(root_ + "/kestrix/ports");
-    std::filesystem::create_directories(root_ + "/locks");
-    setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-    // The machine's /run/lock is left alone.
-    SetUucpLockFolderForTesting((root_ + "/locks").c_str());
-    ExcludeSystemSerialDevicesForTesting(true);
-  }
-  ~Ports() {
-    for (auto& [port, ends] : ends_) Close(ends);
-    std::filesystem::remove_all(root_);
-  }
-
-  // Links a new pseudo-terminal as COM<port>, replacing any earlier one.
-  void Plug(int port) {
-    Unplug(port);
-    int master = -1;
-    int slave = -1;
-    char name[256] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) std::abort();
-    if (symlink(name, Link(port).c_str()) != 0) std::abort();
-    ends_[port] = {master, slave};
-  }
-  // Closes the far end and removes its link: the port's device is gone. A
-  // link left behind would take the next pseudo-terminal that reuses the
-  // freed number, as the lowest COM number for that device.
-  void Unplug(int port) {
-    auto found = ends_.find(port);
-    if (found == ends_.end()) return;
-    Close(found->second);
-    ends_.erase(found);
-    std::filesystem::remove(Link(port));
-  }
-
- private:
-  std::string Link(int port) const { return root_ + "/kestrix/ports/COM" + std::to_string(port); }
-  static void Close(std::pair<int, int>& ends) {
-    close(ends.first);
-    close(ends.second);
-  }
-
-  std::string root_;
-  std::map<int, std::pair<int, int>> ends_;
-};
 
 struct Spread {
   double median;
@@ -120,7 +64,7 @@ double WindowCpuPercent() {
 
 bool Listed(TComboBox* box, int port) { return box->Items->IndexOf("COM" + IntToStr(port)) >= 0; }
 
-void PlugInToList(Ports& ports, TForm1& form) {
+void PlugInToList(serial_lines::PortLines& ports, TForm1& form) {
   std::vector<double> samples;
   for (int round = 0; round < kRounds; ++round) {
     const int port = 100 + round;
@@ -138,7 +82,7 @@ void PlugInToList(Ports& ports, TForm1& form) {
               spread.worst);
 }
 
-void ReturnToOpen(Ports& ports, TForm1& form) {
+void ReturnToOpen(serial_lines::PortLines& ports, TForm1& form) {
   std::vector<double> samples;
   for (int round = 0; round < kRounds; ++round) {
     ports.Unplug(3);
@@ -160,7 +104,7 @@ void ReturnToOpen(Ports& ports, TForm1& form) {
               spread.median, spread.worst);
 }
 
-void WindowCpuWhileLost(Ports& ports, TForm1& form) {
+void WindowCpuWhileLost(serial_lines::PortLines& ports, TForm1& form) {
   form.Button1->Click();  // closed: the baseline
   ProcessMessagesFor(200);
   const double closed = WindowCpuPercent();
@@ -189,7 +133,7 @@ double ThreadCpuSeconds(pid_t thread) {
   return used.tv_sec + used.tv_nsec / 1e9;
 }
 
-void LostWatcherCpu(Ports& ports) {
+void LostWatcherCpu(serial_lines::PortLines& ports) {
   LostChannel channel;
   ports.Plug(9);
   if (!channel.Open(9, "9600,N,8,1")) {
@@ -224,7 +168,7 @@ void LostWatcherCpu(Ports& ports) {
 
 int main() {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Ports ports;
+  serial_lines::PortLines ports;
   ports.Plug(3);
 
   Application->Initialize();

@@ -7,13 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 
-#include "far_end.h"
-#include "ports_folder.h"
+#include "port_lines.h"
 #include "queued_input.h"
 #include "wait_until.h"
 
@@ -21,25 +18,19 @@ using serial_lines::WaitUntil;
 
 class SerialPortTest : public ::testing::Test {
  protected:
-  void SetUp() override { folder_.emplace(); }
-  void TearDown() override {
-    farEnds_.clear();
-    folder_.reset();
-  }
+  void SetUp() override { lines_.emplace(); }
+  void TearDown() override { lines_.reset(); }
 
   // Makes COM<port> a fresh line (replacing any earlier one); returns its
   // far end's descriptor (non-blocking), owned by the fixture.
-  int AddFarEnd(DWORD port) {
-    farEnds_.erase(port);
-    return farEnds_.emplace(port, std::make_unique<serial_lines::FarEnd>(*folder_, port)).first->second->Master();
-  }
+  int AddFarEnd(DWORD port) { return lines_->Plug(port).Master(); }
   int FarEnd(DWORD port) const { return Line(port).Master(); }
   // Closes the far end: the port sees a hang-up. Its link stays.
   void HangUpFarEnd(DWORD port) { Line(port).HangUp(); }
   // Removes the link COM<port> from the ports folder (its far end stays).
   void RemoveLink(DWORD port) { Line(port).Unlink(); }
-  const std::string& Folder() const { return folder_->Root(); }
-  std::string LockFolder() const { return folder_->Locks(); }
+  const std::string& Folder() const { return lines_->Folder().Root(); }
+  std::string LockFolder() const { return lines_->Folder().Locks(); }
 
   void SendFromFarEnd(DWORD port, const std::string& bytes) { Line(port).Send(bytes); }
   // Reads exactly `count` bytes arriving at the far end, or what came
@@ -55,8 +46,7 @@ class SerialPortTest : public ::testing::Test {
   static DWORD QueuedInput(HANDLE hPort) { return serial_lines::QueuedInput(hPort); }
 
  private:
-  serial_lines::FarEnd& Line(DWORD port) const { return *farEnds_.at(port); }
+  serial_lines::FarEnd& Line(DWORD port) const { return (*lines_)[port]; }
 
-  std::optional<serial_lines::PortsFolder> folder_;
-  std::map<DWORD, std::unique_ptr<serial_lines::FarEnd>> farEnds_;
+  std::optional<serial_lines::PortLines> lines_;
 };
