@@ -49,7 +49,8 @@ std::shared_ptr<KernelObject> removeHandle(HANDLE handle) {
 }  // namespace platform
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
-  std::shared_ptr<platform::KernelObject> object = platform::removeHandle(hObject);
+  std::shared_ptr<platform::KernelObject> object = platform::lookupHandle(hObject);
+  object = object && object->closesWithCloseHandle() ? platform::removeHandle(hObject) : nullptr;
   if (!object) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;

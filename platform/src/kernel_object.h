@@ -19,6 +19,8 @@ class KernelObject {
   // hold system resources release them here, even while another thread's
   // call still holds a reference to the object.
   virtual void onClose() {}
+  // CloseHandle refuses the objects that have their own way to go.
+  virtual bool closesWithCloseHandle() const { return true; }
 };
 
 // An object that WaitForSingleObject and WaitForMultipleObjects accept.

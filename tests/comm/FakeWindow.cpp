@@ -15,18 +15,34 @@ std::atomic<FakeWindow*> g_current{nullptr};
 }  // namespace
 
 FakeWindow::FakeWindow() {
-  static const WindowMessagingBackend backend = {&FakeWindow::Post, &FakeWindow::Send, &FakeWindow::IsWindowHandle,
-                                                 &FakeWindow::ShowMessageBox};
+  handle_ = CreateWindowHandle(
+      [this](HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        Record(hWnd, message, wParam, lParam);
+        return 0;
+      },
+      // The test thread takes the messages; a post only runs the hook.
+      [this](HWND) {
+        std::function<void()> beforePost;
+        {
+          std::lock_guard<std::mutex> guard(lock_);
+          beforePost = beforePost_;
+        }
+        if (beforePost) beforePost();
+      });
   g_current = this;
-  InstallWindowMessaging(&backend);
+  SetMessageBoxDisplay(&FakeWindow::ShowMessageBox);
 }
 
 FakeWindow::~FakeWindow() {
-  InstallWindowMessaging(nullptr);
+  SetMessageBoxDisplay(nullptr);
   g_current = nullptr;
+  for (const MSG& left : DestroyWindowHandle(handle_))
+    if (left.message == kReceivedDataMessage) delete reinterpret_cast<ReceivedBlock*>(left.lParam);
 }
 
-std::vector<PostedMessage> FakeWindow::Messages() const {
+std::vector<PostedMessage> FakeWindow::Messages() {
+  while (DispatchPostedMessage(handle_)) {
+  }
   std::lock_guard<std::mutex> guard(lock_);
   return messages_;
 }
@@ -41,16 +57,7 @@ void FakeWindow::SetBeforePost(std::function<void()> beforePost) {
   beforePost_ = std::move(beforePost);
 }
 
-BOOL FakeWindow::Post(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  FakeWindow* window = g_current;
-  if (window == nullptr || hWnd != kWindow) return FALSE;
-  std::function<void()> beforePost;
-  {
-    std::lock_guard<std::mutex> guard(window->lock_);
-    beforePost = window->beforePost_;
-  }
-  if (beforePost) beforePost();
-
+void FakeWindow::Record(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   PostedMessage posted = {hWnd, message, wParam, lParam, 0, {}, nullptr, 0, false};
   if (message == kReceivedDataMessage) {
     std::unique_ptr<ReceivedBlock> block(reinterpret_cast<ReceivedBlock*>(lParam));
@@ -60,16 +67,11 @@ BOOL FakeWindow::Post(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     posted.last = block->bLast;
     posted.bytes.assign(block->Bytes, block->Bytes + std::min<DWORD>(block->dwCount, kReceiveBufferSize));
   }
-  std::lock_guard<std::mutex> guard(window->lock_);
-  window->messages_.push_back(std::move(posted));
-  return TRUE;
+  std::lock_guard<std::mutex> guard(lock_);
+  messages_.push_back(std::move(posted));
 }
 
-LRESULT FakeWindow::Send(HWND, UINT, WPARAM, LPARAM) { return 0; }
-
-BOOL FakeWindow::IsWindowHandle(HWND hWnd) { return hWnd == kWindow && g_current != nullptr; }
-
-int FakeWindow::ShowMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+int FakeWindow::ShowMessageBox(LPCSTR text, LPCSTR caption, UINT type) {
   if (FakeWindow* window = g_current) {
     std::lock_guard<std::mutex> guard(window->lock_);
     window->messageBoxes_.push_back({text ? text : "", caption ? caption : "", type});

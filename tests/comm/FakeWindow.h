@@ -1,6 +1,7 @@
-// A stand-in for the window side of window messaging: one window exists,
-// every message posted to it is recorded, and received-data blocks are
-// taken over (copied, then released as the window would).
+// A stand-in for the program's window: a window of the platform whose
+// messages are recorded as the test thread takes them (copying and
+// releasing received-data blocks, as the window would), and the display of
+// message boxes, recorded too.
 #pragma once
 
 #include <windows.h>
@@ -30,26 +31,26 @@ struct PostedMessage {
 
 class FakeWindow {
  public:
-  static inline const HWND kWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x4b00));
-
-  // Installs itself as the messaging backend; only one may exist at a time.
+  // Shows the message boxes; only one may exist at a time.
   FakeWindow();
   ~FakeWindow();
 
   FakeWindow(const FakeWindow&) = delete;
   FakeWindow& operator=(const FakeWindow&) = delete;
 
-  std::vector<PostedMessage> Messages() const;
+  HWND Handle() const { return handle_; }
+  // Takes the messages posted since, then returns all taken so far.
+  std::vector<PostedMessage> Messages();
   std::vector<ShownMessageBox> MessageBoxes() const;
   // Runs before each post is accepted; it may throw, like a post that
   // cannot be made. Empty restores plain posting.
   void SetBeforePost(std::function<void()> beforePost);
 
  private:
-  static BOOL Post(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static BOOL IsWindowHandle(HWND hWnd);
-  static int ShowMessageBox(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type);
+  void Record(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static int ShowMessageBox(LPCSTR text, LPCSTR caption, UINT type);
+
+  HWND handle_;
 
   mutable std::mutex lock_;
   std::vector<PostedMessage> messages_;

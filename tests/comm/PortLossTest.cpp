@@ -71,7 +71,7 @@ class PortLoss : public SerialPortTest {
 TEST_F(PortLoss, AHangUpIsPostedOnceAndTheWatcherRestsUntilTheClose) {
   WatchedChannel channel;
   AddFarEnd(3);
-  channel._hTargetWnd = FakeWindow::kWindow;
+  channel._hTargetWnd = window_->Handle();
   ASSERT_TRUE(channel.Open(3, "9600,N,8,1"));
   EXPECT_FALSE(channel._bDeviceLost.load());
 
@@ -107,7 +107,7 @@ TEST_F(PortLoss, AHangUpIsPostedOnceAndTheWatcherRestsUntilTheClose) {
 TEST_F(PortLoss, AReopenedPortStartsAfreshAndAClosedOneIsNotReportedLost) {
   ReadData channel;
   AddFarEnd(4);
-  channel._hTargetWnd = FakeWindow::kWindow;
+  channel._hTargetWnd = window_->Handle();
   ASSERT_TRUE(channel.Open(4, "9600,N,8,1"));
   HangUpFarEnd(4);
   ASSERT_TRUE(WaitUntil([&] { return channel._bDeviceLost.load(); }));

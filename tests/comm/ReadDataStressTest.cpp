@@ -41,7 +41,7 @@ TEST_F(ReadDataStressTest, ClosingAndReopeningWhileFloodedAndDeliveringLosesNoth
   int farEnds[2];
   for (int index = 0; index < 2; ++index) {
     farEnds[index] = AddFarEnd(numbers[index]);
-    channels[index]._hTargetWnd = FakeWindow::kWindow;
+    channels[index]._hTargetWnd = window.Handle();
   }
 
   std::atomic<bool> stop{false};

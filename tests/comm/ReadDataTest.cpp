@@ -27,7 +27,7 @@ class ReadDataTest : public SerialPortTest {
 
   void OpenChannel(ReadData& channel, DWORD number) {
     AddFarEnd(number);
-    channel._hTargetWnd = FakeWindow::kWindow;
+    channel._hTargetWnd = window_->Handle();
     ASSERT_TRUE(channel.Open(number, "9600,N,8,1"));
   }
 
@@ -71,7 +71,7 @@ TEST_F(ReadDataTest, BytesGatheredBetweenTwoDeliveriesArriveAsOneBlock) {
 
   std::vector<PostedMessage> blocks = ReceivedBlocks();
   ASSERT_EQ(blocks.size(), 1u);
-  EXPECT_EQ(blocks[0].hWnd, FakeWindow::kWindow);
+  EXPECT_EQ(blocks[0].hWnd, window_->Handle());
   EXPECT_EQ(blocks[0].wParam, 3u);
   EXPECT_EQ(blocks[0].blockCount, 10u);
   EXPECT_EQ(Text(blocks[0]), "ABCDEFGHIJ");

@@ -102,7 +102,7 @@ TEST_F(PortWatchTest, DefaultSlotsPostToTheNotifyWindowOnlyWhenOneIsSet) {
   cxComm silent;
   OpenWatched(silent, 5);
   cxComm notifying;
-  notifying._hNotifyWnd = FakeWindow::kWindow;
+  notifying._hNotifyWnd = window.Handle();
   OpenWatched(notifying, 6);
 
   // Without modem lines (a pseudo-terminal has none) the CTS and DSR
@@ -128,7 +128,7 @@ TEST_F(PortWatchTest, DefaultSlotsPostToTheNotifyWindowOnlyWhenOneIsSet) {
   ASSERT_EQ(messages.size(), std::size(kNotifications));
   for (size_t index = 0; index < messages.size(); ++index) {
     SCOPED_TRACE(index);
-    EXPECT_EQ(messages[index].hWnd, FakeWindow::kWindow);
+    EXPECT_EQ(messages[index].hWnd, window.Handle());
     EXPECT_EQ(messages[index].message, kNotifications[index].message);
     EXPECT_EQ(messages[index].wParam, 6u);
     EXPECT_EQ(messages[index].lParam, kNotifications[index].event == EV_ERR ? CE_OVERRUN : 0);

@@ -9,15 +9,17 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <kestrix/window_messaging.h>
+
 #include <algorithm>
 
 #include "control_data.h"
 #include "event_guard.h"
 #include "menu_data.h"
+#include "message_loop.h"
 #include "qt_text.h"
 #include "shortcut_keys.h"
 #include "toolkit/forms.h"
-#include "window_registry.h"
 
 namespace {
 
@@ -317,7 +319,7 @@ TWinControl::TWinControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
         if (index < 0 || index >= static_cast<int>(children.size())) return nullptr;
         return children[static_cast<size_t>(index)];
       }) {
-  ControlAccess::Data(this).handle = RegisterWindow(this);
+  ControlAccess::Data(this).handle = CreateControlWindow(this);
   if (QWidget* widget = ControlAccess::Widget(this)) widget->installEventFilter(new KeyDownFilter(this, widget));
 }
 
@@ -344,8 +346,10 @@ LRESULT TWinControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void TWinControl::DestroyHandle() {
-  for (TMessage& message : UnregisterWindow(ControlAccess::Data(this).handle))
+  for (const MSG& left : DestroyWindowHandle(ControlAccess::Data(this).handle)) {
+    TMessage message{left.message, left.wParam, left.lParam, 0};
     CallGuarded(this, [&] { DropMessage(message); });
+  }
 }
 
 void TWinControl::DropMessage(TMessage&) {}

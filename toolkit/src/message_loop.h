@@ -4,6 +4,8 @@
 // instead of waiting for a loop that never comes.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 
 class MessageLoopScope {
@@ -28,6 +30,11 @@ bool OnGuiThread();
 // toolkit is initialised.
 long long CallOnGuiThread(const std::function<long long()>& call, const std::function<long long()>& fallback);
 
-// Starts serving posted messages and calls from other threads; idempotent,
-// on the GUI thread.
+// Starts serving posted messages, calls from other threads and message
+// boxes; idempotent, on the GUI thread.
 void StartWindowMessaging();
+
+class TWinControl;
+// Registers the control's window with the platform; destroyed with
+// DestroyWindowHandle. On the GUI thread.
+HWND CreateControlWindow(TWinControl* control);

@@ -1,6 +1,7 @@
-// Window messaging on Qt: the window registry, the posted-message queues,
-// calls from other threads, and the backend behind PostMessageA,
-// SendMessageA, IsWindow and MessageBoxA.
+// Window messaging on Qt: each control's window, registered with the
+// platform, runs its messages on the GUI thread; the platform's wake-up for
+// a posted message becomes a Qt event there. Calls from other threads
+// (sent messages, message boxes) wait for the GUI thread's loop.
 #include <kestrix/window_messaging.h>
 
 #include <QCoreApplication>
@@ -10,29 +11,17 @@
 
 #include <condition_variable>
 #include <cstdio>
-#include <deque>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
 
 #include "code_page.h"
-#include "control_data.h"
 #include "dialog_service.h"
 #include "event_guard.h"
 #include "message_loop.h"
-#include "window_registry.h"
+#include "toolkit/controls.h"
 
 namespace {
-
-struct WindowEntry {
-  TWinControl* control;
-  std::deque<TMessage> queue;
-};
-
-std::mutex g_windowsMutex;
-std::map<HWND, WindowEntry> g_windows;
-uintptr_t g_lastHandle = 0x10000;
 
 // A call from another thread waiting for its result.
 struct PendingCall {
@@ -76,21 +65,6 @@ class CallEvent : public QEvent {
   std::shared_ptr<PendingCall> call;
 };
 
-void DeliverPostedMessage(HWND handle) {
-  TWinControl* control = nullptr;
-  TMessage message{};
-  {
-    std::lock_guard<std::mutex> lock(g_windowsMutex);
-    auto found = g_windows.find(handle);
-    // A window gone meanwhile has handed its queue to DropMessage.
-    if (found == g_windows.end() || found->second.queue.empty()) return;
-    control = found->second.control;
-    message = found->second.queue.front();
-    found->second.queue.pop_front();
-  }
-  CallGuarded(control, [&] { control->Dispatch(message); });
-}
-
 void ServeCall(const std::shared_ptr<PendingCall>& call) {
   if (call->IsDone()) return;
   long long result = call->call();
@@ -104,7 +78,7 @@ class MessagePump : public QObject {
  protected:
   bool event(QEvent* event) override {
     if (event->type() == kPostedMessageEvent) {
-      DeliverPostedMessage(static_cast<PostedMessageEvent*>(event)->handle);
+      DispatchPostedMessage(static_cast<PostedMessageEvent*>(event)->handle);
       return true;
     }
     if (event->type() == kCallEvent) {
@@ -117,30 +91,13 @@ class MessagePump : public QObject {
 
 MessagePump* g_pump = nullptr;
 
-TWinControl* FindWindow(HWND handle) {
-  std::lock_guard<std::mutex> lock(g_windowsMutex);
-  auto found = g_windows.find(handle);
-  return found == g_windows.end() ? nullptr : found->second.control;
-}
-
-BOOL PostMessageToWindow(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  std::lock_guard<std::mutex> lock(g_windowsMutex);
-  auto found = g_windows.find(hWnd);
-  if (found == g_windows.end() || !g_pump) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  found->second.queue.push_back(TMessage{Msg, wParam, lParam, 0});
-  // Under the lock, so that the window cannot leave between queueing and
-  // waking; postEvent is safe from any thread.
-  QCoreApplication::postEvent(g_pump, new PostedMessageEvent(hWnd));
-  return TRUE;
-}
-
-LRESULT SendMessageToWindow(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+// The window's procedure: the message runs in the control on the GUI
+// thread, the caller waiting for it from any other.
+LRESULT RunInControl(TWinControl* control, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   auto dispatch = [=]() -> long long {
-    TWinControl* control = FindWindow(hWnd);
-    if (!control) {
+    // A send from another thread may find the window gone by the time the
+    // GUI thread serves it; windows go only on the GUI thread.
+    if (!IsWindow(hWnd)) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return 0;
     }
@@ -148,17 +105,13 @@ LRESULT SendMessageToWindow(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     CallGuarded(control, [&] { control->Dispatch(message); });
     return message.Result;
   };
-  if (OnGuiThread()) return static_cast<LRESULT>(dispatch());
-  if (!FindWindow(hWnd)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
   return static_cast<LRESULT>(CallOnGuiThread(dispatch, [] { return 0LL; }));
 }
 
-BOOL IsWindowRegistered(HWND hWnd) { return FindWindow(hWnd) ? TRUE : FALSE; }
+// One Qt event per posted message; postEvent is safe from any thread.
+void WakeGuiThread(HWND hWnd) { QCoreApplication::postEvent(g_pump, new PostedMessageEvent(hWnd)); }
 
-int ShowMessageBox(HWND, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
+int ShowMessageBox(LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   String text(AnsiString(lpText ? lpText : ""));
   String caption(AnsiString(lpCaption ? lpCaption : "Error"));
   auto show = [=]() -> long long { return ShowDialog(caption, text, uType, false); };
@@ -174,25 +127,13 @@ int ShowMessageBox(HWND, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   return static_cast<int>(CallOnGuiThread(show, cannotShow));
 }
 
-const WindowMessagingBackend kBackend = {PostMessageToWindow, SendMessageToWindow, IsWindowRegistered, ShowMessageBox};
-
 }  // namespace
 
-HWND RegisterWindow(TWinControl* control) {
-  std::lock_guard<std::mutex> lock(g_windowsMutex);
-  g_lastHandle += 4;
-  auto handle = reinterpret_cast<HWND>(g_lastHandle);
-  g_windows.emplace(handle, WindowEntry{control, {}});
-  return handle;
-}
-
-std::vector<TMessage> UnregisterWindow(HWND handle) {
-  std::lock_guard<std::mutex> lock(g_windowsMutex);
-  auto found = g_windows.find(handle);
-  if (found == g_windows.end()) return {};
-  std::vector<TMessage> left(found->second.queue.begin(), found->second.queue.end());
-  g_windows.erase(found);
-  return left;
+HWND CreateControlWindow(TWinControl* control) {
+  StartWindowMessaging();
+  return CreateWindowHandle([control](HWND hWnd, UINT Msg, WPARAM wParam,
+                                      LPARAM lParam) { return RunInControl(control, hWnd, Msg, wParam, lParam); },
+                            WakeGuiThread);
 }
 
 MessageLoopScope::MessageLoopScope() {
@@ -250,5 +191,5 @@ long long CallOnGuiThread(const std::function<long long()>& call, const std::fun
 void StartWindowMessaging() {
   if (g_pump) return;
   g_pump = new MessagePump;
-  InstallWindowMessaging(&kBackend);
+  SetMessageBoxDisplay(ShowMessageBox);
 }

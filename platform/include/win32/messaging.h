@@ -1,7 +1,8 @@
-// Window messages and message boxes. The widget toolkit owns the windows and
-// provides these; until it is running, no window exists (PostMessageA and
-// SendMessageA fail, IsWindow is FALSE) and MessageBoxA writes its caption
-// and text to standard error and answers IDOK.
+// Window messages and message boxes. The widget toolkit creates the windows
+// (kestrix/window_messaging.h); a handle that names no window makes
+// PostMessageA and SendMessageA fail with ERROR_INVALID_WINDOW_HANDLE and
+// IsWindow answer FALSE. Until the toolkit shows message boxes, MessageBoxA
+// writes its caption and text to standard error and answers IDOK.
 #pragma once
 
 #include "win32/types.h"
@@ -54,6 +55,13 @@
 #define IDCANCEL 2
 #define IDYES 6
 #define IDNO 7
+
+struct MSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
 
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
