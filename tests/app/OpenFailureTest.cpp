@@ -12,6 +12,7 @@
 #include "../comm/LogRecords.h"
 #include "MainWindowTest.h"
 #include "OpenFailureCause.h"
+#include "serial_device_fakes.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -47,10 +48,7 @@ class OpenFailure : public MainWindowTest {
   static fs::path PortLink(int port) {
     return fs::path(std::getenv("XDG_CONFIG_HOME")) / "kestrix" / "ports" / ("COM" + std::to_string(port));
   }
-  void TearDown() override {
-    ExcludeSystemSerialDevicesForTesting(true);
-    MainWindowTest::TearDown();
-  }
+  serial_lines::SerialDeviceFakes devices;
 };
 
 TEST_F(OpenFailure, APortLockedByAnotherProgramNamesItInTheBoxAndTheLog) {
@@ -86,8 +84,9 @@ TEST_F(OpenFailure, ALinkToSomethingThatIsNotATerminalIsNotASerialPort) {
 
 TEST_F(OpenFailure, PortListsNameEachPortsDeviceAndARefillKeepsTheTexts) {
   AddFarEnd(2);
-  const SerialDeviceForTesting adapter = {"usb:test-A50285BI", "/dev/ttyUSB9", "FTDI FT232R USB UART · A50285BI"};
-  SetSerialDevicesForTesting(&adapter, 1);
+  const serial_lines::FakeSerialDevice adapter = {"usb:test-A50285BI", "/dev/ttyUSB9",
+                                                  "FTDI FT232R USB UART · A50285BI"};
+  devices.Set({adapter});
   CreateWindow();
   ASSERT_EQ(form->ComboBox1->Items->Count, 2);
   EXPECT_EQ(form->ComboBox1->Items->Strings[0], String("COM1"));
@@ -98,8 +97,7 @@ TEST_F(OpenFailure, PortListsNameEachPortsDeviceAndARefillKeepsTheTexts) {
 
   // The user typed a port; a refill (a device came) leaves the texts alone.
   form->ComboBox1->Text = "COM7";
-  const SerialDeviceForTesting two[] = {adapter, {"usb:other", "/dev/ttyACM0", "board"}};
-  SetSerialDevicesForTesting(two, 2);
+  devices.Set({adapter, {"usb:other", "/dev/ttyACM0", "board"}});
   form->FillPortLists();
   EXPECT_EQ(form->ComboBox1->Items->Count, 3);
   EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM7"));

@@ -10,6 +10,7 @@
 #include <kestrix/platform_testing.h>
 
 #include "port_calls.h"
+#include "serial_device_fakes.h"
 #include "serial_device_map.h"
 #include "shared_ports_folder.h"
 
@@ -185,16 +186,7 @@ class RememberedNumbersAcrossRestarts : public ::testing::Test {
     file = platform::rememberedNumbersFile();
     fs::remove(file);
   }
-  void TearDown() override {
-    ExcludeSystemSerialDevicesForTesting(true);
-    fs::remove(file);
-  }
-  static void plug(const std::vector<platform::SerialDevice>& devices) {
-    std::vector<SerialDeviceForTesting> fakes;
-    for (const auto& device : devices)
-      fakes.push_back({device.identity.c_str(), device.node.c_str(), device.description.c_str()});
-    SetSerialDevicesForTesting(fakes.data(), fakes.size());
-  }
+  void TearDown() override { fs::remove(file); }
   static std::string fileText(const fs::path& path) {
     std::ifstream in(path);
     std::ostringstream text;
@@ -202,11 +194,12 @@ class RememberedNumbersAcrossRestarts : public ::testing::Test {
     return text.str();
   }
   fs::path file;
+  serial_lines::SerialDeviceFakes devices;
 };
 
 TEST_F(RememberedNumbersAcrossRestarts, NumbersAreWrittenAndReadBackWithoutLeftovers) {
   std::ofstream(file) << "COM7 usb:known\n";
-  plug({{"usb:new", "/dev/ttyUSB0", ""}, {"usb:known", "/dev/ttyUSB1", ""}});
+  devices.Set({{"usb:new", "/dev/ttyUSB0", ""}, {"usb:known", "/dev/ttyUSB1", ""}});
   const SerialDeviceMap map = platform::currentSerialDeviceMap();
   ASSERT_EQ(map.size(), 2u);
   EXPECT_EQ(map[0].number, 1u);
@@ -220,7 +213,7 @@ TEST_F(RememberedNumbersAcrossRestarts, NumbersAreWrittenAndReadBackWithoutLefto
   EXPECT_EQ(entries, 2);
 
   // Started again with the devices the other way round.
-  plug({{"usb:known", "/dev/ttyUSB0", ""}, {"usb:new", "/dev/ttyUSB1", ""}});
+  devices.Set({{"usb:known", "/dev/ttyUSB0", ""}, {"usb:new", "/dev/ttyUSB1", ""}});
   const SerialDeviceMap again = platform::currentSerialDeviceMap();
   ASSERT_EQ(again.size(), 2u);
   EXPECT_EQ(again[0].devicePath, "/dev/ttyUSB1");
@@ -230,7 +223,7 @@ TEST_F(RememberedNumbersAcrossRestarts, NumbersAreWrittenAndReadBackWithoutLefto
 TEST_F(RememberedNumbersAcrossRestarts, ADamagedOrUnreadableFileNeverStopsTheMap) {
   const char damaged[] = "COM2 usb:a\n\0\0\0COM2 usb:b\nCOM";
   std::ofstream(file, std::ios::binary) << std::string(damaged, sizeof damaged - 1);
-  plug({{"usb:a", "/dev/ttyUSB0", ""}, {"usb:b", "/dev/ttyUSB1", ""}});
+  devices.Set({{"usb:a", "/dev/ttyUSB0", ""}, {"usb:b", "/dev/ttyUSB1", ""}});
   SerialDeviceMap map = platform::currentSerialDeviceMap();
   ASSERT_EQ(map.size(), 2u);
   EXPECT_EQ(map[0].number, 1u);  // b, numbered afresh
