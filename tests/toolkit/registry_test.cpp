@@ -3,14 +3,10 @@
 
 #include "string_printer.h"
 
-#include <kestrix/platform_testing.h>
-
-#include <QTemporaryDir>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "ports_folder.h"
 #include "toolkit/registry.h"
 
 namespace {
@@ -34,20 +30,14 @@ TEST(Registry, AKeyThatCannotBeOpenedLeavesNothingToRead) {
 class SerialMapRegistry : public testing::Test {
  protected:
   void SetUp() override {
-    ExcludeSystemSerialDevicesForTesting(true);
-    ASSERT_TRUE(folder.isValid());
-    std::filesystem::path ports = std::filesystem::path(folder.path().toStdString()) / "kestrix" / "ports";
-    std::filesystem::create_directories(ports);
     for (const char* port : {"COM10", "COM3", "COM1"}) {
-      std::filesystem::path device = std::filesystem::path(folder.path().toStdString()) / (std::string("tty") + port);
+      const std::filesystem::path device = std::filesystem::path(folder.Root()) / (std::string("tty") + port);
       std::ofstream(device).put('\n');
-      std::filesystem::create_symlink(device, ports / port);
+      std::filesystem::create_symlink(device, std::filesystem::path(folder.Ports()) / port);
     }
-    setenv("XDG_CONFIG_HOME", folder.path().toStdString().c_str(), 1);
   }
-  void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
 
-  QTemporaryDir folder;
+  serial_lines::PortsFolder folder;
 };
 
 TEST_F(SerialMapRegistry, ListsEveryPortNameAsText) {
