@@ -11,6 +11,17 @@
 #include "Unit1.h"
 #include "serial_port_test.h"
 
+// Line settings the window refuses to open a port with, and the cause its
+// message names.
+struct RefusedLineSettings {
+  const char* baud;
+  const char* parity;
+  const char* dataBits;
+  const char* stopBits;
+  const char* cause;
+};
+extern const RefusedLineSettings kRefusedLineSettings[11];
+
 class MainWindowTest : public SerialPortTest {
  protected:
   void SetUp() override;
@@ -27,6 +38,9 @@ class MainWindowTest : public SerialPortTest {
   // Opens panel Index on COM<port> with the panel's other settings as they
   // are.
   void OpenPanel(int Index, int port);
+  // Opens panel 0 on COM1 with the refused settings: one message names the
+  // cause, and the port and the panel stay closed.
+  void OpenRefused(const RefusedLineSettings& settings);
   // Hands a received block to the window as the channel's message would,
   // from the given channel when one is named, and brings the memos up to
   // date.

@@ -142,30 +142,9 @@ TEST(CannotOpenText, PutsTheCauseOnASecondLineWhenThereIsOne) {
 TEST_F(PortPanel, RefusedSettingsLeaveThePanelAndThePortClosedAndSayWhich) {
   AddFarEnd(1);
   CreateWindow();
-  const struct {
-    const char* baud;
-    const char* parity;
-    const char* dataBits;
-    const char* stopBits;
-    const char* cause;
-  } kRefusals[] = {
-      {"115,200", "N (无)", "8", "1", "波特率 115,200"},
-      {"9600", "无", "8", "1", "校验位 无"},
-      {"9600", "N (无)", "8", "1.5", "数据位 8、校验位 N (无)、停止位 1.5 的组合"},
-      {"", "N (无)", "8", "1", "波特率 "},
-  };
-  for (const auto& row : kRefusals) {
+  for (const RefusedLineSettings& row : kRefusedLineSettings) {
     SCOPED_TRACE(row.cause);
-    form->ComboBox2->Text = row.baud;
-    form->ComboBox5->Text = row.parity;
-    form->ComboBox6->Text = row.dataBits;
-    form->ComboBox7->Text = row.stopBits;
-    const size_t shown = Dialogs().size();
-    OpenPanel(0, 1);
-    ASSERT_EQ(Dialogs().size(), shown + 1);
-    EXPECT_EQ(Dialogs().back().Text, String("不能打开 COM1\n线路设置被拒绝：") + row.cause);
-    EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+    ASSERT_NO_FATAL_FAILURE(OpenRefused(row));
     EXPECT_TRUE(form->Button1->Enabled.Get());
     EXPECT_TRUE(form->ComboBox2->Enabled.Get());
     EXPECT_TRUE(PortToPanel.empty());
@@ -173,6 +152,7 @@ TEST_F(PortPanel, RefusedSettingsLeaveThePanelAndThePortClosedAndSayWhich) {
   // The port was let go: good settings open it.
   form->ComboBox2->Text = "9600";
   form->ComboBox5->Text = "N (无)";
+  form->ComboBox6->Text = "8";
   form->ComboBox7->Text = "1";
   OpenPanel(0, 1);
   EXPECT_EQ(form->Button1->Caption.Get(), String("关闭"));
