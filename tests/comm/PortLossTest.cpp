@@ -11,9 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "FakeWindow.h"
-#include "ReadData.h"
-#include "serial_port_test.h"
+#include "ChannelTest.h"
 
 namespace {
 
@@ -47,32 +45,11 @@ long long VoluntarySwitches(pid_t thread) {
   return -1;
 }
 
-class PortLoss : public SerialPortTest {
- protected:
-  void SetUp() override {
-    SerialPortTest::SetUp();
-    window_ = std::make_unique<FakeWindow>();
-  }
-  void TearDown() override {
-    window_.reset();
-    SerialPortTest::TearDown();
-  }
-
-  std::vector<PostedMessage> Posted(UINT message) const {
-    std::vector<PostedMessage> found;
-    for (PostedMessage& posted : window_->Messages())
-      if (posted.message == message) found.push_back(std::move(posted));
-    return found;
-  }
-
-  std::unique_ptr<FakeWindow> window_;
-};
+using PortLoss = ChannelTest;
 
 TEST_F(PortLoss, AHangUpIsPostedOnceAndTheWatcherRestsUntilTheClose) {
   WatchedChannel channel;
-  AddFarEnd(3);
-  channel._hTargetWnd = window_->Handle();
-  ASSERT_TRUE(channel.Open(3, "9600,N,8,1"));
+  OpenChannel(channel, 3);
   EXPECT_FALSE(channel._bDeviceLost.load());
 
   SendFromFarEnd(3, "last words");
@@ -106,9 +83,7 @@ TEST_F(PortLoss, AHangUpIsPostedOnceAndTheWatcherRestsUntilTheClose) {
 
 TEST_F(PortLoss, AReopenedPortStartsAfreshAndAClosedOneIsNotReportedLost) {
   ReadData channel;
-  AddFarEnd(4);
-  channel._hTargetWnd = window_->Handle();
-  ASSERT_TRUE(channel.Open(4, "9600,N,8,1"));
+  OpenChannel(channel, 4);
   HangUpFarEnd(4);
   ASSERT_TRUE(WaitUntil([&] { return channel._bDeviceLost.load(); }));
 

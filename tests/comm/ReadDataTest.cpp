@@ -6,33 +6,20 @@
 #include <stdexcept>
 #include <thread>
 
-#include "FakeWindow.h"
+#include "ChannelTest.h"
 #include "LogRecordLines.h"
 #include "LogRecords.h"
-#include "ReadData.h"
-#include "serial_port_test.h"
 
 namespace {
 
-class ReadDataTest : public SerialPortTest {
+class ReadDataTest : public ChannelTest {
  protected:
-  void SetUp() override {
-    SerialPortTest::SetUp();
-    window_ = std::make_unique<FakeWindow>();
-  }
-  void TearDown() override {
-    window_.reset();
-    SerialPortTest::TearDown();
-  }
-
-  void OpenChannel(ReadData& channel, DWORD number) {
-    AddFarEnd(number);
-    channel._hTargetWnd = window_->Handle();
-    ASSERT_TRUE(channel.Open(number, "9600,N,8,1"));
-  }
-
-  static bool WaitForGathered(ReadData& channel, DWORD count) {
-    return WaitUntil([&] { return channel._dwBytesRead >= count; });
+  // Sends the bytes from COM<number>'s far end; true once the channel has
+  // gathered them.
+  bool SendAndGather(ReadData& channel, DWORD number, const std::string& bytes) {
+    const DWORD expected = channel._dwBytesRead + static_cast<DWORD>(bytes.size());
+    SendFromFarEnd(number, bytes);
+    return WaitUntil([&] { return channel._dwBytesRead >= expected; });
   }
 
   static DWORD BufferLength(ReadData& channel) {
@@ -40,19 +27,23 @@ class ReadDataTest : public SerialPortTest {
     return channel._dwBufferLen;
   }
 
-  std::vector<PostedMessage> ReceivedBlocks() const {
-    std::vector<PostedMessage> blocks;
-    for (PostedMessage& message : window_->Messages()) {
-      if (message.message == kReceivedDataMessage) blocks.push_back(std::move(message));
-    }
-    return blocks;
-  }
+  std::vector<PostedMessage> ReceivedBlocks() const { return Posted(kReceivedDataMessage); }
 
   static std::string Text(const PostedMessage& message) {
     return std::string(message.bytes.begin(), message.bytes.end());
   }
 
-  std::unique_ptr<FakeWindow> window_;
+  // Two blocks reached the window: the earlier opening's last, read from
+  // COM<first>, then the next opening's first.
+  void ExpectTwoOpenings(const std::string& before, DWORD first, const std::string& after) {
+    const std::vector<PostedMessage> blocks = ReceivedBlocks();
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(Text(blocks[0]), before);
+    EXPECT_EQ(blocks[0].wParam, first);
+    EXPECT_TRUE(blocks[0].last);
+    EXPECT_EQ(Text(blocks[1]), after) << "nothing of the earlier opening";
+    EXPECT_EQ(blocks[1].opening, blocks[0].opening + 1);
+  }
 };
 
 // Bytes that are never zero, in a pattern that shows order.
@@ -65,8 +56,7 @@ std::string Pattern(size_t length) {
 TEST_F(ReadDataTest, BytesGatheredBetweenTwoDeliveriesArriveAsOneBlock) {
   ReadData channel;
   OpenChannel(channel, 3);
-  SendFromFarEnd(3, "ABCDEFGHIJ");
-  ASSERT_TRUE(WaitForGathered(channel, 10));
+  ASSERT_TRUE(SendAndGather(channel, 3, "ABCDEFGHIJ"));
   channel.DoWork(nullptr);
 
   std::vector<PostedMessage> blocks = ReceivedBlocks();
@@ -79,10 +69,8 @@ TEST_F(ReadDataTest, BytesGatheredBetweenTwoDeliveriesArriveAsOneBlock) {
   EXPECT_EQ(BufferLength(channel), 0u);
 
   // Two arrivals before the next delivery make one block, in order.
-  SendFromFarEnd(3, "abc");
-  ASSERT_TRUE(WaitForGathered(channel, 13));
-  SendFromFarEnd(3, "defg");
-  ASSERT_TRUE(WaitForGathered(channel, 17));
+  ASSERT_TRUE(SendAndGather(channel, 3, "abc"));
+  ASSERT_TRUE(SendAndGather(channel, 3, "defg"));
   channel.DoWork(nullptr);
   blocks = ReceivedBlocks();
   ASSERT_EQ(blocks.size(), 2u);
@@ -96,8 +84,7 @@ TEST_F(ReadDataTest, ADeliveryWithNothingGatheredPostsNothing) {
   channel.DoWork(nullptr);
   EXPECT_TRUE(ReceivedBlocks().empty());
 
-  SendFromFarEnd(4, "once");
-  ASSERT_TRUE(WaitForGathered(channel, 4));
+  ASSERT_TRUE(SendAndGather(channel, 4, "once"));
   channel.DoWork(nullptr);
   channel.DoWork(nullptr);  // nothing new since the last one
   EXPECT_EQ(ReceivedBlocks().size(), 1u);
@@ -107,8 +94,7 @@ TEST_F(ReadDataTest, ADeliveryWithNothingGatheredPostsNothing) {
 TEST_F(ReadDataTest, ZeroBytesReachTheWindowWithTheBytesAfterThem) {
   ReadData channel;
   OpenChannel(channel, 5);
-  SendFromFarEnd(5, std::string("A\0B", 3));
-  ASSERT_TRUE(WaitForGathered(channel, 3));
+  ASSERT_TRUE(SendAndGather(channel, 5, std::string("A\0B", 3)));
   channel.DoWork(nullptr);
   const std::vector<PostedMessage> blocks = ReceivedBlocks();
   ASSERT_EQ(blocks.size(), 1u);
@@ -166,8 +152,7 @@ TEST_F(ReadDataTest, WithoutAWindowEachDeliveryEmptiesTheBufferWithoutAMessage) 
   for (HWND target : {static_cast<HWND>(nullptr), reinterpret_cast<HWND>(static_cast<uintptr_t>(0x999))}) {
     channel._hTargetWnd = target;
     const DWORD gathered = channel._dwBytesRead;
-    SendFromFarEnd(8, "gone");
-    ASSERT_TRUE(WaitForGathered(channel, gathered + 4));
+    ASSERT_TRUE(SendAndGather(channel, 8, "gone"));
     channel.DoWork(nullptr);
     EXPECT_EQ(BufferLength(channel), 0u);
     EXPECT_EQ(channel._dwDelivered, gathered + 4);
@@ -178,8 +163,7 @@ TEST_F(ReadDataTest, WithoutAWindowEachDeliveryEmptiesTheBufferWithoutAMessage) 
 TEST_F(ReadDataTest, ClosingHandsOnWhatWasReadAsTheOpeningsLastBlockBeforeTheHandleGoes) {
   ReadData channel;
   OpenChannel(channel, 9);
-  SendFromFarEnd(9, "tail");
-  ASSERT_TRUE(WaitForGathered(channel, 4));
+  ASSERT_TRUE(SendAndGather(channel, 9, "tail"));
   channel.Close();
   std::vector<PostedMessage> blocks = ReceivedBlocks();
   ASSERT_EQ(blocks.size(), 1u) << "posted by the close itself, not by a later tick";
@@ -205,52 +189,37 @@ TEST_F(ReadDataTest, ClosingHandsOnWhatWasReadAsTheOpeningsLastBlockBeforeTheHan
 TEST_F(ReadDataTest, AReopenOnAnotherPortStartsEmptyAndStampsItsBlocksWithTheNewOpening) {
   ReadData channel;
   OpenChannel(channel, 11);
-  SendFromFarEnd(11, "old");
-  ASSERT_TRUE(WaitForGathered(channel, 3));
+  ASSERT_TRUE(SendAndGather(channel, 11, "old"));
   // Opened again on another number without closing first.
   OpenChannel(channel, 12);
-  SendFromFarEnd(12, "new");
-  ASSERT_TRUE(WaitForGathered(channel, 6));
+  ASSERT_TRUE(SendAndGather(channel, 12, "new"));
   channel.DoWork(nullptr);
 
+  ExpectTwoOpenings("old", 11, "new");
   const std::vector<PostedMessage> blocks = ReceivedBlocks();
   ASSERT_EQ(blocks.size(), 2u);
-  EXPECT_EQ(Text(blocks[0]), "old");
-  EXPECT_EQ(blocks[0].wParam, 11u);
-  EXPECT_TRUE(blocks[0].last);
-  EXPECT_EQ(Text(blocks[1]), "new") << "nothing of the earlier opening";
   EXPECT_EQ(blocks[1].wParam, 12u);
   EXPECT_FALSE(blocks[1].last);
-  EXPECT_EQ(blocks[1].opening, blocks[0].opening + 1);
 }
 
 TEST_F(ReadDataTest, BytesOfAFailedLastDeliveryGoOutAsTheirOpeningsBeforeTheNextOpeningStarts) {
   ReadData channel;
   OpenChannel(channel, 13);
-  SendFromFarEnd(13, "kept");
-  ASSERT_TRUE(WaitForGathered(channel, 4));
+  ASSERT_TRUE(SendAndGather(channel, 13, "kept"));
   window_->SetBeforePost([] { throw std::runtime_error("window refused"); });
   channel.Close();
   window_->SetBeforePost(nullptr);
   OpenChannel(channel, 14);
-  SendFromFarEnd(14, "next");
-  ASSERT_TRUE(WaitForGathered(channel, 8));
+  ASSERT_TRUE(SendAndGather(channel, 14, "next"));
   channel.DoWork(nullptr);
-  const std::vector<PostedMessage> blocks = ReceivedBlocks();
-  ASSERT_EQ(blocks.size(), 2u);
-  EXPECT_EQ(Text(blocks[0]), "kept");
-  EXPECT_EQ(blocks[0].wParam, 13u);
-  EXPECT_TRUE(blocks[0].last);
-  EXPECT_EQ(Text(blocks[1]), "next") << "nothing of the earlier opening";
-  EXPECT_EQ(blocks[1].opening, blocks[0].opening + 1);
+  ExpectTwoOpenings("kept", 13, "next");
   EXPECT_EQ(channel._dwDelivered, 8u);
 }
 
 TEST_F(ReadDataTest, AFailedDeliveryIsLoggedOnceAndKeepsItsBytesForTheNext) {
   ReadData channel;
   OpenChannel(channel, 10);
-  SendFromFarEnd(10, "keep");
-  ASSERT_TRUE(WaitForGathered(channel, 4));
+  ASSERT_TRUE(SendAndGather(channel, 10, "keep"));
 
   const std::string reason = "window refused " + std::to_string(getpid());
   window_->SetBeforePost([&] { throw std::runtime_error(reason); });
