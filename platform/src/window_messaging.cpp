@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <deque>
 
+#include "device_change_broadcast.h"
 #include "kernel_object.h"
 
 namespace platform {
@@ -19,14 +20,15 @@ namespace {
 
 class WindowObject : public KernelObject {
  public:
-  WindowObject(WindowProcedure procedure, WindowWakeUp wakeUp)
-      : procedure(std::move(procedure)), wakeUp(std::move(wakeUp)) {}
+  WindowObject(WindowProcedure procedure, WindowWakeUp wakeUp, bool topLevel)
+      : procedure(std::move(procedure)), wakeUp(std::move(wakeUp)), topLevel(topLevel) {}
 
   // Windows are destroyed, not closed.
   bool closesWithCloseHandle() const override { return false; }
 
   const WindowProcedure procedure;
   const WindowWakeUp wakeUp;
+  const bool topLevel;
   std::mutex lock;
   // Both under lock; a destroyed window takes no more messages.
   std::deque<MSG> queue;
@@ -47,18 +49,24 @@ std::atomic<MessageBoxDisplay> g_messageBoxDisplay{nullptr};
 using platform::findWindow;
 using platform::WindowObject;
 
-HWND CreateWindowHandle(WindowProcedure procedure, WindowWakeUp wakeUp) {
-  return reinterpret_cast<HWND>(
-      platform::insertHandle(std::make_shared<WindowObject>(std::move(procedure), std::move(wakeUp))));
+HWND CreateWindowHandle(WindowProcedure procedure, WindowWakeUp wakeUp, bool topLevel) {
+  const auto hWnd = reinterpret_cast<HWND>(
+      platform::insertHandle(std::make_shared<WindowObject>(std::move(procedure), std::move(wakeUp), topLevel)));
+  if (topLevel) platform::topLevelWindowCreated(hWnd);
+  return hWnd;
 }
 
 std::vector<MSG> DestroyWindowHandle(HWND hWnd) {
   auto window = std::dynamic_pointer_cast<WindowObject>(platform::lookupHandle(reinterpret_cast<HANDLE>(hWnd)));
   if (!window || !platform::removeHandle(reinterpret_cast<HANDLE>(hWnd))) return {};
-  std::lock_guard<std::mutex> guard(window->lock);
-  window->destroyed = true;
-  std::vector<MSG> left(window->queue.begin(), window->queue.end());
-  window->queue.clear();
+  std::vector<MSG> left;
+  {
+    std::lock_guard<std::mutex> guard(window->lock);
+    window->destroyed = true;
+    left.assign(window->queue.begin(), window->queue.end());
+    window->queue.clear();
+  }
+  if (window->topLevel) platform::topLevelWindowDestroyed(hWnd);
   return left;
 }
 

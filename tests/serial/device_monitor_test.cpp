@@ -11,9 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include <kestrix/device_changes.h>
 #include <kestrix/platform_testing.h>
+#include <kestrix/window_messaging.h>
 
 #include "port_calls.h"
 #include "shared_ports_folder.h"
@@ -63,6 +65,30 @@ class DeviceMonitor : public ::testing::Test {
   DWORD subscription_ = 0;
   std::atomic<int> changes_{0};
 };
+
+TEST_F(DeviceMonitor, TopLevelWindowsArePostedWmDeviceChangeAndOtherWindowsAreNot) {
+  fs::create_directories(ports_);
+  std::vector<MSG> heard;
+  auto record = [&](HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    heard.push_back(MSG{hWnd, message, wParam, lParam});
+    return 0;
+  };
+  const HWND form = CreateWindowHandle(
+      record, [](HWND) {}, true);
+  const HWND child = CreateWindowHandle(record, [](HWND) {});
+  std::this_thread::sleep_for(100ms);  // the monitor starts with the form
+
+  Link("COM5");
+  EXPECT_TRUE(serial_test::WaitUntil([&] { return DispatchPostedMessage(form) == TRUE; }, 5s));
+  EXPECT_FALSE(DispatchPostedMessage(child));
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_EQ(heard[0].hwnd, form);
+  EXPECT_EQ(heard[0].message, static_cast<UINT>(WM_DEVICECHANGE));
+  EXPECT_EQ(heard[0].wParam, static_cast<WPARAM>(DBT_DEVNODES_CHANGED));
+  EXPECT_EQ(heard[0].lParam, 0);
+  DestroyWindowHandle(child);
+  DestroyWindowHandle(form);
+}
 
 TEST_F(DeviceMonitor, LinksMadeAndRemovedInThePortsFolderAreReportedOnceForEachBurst) {
   fs::create_directories(ports_);

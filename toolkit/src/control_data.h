@@ -47,6 +47,7 @@ struct ControlData {
 
   // Window controls only.
   HWND handle = nullptr;
+  bool topLevel = false;            // a form: hears WM_DEVICECHANGE
   std::vector<TControl*> children;  // in the order they were placed
   std::vector<TWinControl*> tabOrder;
   bool doubleBuffered = false;

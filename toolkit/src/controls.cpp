@@ -319,7 +319,7 @@ TWinControl::TWinControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
         if (index < 0 || index >= static_cast<int>(children.size())) return nullptr;
         return children[static_cast<size_t>(index)];
       }) {
-  ControlAccess::Data(this).handle = CreateControlWindow(this);
+  ControlAccess::Data(this).handle = CreateControlWindow(this, ControlAccess::Data(this).topLevel);
   if (QWidget* widget = ControlAccess::Widget(this)) widget->installEventFilter(new KeyDownFilter(this, widget));
 }
 

@@ -9,7 +9,6 @@
 
 #include "application_access.h"
 #include "control_data.h"
-#include "device_change_broadcast.h"
 #include "event_guard.h"
 #include "picture_data.h"
 #include "qt_text.h"
@@ -80,6 +79,7 @@ void SetClientSize(QWidget* window, const FormState& state, int width, int heigh
 std::unique_ptr<ControlData> NewFormData() {
   auto data = NewControlData([] { return new FormWidget; }, QPalette::Window, clBtnFace);
   data->visible = false;
+  data->topLevel = true;
   return data;
 }
 
@@ -157,12 +157,10 @@ TForm::TForm(TComponent* AOwner)
   };
   Icon->OnChange = [this](TObject*) { Window(this)->setWindowIcon(QIcon(ControlAccess::Picture(Icon).pixmap)); };
   ApplyBorder(window, State(this));
-  TopLevelWindowCreated(ControlAccess::Data(this).handle);
 }
 
 TForm::~TForm() {
   DestroyHandle();
-  TopLevelWindowDestroyed(ControlAccess::Data(this).handle);
   ApplicationAccess::FormDestroyed(this);
   if (FormWidget* window = Window(this)) {
     window->onClose = nullptr;

@@ -37,4 +37,4 @@ void StartWindowMessaging();
 class TWinControl;
 // Registers the control's window with the platform; destroyed with
 // DestroyWindowHandle. On the GUI thread.
-HWND CreateControlWindow(TWinControl* control);
+HWND CreateControlWindow(TWinControl* control, bool topLevel);

@@ -129,11 +129,11 @@ int ShowMessageBox(LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
 
 }  // namespace
 
-HWND CreateControlWindow(TWinControl* control) {
+HWND CreateControlWindow(TWinControl* control, bool topLevel) {
   StartWindowMessaging();
   return CreateWindowHandle([control](HWND hWnd, UINT Msg, WPARAM wParam,
                                       LPARAM lParam) { return RunInControl(control, hWnd, Msg, wParam, lParam); },
-                            WakeGuiThread);
+                            WakeGuiThread, topLevel);
 }
 
 MessageLoopScope::MessageLoopScope() {

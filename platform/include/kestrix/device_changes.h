@@ -1,6 +1,6 @@
-// Word of serial devices and port links coming and going. The widget
-// toolkit turns it into WM_DEVICECHANGE for its top-level windows, as the
-// system does on Windows.
+// Word of serial devices and port links coming and going. The platform
+// turns it into WM_DEVICECHANGE for top-level windows, as the system does on
+// Windows (kestrix/window_messaging.h).
 #pragma once
 
 #include <windows.h>

@@ -17,8 +17,10 @@ using WindowProcedure = std::function<LRESULT(HWND hWnd, UINT Msg, WPARAM wParam
 // it throws, the post is refused and the exception reaches the poster.
 using WindowWakeUp = std::function<void(HWND hWnd)>;
 
-// A new window handle, never one used before in this process.
-HWND CreateWindowHandle(WindowProcedure procedure, WindowWakeUp wakeUp);
+// A new window handle, never one used before in this process. Top-level
+// windows are also posted WM_DEVICECHANGE (DBT_DEVNODES_CHANGED) when serial
+// devices or port links come or go, as on Windows.
+HWND CreateWindowHandle(WindowProcedure procedure, WindowWakeUp wakeUp, bool topLevel = false);
 // Takes the window out of service: posts and sends fail from now on and
 // IsWindow is FALSE. Returns the posted messages it never took, oldest
 // first, for the caller to free what they carry.

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+namespace platform {
 namespace {
 
 // Lock order: g_subscriptionMutex, then the monitor's own lock, then
@@ -28,7 +29,7 @@ void PostDeviceChange(void*) {
 
 }  // namespace
 
-void TopLevelWindowCreated(HWND handle) {
+void topLevelWindowCreated(HWND handle) {
   std::lock_guard<std::mutex> subscriptionLock(g_subscriptionMutex);
   {
     std::lock_guard<std::mutex> lock(g_windowsMutex);
@@ -37,7 +38,7 @@ void TopLevelWindowCreated(HWND handle) {
   if (g_subscription == 0) g_subscription = SubscribeDeviceChanges(PostDeviceChange, nullptr);
 }
 
-void TopLevelWindowDestroyed(HWND handle) {
+void topLevelWindowDestroyed(HWND handle) {
   std::lock_guard<std::mutex> subscriptionLock(g_subscriptionMutex);
   {
     std::lock_guard<std::mutex> lock(g_windowsMutex);
@@ -48,3 +49,5 @@ void TopLevelWindowDestroyed(HWND handle) {
   if (g_subscription != 0) UnsubscribeDeviceChanges(g_subscription);
   g_subscription = 0;
 }
+
+}  // namespace platform

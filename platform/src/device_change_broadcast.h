@@ -5,5 +5,11 @@
 
 #include <windows.h>
 
-void TopLevelWindowCreated(HWND handle);
-void TopLevelWindowDestroyed(HWND handle);
+namespace platform {
+
+void topLevelWindowCreated(HWND handle);
+// Call without holding the window's lock: it may wait for the monitor's
+// listener, which posts to windows.
+void topLevelWindowDestroyed(HWND handle);
+
+}  // namespace platform
