@@ -2,32 +2,22 @@
 // shows: every byte raw (zeros too) whatever the memo shows, the file in
 // the tool tip, and a file that cannot be written stops the capture with a
 // message while the port runs on.
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "../support/temp_folder.h"
 #include "MainWindowTest.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 class Capture : public MainWindowTest {
  protected:
   void SetUp() override {
     MainWindowTest::SetUp();
-    folder = fs::temp_directory_path() / ("kestrix-capture-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
     AddFarEnd(1);
     CreateWindow();
     OpenPanel(0, 1);
     ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
-  }
-  void TearDown() override {
-    MainWindowTest::TearDown();
-    fs::remove_all(folder);
   }
   static std::string Contents(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
@@ -48,12 +38,12 @@ class Capture : public MainWindowTest {
   }
   std::string Hint() const { return form->StatusBar1->Panels->Items[1]->Hint.Get().Utf8(); }
 
-  fs::path folder;
+  TempFolder folder;
 };
 
 TEST_F(Capture, TheFileHoldsEveryByteReceivedWhileTheMemoShowsOnlyTheNewest) {
   Receive("before the capture ");
-  const std::string file = (folder / "capture.bin").string();
+  const std::string file = folder / "capture.bin";
   QueueFileDialogAnswerForTesting(String(file));
   EXPECT_EQ(CaptureItem()->Caption.Get(), String("保存接收数据到文件…"));
   CaptureItem()->Click();
@@ -82,7 +72,7 @@ TEST_F(Capture, TheFileHoldsEveryByteReceivedWhileTheMemoShowsOnlyTheNewest) {
 }
 
 TEST_F(Capture, ClosingThePanelEndsTheCapture) {
-  const std::string file = (folder / "closing.bin").string();
+  const std::string file = folder / "closing.bin";
   form->StartCapture(0, String(file));
   Receive("kept");
   form->Button1->Click();
@@ -94,7 +84,7 @@ TEST_F(Capture, ClosingThePanelEndsTheCapture) {
 }
 
 TEST_F(Capture, TheFileHoldsTheBytesThePortReadBeforeItsCloseToo) {
-  const std::string file = (folder / "last block.bin").string();
+  const std::string file = folder / "last block.bin";
   form->StartCapture(0, String(file));
   Receive("delivered, ");
   // Read by the port, not yet delivered by a tick when the panel closes:
@@ -111,8 +101,8 @@ TEST_F(Capture, TheFileHoldsTheBytesThePortReadBeforeItsCloseToo) {
 }
 
 TEST_F(Capture, ACaptureStartedBetweenACloseAndItsLastBlockGetsNoneOfThatPortsBytes) {
-  const std::string closed = (folder / "closed.bin").string();
-  const std::string next = (folder / "next.bin").string();
+  const std::string closed = folder / "closed.bin";
+  const std::string next = folder / "next.bin";
   form->StartCapture(0, String(closed));
   Post(1, "on its way", &form->Channels[0]);  // posted before the close, not yet taken
   form->Button1->Click();
@@ -142,7 +132,7 @@ TEST_F(Capture, AFullDiskStopsTheCaptureWithAMessageAndThePortRunsOn) {
 }
 
 TEST_F(Capture, AFileThatCannotBeMadeIsToldAndNothingIsCaptured) {
-  form->StartCapture(0, String((folder / "no-such-folder" / "x.bin").string()));
+  form->StartCapture(0, String(folder / "no-such-folder/x.bin"));
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_NE(Dialogs()[0].Text.Utf8().find("文件夹不存在"), std::string::npos);
   Receive("still shown");
@@ -151,12 +141,12 @@ TEST_F(Capture, AFileThatCannotBeMadeIsToldAndNothingIsCaptured) {
 
 TEST_F(Capture, TheShownTextIsSavedInTheAnsiCodePage) {
   Receive("AB\r\n\xD6\xD0\xCE\xC4");
-  const std::string file = (folder / "shown.txt").string();
+  const std::string file = folder / "shown.txt";
   QueueFileDialogAnswerForTesting(String(file));
   MenuItem(form->Memo1, "保存显示内容")->Click();
   EXPECT_EQ(Contents(file), "AB\r\n\xD6\xD0\xCE\xC4");
   ClearShownDialogsForTesting();
-  EXPECT_FALSE(form->SaveShownTextTo(0, String(folder.string())));
+  EXPECT_FALSE(form->SaveShownTextTo(0, String(folder.path().string())));
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_NE(Dialogs()[0].Text.Utf8().find("不能保存到"), std::string::npos);
 }

@@ -1,34 +1,24 @@
 // Sending a file through a panel's port: byte-exact at the far end, paced,
 // counted in S:, with progress in the counter panel, and cancellable.
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
 
+#include "../support/temp_folder.h"
 #include "MainWindowTest.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 class FileSend : public MainWindowTest {
  protected:
   void SetUp() override {
     MainWindowTest::SetUp();
-    folder = fs::temp_directory_path() / ("kestrix-file-send-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
     AddFarEnd(1);
     CreateWindow();
-  }
-  void TearDown() override {
-    MainWindowTest::TearDown();
-    fs::remove_all(folder);
   }
   // A file of `size` bytes running through all 256 values, zeros included.
   std::string MakeFile(const std::string& name, size_t size) {
     contents.clear();
     for (size_t i = 0; i < size; ++i) contents += static_cast<char>((i * 7 + i / 256) & 0xFF);
-    const std::string path = (folder / name).string();
+    const std::string path = folder / name;
     std::ofstream(path, std::ios::binary) << contents;
     return path;
   }
@@ -44,7 +34,7 @@ class FileSend : public MainWindowTest {
   }
   std::string CounterText() const { return form->StatusBar1->Panels->Items[1]->Text.Get().Utf8(); }
 
-  fs::path folder;
+  TempFolder folder;
   std::string contents;
 };
 
@@ -113,7 +103,7 @@ TEST_F(FileSend, AMissingFileOrAClosedPortIsToldAndSendsNothing) {
   ClearShownDialogsForTesting();
 
   OpenAt("9600");
-  form->StartFileSend(0, String((folder / "missing.bin").string()));
+  form->StartFileSend(0, String(folder / "missing.bin"));
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_NE(Dialogs()[0].Text.Utf8().find("文件不存在"), std::string::npos);
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
