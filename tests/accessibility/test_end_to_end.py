@@ -23,10 +23,16 @@ class EndToEnd(unittest.TestCase):
         k = self.kestrix
         self.assertEqual(k.combo_text("设备1 串口"), "COM1")
         self.assertEqual(k.combo_text("设备2 串口"), "COM2")
-        k.press(k.button(1, "打开"))
-        k.press(k.button(2, "打开"))
-        k.button(1, "关闭")
-        k.button(2, "关闭")
+        self.press_on_both_panels("打开", then="关闭")
+
+    def press_on_both_panels(self, caption, then):
+        """Presses the button of that caption on both panels, then waits until
+        each panel's button reads `then`."""
+        k = self.kestrix
+        for panel in (1, 2):
+            k.press(k.button(panel, caption))
+        for panel in (1, 2):
+            k.button(panel, then)
 
     def test_two_panels_talk_across_a_null_modem_in_text_and_in_hex(self):
         k = self.kestrix
@@ -65,10 +71,7 @@ class EndToEnd(unittest.TestCase):
         k.wait_for_text(memo1, "")
         self.assertEqual(k.text(memo2), "hello 你好")
 
-        k.press(k.button(1, "关闭"))
-        k.press(k.button(2, "关闭"))
-        k.button(1, "打开")
-        k.button(2, "打开")
+        self.press_on_both_panels("关闭", then="打开")
 
     def test_every_control_has_a_name_a_screen_reader_speaks(self):
         k = self.kestrix
