@@ -10,15 +10,8 @@
 
 namespace {
 
-class Capture : public MainWindowTest {
+class Capture : public FirstPanelOpenTest {
  protected:
-  void SetUp() override {
-    MainWindowTest::SetUp();
-    AddFarEnd(1);
-    CreateWindow();
-    OpenPanel(0, 1);
-    ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
-  }
   static std::string Contents(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

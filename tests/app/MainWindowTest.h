@@ -66,5 +66,17 @@ class MainWindowTest : public SerialPortTest {
   TForm1* form = nullptr;
 };
 
+// The window with device 1's panel open on COM1.
+class FirstPanelOpenTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    AddFarEnd(1);
+    CreateWindow();
+    OpenPanel(0, 1);
+    ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+  }
+};
+
 // Shows toolkit strings as text in test failures.
 inline void PrintTo(const String& text, std::ostream* out) { *out << '"' << text.Utf8() << '"'; }

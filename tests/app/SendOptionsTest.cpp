@@ -4,15 +4,8 @@
 
 namespace {
 
-class SendOptions : public MainWindowTest {
+class SendOptions : public FirstPanelOpenTest {
  protected:
-  void SetUp() override {
-    MainWindowTest::SetUp();
-    AddFarEnd(1);
-    CreateWindow();
-    OpenPanel(0, 1);
-    ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
-  }
   // A key pressed in device 1's send line; true when the line kept it.
   bool Press(unsigned short key, TShiftState shift = 0) {
     form->Edit1->OnKeyDown(form->Edit1, key, shift);

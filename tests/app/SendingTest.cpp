@@ -4,16 +4,8 @@
 
 namespace {
 
-class Sending : public MainWindowTest {
+class Sending : public FirstPanelOpenTest {
  protected:
-  void SetUp() override {
-    MainWindowTest::SetUp();
-    AddFarEnd(1);
-    CreateWindow();
-    OpenPanel(0, 1);
-    ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
-  }
-
   // Sends Text from device 1 and returns what the line carried.
   std::string Send(const String& text, size_t expectedBytes) {
     form->Edit1->Text = text;
