@@ -106,13 +106,7 @@ TEST_F(BadInput, ClosedPorts) {
 }
 
 TEST_F(BadInput, ThePortOfTheOtherPanel) {
-  AddFarEnd(1);
-  CreateWindow();
-  OpenPanel(0, 1);
-  OpenPanel(1, 1);
-  ASSERT_EQ(Dialogs().size(), 1u);
-  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM1\n串口已在本程序的另一个面板中打开。"));
-  EXPECT_EQ(form->Button6->Caption.Get(), String("打开"));
+  ASSERT_NO_FATAL_FAILURE(OpenCom1InBothPanels());
   // The first panel keeps its port and its line.
   form->Edit1->Text = "still";
   form->Button2->Click();

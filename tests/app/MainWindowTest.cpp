@@ -75,6 +75,16 @@ void MainWindowTest::OpenRefused(const RefusedLineSettings& settings) {
   EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
 }
 
+void MainWindowTest::OpenCom1InBothPanels() {
+  AddFarEnd(1);
+  CreateWindow();
+  OpenPanel(0, 1);
+  OpenPanel(1, 1);
+  ASSERT_EQ(Dialogs().size(), 1u);
+  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM1\n串口已在本程序的另一个面板中打开。"));
+  EXPECT_EQ(form->Button6->Caption.Get(), String("打开"));
+}
+
 void MainWindowTest::Post(int port, const std::string& bytes, const ReadData* channel, DWORD opening, bool last) {
   ASSERT_LE(bytes.size(), kReceiveBufferSize);
   auto* block = new ReceivedBlock{};

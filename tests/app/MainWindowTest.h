@@ -41,6 +41,9 @@ class MainWindowTest : public SerialPortTest {
   // Opens panel 0 on COM1 with the refused settings: one message names the
   // cause, and the port and the panel stay closed.
   void OpenRefused(const RefusedLineSettings& settings);
+  // Makes COM1 and the window, and opens COM1 in both panels: device 2's
+  // panel is refused, with the message that says why, and stays closed.
+  void OpenCom1InBothPanels();
   // Hands a received block to the window as the channel's message would,
   // from the given channel when one is named, and brings the memos up to
   // date.

@@ -53,13 +53,7 @@ TEST_F(PortPanel, APortThatCannotBeOpenedIsReportedAndThePanelStaysClosed) {
 }
 
 TEST_F(PortPanel, TheSamePortInBothPanelsFailsInTheSecondAndKeepsTheFirstEntry) {
-  AddFarEnd(1);
-  CreateWindow();
-  OpenPanel(0, 1);
-  OpenPanel(1, 1);
-  ASSERT_EQ(Dialogs().size(), 1u);
-  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM1\n串口已在本程序的另一个面板中打开。"));
-  EXPECT_EQ(form->Button6->Caption.Get(), String("打开"));
+  ASSERT_NO_FATAL_FAILURE(OpenCom1InBothPanels());
   EXPECT_EQ(form->Button1->Caption.Get(), String("关闭"));
   EXPECT_EQ(PortToPanel, (std::map<int, int>{{1, 0}}));
 }
