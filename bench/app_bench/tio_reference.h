@@ -27,9 +27,7 @@ class TioLine;
 class TioReference {
  public:
   TioReference();
-  ~TioReference();
-  TioReference(const TioReference&) = delete;
-  TioReference& operator=(const TioReference&) = delete;
+  ~TioReference();  // ends both lines and their tio processes
 
   // Empty when tio can run here; otherwise why not.
   const std::string& Missing() const { return missing_; }
