@@ -253,6 +253,8 @@ void TForm1::BindPanels() {
                Memo1,     Edit1,     RadioButton1, CheckBox1, Button2,   Button4};
   Panels[1] = {ComboBox3, ComboBox4, ComboBox8,    ComboBox9, ComboBox10, Button6,
                Memo2,     Edit2,     RadioButton2, CheckBox2, Button5,    Button7};
+  ScreenFrame = std::make_unique<ReceiveFrame>(this);
+  ScreenFrame->OnFrame = [this] { ShowReceivedText(); };
   for (int index = 0; index < 2; ++index)
-    ReceiveAreas[index] = std::make_unique<ReceiveArea>(this, Panels[index].Memo, Panels[index].Hex);
+    ReceiveAreas[index] = std::make_unique<ReceiveArea>(*ScreenFrame, Panels[index].Memo, Panels[index].Hex);
 }

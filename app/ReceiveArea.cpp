@@ -7,13 +7,6 @@ namespace {
 // A memo longer than this (in bytes of the ANSI text, each line break two)
 // is emptied before the next block is shown.
 constexpr int kMemoLimit = 4096;
-constexpr unsigned kFrameMs = 16;
-// Text that comes after a quiet frame is shown at the loop's next turn,
-// after the blocks that came with it, not a frame later.
-constexpr unsigned kAfterQuietMs = 1;
-// While the window cannot be seen, the text waits; this is how often the
-// area looks whether it can be seen again.
-constexpr unsigned kUnseenRecheckMs = 250;
 
 std::string HexPairs(const std::string& bytes) {
   std::string hex(3 * bytes.size() + 1, '\0');
@@ -40,18 +33,7 @@ std::string WithPairedLineBreaks(const std::string& text) {
 
 }  // namespace
 
-ReceiveArea::ReceiveArea(TForm* Form, TMemo* Memo, TCheckBox* Hex)
-    : form_(Form), memo_(Memo), hex_(Hex), frame_(new TTimer(Form)) {
-  frame_->Enabled = false;
-  frame_->Interval = kFrameMs;
-  frame_->OnTimer = [this](TObject* Sender) { OnFrame(Sender); };
-}
-
-ReceiveArea::~ReceiveArea() {
-  // The timer belongs to the form, which outlives this area by a moment.
-  frame_->Enabled = false;
-  frame_->OnTimer = nullptr;
-}
+ReceiveArea::ReceiveArea(ReceiveFrame& Frame, TMemo* Memo, TCheckBox* Hex) : frame_(Frame), memo_(Memo), hex_(Hex) {}
 
 void ReceiveArea::Take(const ReceivedBlock& Block, bool TimeStamps) {
   const bool hex = hex_->Checked;
@@ -91,8 +73,7 @@ void ReceiveArea::Queue(const String& Text, bool Hex, bool TimeStamps) {
     shownLength_ = AnsiString(memo_->Text).Length();
     pending_ = String();
     pendingLength_ = 0;
-    frame_->Interval = GetTickCount() - shownAt_ >= kFrameMs ? kAfterQuietMs : kFrameMs;
-    frame_->Enabled = true;
+    frame_.Request();
   }
   // The rule, as if the memo had been brought up to date for every block.
   if ((replace_ ? 0 : shownLength_) + pendingLength_ > kMemoLimit) {
@@ -114,19 +95,7 @@ void ReceiveArea::Queue(const String& Text, bool Hex, bool TimeStamps) {
   pendingLength_ += AnsiString(paired).Length();
 }
 
-void ReceiveArea::OnFrame(TObject*) {
-  if (!Seen()) {
-    if (frame_->Interval != kUnseenRecheckMs) frame_->Interval = kUnseenRecheckMs;
-    return;
-  }
-  ShowNow();
-}
-
-bool ReceiveArea::Seen() const { return form_->Visible && form_->WindowState != wsMinimized; }
-
 void ReceiveArea::ShowNow() {
-  frame_->Enabled = false;
-  frame_->Interval = kFrameMs;
   if (!waiting_) return;
   waiting_ = false;
 
@@ -137,7 +106,7 @@ void ReceiveArea::ShowNow() {
     memo_->Append(pending_);
   memo_->Lines->EndUpdate();
   pending_ = String();
-  shownAt_ = GetTickCount();
+  frame_.Shown();
 
   // Bring the newest text into view, however long the memo is.
   memo_->SelStart = memo_->Text.Get().Length();
@@ -155,7 +124,6 @@ void ReceiveArea::Clear() {
   waiting_ = false;
   stamper_.Reset();
   pending_ = String();
-  frame_->Enabled = false;
   carry_.Flush();
   memo_->Clear();
 }

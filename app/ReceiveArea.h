@@ -8,8 +8,9 @@
 // text (a line break counting two) is emptied before the next text; a lone
 // carriage return or line feed becomes a line break; the newest text is
 // brought into view. But the memo is brought up to date at most once a
-// screen frame, and not while the window is hidden or minimised, so a fast
-// line costs one append and one redraw a frame, not a rebuilt text a block.
+// screen frame (ReceiveFrame), and not while the window is hidden or
+// minimised, so a fast line costs one append and one redraw a frame, not a
+// rebuilt text a block.
 #pragma once
 
 #include <windows.h>
@@ -19,13 +20,13 @@
 #include <toolkit/toolkit.h>
 
 #include "AnsiTextCarry.h"
+#include "ReceiveFrame.h"
 #include "ReceivedBlock.h"
 #include "TimeStamps.h"
 
 class ReceiveArea {
  public:
-  ReceiveArea(TForm* Form, TMemo* Memo, TCheckBox* Hex);
-  ~ReceiveArea();
+  ReceiveArea(ReceiveFrame& Frame, TMemo* Memo, TCheckBox* Hex);
   ReceiveArea(const ReceiveArea&) = delete;
   ReceiveArea& operator=(const ReceiveArea&) = delete;
 
@@ -48,13 +49,10 @@ class ReceiveArea {
   String LetGoHeldByte(bool Hex);
   // Applies the rule to the text waiting for the next frame.
   void Queue(const String& Text, bool Hex, bool TimeStamps);
-  void OnFrame(TObject* Sender);
-  bool Seen() const;
 
-  TForm* form_;
+  ReceiveFrame& frame_;
   TMemo* memo_;
   TCheckBox* hex_;
-  TTimer* frame_;
   AnsiTextCarry carry_;
   DWORD carryOpening_ = 0;  // the opening whose bytes the carry holds
   TimeStamper stamper_;
@@ -67,5 +65,4 @@ class ReceiveArea {
   int shownLength_ = 0;
   String pending_;
   int pendingLength_ = 0;  // as the memo counts it: line breaks as two
-  DWORD shownAt_ = 0;      // GetTickCount when the memo was last brought up to date
 };

@@ -176,6 +176,8 @@ class TForm1 : public TForm {
   // The panel a block belongs to: that of the channel that read it.
   int PanelOf(const ReceivedBlock& Block, WPARAM Port) const;
 
+  // The screen frame both receive areas are brought up to date at.
+  std::unique_ptr<ReceiveFrame> ScreenFrame;
   std::unique_ptr<ReceiveArea> ReceiveAreas[2];
 
  private:

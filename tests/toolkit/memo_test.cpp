@@ -86,6 +86,12 @@ TEST_F(MemoTest, SelectionPositionsCountLineBreaksAsTwo) {
   QTextCursor cursor = Editor()->textCursor();
   cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
   EXPECT_EQ(cursor.selectedText(), QString::fromUtf8("中d"));
+
+  // Set where the caret already is, it still drops a selection.
+  Editor()->setTextCursor(cursor);
+  memo->SelStart = 6;
+  EXPECT_FALSE(Editor()->textCursor().hasSelection());
+  EXPECT_EQ(memo->SelStart, 6);
 }
 
 TEST_F(MemoTest, PageDownMessageScrollsOnePageAndScrollCaretShowsTheCaret) {

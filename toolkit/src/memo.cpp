@@ -97,6 +97,12 @@ class MemoLines : public TStrings {
 
 QPlainTextEdit* Editor(const TMemo* memo) { return ControlAccess::WidgetAs<QPlainTextEdit>(memo); }
 
+bool CaretAndViewAtEnd(QPlainTextEdit* editor) {
+  const QTextCursor cursor = editor->textCursor();
+  const QScrollBar* bar = editor->verticalScrollBar();
+  return !cursor.hasSelection() && cursor.atEnd() && bar->value() == bar->maximum();
+}
+
 }  // namespace
 
 TMemo::TMemo(TComponent* AOwner)
@@ -119,7 +125,11 @@ TMemo::TMemo(TComponent* AOwner)
           [this](const int& value) {
             QPlainTextEdit* editor = Editor(this);
             QTextCursor cursor = editor->textCursor();
-            cursor.setPosition(ToWidgetPosition(RawText(editor), value));
+            const int position = ToWidgetPosition(RawText(editor), value);
+            // Already there: setting the caret again would only measure its
+            // line again.
+            if (cursor.position() == position && !cursor.hasSelection()) return;
+            cursor.setPosition(position);
             editor->setTextCursor(cursor);
           }) {
   ControlAccess::Data(this).colorWidget = Editor(this)->viewport();
@@ -148,6 +158,9 @@ void TMemo::Dispatch(TMessage& Message) {
     // The key as if pressed: the caret and the view move one page.
     int repeat = std::max(1, static_cast<int>(LOWORD(Message.LParam)));
     Qt::Key key = Message.WParam == VK_NEXT ? Qt::Key_PageDown : Qt::Key_PageUp;
+    // Paging down from the end with the last page in view moves nothing;
+    // a memo that follows a fast line is sent this every frame.
+    if (key == Qt::Key_PageDown && CaretAndViewAtEnd(Editor(this))) repeat = 0;
     for (int i = 0; i < repeat; ++i) {
       QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
       QCoreApplication::sendEvent(Editor(this), &press);
