@@ -49,12 +49,7 @@ TEST_F(BadInput, PortTexts) {
 }
 
 TEST_F(BadInput, LineSettings) {
-  AddFarEnd(1);
-  CreateWindow();
-  for (const RefusedLineSettings& row : kRefusedLineSettings) {
-    SCOPED_TRACE(row.cause);
-    ASSERT_NO_FATAL_FAILURE(OpenRefused(row));
-  }
+  ASSERT_NO_FATAL_FAILURE(OpenWithEachRefusedSetting());
   EXPECT_TRUE(PortToPanel.empty());
 }
 

@@ -2,6 +2,32 @@
 
 #include <cstring>
 
+namespace {
+
+// Line settings the window refuses to open a port with, and the cause its
+// message names.
+const struct {
+  const char* baud;
+  const char* parity;
+  const char* dataBits;
+  const char* stopBits;
+  const char* cause;
+} kRefusedLineSettings[] = {
+    {"115,200", "N (无)", "8", "1", "波特率 115,200"},
+    {"0", "N (无)", "8", "1", "波特率 0"},
+    {"-9600", "N (无)", "8", "1", "波特率 -9600"},
+    {"99999999999", "N (无)", "8", "1", "波特率 99999999999"},
+    {"", "N (无)", "8", "1", "波特率 "},
+    {"9600", "无", "8", "1", "校验位 无"},
+    {"9600", "", "8", "1", "校验位 "},
+    {"9600", "N (无)", "9", "1", "数据位 9"},
+    {"9600", "N (无)", "8", "3", "停止位 3"},
+    {"9600", "N (无)", "8", "1.5", "数据位 8、校验位 N (无)、停止位 1.5 的组合"},
+    {"9600", "N (无)", "5", "2", "数据位 5、校验位 N (无)、停止位 2 的组合"},
+};
+
+}  // namespace
+
 void MainWindowTest::SetUp() {
   SerialPortTest::SetUp();
   Application->Initialize();
@@ -48,31 +74,23 @@ void MainWindowTest::OpenPanel(int Index, int port) {
   button->Click();
 }
 
-const RefusedLineSettings kRefusedLineSettings[11] = {
-    {"115,200", "N (无)", "8", "1", "波特率 115,200"},
-    {"0", "N (无)", "8", "1", "波特率 0"},
-    {"-9600", "N (无)", "8", "1", "波特率 -9600"},
-    {"99999999999", "N (无)", "8", "1", "波特率 99999999999"},
-    {"", "N (无)", "8", "1", "波特率 "},
-    {"9600", "无", "8", "1", "校验位 无"},
-    {"9600", "", "8", "1", "校验位 "},
-    {"9600", "N (无)", "9", "1", "数据位 9"},
-    {"9600", "N (无)", "8", "3", "停止位 3"},
-    {"9600", "N (无)", "8", "1.5", "数据位 8、校验位 N (无)、停止位 1.5 的组合"},
-    {"9600", "N (无)", "5", "2", "数据位 5、校验位 N (无)、停止位 2 的组合"},
-};
-
-void MainWindowTest::OpenRefused(const RefusedLineSettings& settings) {
-  form->ComboBox2->Text = settings.baud;
-  form->ComboBox5->Text = settings.parity;
-  form->ComboBox6->Text = settings.dataBits;
-  form->ComboBox7->Text = settings.stopBits;
-  const size_t shown = Dialogs().size();
-  OpenPanel(0, 1);
-  ASSERT_EQ(Dialogs().size(), shown + 1);
-  EXPECT_EQ(Dialogs().back().Text, String("不能打开 COM1\n线路设置被拒绝：") + settings.cause);
-  EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+void MainWindowTest::OpenWithEachRefusedSetting(const std::function<void()>& afterEach) {
+  AddFarEnd(1);
+  CreateWindow();
+  for (const auto& settings : kRefusedLineSettings) {
+    SCOPED_TRACE(settings.cause);
+    form->ComboBox2->Text = settings.baud;
+    form->ComboBox5->Text = settings.parity;
+    form->ComboBox6->Text = settings.dataBits;
+    form->ComboBox7->Text = settings.stopBits;
+    const size_t shown = Dialogs().size();
+    OpenPanel(0, 1);
+    ASSERT_EQ(Dialogs().size(), shown + 1);
+    EXPECT_EQ(Dialogs().back().Text, String("不能打开 COM1\n线路设置被拒绝：") + settings.cause);
+    EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+    if (afterEach) afterEach();
+  }
 }
 
 void MainWindowTest::OpenCom1InBothPanels() {

@@ -11,17 +11,6 @@
 #include "Unit1.h"
 #include "serial_port_test.h"
 
-// Line settings the window refuses to open a port with, and the cause its
-// message names.
-struct RefusedLineSettings {
-  const char* baud;
-  const char* parity;
-  const char* dataBits;
-  const char* stopBits;
-  const char* cause;
-};
-extern const RefusedLineSettings kRefusedLineSettings[11];
-
 class MainWindowTest : public SerialPortTest {
  protected:
   void SetUp() override;
@@ -38,9 +27,10 @@ class MainWindowTest : public SerialPortTest {
   // Opens panel Index on COM<port> with the panel's other settings as they
   // are.
   void OpenPanel(int Index, int port);
-  // Opens panel 0 on COM1 with the refused settings: one message names the
-  // cause, and the port and the panel stay closed.
-  void OpenRefused(const RefusedLineSettings& settings);
+  // Makes COM1 and the window, and opens device 1's panel on COM1 with each
+  // row of kRefusedLineSettings: each time one message names the cause, and
+  // the port and the panel stay closed. `afterEach` checks more after each.
+  void OpenWithEachRefusedSetting(const std::function<void()>& afterEach = {});
   // Makes COM1 and the window, and opens COM1 in both panels: device 2's
   // panel is refused, with the message that says why, and stays closed.
   void OpenCom1InBothPanels();

@@ -134,15 +134,11 @@ TEST(CannotOpenText, PutsTheCauseOnASecondLineWhenThereIsOne) {
 }
 
 TEST_F(PortPanel, RefusedSettingsLeaveThePanelAndThePortClosedAndSayWhich) {
-  AddFarEnd(1);
-  CreateWindow();
-  for (const RefusedLineSettings& row : kRefusedLineSettings) {
-    SCOPED_TRACE(row.cause);
-    ASSERT_NO_FATAL_FAILURE(OpenRefused(row));
+  ASSERT_NO_FATAL_FAILURE(OpenWithEachRefusedSetting([&] {
     EXPECT_TRUE(form->Button1->Enabled.Get());
     EXPECT_TRUE(form->ComboBox2->Enabled.Get());
     EXPECT_TRUE(PortToPanel.empty());
-  }
+  }));
   // The port was let go: good settings open it.
   form->ComboBox2->Text = "9600";
   form->ComboBox5->Text = "N (无)";
