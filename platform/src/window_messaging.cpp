@@ -6,6 +6,8 @@
 // registers each window with its procedure and a wake-up for its thread's
 // loop, the platform keeps the window's queue of posted messages, and the
 // woken loop takes them one at a time with DispatchPostedMessage.
+// Only message boxes are left to a display the toolkit sets: the platform
+// has nothing to draw them with.
 #include <kestrix/window_messaging.h>
 
 #include <atomic>
@@ -57,7 +59,7 @@ HWND CreateWindowHandle(WindowProcedure procedure, WindowWakeUp wakeUp, bool top
 }
 
 std::vector<MSG> DestroyWindowHandle(HWND hWnd) {
-  auto window = std::dynamic_pointer_cast<WindowObject>(platform::lookupHandle(reinterpret_cast<HANDLE>(hWnd)));
+  auto window = platform::lookupHandleAs<WindowObject>(reinterpret_cast<HANDLE>(hWnd));
   if (!window || !platform::removeHandle(reinterpret_cast<HANDLE>(hWnd))) return {};
   std::vector<MSG> left;
   {
