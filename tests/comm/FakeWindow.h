@@ -31,14 +31,15 @@ struct PostedMessage {
 
 class FakeWindow {
  public:
-  // Shows the message boxes; only one may exist at a time.
+  // The window's handle, in the platform's table like any window's.
+  HWND Handle() const { return handle_; }
+
+  // Shows the message boxes too; only one may exist at a time.
   FakeWindow();
   ~FakeWindow();
-
   FakeWindow(const FakeWindow&) = delete;
   FakeWindow& operator=(const FakeWindow&) = delete;
 
-  HWND Handle() const { return handle_; }
   // Takes the messages posted since, then returns all taken so far.
   std::vector<PostedMessage> Messages();
   std::vector<ShownMessageBox> MessageBoxes() const;
