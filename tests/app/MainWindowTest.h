@@ -21,6 +21,12 @@ class MainWindowTest : public SerialPortTest {
   TForm1* CreateWindow();
   // One timer tick, as Timer1 would raise it.
   void Tick(int count = 1);
+  // One tick on a count that is a multiple of three: the one on which the
+  // counter panels refresh.
+  void TickToCounterRefresh() {
+    while (TimerTicks % 3 != 0) ++TimerTicks;
+    Tick();
+  }
   // Ticks until the condition holds (deliveries need ticks); false on
   // time-out.
   bool TickUntil(const std::function<bool()>& condition, int timeoutMs = 10000);

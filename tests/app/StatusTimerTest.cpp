@@ -17,15 +17,13 @@ TEST_F(StatusTimer, TheCounterLineShowsSentAndDeliveredBytesOfTheOpenPort) {
   SendFromFarEnd(3, std::string(25, 'r'));
   ASSERT_TRUE(TickUntil([&] { return form->Channels[0]._dwDelivered.load() == 25; }));
 
-  while (TimerTicks % 3 != 0) ++TimerTicks;
-  Tick();
+  TickToCounterRefresh();
   EXPECT_EQ(PanelText(form, 1), String("COM3: S:    10 R:    25"));
 
   // Reopened on another port, the panel keeps its totals.
   form->Button1->Click();
   OpenPanel(0, 4);
-  while (TimerTicks % 3 != 0) ++TimerTicks;
-  Tick();
+  TickToCounterRefresh();
   EXPECT_EQ(PanelText(form, 1), String("COM4: S:    10 R:    25"));
 }
 
@@ -43,13 +41,11 @@ TEST_F(StatusTimer, CountersCountOnPast2To31And2To32AndTheLineWidens) {
   EXPECT_EQ(PanelSentBytes[0], (1ull << 31) + 5);
   EXPECT_EQ(form->Channels[0]._dwBytesWritten.load(), 10u);
 
-  while (TimerTicks % 3 != 0) ++TimerTicks;
-  Tick();
+  TickToCounterRefresh();
   EXPECT_EQ(PanelText(form, 1), String("COM3: S:2147483653 R:4294967311"));
 
   PanelSentBytes[0] = 18446744073709551615ull;  // the widest figure
-  while (TimerTicks % 3 != 0) ++TimerTicks;
-  Tick();
+  TickToCounterRefresh();
   EXPECT_EQ(PanelText(form, 1), String("COM3: S:18446744073709551615 R:4294967311"));
 }
 
