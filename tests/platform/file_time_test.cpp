@@ -320,13 +320,19 @@ int64_t millisecondsOf(const SYSTEMTIME& time) {
 class LocalTime : public ::testing::Test {
  protected:
   void TearDown() override { SetLocalClockForTesting(nullptr); }
+
+  // Sets the clock to the moment and reads the local time at once.
+  static SYSTEMTIME LocalTimeFrom(const SYSTEMTIME& moment) {
+    SetLocalClockForTesting(&moment);
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return now;
+  }
 };
 
 TEST_F(LocalTime, FollowsTheClockSetForTestingAndAdvances) {
   const SYSTEMTIME lastMoment{2026, 11, 1, 30, 23, 59, 59, 900};
-  SetLocalClockForTesting(&lastMoment);
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
+  SYSTEMTIME now = LocalTimeFrom(lastMoment);
   const int64_t sinceSet = millisecondsOf(now) - millisecondsOf(lastMoment);
   EXPECT_GE(sinceSet, 0);
   EXPECT_LT(sinceSet, 30000);
@@ -346,9 +352,7 @@ TEST_F(LocalTime, FollowsTheClockSetForTestingAndAdvances) {
 
 TEST_F(LocalTime, KeepsFieldsConsistentAtTheMoment) {
   const SYSTEMTIME moment{2026, 11, 1, 30, 12, 0, 0, 0};
-  SetLocalClockForTesting(&moment);
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
+  SYSTEMTIME now = LocalTimeFrom(moment);
   EXPECT_EQ(now.wYear, 2026);
   EXPECT_EQ(now.wMonth, 11);
   EXPECT_EQ(now.wDay, 30);
@@ -358,9 +362,7 @@ TEST_F(LocalTime, KeepsFieldsConsistentAtTheMoment) {
 
 TEST_F(LocalTime, NullReturnsToTheRealClock) {
   const SYSTEMTIME past{2001, 2, 0, 3, 4, 5, 6, 7};
-  SetLocalClockForTesting(&past);
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
+  SYSTEMTIME now = LocalTimeFrom(past);
   EXPECT_EQ(now.wYear, 2001);
   SetLocalClockForTesting(nullptr);
   GetLocalTime(&now);
