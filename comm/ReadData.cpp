@@ -60,8 +60,13 @@ void ReadData::OnDeviceLost() {
   if (IsWindow(hWnd)) PostMessageA(hWnd, kPortLostMessage, _dwPort, 0);
 }
 
+void ReadData::ReadIntoBuffer() {
+  if (_dwBufferLen < kReceiveBufferSize)
+    _dwBufferLen += Read(_Buffer + _dwBufferLen, kReceiveBufferSize - _dwBufferLen);
+}
+
 void ReadData::FillBuffer() {
-  _dwBufferLen += Read(_Buffer + _dwBufferLen, kReceiveBufferSize - _dwBufferLen);
+  ReadIntoBuffer();
   if (_dwBufferLen == kReceiveBufferSize) QueueDelivery();
 }
 
@@ -77,6 +82,10 @@ void ReadData::QueueDelivery() {
 void ReadData::DoWork(void*) {
   InnerLocker lock(&_Lock);
   _bDeliveryQueued = false;
+  // The delivery takes what the port holds at this moment, whether or not
+  // the watcher has been told of it yet: the port may gather arrivals a
+  // while before it reports them.
+  ReadIntoBuffer();
   DeliverGuarded(false);
   // What waited in the port while the buffer was full is taken now, not at
   // some later arrival; a buffer full again queues the next delivery.

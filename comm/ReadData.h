@@ -4,7 +4,7 @@
 //
 // The window's timer queues a delivery every tick; a buffer that fills
 // before the tick queues one at once, and each delivery takes what the port
-// still holds, so a line of any rate is emptied as fast as it fills.
+// holds, so a line of any rate is emptied as fast as it fills.
 #pragma once
 
 #include <windows.h>
@@ -21,8 +21,9 @@ class ReadData : public WorkerThread::WorkImpl, public cxComm {
   ReadData();
   ~ReadData() override;
 
-  // Worker thread: posts the gathered bytes to _hTargetWnd as one
-  // ReceivedBlock and empties the buffer. Posts nothing when it is empty.
+  // Worker thread: tops the buffer up with what the port holds, posts it to
+  // _hTargetWnd as one ReceivedBlock and empties it. Posts nothing when
+  // nothing came.
   void DoWork(void* pParam) override;
   // Watch thread: reads what the port has queued into the buffer's free
   // space.
@@ -53,6 +54,9 @@ class ReadData : public WorkerThread::WorkImpl, public cxComm {
   // stay for the next delivery.
   void DeliverGuarded(bool bLast);
   void Deliver(bool bLast);
+  // Reads what the port holds into the buffer's free space.
+  void ReadIntoBuffer();
+  // The same, and queues a delivery when that fills the buffer.
   void FillBuffer();
   void QueueDelivery();
   // Hands on the bytes read but not yet delivered and what the port's input

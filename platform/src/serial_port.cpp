@@ -160,6 +160,7 @@ BOOL SerialPort::read(LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED ov
   if (read) *read = 0;
   std::lock_guard<std::mutex> guard(mutex_);
   if (closed_) return failLocked(ERROR_INVALID_HANDLE);
+  if (input_.size() < toRead) catchUpLocked();
   if (input_.size() == 0 && hangUpError_ != 0 && toRead > 0) return failLocked(hangUpError_);
   const bool wasFull = input_.freeSpace() == 0;
   const DWORD count = static_cast<DWORD>(input_.take(static_cast<unsigned char*>(buffer), toRead));

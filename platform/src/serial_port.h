@@ -3,7 +3,8 @@
 // Each port has a service thread of this layer that waits in poll() on the
 // device and a wake-up descriptor. It moves arriving bytes into the port's
 // own input queue (stopping, never dropping, when that is full, so that the
-// kernel holds further input), writes queued output in order, drops a write
+// kernel holds further input), gathering a steady line's arrivals into one
+// event a short while (serial_port_receive.cpp), writes queued output in order, drops a write
 // that outlasts the write time-outs, records events and completes a pending
 // event wait. Where the device has modem lines or error counters it looks at
 // them every kLineWatchInterval while the event mask asks for them; on
@@ -110,7 +111,6 @@ class SerialPort : public IoObject {
 
   // Service thread (serial_port_service.cpp).
   void serve();
-  void receiveLocked();
   void transmitLocked();
   void startHeadWriteLocked(Clock::time_point now);
   void dropExpiredWriteLocked(Clock::time_point now);
@@ -128,6 +128,22 @@ class SerialPort : public IoObject {
   void hangUpLocked();
   void wakeService();
   void drainWakeups();
+
+  // Input (serial_port_receive.cpp).
+  // Moves what the device holds into the input queue; returns how many
+  // bytes came.
+  size_t readDeviceLocked();
+  // The device is readable: reads it, and reports the arrival at once when
+  // no gathering runs, starting one.
+  void receiveLocked(Clock::time_point now);
+  void startGatheringLocked(Clock::time_point now);
+  // The gathering time is over: reads the device, reports what came during
+  // it in one event and starts the next gathering, or ends gathering when
+  // nothing came.
+  void endGatheringLocked(Clock::time_point now);
+  // Before the queue is looked at or read: takes in what gathers in the
+  // device meanwhile.
+  void catchUpLocked();
 
   // Events (serial_port_events.cpp).
   void recordEventLocked(DWORD event);
@@ -149,6 +165,11 @@ class SerialPort : public IoObject {
   std::thread service_;
 
   SerialByteQueue input_;
+  // While set, the device is not polled for input until then.
+  std::optional<Clock::time_point> gatheringUntil_;
+  Clock::time_point gatheringStart_{};
+  size_t gathered_ = 0;  // bytes read since the gathering started
+  Clock::duration gatheringLength_ = std::chrono::milliseconds(20);
   std::deque<PendingWrite> output_;
   COMMTIMEOUTS timeouts_{};
   // The last settings applied; termios does not hold every field.
@@ -163,6 +184,10 @@ class SerialPort : public IoObject {
   bool outputSinceEmpty_ = false;
   std::optional<Clock::time_point> drainCheckAt_;
   std::chrono::milliseconds drainCheckDelay_{0};
+  // False once the driver's output queue was seen empty with nothing
+  // written since (this handle alone writes to the device): ClearCommError
+  // then spares the look at it.
+  bool driverMayHoldOutput_ = true;
 
   bool hasModemLines_ = false;
   bool hasErrorCounters_ = false;

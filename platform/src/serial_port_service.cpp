@@ -1,12 +1,11 @@
-// The service thread of a serial port: input, output, write time-outs,
-// output drain, modem lines and error counters, and hang-up.
+// The service thread of a serial port: when to read input, output, write
+// time-outs, output drain, modem lines and error counters, and hang-up.
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "overlapped.h"
 #include "serial_port.h"
@@ -27,8 +26,6 @@ constexpr milliseconds kLongestDrainCheck{200};
 
 constexpr DWORD kLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
 constexpr DWORD kErrorEvents = EV_ERR | EV_BREAK;
-
-bool meansHangUp(int error) { return error != EAGAIN && error != EWOULDBLOCK && error != EINTR; }
 
 int millisecondsUntil(Clock::time_point now, Clock::time_point when) {
   if (when <= now) return 0;
@@ -53,7 +50,7 @@ void SerialPort::serve() {
 
     const bool live = hangUpError_ == 0;
     short interest = 0;
-    if (live && input_.freeSpace() > 0) interest |= POLLIN;
+    if (live && input_.freeSpace() > 0 && !gatheringUntil_) interest |= POLLIN;
     if (live && !output_.empty()) interest |= POLLOUT;
     pollfd watched[2] = {{wakeFd_, POLLIN, 0}, {live ? fd_ : -1, interest, 0}};
     const int timeout = pollTimeoutLocked(now);
@@ -72,34 +69,17 @@ void SerialPort::serve() {
 
     if (watched[0].revents & POLLIN) drainWakeups();
     const short seen = watched[1].revents;
-    if (seen & POLLIN) receiveLocked();
+    const bool hungUp = (seen & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    const Clock::time_point woken = Clock::now();
+    if (gatheringUntil_ && (hungUp || woken >= *gatheringUntil_))
+      endGatheringLocked(woken);
+    else if (seen & POLLIN)
+      receiveLocked(woken);
     if (seen & POLLOUT) transmitLocked();
     // A hang-up is reported whatever was asked for; after reading what still
     // fits, the device is given up so that the loop cannot spin on it.
-    if (hangUpError_ == 0 && (seen & (POLLHUP | POLLERR | POLLNVAL))) hangUpLocked();
+    if (hangUpError_ == 0 && hungUp) hangUpLocked();
   }
-}
-
-void SerialPort::receiveLocked() {
-  size_t arrived = 0;
-  bool sawEventChar = false;
-  while (hangUpError_ == 0 && input_.freeSpace() > 0) {
-    auto [space, room] = input_.freeSpan();
-    const ssize_t count = ::read(fd_, space, room);
-    if (count > 0) {
-      if (mask_ & EV_RXFLAG) sawEventChar |= std::memchr(space, dcb_.EvtChar, static_cast<size_t>(count)) != nullptr;
-      input_.commit(static_cast<size_t>(count));
-      arrived += static_cast<size_t>(count);
-      continue;
-    }
-    if (count < 0 && errno == EINTR) continue;
-    // With VMIN 1 an empty, live terminal fails with EAGAIN; 0 is end of
-    // file, which a terminal gives only after a hang-up.
-    if (count == 0 || meansHangUp(errno)) hangUpLocked();
-    break;
-  }
-  if (arrived > 0) recordEventLocked(EV_RXCHAR);
-  if (sawEventChar) recordEventLocked(EV_RXFLAG);
 }
 
 void SerialPort::startHeadWriteLocked(Clock::time_point now) {
@@ -144,6 +124,7 @@ void SerialPort::transmitLocked() {
       continue;
     }
     outputSinceEmpty_ = true;
+    driverMayHoldOutput_ = true;
     head.done += static_cast<size_t>(count);
     if (head.done == head.bytes.size()) {
       finishHeadWriteLocked(ERROR_SUCCESS);
@@ -163,6 +144,7 @@ void SerialPort::checkOutputDrainedLocked(Clock::time_point now) {
     return;
   }
   outputSinceEmpty_ = false;
+  driverMayHoldOutput_ = false;
   drainCheckAt_.reset();
   recordEventLocked(EV_TXEMPTY);
 }
@@ -211,6 +193,7 @@ int SerialPort::pollTimeoutLocked(Clock::time_point now) const {
   if (!output_.empty() && output_.front().deadline) consider(*output_.front().deadline);
   if (watchesLinesLocked()) consider(nextLineWatch_);
   if (drainCheckAt_ && outputSinceEmpty_ && output_.empty()) consider(*drainCheckAt_);
+  if (gatheringUntil_) consider(*gatheringUntil_);
   return next ? millisecondsUntil(now, *next) : -1;
 }
 

@@ -99,7 +99,10 @@ BOOL SerialPort::purge(DWORD flags) {
     outputSinceEmpty_ = false;
     drainCheckAt_.reset();
   }
-  if (flags & PURGE_TXCLEAR) ::tcflush(fd_, TCOFLUSH);
+  if (flags & PURGE_TXCLEAR) {
+    ::tcflush(fd_, TCOFLUSH);
+    driverMayHoldOutput_ = false;
+  }
   if (flags & PURGE_RXCLEAR) {
     const bool wasFull = input_.freeSpace() == 0;
     input_.clear();
@@ -117,10 +120,12 @@ BOOL SerialPort::clearErrors(LPDWORD errors, LPCOMSTAT status) {
   lineErrors_ = 0;
   injectedErrors_ = 0;
   if (status) {
+    catchUpLocked();
     *status = COMSTAT{};
     status->cbInQue = static_cast<DWORD>(input_.size());
     int driverOutput = 0;
-    if (hangUpError_ != 0 || ::ioctl(fd_, TIOCOUTQ, &driverOutput) != 0) driverOutput = 0;
+    if (hangUpError_ != 0 || !driverMayHoldOutput_ || ::ioctl(fd_, TIOCOUTQ, &driverOutput) != 0) driverOutput = 0;
+    if (driverOutput == 0) driverMayHoldOutput_ = false;
     status->cbOutQue = static_cast<DWORD>(queuedOutputLocked() + static_cast<size_t>(driverOutput));
   }
   return TRUE;

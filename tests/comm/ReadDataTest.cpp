@@ -78,6 +78,24 @@ TEST_F(ReadDataTest, BytesGatheredBetweenTwoDeliveriesArriveAsOneBlock) {
   EXPECT_EQ(channel._dwDelivered, 17u);
 }
 
+TEST_F(ReadDataTest, ADeliveryTakesWhatThePortHoldsBeforeTheWatcherIsTold) {
+  // No watcher: the port may hold bytes it has not reported yet, and the
+  // tick's delivery must not leave them for the next tick.
+  ReadData channel;
+  channel._bStartWatcher = false;
+  OpenChannel(channel, 3);
+  SendFromFarEnd(3, "held");
+  ASSERT_TRUE(WaitUntil([&] {
+    COMSTAT status = {};
+    return cxComm::ClearLineErrors(channel._hComm, &status) && status.cbInQue == 4;
+  }));
+  channel.DoWork(nullptr);
+  const std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(Text(blocks[0]), "held");
+  EXPECT_EQ(channel._dwDelivered, 4u);
+}
+
 TEST_F(ReadDataTest, ADeliveryWithNothingGatheredPostsNothing) {
   ReadData channel;
   OpenChannel(channel, 4);

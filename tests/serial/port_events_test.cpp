@@ -58,6 +58,35 @@ TEST_F(PortEvents, ArrivalIsReportedOnceAndQueuedBytesDoNotRepeatIt) {
   EXPECT_EQ(readQueued(port), "abcd");
 }
 
+TEST_F(PortEvents, ASteadyTrickleIsReportedInFewEventsAndEveryByteIsReported) {
+  // A piece every 2 ms, read only when an event says so, as a watcher does:
+  // the port gathers arrivals into far fewer events than pieces, and the
+  // pieces of the last gathering are reported too.
+  const int kPieces = 100;
+  std::thread sender([&] {
+    for (int piece = 0; piece < kPieces; ++piece) {
+      far.Send(std::string(1, static_cast<char>('a' + piece % 26)));
+      std::this_thread::sleep_for(milliseconds(2));
+    }
+  });
+  const auto start = std::chrono::steady_clock::now();
+  int events = 0;
+  std::string received;
+  for (DWORD event; (event = nextEvent(milliseconds(500))) != 0xDEAD;) {
+    ASSERT_EQ(event, static_cast<DWORD>(EV_RXCHAR));
+    ++events;
+    received += readQueued(port);
+    if (received.size() == kPieces) break;
+  }
+  const auto spent = std::chrono::steady_clock::now() - start;
+  sender.join();
+  ASSERT_EQ(received.size(), static_cast<size_t>(kPieces));
+  for (int piece = 0; piece < kPieces; ++piece) EXPECT_EQ(received[piece], 'a' + piece % 26) << piece;
+  // Without gathering a piece makes an event; a gathering lasts 20 ms or
+  // more, and a quiet one costs at most one more event.
+  EXPECT_LE(events, 2 + 2 * static_cast<int>(spent / milliseconds(20))) << "pieces: " << kPieces;
+}
+
 TEST_F(PortEvents, AnyMaskChangeCompletesThePendingWaitWithZero) {
   ASSERT_FALSE(wait.start(port));
   ASSERT_EQ(wait.lastError, static_cast<DWORD>(ERROR_IO_PENDING));
