@@ -3,8 +3,9 @@
 // One clock for the window: both memos change in the same frame and are
 // redrawn in one pass, not each at its own moment. Text that comes after a
 // quiet frame is shown at the loop's next turn, after whatever came with
-// it; text that comes sooner waits for the frame after the last one. While
-// the window is hidden or minimised nothing is shown.
+// it; text that comes sooner waits for the frame after the last one, a
+// thirtieth of a second after it. While the window is hidden or minimised
+// nothing is shown.
 #pragma once
 
 #include <windows.h>

@@ -4,8 +4,11 @@
 
 #include "string_printer.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <string>
 
 #include "control_data.h"
 #include "toolkit/forms.h"
@@ -118,6 +121,32 @@ TEST_F(MemoTest, PageDownMessageScrollsOnePageAndScrollCaretShowsTheCaret) {
   memo->SelStart = memo->Text.Length();
   EXPECT_EQ(SendMessageA(memo->Handle, EM_SCROLLCARET, 0, 0), 1);
   EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(MemoTest, PageDownFromTheEndOfALongLineEndsWhereThePressedKeyDoes) {
+  form.Show();
+  std::string line;
+  for (int i = 0; i < 5000; ++i) line += static_cast<char>('!' + i % 94);
+  memo->Text = line.c_str();
+  memo->SelStart = memo->Text.Length();
+  QScrollBar* bar = Editor()->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 5);
+  for (int shortOfEnd : {0, 1, 2, 5}) {
+    SCOPED_TRACE("lines short of the end: " + std::to_string(shortOfEnd));
+    Editor()->moveCursor(QTextCursor::End);
+    bar->setValue(bar->maximum() - shortOfEnd);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+    QCoreApplication::sendEvent(Editor(), &press);
+    const int pressedValue = bar->value();
+    const int pressedCaret = Editor()->textCursor().position();
+
+    Editor()->moveCursor(QTextCursor::End);
+    bar->setValue(bar->maximum() - shortOfEnd);
+    SendMessageA(memo->Handle, WM_KEYDOWN, VK_NEXT, 1);
+    EXPECT_EQ(bar->value(), pressedValue);
+    EXPECT_EQ(Editor()->textCursor().position(), pressedCaret);
+    EXPECT_FALSE(Editor()->textCursor().hasSelection());
+  }
 }
 
 }  // namespace

@@ -97,10 +97,17 @@ class MemoLines : public TStrings {
 
 QPlainTextEdit* Editor(const TMemo* memo) { return ControlAccess::WidgetAs<QPlainTextEdit>(memo); }
 
-bool CaretAndViewAtEnd(QPlainTextEdit* editor) {
+// Paging down with the caret at the end and no selection leaves the caret
+// there and puts the first line that does not fit wholly in view at the top:
+// with the view at most a line short of the end (and more than one line in
+// it), that is the end. Returns whether it was so.
+bool ScrollLastLineIn(QPlainTextEdit* editor) {
   const QTextCursor cursor = editor->textCursor();
-  const QScrollBar* bar = editor->verticalScrollBar();
-  return !cursor.hasSelection() && cursor.atEnd() && bar->value() == bar->maximum();
+  QScrollBar* bar = editor->verticalScrollBar();
+  if (cursor.hasSelection() || !cursor.atEnd() || bar->maximum() - bar->value() > 1 || bar->pageStep() < 2)
+    return false;
+  bar->setValue(bar->maximum());
+  return true;
 }
 
 }  // namespace
@@ -158,9 +165,10 @@ void TMemo::Dispatch(TMessage& Message) {
     // The key as if pressed: the caret and the view move one page.
     int repeat = std::max(1, static_cast<int>(LOWORD(Message.LParam)));
     Qt::Key key = Message.WParam == VK_NEXT ? Qt::Key_PageDown : Qt::Key_PageUp;
-    // Paging down from the end with the last page in view moves nothing;
-    // a memo that follows a fast line is sent this every frame.
-    if (key == Qt::Key_PageDown && CaretAndViewAtEnd(Editor(this))) repeat = 0;
+    // A memo that follows a fast line is sent this every frame, with the
+    // caret at the end and the view at most a line short of it: the page
+    // down only brings the last line in, as done here without a key press.
+    if (key == Qt::Key_PageDown && ScrollLastLineIn(Editor(this))) repeat = 0;
     for (int i = 0; i < repeat; ++i) {
       QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
       QCoreApplication::sendEvent(Editor(this), &press);
