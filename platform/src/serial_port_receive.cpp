@@ -2,12 +2,16 @@
 // and gathering arrivals the way a UART's receive FIFO time-out or a USB
 // adapter's latency timer does.
 //
-// The first arrival on a quiet line is reported at once (EV_RXCHAR). Then
-// the service thread leaves the device alone for a short gathering time and
-// reports whatever came meanwhile in one event at its end, so that a steady
-// line of small pieces wakes the port and its watcher once a gathering
-// time, not once a piece. A gathering that ends with nothing new ends the
-// gathering: the next arrival is reported at once again. The gathering time
+// Every arrival on a quiet line is reported at once (EV_RXCHAR). When it
+// brought a streaming piece (a USB adapter's packet, a line of text), the
+// service thread then leaves the device alone for a short gathering time
+// and reports whatever came meanwhile in one event at its end, so that a
+// streaming line wakes the port and its watcher once a gathering time, not
+// once a piece. A line that brings a few bytes at a time (a conversation:
+// a prompt, a reply, a key) is not gathered, so each of its bytes is
+// reported as soon as it arrives. A gathering that ends with less than a
+// streaming piece ends the gathering: the next arrival is reported at once
+// again. The gathering time
 // follows the line's rate, so that a fast line is read about as often as
 // without gathering and the kernel never holds more than a small share of
 // its buffer for us. Whoever asks for the queue's state or
@@ -34,6 +38,8 @@ constexpr Clock::duration kShortestGathering = milliseconds(1);
 // About this much input waits in the kernel while a gathering runs, at the
 // rate last seen (a pseudo-terminal holds some 20 KB, a UART's driver more).
 constexpr size_t kGatheringBytes = 1024;
+// Arrivals of at least this many bytes at once mean a streaming line.
+constexpr size_t kStreamingPiece = 32;
 
 bool meansHangUp(int error) { return error != EAGAIN && error != EWOULDBLOCK && error != EINTR; }
 
@@ -65,9 +71,10 @@ size_t SerialPort::readDeviceLocked() {
 }
 
 void SerialPort::receiveLocked(Clock::time_point now) {
-  if (readDeviceLocked() == 0 || gatheringUntil_) return;
+  const size_t arrived = readDeviceLocked();
+  if (arrived == 0 || gatheringUntil_) return;
   recordEventLocked(EV_RXCHAR);
-  startGatheringLocked(now);
+  if (arrived >= kStreamingPiece) startGatheringLocked(now);
 }
 
 void SerialPort::startGatheringLocked(Clock::time_point now) {
@@ -80,14 +87,14 @@ void SerialPort::startGatheringLocked(Clock::time_point now) {
 void SerialPort::endGatheringLocked(Clock::time_point now) {
   readDeviceLocked();
   gatheringUntil_.reset();
-  if (gathered_ == 0) {
+  if (gathered_ > 0) recordEventLocked(EV_RXCHAR);
+  if (gathered_ < kStreamingPiece) {
     // Quiet: the next arrival is reported at once, and the gathering after
     // it may be longer, so that a line whose pieces come further apart than
     // a short gathering still has them gathered.
     gatheringLength_ = std::min(kLongestGathering, 2 * gatheringLength_);
     return;
   }
-  recordEventLocked(EV_RXCHAR);
   // As long as kGatheringBytes take at the rate just seen.
   const Clock::duration byRate =
       (now - gatheringStart_) * static_cast<Clock::rep>(kGatheringBytes) / static_cast<Clock::rep>(gathered_);
