@@ -93,7 +93,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
                    "  --quick      load runs of 10 s, a short idle spell, 100 latency samples\n"
                    "  --seconds=S  length of each load run (default 60)\n"
                    "  --rates=...  rates per line (bytes/s), default 11520,92160,307200\n"
-                   "  --no-tio     leave the reference peer out\n");
+                   "  --no-tio     leave the reference peer out\n"
+                   "The window is offscreen unless QT_QPA_PLATFORM names a platform (xcb under xvfb-run).\n");
       return false;
     }
   }
@@ -159,7 +160,11 @@ void PrintRunRows(const RateRun& run) {
 }
 
 void PrintReport(const Report& report, const Options& options) {
-  std::printf("Kestrix whole-program benchmark: two panels on pseudo-terminal lines, offscreen window\n");
+  // Offscreen unless the caller chose a platform (QT_QPA_PLATFORM=xcb under
+  // xvfb-run draws on a real X server).
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  std::printf("Kestrix whole-program benchmark: two panels on pseudo-terminal lines, window on Qt's %s platform\n",
+              platform ? platform : "offscreen");
   std::printf("machine      %s\n", report.machine.c_str());
   std::printf("load average %s at start, %s at end\n", report.loadBefore.c_str(), report.loadAfter.c_str());
   if (!report.error.empty()) {
