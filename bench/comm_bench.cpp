@@ -134,8 +134,6 @@ void MeasureChannelThroughput(const serial_lines::PortsFolder& folder) {
   std::printf(
       "watch thread and deliveries: %.1f MB in %.3f s = %.1f MB/s (%zu delivery calls, most finding nothing new)\n",
       megabytes, seconds, megabytes / seconds, deliveries);
-  std::printf("  at one delivery per 100 ms tick a port delivers at most %.1f kB/s by design\n",
-              kReceiveBufferSize / 0.1 / 1e3);
 }
 
 }  // namespace
