@@ -3,10 +3,10 @@
 // Each port has a service thread of this layer that waits in poll() on the
 // device and a wake-up descriptor. It moves arriving bytes into the port's
 // own input queue (stopping, never dropping, when that is full, so that the
-// kernel holds further input), gathering a steady line's arrivals into one
-// event a short while (serial_port_receive.cpp), writes queued output in order, drops a write
-// that outlasts the write time-outs, records events and completes a pending
-// event wait. Where the device has modem lines or error counters it looks at
+// kernel holds further input) and reports a streaming line's arrivals in one
+// event a gathering time (serial_port_receive.cpp). It writes queued output
+// in order, drops a write that outlasts the write time-outs, records events
+// and completes a pending event wait. Where the device has modem lines or error counters it looks at
 // them every kLineWatchInterval while the event mask asks for them; on
 // devices without them (pseudo-terminals) an idle port does not wake at all.
 //

@@ -11,12 +11,11 @@
 // a prompt, a reply, a key) is not gathered, so each of its bytes is
 // reported as soon as it arrives. A gathering that ends with less than a
 // streaming piece ends the gathering: the next arrival is reported at once
-// again. The gathering time
-// follows the line's rate, so that a fast line is read about as often as
-// without gathering and the kernel never holds more than a small share of
-// its buffer for us. Whoever asks for the queue's state or
-// reads it meanwhile gets the gathered bytes too: gathering delays the
-// event, never the data.
+// again. The gathering time follows the line's rate, so that a fast line is
+// read about as often as without gathering and the kernel never holds more
+// than a small share of its buffer for us. Whoever asks for the queue's
+// state or reads it meanwhile gets the gathered bytes too: gathering delays
+// the event, never the data.
 #include <unistd.h>
 
 #include <algorithm>
