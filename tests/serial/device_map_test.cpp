@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../support/temp_folder.h"
 #include "port_calls.h"
 #include "serial_device_map.h"
 #include "shared_ports_folder.h"
@@ -13,25 +14,15 @@ namespace {
 namespace fs = std::filesystem;
 using platform::SerialDeviceMap;
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    char pattern[] = "/tmp/kestrix-map-test-XXXXXX";
-    path = ::mkdtemp(pattern);
-  }
-  ~ScratchFolder() { fs::remove_all(path); }
-  fs::path path;
-};
-
 void touch(const fs::path& file, const std::string& content = "") {
   fs::create_directories(file.parent_path());
   std::ofstream(file) << content;
 }
 
 TEST(PortLinks, OnlyWellNamedLinksToExistingTargetsCount) {
-  ScratchFolder scratch;
-  const fs::path ports = scratch.path / "ports";
-  const fs::path devices = scratch.path / "dev";
+  TempFolder scratch;
+  const fs::path ports = scratch.path() / "ports";
+  const fs::path devices = scratch.path() / "dev";
   for (const char* name : {"a", "b", "c", "d"}) touch(devices / name);
   fs::create_directories(ports);
   fs::create_symlink(devices / "a", ports / "COM12");
@@ -53,7 +44,7 @@ TEST(PortLinks, OnlyWellNamedLinksToExistingTargetsCount) {
   };
   const SerialDeviceMap expected = {link(3, "COM3", "b"), link(12, "COM12", "a"), link(1024, "COM1024", "d")};
   EXPECT_EQ(links, expected);
-  EXPECT_TRUE(platform::readPortLinks(scratch.path / "no-such-folder").empty());
+  EXPECT_TRUE(platform::readPortLinks(scratch.path() / "no-such-folder").empty());
 }
 
 TEST(PortNames, OnlyComWithOneToTenTwentyFourAndNoLeadingZeros) {
