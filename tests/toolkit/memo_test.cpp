@@ -4,7 +4,9 @@
 
 #include "string_printer.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -146,6 +148,29 @@ TEST_F(MemoTest, PageDownFromTheEndOfALongLineEndsWhereThePressedKeyDoes) {
     EXPECT_EQ(bar->value(), pressedValue);
     EXPECT_EQ(Editor()->textCursor().position(), pressedCaret);
     EXPECT_FALSE(Editor()->textCursor().hasSelection());
+  }
+}
+
+TEST_F(MemoTest, ATallScrollBarLooksAsTheApplicationsStyleDrawsIt) {
+  // Tall enough that its groove is drawn in several strips.
+  memo->SetBounds(10, 10, 300, 190);
+  memo->ScrollBars = ssVertical;
+  form.Show();
+  String text;
+  for (int i = 0; i < 200; ++i) text += "line " + IntToStr(i) + "\r\n";
+  memo->Text = text;
+  ProcessMessagesFor(20);
+  QScrollBar* bar = Editor()->verticalScrollBar();
+  ASSERT_GT(bar->height(), 150);
+  for (int value : {0, bar->maximum() / 3, bar->maximum()}) {
+    SCOPED_TRACE("value " + std::to_string(value));
+    bar->setValue(value);
+    const QImage inStrips = bar->grab().toImage();
+    QStyle* own = bar->style();
+    bar->setStyle(QApplication::style());
+    const QImage whole = bar->grab().toImage();
+    bar->setStyle(own);
+    EXPECT_TRUE(inStrips == whole);
   }
 }
 

@@ -12,6 +12,7 @@
 #include "event_guard.h"
 #include "memo_text.h"
 #include "qt_text.h"
+#include "strip_painted_scroll_bar.h"
 #include "toolkit/std_controls.h"
 
 namespace {
@@ -30,6 +31,7 @@ QPlainTextEdit* NewEditor() {
   editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  PaintInStrips(editor->verticalScrollBar());
   return editor;
 }
 
