@@ -142,6 +142,15 @@ TMemo::TMemo(TComponent* AOwner)
             editor->setTextCursor(cursor);
           }) {
   ControlAccess::Data(this).colorWidget = Editor(this)->viewport();
+  // A changed paragraph keeps its shaped text once laid out: drawing it and
+  // placing the caret in it then measure nothing again. Without this, each
+  // frame of a fast line shapes a long line three times instead of once.
+  QTextDocument* document = Editor(this)->document();
+  QObject::connect(document, &QTextDocument::contentsChange, [document](int position, int, int added) {
+    for (QTextBlock block = document->findBlock(position); block.isValid() && block.position() <= position + added;
+         block = block.next())
+      block.layout()->setCacheEnabled(true);
+  });
   QObject::connect(Editor(this), &QPlainTextEdit::textChanged, [this] {
     CallGuarded(this, [this] {
       if (OnChange) OnChange(this);
