@@ -19,14 +19,9 @@ QString ToWidgetText(const String& text) {
 }
 
 String FromWidgetText(const QString& text) {
-  QString result;
-  result.reserve(text.size() + text.size() / 16);
-  for (QChar c : text) {
-    if (c == u'\n' || c == QChar::ParagraphSeparator)
-      result += QStringLiteral("\r\n");
-    else
-      result += c;
-  }
+  QString result = text;
+  result.replace(u'\n', QStringLiteral("\r\n"));
+  result.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
   return FromQString(result);
 }
 
