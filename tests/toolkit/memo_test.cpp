@@ -174,4 +174,35 @@ TEST_F(MemoTest, ATallScrollBarLooksAsTheApplicationsStyleDrawsIt) {
   }
 }
 
+TEST_F(MemoTest, TextAppendedInPiecesIsDrawnAsTheSameTextSetWhole) {
+  TMemo* whole = new TMemo(&form);
+  whole->Parent = &form;
+  whole->SetBounds(10, 140, 300, 125);
+  memo->ScrollBars = ssVertical;
+  whole->ScrollBars = ssVertical;
+  form.ClientHeight = 280;
+  form.Show();
+  std::string line;
+  for (int i = 0; i < 3000; ++i) line += static_cast<char>('!' + i % 94);
+  std::string shown;
+  for (size_t piece = 0; piece < line.size(); piece += 700) {
+    const std::string next = line.substr(piece, 700) + (piece == 1400 ? "\r\n" : "");
+    memo->Append(next.c_str());
+    shown += next;
+    memo->SelStart = memo->Text.Length();
+    SendMessageA(memo->Handle, EM_SCROLLCARET, 0, 0);
+    ProcessMessagesFor(5);
+  }
+  whole->Text = shown.c_str();
+  whole->SelStart = whole->Text.Length();
+  SendMessageA(whole->Handle, EM_SCROLLCARET, 0, 0);
+  ProcessMessagesFor(20);
+  QPlainTextEdit* wholeEditor = ControlAccess::WidgetAs<QPlainTextEdit>(whole);
+  // The text alone: the caret of the memo with the focus left out.
+  Editor()->setCursorWidth(0);
+  wholeEditor->setCursorWidth(0);
+  ASSERT_EQ(Editor()->verticalScrollBar()->value(), wholeEditor->verticalScrollBar()->value());
+  EXPECT_TRUE(Editor()->grab().toImage() == wholeEditor->grab().toImage());
+}
+
 }  // namespace
