@@ -51,8 +51,12 @@ void WorkerThread::OnThreadStart() {
 void WorkerThread::OnThreadEnd() { CoUninitialize(); }
 
 void WorkerThread::AddItem(WorkRoutine routine, void* pParam) {
-  InnerLocker lock(this);
-  _Items.push_back(new WorkItem{routine, pParam});
+  {
+    InnerLocker lock(this);
+    _Items.push_back(new WorkItem{routine, pParam});
+  }
+  // Counted once the queue is let go: the worker it wakes takes the queue
+  // at once and must not find it still held.
   ReleaseSemaphore(_hSemaphore, 1, nullptr);
 }
 
