@@ -29,10 +29,11 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// Gathering times: the longest is of the order of a USB adapter's latency
-// timer and well inside the 100 ms a window's tick allows a byte; a fast
-// line gets shorter ones, down to the shortest.
-constexpr Clock::duration kLongestGathering = milliseconds(40);
+// Gathering times: the longest stays inside the 100 ms a window's tick
+// allows a byte, and only a line too slow to fill a reader's buffer within
+// a tick gets it (a reader takes the queue at each tick anyway); a fast line
+// gets shorter ones, down to the shortest.
+constexpr Clock::duration kLongestGathering = milliseconds(80);
 constexpr Clock::duration kShortestGathering = milliseconds(1);
 // About this much input waits in the kernel while a gathering runs, at the
 // rate last seen (a pseudo-terminal holds some 20 KB, a UART's driver more).
