@@ -17,10 +17,18 @@ const QDate kEpoch(1899, 12, 30);
 
 // The time format with seconds, without any time zone part.
 QString TimeFormatWithoutZone(const QLocale& locale) {
-  QString format = locale.timeFormat(QLocale::LongFormat);
+  // Worked out once per format: the status bar's clock asks every second,
+  // and each expression would be compiled again at each call.
+  thread_local QString lastFull;
+  thread_local QString lastFormat;
+  const QString full = locale.timeFormat(QLocale::LongFormat);
+  if (!lastFormat.isNull() && full == lastFull) return lastFormat;
+  QString format = full;
   format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*$")));
   format.remove(QRegularExpression(QStringLiteral("^\\s*t+\\s*")));
   format.replace(QRegularExpression(QStringLiteral("\\s+t+\\s+")), QStringLiteral(" "));
+  lastFull = full;
+  lastFormat = format;
   return format;
 }
 
