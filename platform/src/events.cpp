@@ -7,7 +7,7 @@ namespace {
 BOOL changeEvent(HANDLE hEvent, bool signalled) {
   std::shared_ptr<EventObject> event = requireHandle<EventObject>(hEvent);
   if (!event) return FALSE;
-  std::lock_guard<std::mutex> guard(waitLock());
+  WaitLockGuard guard;
   event->set(signalled);
   if (signalled) notifyWaiters();
   return TRUE;
@@ -46,7 +46,7 @@ HANDLE WINAPI CreateSemaphoreA(LPSECURITY_ATTRIBUTES, LONG lInitialCount, LONG l
 BOOL WINAPI ReleaseSemaphore(HANDLE hSemaphore, LONG lReleaseCount, LPLONG lpPreviousCount) {
   std::shared_ptr<SemaphoreObject> semaphore = requireHandle<SemaphoreObject>(hSemaphore);
   if (!semaphore) return FALSE;
-  std::lock_guard<std::mutex> guard(waitLock());
+  WaitLockGuard guard;
   if (!semaphore->release(lReleaseCount, lpPreviousCount)) {
     SetLastError(lReleaseCount <= 0 ? ERROR_INVALID_PARAMETER : ERROR_TOO_MANY_POSTS);
     return FALSE;

@@ -35,9 +35,29 @@ class Waitable : public KernelObject {
 
 std::mutex& waitLock();
 // Called under waitLock() whenever a waitable object or an overlapped record
-// changes in a way a waiter may be waiting for: wakes only the waiters that
-// it lets go on, so that a port's traffic never wakes the worker.
+// changes in a way a waiter may be waiting for: chooses only the waiters that
+// it lets go on, so that a port's traffic never wakes the worker. They are
+// woken when the WaitLockGuard that holds the lock lets it go (or before
+// this thread waits itself).
 void notifyWaiters();
+
+// Holds waitLock() for a change that may notify waiters, and wakes the
+// chosen ones only after letting the lock go: a waiter woken under the lock
+// would at once block on it again, and cost both threads a switch more.
+class WaitLockGuard {
+ public:
+  WaitLockGuard();
+  ~WaitLockGuard();
+  WaitLockGuard(const WaitLockGuard&) = delete;
+  WaitLockGuard& operator=(const WaitLockGuard&) = delete;
+
+ private:
+  std::unique_lock<std::mutex> lock_;
+};
+
+// Wakes the waiters this thread's notifyWaiters chose; the lock may be held
+// or not.
+void wakeChosenWaiters();
 
 using Clock = std::chrono::steady_clock;
 // A deadline dwMilliseconds from now; INFINITE gives none.
@@ -60,7 +80,9 @@ class Waiter {
   // thread's end by TerminateThread.
   bool shouldWake() const;
 
-  std::condition_variable condition;
+  // Shared, so that a notifier that lets the lock go before waking it never
+  // touches a waiter that has returned meanwhile.
+  const std::shared_ptr<std::condition_variable> condition = std::make_shared<std::condition_variable>();
 
  private:
   friend void notifyWaiters();
@@ -88,9 +110,10 @@ bool waitUntil(std::unique_lock<std::mutex>& lock, DWORD milliseconds, Ready rea
   for (;;) {
     parkIfTerminated(lock);
     if (ready()) return true;
+    wakeChosenWaiters();
     if (forever) {
-      waiter.condition.wait(lock);
-    } else if (waiter.condition.wait_until(lock, deadline) == std::cv_status::timeout) {
+      waiter.condition->wait(lock);
+    } else if (waiter.condition->wait_until(lock, deadline) == std::cv_status::timeout) {
       parkIfTerminated(lock);
       return ready();
     }

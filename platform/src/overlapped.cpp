@@ -20,7 +20,7 @@ ULONG_PTR statusOf(OVERLAPPED* overlapped) {
 }  // namespace
 
 void beginOverlapped(OVERLAPPED* overlapped) {
-  std::lock_guard<std::mutex> guard(waitLock());
+  WaitLockGuard guard;
   std::atomic_ref<ULONG_PTR>(overlapped->InternalHigh).store(0, std::memory_order_relaxed);
   std::atomic_ref<ULONG_PTR>(overlapped->Internal).store(STATUS_PENDING, std::memory_order_release);
   setRecordEventLocked(overlapped->hEvent, false);
@@ -34,7 +34,7 @@ void completeOverlappedLocked(OVERLAPPED* overlapped, DWORD error, DWORD bytes) 
 }
 
 void completeOverlapped(OVERLAPPED* overlapped, DWORD error, DWORD bytes) {
-  std::lock_guard<std::mutex> guard(waitLock());
+  WaitLockGuard guard;
   completeOverlappedLocked(overlapped, error, bytes);
 }
 

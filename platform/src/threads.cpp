@@ -38,7 +38,7 @@ void* threadEntry(void* argument) {
   t_threadId = self->id;
   const DWORD result = routine(parameter);
 
-  std::lock_guard<std::mutex> guard(waitLock());
+  WaitLockGuard guard;
   if (!self->ended) {  // TerminateThread may have ended it already
     self->ended = true;
     self->exitCode = result;
@@ -136,7 +136,7 @@ BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  std::lock_guard<std::mutex> guard(waitLock());
+  WaitLockGuard guard;
   *lpExitCode = thread->exitCode;
   return TRUE;
 }
@@ -144,7 +144,7 @@ BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
 BOOL WINAPI TerminateThread(HANDLE hThread, DWORD dwExitCode) {
   std::shared_ptr<ThreadObject> thread = requireHandle<ThreadObject>(hThread);
   if (!thread) return FALSE;
-  std::lock_guard<std::mutex> guard(waitLock());
+  WaitLockGuard guard;
   if (!thread->ended) {
     thread->terminated = true;
     thread->ended = true;
@@ -165,7 +165,7 @@ BOOL WINAPI SetThreadPriority(HANDLE hThread, int nPriority) {
   }
   // Ordinary users may not raise priorities here; the value is kept and
   // reported, the scheduler is left alone.
-  std::lock_guard<std::mutex> guard(waitLock());
+  WaitLockGuard guard;
   thread->priority = nPriority;
   return TRUE;
 }
@@ -173,6 +173,6 @@ BOOL WINAPI SetThreadPriority(HANDLE hThread, int nPriority) {
 int WINAPI GetThreadPriority(HANDLE hThread) {
   std::shared_ptr<ThreadObject> thread = requireHandle<ThreadObject>(hThread);
   if (!thread) return INT_MAX;  // THREAD_PRIORITY_ERROR_RETURN
-  std::lock_guard<std::mutex> guard(waitLock());
+  WaitLockGuard guard;
   return thread->priority;
 }

@@ -19,6 +19,12 @@ std::mutex& waitLock() {
 namespace {
 
 Waiter* g_firstWaiter = nullptr;  // guarded by waitLock()
+// The conditions this thread's notifyWaiters chose, still to be woken. A
+// plain pointer, alive only between a choice and its wake: objects are still
+// signalled while statics are destroyed at exit, after this thread's own
+// thread-local objects are gone.
+using ChosenConditions = std::vector<std::shared_ptr<std::condition_variable>>;
+thread_local ChosenConditions* t_chosen = nullptr;
 
 }  // namespace
 
@@ -40,7 +46,24 @@ bool Waiter::shouldWake() const { return (thread_ != nullptr && thread_->termina
 
 void notifyWaiters() {
   for (Waiter* waiter = g_firstWaiter; waiter != nullptr; waiter = waiter->next_)
-    if (waiter->shouldWake()) waiter->condition.notify_one();
+    if (waiter->shouldWake()) {
+      if (t_chosen == nullptr) t_chosen = new ChosenConditions;
+      t_chosen->push_back(waiter->condition);
+    }
+}
+
+void wakeChosenWaiters() {
+  const std::unique_ptr<ChosenConditions> chosen(t_chosen);
+  t_chosen = nullptr;
+  if (chosen)
+    for (const std::shared_ptr<std::condition_variable>& condition : *chosen) condition->notify_one();
+}
+
+WaitLockGuard::WaitLockGuard() : lock_(waitLock()) {}
+
+WaitLockGuard::~WaitLockGuard() {
+  lock_.unlock();
+  wakeChosenWaiters();
 }
 
 bool isInfinite(DWORD milliseconds) { return milliseconds == INFINITE; }

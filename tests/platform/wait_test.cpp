@@ -400,6 +400,36 @@ TEST(Semaphore, EveryCountIsTakenExactlyOnceByConcurrentWaiters) {
   CloseHandle(exitEvent);
 }
 
+TEST(Semaphore, CountsReleasedWhileWaitersTimeOutAreEachTakenOnce) {
+  // Waiters are woken only after the releasing thread lets the wait lock
+  // go; by then a waiter may have timed out and returned. Nothing of a
+  // returned waiter may be touched, and no count may be lost or taken twice.
+  constexpr int kWaiters = 4;
+  constexpr int kItems = 3000;
+  HANDLE semaphore = CreateSemaphoreA(nullptr, 0, 0x7FFFFFFF, nullptr);
+  std::atomic<int> taken{0};
+  std::atomic<bool> stop{false};
+  std::vector<HANDLE> waiters;
+  for (int i = 0; i < kWaiters; ++i) {
+    waiters.push_back(startThread([&] {
+      while (!stop.load())
+        if (WaitForSingleObject(semaphore, 1) == WAIT_OBJECT_0) taken.fetch_add(1);
+      return 0;
+    }));
+  }
+  for (int item = 0; item < kItems; ++item) {
+    ASSERT_TRUE(ReleaseSemaphore(semaphore, 1, nullptr));
+    if (item % 64 == 0) Sleep(1);  // lets waiters time out between counts
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatience);
+  while (taken.load() < kItems && std::chrono::steady_clock::now() < deadline) Sleep(1);
+  stop.store(true);
+  for (HANDLE waiter : waiters) EXPECT_EQ(finish(waiter), 0u);
+  EXPECT_EQ(taken.load(), kItems);
+  EXPECT_FALSE(isSignalledNow(semaphore));
+  CloseHandle(semaphore);
+}
+
 // --- The handle table.
 
 TEST(Handles, ClosedValueIsNotHandedOutAgain) {
