@@ -28,6 +28,14 @@ class MemoTest : public testing::Test {
     form.ClientHeight = 200;
   }
   QPlainTextEdit* Editor() { return ControlAccess::WidgetAs<QPlainTextEdit>(memo); }
+  // Shows the form with the memo holding `count` lines "line 0" onwards.
+  void ShowWithNumberedLines(int count) {
+    form.Show();
+    String text;
+    for (int i = 0; i < count; ++i) text += "line " + IntToStr(i) + "\r\n";
+    memo->Text = text;
+    ProcessMessagesFor(20);
+  }
 
   TForm form;
   TMemo* memo;
@@ -100,11 +108,7 @@ TEST_F(MemoTest, SelectionPositionsCountLineBreaksAsTwo) {
 }
 
 TEST_F(MemoTest, PageDownMessageScrollsOnePageAndScrollCaretShowsTheCaret) {
-  form.Show();
-  String text;
-  for (int i = 0; i < 200; ++i) text += "line " + IntToStr(i) + "\r\n";
-  memo->Text = text;
-  ProcessMessagesFor(20);
+  ShowWithNumberedLines(200);
   QScrollBar* bar = Editor()->verticalScrollBar();
   ASSERT_EQ(bar->value(), 0);
   ASSERT_GT(bar->maximum(), 0);
@@ -155,11 +159,7 @@ TEST_F(MemoTest, ATallScrollBarLooksAsTheApplicationsStyleDrawsIt) {
   // Tall enough that its groove is drawn in several strips.
   memo->SetBounds(10, 10, 300, 190);
   memo->ScrollBars = ssVertical;
-  form.Show();
-  String text;
-  for (int i = 0; i < 200; ++i) text += "line " + IntToStr(i) + "\r\n";
-  memo->Text = text;
-  ProcessMessagesFor(20);
+  ShowWithNumberedLines(200);
   QScrollBar* bar = Editor()->verticalScrollBar();
   ASSERT_GT(bar->height(), 150);
   for (int value : {0, bar->maximum() / 3, bar->maximum()}) {
