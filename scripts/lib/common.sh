@@ -31,6 +31,10 @@ ensure_packages() {
 configure_and_build() {
   local folder=$1 type=$2
   shift 2
-  cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+  local launcher=()
+  # Rebuilds in several folders (plain, sanitizers, worktrees) share compiled
+  # objects when ccache is on the machine; it is not required.
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" "$@" >/dev/null
   cmake --build "$folder"
 }
