@@ -43,8 +43,11 @@ void PortsFolderWatch::arm() {
 
 void PortsFolderWatch::watchFolder(const fs::path& folder) {
   // A folder made between the look and the watch would be missed, so the
-  // look is repeated once the watch is in place.
-  for (int attempt = 0; attempt < 3; ++attempt) {
+  // look is repeated once the watch is in place; so is a folder removed
+  // between the look and the watch, whose watch fails: the folder above it
+  // is watched instead (a folder tree being removed goes bottom up, and
+  // without this its last events would leave nothing watched).
+  for (int attempt = 0; attempt < 8; ++attempt) {
     fs::path watched = folder;
     std::string nextName;
     while (!isFolder(watched)) {
@@ -56,7 +59,10 @@ void PortsFolderWatch::watchFolder(const fs::path& folder) {
     const bool isPortsFolder = watched == folder;
     const int descriptor =
         inotify_add_watch(fd_, watched.c_str(), isPortsFolder ? kPortsFolderEvents : kFolderAboveEvents);
-    if (descriptor < 0) return;
+    if (descriptor < 0) {
+      if (errno == ENOENT || errno == ENOTDIR) continue;
+      return;
+    }
     watches_[descriptor].push_back(Watch{isPortsFolder, nextName});
     if (isPortsFolder || !isFolder(watched / nextName)) return;
   }
