@@ -37,6 +37,12 @@ String DeviceText(const SERIAL_OPEN_REPORT& Report) {
   return device.IsEmpty() ? String() : device + " ";
 }
 
+String InUseCause(const SERIAL_OPEN_REPORT& Report) {
+  if (Report.dwHolderProcessId == GetCurrentProcessId()) return OtherPanelHoldsThePort();
+  if (Report.dwHolderProcessId != 0) return HolderPhrase("串口正被", Report, "使用。");
+  return "串口正被其他程序使用。";
+}
+
 }  // namespace
 
 String OtherPanelHoldsThePort() { return "串口已在本程序的另一个面板中打开。"; }
@@ -47,12 +53,11 @@ String OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report) {
     case ERROR_PATH_NOT_FOUND:
       return "没有这个设备：串口未插入或已拔出。";
     case ERROR_ACCESS_DENIED:
+      // A port in use is refused with this code too, as Windows refuses it;
+      // the open's report tells which it was.
+      if (Report.bInUse) return InUseCause(Report);
       return "没有权限打开 " + DeviceText(Report) +
              "：请把用户加入 dialout 组（sudo usermod -aG dialout 用户名），然后注销并重新登录。";
-    case ERROR_SHARING_VIOLATION:
-      if (Report.dwHolderProcessId == GetCurrentProcessId()) return OtherPanelHoldsThePort();
-      if (Report.dwHolderProcessId != 0) return HolderPhrase("串口正被", Report, "使用。");
-      return "串口正被其他程序使用。";
     case ERROR_DEVICE_IN_USE:
       return HolderPhrase(DeviceText(Report) + "是", Report, "会话的终端，不是串口。");
     case ERROR_NOT_SUPPORTED:

@@ -33,6 +33,14 @@ void copyText(char* destination, size_t room, const std::string& text) {
   destination[length] = '\0';
 }
 
+// A port held by another handle or program is refused as Windows refuses a
+// COM port that is open already, ERROR_ACCESS_DENIED; the report tells it
+// apart from a missing permission.
+void refuseInUse(DWORD* error) {
+  *error = ERROR_ACCESS_DENIED;
+  lastOpenReport.bInUse = TRUE;
+}
+
 void reportHolder(pid_t pid) {
   lastOpenReport.dwHolderProcessId = static_cast<DWORD>(pid);
   copyText(lastOpenReport.szHolderProgram, sizeof lastOpenReport.szHolderProgram, programOfProcess(pid));
@@ -57,7 +65,10 @@ int claimSerialDevice(const std::string& path, DWORD* error) {
   while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     // EBUSY: another program set TIOCEXCL on the device.
-    *error = errno == EBUSY ? ERROR_SHARING_VIOLATION : errorFromErrno(errno);
+    if (errno == EBUSY)
+      refuseInUse(error);
+    else
+      *error = errorFromErrno(errno);
     return -1;
   }
   if (!::isatty(fd)) {
@@ -70,7 +81,10 @@ int claimSerialDevice(const std::string& path, DWORD* error) {
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int failure = errno;
     ::close(fd);
-    *error = failure == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : errorFromErrno(failure);
+    if (failure == EWOULDBLOCK)
+      refuseInUse(error);
+    else
+      *error = errorFromErrno(failure);
     return -1;
   }
   ::ioctl(fd, TIOCEXCL);
@@ -100,9 +114,9 @@ std::shared_ptr<IoObject> openDevice(const char* name, DWORD, DWORD, DWORD, DWOR
     return nullptr;
   }
   const UucpLockAttempt lock = takeUucpLock(path);
-  if (lock.error != ERROR_SUCCESS) {
-    *error = lock.error;
-    reportHolder(lock.holder);
+  if (lock.held) {
+    refuseInUse(error);
+    if (lock.holder != 0) reportHolder(lock.holder);
     return nullptr;
   }
   copyText(lastOpenReport.szRemark, sizeof lastOpenReport.szRemark, lock.remark);

@@ -166,7 +166,7 @@ UucpLockAttempt takeUucpLock(const std::string& devicePath) {
     const bool ours = holder == ::getpid();
     if ((ours && holdsLock(lockPath)) || (!ours && processLives(holder))) {
       ::unlink(temporary.c_str());
-      attempt.error = ERROR_SHARING_VIOLATION;
+      attempt.held = true;
       attempt.holder = holder;
       return attempt;
     }

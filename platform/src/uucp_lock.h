@@ -14,10 +14,10 @@
 namespace platform {
 
 struct UucpLockAttempt {
-  // ERROR_SUCCESS, or ERROR_SHARING_VIOLATION when a live process holds the
-  // lock (this one included, for a port it has open already).
-  DWORD error = ERROR_SUCCESS;
-  pid_t holder = 0;      // the holding process, with a refusal
+  // A live process holds the lock (this one included, for a port it has
+  // open already): the port is in use.
+  bool held = false;
+  pid_t holder = 0;      // the holding process, with a refusal; 0 when unknown
   std::string lockPath;  // the lock taken; empty when none was
   std::string remark;    // why the port goes without a lock, when it does
 };

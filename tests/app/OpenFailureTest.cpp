@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 
 SERIAL_OPEN_REPORT Report(const char* device, DWORD holder = 0, const char* program = "") {
   SERIAL_OPEN_REPORT report{};
+  report.bInUse = holder != 0;
   std::snprintf(report.szDevice, sizeof report.szDevice, "%s", device);
   report.dwHolderProcessId = holder;
   std::snprintf(report.szHolderProgram, sizeof report.szHolderProgram, "%s", program);
@@ -30,12 +31,14 @@ TEST(OpenFailureCause, EachCauseSaysWhatWentWrongAndWhatHelps) {
   EXPECT_EQ(OpenFailureCause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0")),
             String("没有权限打开 /dev/ttyUSB0 ：请把用户加入 dialout 组（sudo usermod -aG dialout 用户名），"
                    "然后注销并重新登录。"));
-  EXPECT_EQ(OpenFailureCause(ERROR_SHARING_VIOLATION, Report("/dev/ttyUSB0", 4242, "picocom")),
+  // A port in use is ERROR_ACCESS_DENIED as on Windows; the report says so.
+  EXPECT_EQ(OpenFailureCause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0", 4242, "picocom")),
             String("串口正被 picocom（进程 4242）使用。"));
-  EXPECT_EQ(OpenFailureCause(ERROR_SHARING_VIOLATION, Report("/dev/ttyUSB0", 4242)),
-            String("串口正被进程 4242 使用。"));
-  EXPECT_EQ(OpenFailureCause(ERROR_SHARING_VIOLATION, Report("/dev/ttyUSB0")), String("串口正被其他程序使用。"));
-  EXPECT_EQ(OpenFailureCause(ERROR_SHARING_VIOLATION, Report("/dev/ttyUSB0", GetCurrentProcessId(), "kestrix")),
+  EXPECT_EQ(OpenFailureCause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0", 4242)), String("串口正被进程 4242 使用。"));
+  SERIAL_OPEN_REPORT heldByUnknown = Report("/dev/ttyUSB0");
+  heldByUnknown.bInUse = TRUE;
+  EXPECT_EQ(OpenFailureCause(ERROR_ACCESS_DENIED, heldByUnknown), String("串口正被其他程序使用。"));
+  EXPECT_EQ(OpenFailureCause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0", GetCurrentProcessId(), "kestrix")),
             String("串口已在本程序的另一个面板中打开。"));
   EXPECT_EQ(OpenFailureCause(ERROR_DEVICE_IN_USE, Report("/dev/pts/3", 77, "bash")),
             String("/dev/pts/3 是 bash（进程 77）会话的终端，不是串口。"));

@@ -76,8 +76,9 @@ TEST(UucpLock, ALiveForeignLockRefusesTheOpenAndNamesItsHolder) {
   writeLock(lockFileOf(far), other);
   SetLastError(0);
   EXPECT_EQ(openPort(12), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   const SERIAL_OPEN_REPORT report = lastReport();
+  EXPECT_TRUE(report.bInUse);
   EXPECT_EQ(report.dwHolderProcessId, static_cast<DWORD>(other));
   EXPECT_STRNE(report.szHolderProgram, "");
   EXPECT_EQ(std::string(report.szDevice), far.TerminalPath());
@@ -96,7 +97,8 @@ TEST(UucpLock, AStaleLockIsTakenOverAndOursGoesAtCloseAndAtHangUp) {
   EXPECT_EQ(fileText(lockFileOf(far)), ours);
   // A second open here is refused by our own lock, naming this process.
   EXPECT_EQ(openPort(13), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(lastReport().bInUse);
   EXPECT_EQ(lastReport().dwHolderProcessId, static_cast<DWORD>(::getpid()));
   EXPECT_TRUE(fs::exists(lockFileOf(far)));
   CloseHandle(port);

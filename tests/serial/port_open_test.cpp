@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+#include <kestrix/serial_open_report.h>
+
 #include "port_calls.h"
 #include "shared_ports_folder.h"
 
@@ -43,7 +45,10 @@ TEST(PortOpen, SecondOpenOfTheSameDeviceIsDeniedUntilTheFirstCloses) {
   ASSERT_NE(first, INVALID_HANDLE_VALUE);
   SetLastError(0);
   EXPECT_EQ(openPort(5), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  SERIAL_OPEN_REPORT report{};
+  ASSERT_TRUE(GetLastSerialOpenReport(&report));
+  EXPECT_TRUE(report.bInUse);
 
   // Another program locking the same way is kept out too.
   const int other = ::open(far.TerminalPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -56,6 +61,27 @@ TEST(PortOpen, SecondOpenOfTheSameDeviceIsDeniedUntilTheFirstCloses) {
   HANDLE again = openPort(5);
   EXPECT_NE(again, INVALID_HANDLE_VALUE);
   CloseHandle(again);
+}
+
+// Windows refuses a COM port that another program has open with
+// ERROR_ACCESS_DENIED; code written for it tests for exactly that.
+TEST(PortOpen, ADeviceAnotherProgramClaimedIsAccessDeniedAndReportedInUse) {
+  FarEnd far(8);
+  const int other = ::open(far.TerminalPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+  SetLastError(0);
+  EXPECT_EQ(openPort(8), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  SERIAL_OPEN_REPORT report{};
+  ASSERT_TRUE(GetLastSerialOpenReport(&report));
+  EXPECT_TRUE(report.bInUse);
+  EXPECT_EQ(report.dwHolderProcessId, 0u);  // a claim does not name its holder
+  ::close(other);
+
+  HANDLE port = openPort(8);
+  EXPECT_NE(port, INVALID_HANDLE_VALUE);
+  CloseHandle(port);
 }
 
 TEST(PortOpen, LinkToSomethingThatIsNotATerminalDoesNotOpen) {

@@ -4,9 +4,11 @@
 //
 // GetLastError() after a failed open of a port:
 //   ERROR_FILE_NOT_FOUND     no device has that number, or it is gone
-//   ERROR_ACCESS_DENIED      no permission to open the device
-//   ERROR_SHARING_VIOLATION  in use: a lock file of a live process, or an
-//                            exclusive open by another program
+//   ERROR_ACCESS_DENIED      in use (bInUse set: a lock file of a live
+//                            process, or an exclusive open by another
+//                            program or handle), as Windows answers for a
+//                            port that is open already; otherwise no
+//                            permission to open the device
 //   ERROR_DEVICE_IN_USE      the device is the controlling terminal of a
 //                            session (someone's shell or login)
 //   ERROR_NOT_SUPPORTED      the device is not a terminal
@@ -19,6 +21,7 @@ typedef struct _SERIAL_OPEN_REPORT {
   CHAR szHolderProgram[64];  // its program name; "" when not known
   CHAR szDevice[256];        // the device the port name stood for; "" when none
   CHAR szRemark[256];        // e.g. why an open port has no lock file; "" when none
+  BOOL bInUse;               // refused because another handle or program holds the port
 } SERIAL_OPEN_REPORT;
 
 // Copies the report of the calling thread's last port open; FALSE (with
