@@ -27,8 +27,8 @@ ensure_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# configure_and_build FOLDER BUILD_TYPE [cmake options...]
-configure_and_build() {
+# configure FOLDER BUILD_TYPE [cmake options...]
+configure() {
   local folder=$1 type=$2
   shift 2
   local launcher=()
@@ -36,5 +36,18 @@ configure_and_build() {
   # objects when ccache is on the machine; it is not required.
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" "$@" >/dev/null
-  cmake --build "$folder"
+}
+
+# configure_and_build FOLDER BUILD_TYPE [cmake options...]: every target.
+configure_and_build() {
+  configure "$@"
+  cmake --build "$1"
+}
+
+# build_program FOLDER BUILD_TYPE: the program alone (its pictures are
+# compiled in), without the tests, fuzz replays and benchmarks, so that a
+# first start does not wait for them.
+build_program() {
+  configure "$1" "$2"
+  cmake --build "$1" --target kestrix
 }
