@@ -236,6 +236,12 @@ void TForm1::CreateWidgets() {
     ResetPulseTimers[index]->Enabled = false;
     ResetPulseTimers[index]->OnTimer = [this, index](TObject*) { EndResetPulse(index); };
   }
+  // One-shot timers that try a lost port again while it is busy.
+  for (int index = 0; index < 2; ++index) {
+    ReconnectTimers[index] = new TTimer(this);
+    ReconnectTimers[index]->Enabled = false;
+    ReconnectTimers[index]->OnTimer = [this, index](TObject*) { ReconnectLostPort(index); };
+  }
 
   Button1->OnClick = Bind(this, &TForm1::Button1Click);
   Button2->OnClick = Bind(this, &TForm1::Button2Click);

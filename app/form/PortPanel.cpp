@@ -58,7 +58,6 @@ void TForm1::OpenPort(int Index) {
     ShowMessage(CannotOpenText(panel.Port->Text, cause));
     return;
   }
-  ApplyModemLines(Index);
   UpdateMenuItems(Index);
   LogOpenRemark(panel.Port->Text);
   panel.OpenClose->Caption = "关闭";
@@ -85,7 +84,12 @@ bool TForm1::OpenChannel(int Index) {
   // GetLastError keeps telling the caller why the open failed: nothing
   // below sets it.
   channel._hTargetWnd = Handle;
-  return channel._hComm != INVALID_HANDLE_VALUE;
+  if (channel._hComm == INVALID_HANDLE_VALUE) return false;
+  // Every opening, the user's and a reconnect's, drives DTR and RTS as the
+  // panel chose them: a board wired for a DTR reset must not be reset by a
+  // replug while the panel shows DTR off.
+  ApplyModemLines(Index);
+  return true;
 }
 
 void TForm1::ClosePort(int Index) {
@@ -96,6 +100,7 @@ void TForm1::ClosePort(int Index) {
   panel.OpenClose->Caption = "打开";
   SetSettingsEnabled(Index, true);
   PanelLost[Index] = false;
+  ReconnectTimers[Index]->Enabled = false;
   // Only this panel's own entry: the number may be the other panel's.
   const auto entry = PortToPanel.find(PanelPort[Index]);
   if (entry != PortToPanel.end() && entry->second == Index) PortToPanel.erase(entry);

@@ -216,6 +216,10 @@ class TForm1 : public TForm {
   // The port lists again, after a device came or went.
   void RefreshPortLists();
   void ReconnectLostPorts();
+  void ReconnectLostPort(int Index);
+  // Asks panel Index's lost port to be opened again after the next delay of
+  // its back-off.
+  void RetryReconnectLater(int Index);
   // What panel Index's counter panel shows for its port: the counters, or
   // that the port is lost and waited for.
   String StatusLine(int Index, int Port);
@@ -259,6 +263,10 @@ class TForm1 : public TForm {
   // Per panel: its port's device has gone; the port is closed, the panel
   // still reads as open and waits for the device to come back.
   bool PanelLost[2] = {false, false};
+  // One-shot timers that try a lost port again, and each panel's current
+  // delay between tries (0 before the first).
+  TTimer* ReconnectTimers[2];
+  unsigned ReconnectDelayMs[2] = {0, 0};
   std::unique_ptr<TIniFile> Settings;
   bool SettingsWriteFailed = false;  // logged once
   ModemLineChoice ModemLines[2];

@@ -1,5 +1,6 @@
 // Ports that come and go while the window runs: the lists follow, and a
 // panel whose device is unplugged waits for it and opens it again.
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -141,6 +142,79 @@ TEST_F(HotPlug, ClosingALostPortClosesThePanelAndItsReturnOpensNothing) {
   // Free again for either panel.
   OpenPanel(0, 3);
   EXPECT_EQ(PortToPanel, (std::map<int, int>{{3, 0}, {4, 1}}));
+}
+
+// DTR and RTS as the reopened port drives them, as "DTR RTS" with 1 for high.
+std::string ControlLines(HANDLE port) {
+  BOOL dtr = FALSE, rts = FALSE;
+  if (!SetModemLinesForTesting(port, 0) || !GetControlLinesForTesting(port, &dtr, &rts)) return "unknown";
+  return std::string(dtr ? "1" : "0") + " " + (rts ? "1" : "0");
+}
+
+TEST_F(HotPlug, AReconnectDrivesDtrAndRtsAsThePanelChoseThem) {
+  AddFarEnd(3);
+  CreateWindow();
+  OpenPanel(0, 3);
+  form->SetDtr(0, false);
+  HangUpFarEnd(3);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return PanelText(form, 1) == String(kLostLine); }, 5000));
+  RemoveLink(3);
+  AddFarEnd(3);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return form->Channels[0]._hComm.load() != INVALID_HANDLE_VALUE; }, 5000));
+  EXPECT_EQ(ControlLines(form->Channels[0]._hComm), "0 1") << "a replug must not raise a DTR the panel has off";
+
+  // And the other way round, on the next replug.
+  form->SetDtr(0, true);
+  form->SetRts(0, false);
+  HangUpFarEnd(3);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return PanelText(form, 1) == String(kLostLine); }, 5000));
+  RemoveLink(3);
+  AddFarEnd(3);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return form->Channels[0]._hComm.load() != INVALID_HANDLE_VALUE; }, 5000));
+  EXPECT_EQ(ControlLines(form->Channels[0]._hComm), "1 0");
+}
+
+TEST_F(HotPlug, APortBackButBusyIsTriedAgainUntilItIsFree) {
+  AddFarEnd(3);
+  CreateWindow();
+  OpenPanel(0, 3);
+  HangUpFarEnd(3);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return PanelText(form, 1) == String(kLostLine); }, 5000));
+
+  // The device comes back, held by another program for 2 s (as
+  // ModemManager's probe of a new port holds it).
+  RemoveLink(3);
+  AddFarEnd(3);
+  ASSERT_EQ(flock(FarEndTerminal(3), LOCK_EX | LOCK_NB), 0);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return form->ComboBox1->Items->IndexOf("COM3") >= 0; }, 5000));
+  ProcessMessagesFor(2000);
+  EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(PanelText(form, 1), String(kLostLine)) << "still waiting";
+  ASSERT_EQ(flock(FarEndTerminal(3), LOCK_UN), 0);
+
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return form->Channels[0]._hComm.load() != INVALID_HANDLE_VALUE; }, 10000))
+      << "a port free again is opened without a device change";
+  EXPECT_EQ(form->Memo1->Color.Get(), clWindow);
+  EXPECT_EQ(PanelText(form, 1), String("COM3: S:     0 R:     0"));
+}
+
+TEST_F(HotPlug, ClosingAPanelWhoseBusyPortIsTriedAgainStopsTheTries) {
+  AddFarEnd(3);
+  CreateWindow();
+  OpenPanel(0, 3);
+  HangUpFarEnd(3);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return PanelText(form, 1) == String(kLostLine); }, 5000));
+  RemoveLink(3);
+  AddFarEnd(3);
+  ASSERT_EQ(flock(FarEndTerminal(3), LOCK_EX | LOCK_NB), 0);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return form->ComboBox1->Items->IndexOf("COM3") >= 0; }, 5000));
+  ProcessMessagesFor(300);
+
+  form->Button1->Click();
+  EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+  ASSERT_EQ(flock(FarEndTerminal(3), LOCK_UN), 0);
+  ProcessMessagesFor(2500);
+  EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE) << "a closed panel opens nothing";
 }
 
 }  // namespace

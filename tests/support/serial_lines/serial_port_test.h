@@ -43,6 +43,9 @@ class SerialPortTest : public ::testing::Test {
     return Line(port).NothingArrives(quiet);
   }
   termios FarEndSettings(DWORD port) const { return Line(port).Settings(); }
+  // The terminal side that the far end holds open: a test locks it to play
+  // another program that has the device.
+  int FarEndTerminal(DWORD port) const { return Line(port).Terminal(); }
   static DWORD QueuedInput(HANDLE hPort) { return serial_lines::QueuedInput(hPort); }
 
  private:
