@@ -194,18 +194,25 @@ fs::path portsFolder() {
   return folder.empty() ? fs::path() : folder / "ports";
 }
 
-fs::path runtimePortsFolder() {
+fs::path runtimePortsFolderPlace() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime != nullptr && runtime[0] == '/') return fs::path(runtime) / "kestrix" / "ports";
-  const fs::path base = "/tmp/kestrix-" + std::to_string(::getuid());
+  return fs::path("/tmp/kestrix-" + std::to_string(::getuid())) / "ports";
+}
+
+fs::path runtimePortsFolder() {
+  const fs::path folder = runtimePortsFolderPlace();
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/') return folder;
+  const fs::path base = folder.parent_path();
   struct stat status;
   if (::lstat(base.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::getuid() ||
       (status.st_mode & 077) != 0)
     return {};
-  return base / "ports";
+  return folder;
 }
 
-std::vector<fs::path> watchedPortsFolders() { return {portsFolder(), runtimePortsFolder()}; }
+std::vector<fs::path> watchedPortsFolders() { return {portsFolder(), runtimePortsFolderPlace()}; }
 
 SerialDeviceMap currentSerialDeviceMap() {
   const fs::path userFolder = portsFolder();

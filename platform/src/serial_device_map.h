@@ -58,8 +58,14 @@ std::filesystem::path portsFolder();
 // /tmp/kestrix-<uid>/ports, used only while /tmp/kestrix-<uid> is a folder
 // of the user's that no one else may write to (others could plant links).
 std::filesystem::path runtimePortsFolder();
+// Where the runtime ports folder is meant to be, whether or not it (or the
+// folder it lies in) exists yet or may be read.
+std::filesystem::path runtimePortsFolderPlace();
 
-// The folders whose links the map reads, as they are named now.
+// The folders whose links the map reads, as they are named now. The
+// runtime folder is named by its place, so that one made after the start
+// (the launcher makes /tmp/kestrix-<uid> on its first run) is watched from
+// the moment it appears; whether its links are read is decided then.
 std::vector<std::filesystem::path> watchedPortsFolders();
 
 // The map as it is now: the links of both ports folders and (unless tests

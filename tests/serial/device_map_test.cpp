@@ -1,6 +1,8 @@
 // The serial device map: links in the ports folders and the registry key
 // that lists the map. Device numbering is tested in device_numbering_test.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -180,6 +182,24 @@ TEST_F(SerialCommKey, FriendlyNamesSayWhereEachPortsLinkPointsInTheAnsiCodePage)
   EXPECT_EQ(RegQueryValueExA(key, "COM3", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size),
             ERROR_FILE_NOT_FOUND);
   RegCloseKey(key);
+}
+
+TEST(RuntimePortsFolder, WithoutXdgRuntimeDirTheTmpFolderIsWatchedBeforeItExistsAndReadOnlyWhenPrivate) {
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string savedValue = saved ? saved : "";
+  ::unsetenv("XDG_RUNTIME_DIR");
+  // /tmp/kestrix-<uid> is the machine's: looked at, never made or changed
+  // here. Made after the start or not, it is watched; read only while it
+  // is a folder of the user's that no one else may write to.
+  const fs::path base = "/tmp/kestrix-" + std::to_string(::getuid());
+  const std::vector<fs::path> watched = platform::watchedPortsFolders();
+  ASSERT_EQ(watched.size(), 2u);
+  EXPECT_EQ(watched[1], base / "ports");
+  struct stat status;
+  const bool privateFolder = ::lstat(base.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+                             status.st_uid == ::getuid() && (status.st_mode & 077) == 0;
+  EXPECT_EQ(platform::runtimePortsFolder(), privateFolder ? base / "ports" : fs::path());
+  if (saved) ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
 }
 
 TEST(RuntimePortsFolder, FollowsTheSessionsRuntimeFolderAndItsLinksGiveWayToTheUsers) {
