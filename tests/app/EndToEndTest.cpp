@@ -172,4 +172,21 @@ TEST_F(EndToEnd, TimeStampsALineEndingAndTheKeysThroughMenusAndKeysAndBackAfterA
   EXPECT_EQ(form->Edit1->Text.Get(), String("hi"));
 }
 
+TEST_F(EndToEnd, TabLeadsFromEachReceiveAreaToItsSendLineAndShiftTabBack) {
+  CreateWindow();
+  form->Show();
+  QApplication::setActiveWindow(WidgetOf(form));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(WidgetOf(form)));
+  for (auto [memo, edit] : {std::pair{form->Memo1, form->Edit1}, std::pair{form->Memo2, form->Edit2}}) {
+    memo->Text = "received";
+    WidgetOf(memo)->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(ProcessMessagesUntil([&] { return QApplication::focusWidget() == WidgetOf(memo); }, 5000));
+    Key(memo, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), WidgetOf(edit)) << "Tab goes on to the send line";
+    Key(edit, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), WidgetOf(memo)) << "Shift+Tab comes back";
+    EXPECT_EQ(WidgetText(memo), "received") << "no tab is typed into what was received";
+  }
+}
+
 }  // namespace

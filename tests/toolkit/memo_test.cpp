@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTest>
 #include <string>
 
 #include "control_data.h"
@@ -105,6 +106,28 @@ TEST_F(MemoTest, SelectionPositionsCountLineBreaksAsTwo) {
   memo->SelStart = 6;
   EXPECT_FALSE(Editor()->textCursor().hasSelection());
   EXPECT_EQ(memo->SelStart, 6);
+}
+
+TEST_F(MemoTest, TabAndShiftTabMoveFocusOnAlongTheTabOrder) {
+  auto* before = new TEdit(&form);
+  before->Parent = &form;
+  before->TabOrder = 0;
+  memo->TabOrder = 1;
+  auto* after = new TEdit(&form);
+  after->Parent = &form;
+  after->TabOrder = 2;
+  ShowWithNumberedLines(1);
+  QApplication::setActiveWindow(Editor()->window());
+  Editor()->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return QApplication::focusWidget() == Editor(); }, 5000));
+  const String text = memo->Text;
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), ControlAccess::Widget(after));
+  Editor()->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), ControlAccess::Widget(before));
+  EXPECT_EQ(memo->Text.Get(), text) << "neither key is typed into the text";
 }
 
 TEST_F(MemoTest, PageDownMessageScrollsOnePageAndScrollCaretShowsTheCaret) {

@@ -29,6 +29,9 @@ QPlainTextEdit* NewEditor() {
   // the group box beneath.
   editor->setAutoFillBackground(true);
   editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  // Tab and Shift+Tab move on along the tab order, so that keyboard users
+  // reach the send line from a receive area.
+  editor->setTabChangesFocus(true);
   editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   PaintInStrips(editor->verticalScrollBar());
