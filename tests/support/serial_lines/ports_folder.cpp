@@ -20,6 +20,16 @@ PortsFolder::PortsFolder() {
     savedConfigHome_ = home;
   }
   ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+  // The runtime ports folder too is private: links the machine's users make
+  // in theirs never reach a test's lists, and the machine's /tmp is not
+  // watched for one to appear.
+  std::filesystem::create_directories(root_ + "/run");
+  std::filesystem::permissions(root_ + "/run", std::filesystem::perms::owner_all);
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR")) {
+    hadRuntimeDir_ = true;
+    savedRuntimeDir_ = runtime;
+  }
+  ::setenv("XDG_RUNTIME_DIR", (root_ + "/run").c_str(), 1);
   ExcludeSystemSerialDevicesForTesting(true);
   SetUucpLockFolderForTesting(Locks().c_str());
 }
@@ -29,6 +39,10 @@ PortsFolder::~PortsFolder() {
     ::setenv("XDG_CONFIG_HOME", savedConfigHome_.c_str(), 1);
   else
     ::unsetenv("XDG_CONFIG_HOME");
+  if (hadRuntimeDir_)
+    ::setenv("XDG_RUNTIME_DIR", savedRuntimeDir_.c_str(), 1);
+  else
+    ::unsetenv("XDG_RUNTIME_DIR");
   std::error_code ignored;
   std::filesystem::remove_all(root_, ignored);
 }
