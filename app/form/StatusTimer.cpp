@@ -31,6 +31,9 @@ void TForm1::Timer1Timer(TObject*) {
     CollectCaptureFailure(index);
   }
   for (const auto& [port, index] : PortToPanel) {
+    // A panel waiting for its lost port has nothing to be handed and shows
+    // a line that does not change: its ticks would only wake the worker.
+    if (PanelLost[index]) continue;
     TheWorkerThread.AddItem(WorkerThread::InvokeObj, new WorkerThread::WorkItemObj{&Channels[index], nullptr});
     if (TimerTicks % 3 == 0) {
       StatusBar1->Panels->Items[index + 1]->Text = StatusLine(index, port);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include <kestrix/platform_testing.h>
 
@@ -215,6 +216,43 @@ TEST_F(HotPlug, ClosingAPanelWhoseBusyPortIsTriedAgainStopsTheTries) {
   ASSERT_EQ(flock(FarEndTerminal(3), LOCK_UN), 0);
   ProcessMessagesFor(2500);
   EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE) << "a closed panel opens nothing";
+}
+
+// How often the threads of this process other than the window's have gone
+// to sleep and woken.
+long long OtherThreadsWakeups() {
+  long long wakeups = 0;
+  std::error_code error;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+    if (task.path().filename() == std::to_string(getpid())) continue;
+    std::ifstream status(task.path() / "status");
+    std::string line;
+    while (std::getline(status, line))
+      if (line.rfind("voluntary_ctxt_switches:", 0) == 0) wakeups += std::stoll(line.substr(24));
+  }
+  return wakeups;
+}
+
+TEST_F(HotPlug, APanelWaitingForItsPortWakesNoOtherThreadAtItsTicks) {
+  AddFarEnd(3);
+  CreateWindow();
+  OpenPanel(0, 3);
+  HangUpFarEnd(3);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return PanelText(form, 1) == String(kLostLine); }, 5000));
+  ProcessMessagesFor(300);  // the loss's own work is done
+
+  // Thirty ticks: the port's threads, the worker and the device watch stay
+  // asleep (a few wake-ups are left for what the machine does).
+  const long long before = OtherThreadsWakeups();
+  TimerTicks = 0;
+  for (int tick = 0; tick < 30; ++tick) {
+    Tick();
+    // Time for the worker to take what a tick handed it, as ticks 100 ms
+    // apart give it (a fence item would wake it too).
+    ProcessMessagesFor(20);
+  }
+  EXPECT_LE(OtherThreadsWakeups() - before, 5);
+  EXPECT_EQ(PanelText(form, 1), String(kLostLine));
 }
 
 }  // namespace
