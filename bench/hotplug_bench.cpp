@@ -8,7 +8,11 @@
 //     it open again;
 //   - CPU while lost: the whole window while a panel waits for its port,
 //     beside the same window with no port open; and the watcher of a lost
-//     port on its own, if nobody closed it, by its thread's CPU clock.
+//     port on its own, if nobody closed it, by its thread's CPU clock;
+//   - CPU after an unplug: 50 rounds in which the program holding the far
+//     end is ended by SIGTERM (its line hangs up, its link goes), the whole
+//     process's CPU in the second after each, quiet and streaming lines.
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -22,12 +26,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "Unit1.h"
 #include "port_lines.h"
+#include "process_far_end.h"
 
 namespace {
 
@@ -164,6 +172,76 @@ void LostWatcherCpu(serial_lines::PortLines& ports) {
   channel.Close();
 }
 
+// Each thread of this process by id: its name and CPU seconds so far.
+std::map<pid_t, std::pair<std::string, double>> ThreadTimes() {
+  std::map<pid_t, std::pair<std::string, double>> times;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task", error)) {
+    const pid_t thread = static_cast<pid_t>(std::stol(entry.path().filename().string()));
+    std::string name;
+    std::getline(std::ifstream(entry.path() / "comm"), name);
+    times[thread] = {name, ThreadCpuSeconds(thread)};
+  }
+  return times;
+}
+
+// The threads that used the most CPU between two looks, as "name 12.3 ms".
+std::string BusiestThreads(const std::map<pid_t, std::pair<std::string, double>>& before,
+                           const std::map<pid_t, std::pair<std::string, double>>& after) {
+  std::vector<std::pair<double, std::string>> used;
+  for (const auto& [thread, now] : after) {
+    const auto earlier = before.find(thread);
+    const double start = earlier == before.end() ? 0 : earlier->second.second;
+    used.push_back({now.second - start, now.first});
+  }
+  std::sort(used.rbegin(), used.rend());
+  std::string text;
+  for (size_t i = 0; i < used.size() && i < 3; ++i) {
+    char item[80];
+    std::snprintf(item, sizeof item, "%s%s %.1f ms", i ? ", " : "", used[i].second.c_str(), used[i].first * 1e3);
+    text += item;
+  }
+  return text;
+}
+
+// The panel waits for COM3 when this starts; each round plugs a far end
+// held by a child process, waits for the panel to have it open, ends the
+// child with SIGTERM and measures the second after.
+void CpuAfterUnplugs(const serial_lines::PortsFolder& folder, TForm1& form, bool streaming) {
+  const int kUnplugRounds = 50;
+  const double kSpike = 2.0;  // % of a core: more than waiting costs
+  std::vector<double> samples;
+  int spikes = 0;
+  std::string worstThreads;
+  for (int round = 0; round < kUnplugRounds; ++round) {
+    serial_lines::ProcessFarEnd far(folder.Link(3), streaming);
+    if (!ProcessMessagesUntil([&] { return form.Channels[0]._hComm.load() != INVALID_HANDLE_VALUE; }, 5000)) {
+      std::printf("CPU after an unplug: round %d, the panel never opened its port again\n", round);
+      return;
+    }
+    ProcessMessagesFor(300);
+    const auto threadsBefore = ThreadTimes();
+    const double before = ProcessCpuSeconds();
+    far.End(SIGTERM);
+    RunMessageLoopFor(1000);
+    const double percent = (ProcessCpuSeconds() - before) * 100.0;
+    if (form.Channels[0]._hComm.load() != INVALID_HANDLE_VALUE) {
+      std::printf("CPU after an unplug: round %d, the loss was not noticed within a second\n", round);
+      return;
+    }
+    if (percent > kSpike) ++spikes;
+    if (samples.empty() || percent > *std::max_element(samples.begin(), samples.end()))
+      worstThreads = BusiestThreads(threadsBefore, ThreadTimes());
+    samples.push_back(percent);
+  }
+  const Spread spread = SpreadOf(samples);
+  std::printf(
+      "CPU of the whole window in the second after an unplug by SIGTERM, %s line (%d rounds): median %.2f%%, "
+      "worst %.2f%% of a core (%s); %d rounds above %.0f%%\n",
+      streaming ? "streaming" : "quiet", kUnplugRounds, spread.median, spread.worst, worstThreads.c_str(), spikes,
+      kSpike);
+}
+
 }  // namespace
 
 int main() {
@@ -187,6 +265,8 @@ int main() {
   ReturnToOpen(ports, *Form1);
   WindowCpuWhileLost(ports, *Form1);
   LostWatcherCpu(ports);
+  CpuAfterUnplugs(ports.Folder(), *Form1, false);
+  CpuAfterUnplugs(ports.Folder(), *Form1, true);
   std::fflush(stdout);
 
   delete Form1;

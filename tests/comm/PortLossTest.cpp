@@ -1,17 +1,20 @@
 // A channel whose device goes away: the window is told once, by a posted
 // message, and the watcher then waits without using the processor until the
 // port is closed.
+#include <signal.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "ChannelTest.h"
+#include "process_far_end.h"
 
 namespace {
 
@@ -43,6 +46,17 @@ long long VoluntarySwitches(pid_t thread) {
     if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::stoll(line.substr(24));
   }
   return -1;
+}
+
+// How often every thread of this process has gone to sleep and woken.
+long long ProcessWakeups() {
+  long long wakeups = 0;
+  std::error_code error;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+    const long long thread = VoluntarySwitches(static_cast<pid_t>(std::stol(task.path().filename().string())));
+    if (thread > 0) wakeups += thread;
+  }
+  return wakeups;
 }
 
 using PortLoss = ChannelTest;
@@ -103,6 +117,30 @@ TEST_F(PortLoss, AReopenedPortStartsAfreshAndAClosedOneIsNotReportedLost) {
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(Posted(kPortLostMessage).size(), lostBefore);
   EXPECT_FALSE(channel._bDeviceLost.load());
+}
+
+TEST_F(PortLoss, AFarEndEndedBySigtermWhileStreamingLeavesNoThreadWakingUp) {
+  // A cheap bound against a loop on a hung-up device; hotplug_bench gives
+  // the figure over many rounds.
+  for (int round = 0; round < 5; ++round) {
+    SCOPED_TRACE(round);
+    WatchedChannel channel;
+    channel._hTargetWnd = window_->Handle();
+    serial_lines::ProcessFarEnd far(LinkPath(6), true);
+    ASSERT_TRUE(channel.Open(6, "9600,N,8,1"));
+    ASSERT_TRUE(WaitUntil([&] { return channel._dwBytesRead.load() > 0; }));
+    const size_t lostBefore = Posted(kPortLostMessage).size();
+    far.End(SIGTERM);
+    ASSERT_TRUE(WaitUntil([&] { return Posted(kPortLostMessage).size() > lostBefore; }));
+
+    // Every thread of the process, the port's own among them: over half a
+    // second, a waiting thread wakes a few times at most; one that polls a
+    // hung-up device, or pauses and retries, wakes tens to thousands of times.
+    const long long wakeupsBefore = ProcessWakeups();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_LE(ProcessWakeups() - wakeupsBefore, 8) << "threads keep waking up while the port is lost";
+    channel.Close();
+  }
 }
 
 }  // namespace

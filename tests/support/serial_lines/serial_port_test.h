@@ -46,6 +46,8 @@ class SerialPortTest : public ::testing::Test {
   // The terminal side that the far end holds open: a test locks it to play
   // another program that has the device.
   int FarEndTerminal(DWORD port) const { return Line(port).Terminal(); }
+  // Where the link for COM<port> goes, for a far end made apart.
+  std::string LinkPath(DWORD port) const { return lines_->Folder().Link(port); }
   static DWORD QueuedInput(HANDLE hPort) { return serial_lines::QueuedInput(hPort); }
 
  private:
