@@ -2,7 +2,9 @@
 
 #include <vector>
 
-#include "Unit1.h"
+String LineSettingsText(const String& Baud, const String& Parity, const String& DataBits, const String& StopBits) {
+  return Baud.Trim() + "," + Parity.SubString(1, 1) + "," + DataBits.Trim() + "," + StopBits.Trim();
+}
 
 String CannotOpenText(const String& PortText, const String& Cause) {
   String text = String("不能打开 ") + PortText;

@@ -1,6 +1,6 @@
 // The text of the box that says a panel's port could not be opened: the
 // first line "不能打开 " and the port text, and the cause on a second line
-// when one is known.
+// when one is known; and the line settings such a box may name.
 #pragma once
 
 #include <toolkit/strings.h>
@@ -17,6 +17,10 @@ struct LineSettingsTexts {
   String DataBits;
   String StopBits;
 };
+
+// The line-settings text "baud,parity,data,stop" from the panel's texts:
+// blanks around the numbers removed, the parity's first character.
+String LineSettingsText(const String& Baud, const String& Parity, const String& DataBits, const String& StopBits);
 
 // The cause line for settings the port refused, naming which of them:
 // dwRefused is cxComm::_dwRefusedSettings of the failed open.

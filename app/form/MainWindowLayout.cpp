@@ -230,12 +230,6 @@ void TForm1::CreateWidgets() {
   Timer1 = new TTimer(this);
   Timer1->Interval = 100;
   Timer1->Enabled = true;
-  // One-shot timers that end a panel's reset pulse.
-  for (int index = 0; index < 2; ++index) {
-    ResetPulseTimers[index] = new TTimer(this);
-    ResetPulseTimers[index]->Enabled = false;
-    ResetPulseTimers[index]->OnTimer = [this, index](TObject*) { EndResetPulse(index); };
-  }
   // One-shot timers that try a lost port again while it is busy.
   for (int index = 0; index < 2; ++index) {
     ReconnectTimers[index] = new TTimer(this);
@@ -255,12 +249,48 @@ void TForm1::CreateWidgets() {
 }
 
 void TForm1::BindPanels() {
-  Panels[0] = {ComboBox1, ComboBox2, ComboBox5,    ComboBox6, ComboBox7, Button1,
-               Memo1,     Edit1,     RadioButton1, CheckBox1, Button2,   Button4};
-  Panels[1] = {ComboBox3, ComboBox4, ComboBox8,    ComboBox9, ComboBox10, Button6,
-               Memo2,     Edit2,     RadioButton2, CheckBox2, Button5,    Button7};
   ScreenFrame = std::make_unique<ReceiveFrame>(this);
   ScreenFrame->OnFrame = [this] { ShowReceivedText(); };
-  for (int index = 0; index < 2; ++index)
-    ReceiveAreas[index] = std::make_unique<ReceiveArea>(*ScreenFrame, Panels[index].Memo, Panels[index].Hex);
+  ReceiveAreas[0] = std::make_unique<ReceiveArea>(*ScreenFrame, Memo1, RadioButton1);
+  ReceiveAreas[1] = std::make_unique<ReceiveArea>(*ScreenFrame, Memo2, RadioButton2);
+  Panels[0] = {.Index = 0,
+               .Owner = this,
+               .Group = GroupBox1,
+               .Port = ComboBox1,
+               .Baud = ComboBox2,
+               .Parity = ComboBox5,
+               .DataBits = ComboBox6,
+               .StopBits = ComboBox7,
+               .OpenClose = Button1,
+               .Memo = Memo1,
+               .Edit = Edit1,
+               .Hex = RadioButton1,
+               .Auto = CheckBox1,
+               .Send = Button2,
+               .Clear = Button4,
+               .Channel = &Channels[0],
+               .SentBytes = &PanelSentBytes[0],
+               .Receive = ReceiveAreas[0].get(),
+               .StateChanged = [this] { ShowPanelState(0); },
+               .ChoicesChanged = [this] { Settings->Save(); }};
+  Panels[1] = {.Index = 1,
+               .Owner = this,
+               .Group = GroupBox2,
+               .Port = ComboBox3,
+               .Baud = ComboBox4,
+               .Parity = ComboBox8,
+               .DataBits = ComboBox9,
+               .StopBits = ComboBox10,
+               .OpenClose = Button6,
+               .Memo = Memo2,
+               .Edit = Edit2,
+               .Hex = RadioButton2,
+               .Auto = CheckBox2,
+               .Send = Button5,
+               .Clear = Button7,
+               .Channel = &Channels[1],
+               .SentBytes = &PanelSentBytes[1],
+               .Receive = ReceiveAreas[1].get(),
+               .StateChanged = [this] { ShowPanelState(1); },
+               .ChoicesChanged = [this] { Settings->Save(); }};
 }

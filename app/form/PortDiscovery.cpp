@@ -78,5 +78,5 @@ void TForm1::FormCreate(TObject*) {
   Memo2->DoubleBuffered = true;
   StatusBar1->DoubleBuffered = true;
   StatusBar1->Panels->Items[3]->Text = kBanner;
-  LoadSettings();
+  Settings->Load();
 }

@@ -5,10 +5,6 @@
 #include "PortNumberText.h"
 #include "Unit1.h"
 
-String LineSettingsText(const String& Baud, const String& Parity, const String& DataBits, const String& StopBits) {
-  return Baud.Trim() + "," + Parity.SubString(1, 1) + "," + DataBits.Trim() + "," + StopBits.Trim();
-}
-
 void TForm1::Button1Click(TObject*) { OpenOrClosePort(0); }
 void TForm1::Button6Click(TObject*) { OpenOrClosePort(1); }
 
@@ -30,7 +26,7 @@ void TForm1::OpenOrClosePort(int Index) {
 }
 
 void TForm1::OpenPort(int Index) {
-  PanelWidgets& panel = Panels[Index];
+  PanelParts& panel = Panels[Index];
 
   // The whole number after "COM"; any other text is the conversion error
   // that the application shows. A number outside 1..1024 is tried, and
@@ -64,11 +60,11 @@ void TForm1::OpenPort(int Index) {
   SetSettingsEnabled(Index, false);
   panel.Memo->Color = clWindow;
   PortToPanel.emplace(PanelPort[Index], Index);
-  SaveSettings();  // settings that opened a port are worth keeping
+  Settings->Save();  // settings that opened a port are worth keeping
 }
 
 LineSettingsTexts TForm1::SettingsTexts(int Index) const {
-  const PanelWidgets& panel = Panels[Index];
+  const PanelParts& panel = Panels[Index];
   return {panel.Baud->Text, panel.Parity->Text, panel.DataBits->Text, panel.StopBits->Text};
 }
 
@@ -85,15 +81,15 @@ bool TForm1::OpenChannel(int Index) {
   // below sets it.
   channel._hTargetWnd = Handle;
   if (channel._hComm == INVALID_HANDLE_VALUE) return false;
-  // Every opening, the user's and a reconnect's, drives DTR and RTS as the
-  // panel chose them: a board wired for a DTR reset must not be reset by a
-  // replug while the panel shows DTR off.
-  ApplyModemLines(Index);
+  // Every opening, the user's and a reconnect's, is told to the features:
+  // DTR and RTS are driven as the panel chose them, since a board wired for
+  // a DTR reset must not be reset by a replug while the panel shows DTR off.
+  TellPortOpened(Index);
   return true;
 }
 
 void TForm1::ClosePort(int Index) {
-  PanelWidgets& panel = Panels[Index];
+  PanelParts& panel = Panels[Index];
   EndPortWork(Index);
   UpdateMenuItems(Index);
   panel.Memo->Color = clSilver;
@@ -108,20 +104,20 @@ void TForm1::ClosePort(int Index) {
 }
 
 void TForm1::SetSettingsEnabled(int Index, bool Enabled) {
-  PanelWidgets& panel = Panels[Index];
+  PanelParts& panel = Panels[Index];
   for (TComboBox* box : {panel.Port, panel.Baud, panel.Parity, panel.DataBits, panel.StopBits}) box->Enabled = Enabled;
 }
 
 void TForm1::EndPortWork(int Index) {
-  CancelFileSend(Index);
+  FileSends[Index]->Cancel();
   ReadData& channel = Channels[Index];
   if (channel._hComm == INVALID_HANDLE_VALUE) {
-    StopCapture(Index);
+    Captures[Index]->Stop();
     return;
   }
   // The close posts everything the port received, the last block marked;
   // a capture takes those blocks too and ends with the last.
   channel.Close();
-  Captures[Index].StopAfterLastBlock();
+  Captures[Index]->StopAfterLastBlock();
   ShowPanelState(Index);
 }

@@ -13,8 +13,8 @@ void TForm1::OnReceiveData(TMessage& Message) {
   // included.
   const int index = PanelOf(*pItem, Message.WParam);
   // A capture takes every byte of its own port, whatever the memo shows.
-  Captures[index].Add(pItem->Bytes, pItem->dwCount, pItem->bLast);
-  ReceiveAreas[index]->Take(*pItem, Options[index].TimeStamps);
+  Captures[index]->Add(*pItem);
+  ReceiveAreas[index]->Take(*pItem, TimeStamps[index]->On());
 }
 
 int TForm1::PanelOf(const ReceivedBlock& Block, WPARAM Port) const {

@@ -28,11 +28,8 @@ void TForm1::SendData(int Index) {
     const int count = HexToBytes(digits.c_str(), bytes.data());
     PanelSentBytes[Index] += port.Write(bytes.data(), static_cast<DWORD>(count));
   } else {
-    const AnsiString bytes = AnsiString(text) + LineEndingBytes(Options[Index].Ending);
+    const AnsiString bytes = AnsiString(text) + LineEndingBytes(SendOptions[Index]->Ending());
     PanelSentBytes[Index] += port.Write(bytes.c_str());
   }
-  // Sending the newest text again (auto-send) changes nothing to remember.
-  const bool changed = History[Index].Texts().empty() || History[Index].Texts().back() != text;
-  History[Index].Add(text);
-  if (changed) SaveSettings();
+  SendOptions[Index]->Sent(text);
 }

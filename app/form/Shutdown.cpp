@@ -13,7 +13,7 @@ void TForm1::FormClose(TObject*, TCloseAction& Action) {
   }
   if (answer != IDOK) return;
 
-  SaveSettings();
+  Settings->Save();
   Timer1->Enabled = false;
   SetEvent(TheWorkerThread._hExitEvent);
   // The worker still runs the deliveries queued before it saw the exit

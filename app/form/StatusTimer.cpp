@@ -22,14 +22,12 @@ String CounterLine(int Port, ULONGLONG Sent, ULONGLONG Received) {
 
 String TForm1::StatusLine(int Index, int Port) {
   if (PanelLost[Index]) return "COM" + IntToStr(Port) + ": 已断开，等待重新连接…";
-  return CounterLine(Port, PanelSentBytes[Index], Channels[Index]._dwDelivered.load()) + FileSendProgress(Index);
+  return CounterLine(Port, PanelSentBytes[Index], Channels[Index]._dwDelivered.load()) + FileSends[Index]->Progress();
 }
 
 void TForm1::Timer1Timer(TObject*) {
-  for (int index = 0; index < 2; ++index) {
-    CollectFileSend(index);
-    CollectCaptureFailure(index);
-  }
+  for (const std::vector<PanelFeature*>& features : Features)
+    for (PanelFeature* feature : features) feature->Tick();
   for (const auto& [port, index] : PortToPanel) {
     // A panel waiting for its lost port has nothing to be handed and shows
     // a line that does not change: its ticks would only wake the worker.
@@ -46,8 +44,8 @@ void TForm1::Timer1Timer(TObject*) {
 
   // Each panel sends on the ticks that are multiples of its period (1 s
   // unless chosen otherwise).
-  if (CheckBox1->Checked && Channels[0]._hComm != INVALID_HANDLE_VALUE && tick % Options[0].AutoPeriodTicks == 0)
+  if (CheckBox1->Checked && Channels[0]._hComm != INVALID_HANDLE_VALUE && tick % SendOptions[0]->AutoPeriodTicks() == 0)
     Button2Click(Button2);
-  if (CheckBox2->Checked && Channels[1]._hComm != INVALID_HANDLE_VALUE && tick % Options[1].AutoPeriodTicks == 0)
+  if (CheckBox2->Checked && Channels[1]._hComm != INVALID_HANDLE_VALUE && tick % SendOptions[1]->AutoPeriodTicks() == 0)
     Button5Click(Button5);
 }

@@ -14,9 +14,7 @@ TForm1* Form1 = nullptr;
 TForm1::TForm1(TComponent* Owner) : TForm(Owner) {
   CreateWidgets();
   BindPanels();
-  CreatePanelMenus();
-  // After every other context menu is made: it adds items to them.
-  CreateContextMenus();
+  CreateFeatures();
   PortToPanel.clear();
 }
 
@@ -50,5 +48,5 @@ void TForm1::DropMessage(TMessage& Message) {
   const std::unique_ptr<ReceivedBlock> block(reinterpret_cast<ReceivedBlock*>(Message.LParam));
   // The window goes before it could show the block (the last ones of a
   // close at exit): a capture still takes its bytes.
-  if (block) Captures[PanelOf(*block, Message.WParam)].Add(block->Bytes, block->dwCount, block->bLast);
+  if (block) Captures[PanelOf(*block, Message.WParam)]->Add(*block);
 }

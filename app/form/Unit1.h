@@ -1,6 +1,9 @@
 // The main window: two device panels, each opening its own serial port,
 // sending what its edit holds and showing what arrives; a status bar with
-// the clock and each port's counters.
+// the clock and each port's counters. What was added to the panels since
+// (time stamps, send options, shortcuts, modem lines, capture, file send,
+// remembered settings) are objects of app/features, made by the
+// constructor and handed the panel they serve (PanelFeature.h).
 #pragma once
 
 #include <windows.h>
@@ -13,13 +16,16 @@
 #include <toolkit/toolkit.h>
 
 #include "CannotOpenText.h"
-#include "FileSender.h"
-#include "ModemLines.h"
-#include "PanelOptions.h"
+#include "PanelCapture.h"
+#include "PanelFeature.h"
+#include "PanelFileSend.h"
+#include "PanelModemLines.h"
+#include "PanelSendOptions.h"
+#include "PanelShortcuts.h"
+#include "PanelTimeStamps.h"
 #include "ReadData.h"
 #include "ReceiveArea.h"
-#include "ReceiveCapture.h"
-#include "SendHistory.h"
+#include "SettingsFile.h"
 
 // Process-wide state of the window's module.
 extern std::map<int, int> PortToPanel;  // port number -> panel index, one entry per open panel
@@ -81,25 +87,6 @@ class TForm1 : public TForm {
   // The channels: element 0 serves device 1, element 1 device 2.
   ReadData Channels[2];
 
-  // Each panel's context menus (its receive area's, its send line's, its
-  // auto box's and the panel's own) and the items that show its choices.
-  struct PanelMenuSet {
-    TPopupMenu* Receive;
-    TPopupMenu* Send;
-    TPopupMenu* Auto;
-    TPopupMenu* Panel;
-    TMenuItem* TimeStamps;
-    TMenuItem* Endings[4];                            // by LineEnding
-    std::vector<std::pair<int, TMenuItem*>> Periods;  // period in ticks, its item
-    TMenuItem* CustomPeriod;
-    TMenuItem* OpenClose;
-    TMenuItem* Clear;
-    TMenuItem* Hex;
-  };
-  PanelMenuSet Menus[2];
-  PanelOptions Options[2];
-  SendHistory History[2];
-
   void Button1Click(TObject* Sender);
   void Button2Click(TObject* Sender);
   void Button4Click(TObject* Sender);
@@ -125,49 +112,13 @@ class TForm1 : public TForm {
   void OnDeviceChange(TMessage& Message);
   // A channel's device has gone: the panel lets the port go and waits for it.
   void OnPortLost(TMessage& Message);
+  // A modem line of a port changed (CTS, DSR, RI or DCD): its panel's tool
+  // tip and menu items follow.
+  void OnModemLineEvent(TMessage& Message);
   // Brings both receive areas up to date now; they otherwise follow at the
   // next screen frame in which the window can be seen.
   void ShowReceivedText();
   void Dispatch(TMessage& Message) override;
-
-  void SetTimeStamps(int Index, bool On);
-  void SetLineEnding(int Index, LineEnding Ending);
-  void SetAutoPeriod(int Index, int Ticks);
-  // Asks for a period in milliseconds; anything but a multiple of 100 from
-  // 100 to 60000 is refused with a message and changes nothing.
-  void AskAutoPeriod(int Index);
-
-  // The settings file: each panel's choices and history, remembered between
-  // runs. Empty when there is no config folder.
-  static String SettingsFileName();
-  // The INI section of panel Index's settings: "Device1" or "Device2".
-  static String SettingsSection(int Index);
-  // Puts the remembered choices into the panels (FormCreate's last step).
-  void LoadSettings();
-  // Writes every panel's choices; a failure to write is logged once.
-  void SaveSettings();
-
-  // Modem lines of panel Index (ModemLines.cpp): DTR and RTS as chosen,
-  // applied at once while the port is open and at each open; a reset pulse
-  // drops both for 100 ms.
-  void SetDtr(int Index, bool On);
-  void SetRts(int Index, bool On);
-  void ResetPulse(int Index);
-  // A modem-line event of a port (CTS, DSR, RI or DCD changed).
-  void OnModemLineEvent(TMessage& Message);
-
-  // Sending a file through panel Index's port (FileSend.cpp).
-  void SendFileOrCancel(int Index);
-  void StartFileSend(int Index, const String& FileName);
-  void CancelFileSend(int Index);
-
-  // Capturing panel Index's received bytes to a file, and saving what its
-  // memo shows (Capture.cpp).
-  void CaptureOrStop(int Index);
-  void StartCapture(int Index, const String& FileName);
-  void StopCapture(int Index);
-  void SaveShownText(int Index);
-  bool SaveShownTextTo(int Index, const String& FileName);
 
  protected:
   // Releases the block of a received-data message that never got shown.
@@ -181,29 +132,11 @@ class TForm1 : public TForm {
   std::unique_ptr<ReceiveArea> ReceiveAreas[2];
 
  private:
-  // The widgets of one device panel, by role.
-  struct PanelWidgets {
-    TComboBox* Port;
-    TComboBox* Baud;
-    TComboBox* Parity;
-    TComboBox* DataBits;
-    TComboBox* StopBits;
-    TButton* OpenClose;
-    TMemo* Memo;
-    TEdit* Edit;
-    TCheckBox* Hex;
-    TCheckBox* Auto;
-    TButton* Send;
-    TButton* Clear;
-  };
-
   void CreateWidgets();
   void BindPanels();
-  void CreatePanelMenus();
-  // Brings a panel's menu checks and auto box hint in line with its options.
-  void ShowPanelOptions(int Index);
-  // Enter sends, Up and Down walk the panel's history.
-  void SendLineKeyDown(int Index, unsigned short& Key, TShiftState Shift);
+  // Makes each panel's features, in the order their items appear in the
+  // menus they share (PanelFeatures.cpp).
+  void CreateFeatures();
   // Opens or closes panel Index's port, by its button's caption.
   void OpenOrClosePort(int Index);
   void OpenPort(int Index);
@@ -224,42 +157,24 @@ class TForm1 : public TForm {
   // that the port is lost and waited for.
   String StatusLine(int Index, int Port);
 
-  // The panels' context menus (ContextMenus.cpp).
-  void CreateContextMenus();
+  // Each feature of panel Index hears that its port opened.
+  void TellPortOpened(int Index);
   // Captions, checks and enabled states that follow panel Index's state.
   void UpdateMenuItems(int Index);
-
-  void ApplyModemLines(int Index);
-  void EndResetPulse(int Index);
-  // Adds what a file sending sent to the panel's count and tells when it
-  // ended; every tick.
-  void CollectFileSend(int Index);
-  // Tells when a capture stopped by itself; every tick.
-  void CollectCaptureFailure(int Index);
-  // The counter panel's tool tip: modem lines, capture and file sending.
-  String CounterHint(int Index);
-  // " 37%" while a file is sent, else empty; follows the counter line.
-  String FileSendProgress(int Index);
+  // The counter panel's tool tip: each feature's line.
+  String CounterHint(int Index) const;
   void RefreshCounterHint(int Index);
-  // After panel Index's lines, capture or sending changed: its tool tip
-  // and menu items.
+  // After panel Index's state changed: its tool tip and menu items.
   void ShowPanelState(int Index);
   // Closes a panel's port when it is open, ending what runs on it: a file
   // being sent stops; a capture takes the blocks the close hands on, and
   // ends with the last.
   void EndPortWork(int Index);
 
-  // The context-menu items of one panel whose look follows its state.
-  struct PanelMenuItems {
-    TMenuItem* Capture;
-    TMenuItem* SendFile;
-    TMenuItem* Dtr;
-    TMenuItem* Rts;
-    TMenuItem* ResetPulse;
-  };
-
-  PanelWidgets Panels[2];
-  PanelMenuItems MenuItems[2];
+  // Each panel as its features see it: its widgets, channel and counters.
+  PanelParts Panels[2];
+  // Every feature of each panel, in the order they were made.
+  std::vector<PanelFeature*> Features[2];
   // Per panel: its port's device has gone; the port is closed, the panel
   // still reads as open and waits for the device to come back.
   bool PanelLost[2] = {false, false};
@@ -267,19 +182,19 @@ class TForm1 : public TForm {
   // delay between tries (0 before the first).
   TTimer* ReconnectTimers[2];
   unsigned ReconnectDelayMs[2] = {0, 0};
-  std::unique_ptr<TIniFile> Settings;
-  bool SettingsWriteFailed = false;  // logged once
-  ModemLineChoice ModemLines[2];
-  TTimer* ResetPulseTimers[2];
-  // Declared after Channels: they go first, so no sending outlives its port.
-  FileSender FileSends[2];
-  bool FileSendStarted[2] = {false, false};
-  String FileSendNames[2];
-  ReceiveCapture Captures[2];
+
+ public:
+  // The features added to each panel (app/features), made by the
+  // constructor. Declared after Channels and Panels: they go first, so no
+  // sending or capture outlives its port.
+  std::unique_ptr<PanelTimeStamps> TimeStamps[2];
+  std::unique_ptr<PanelSendOptions> SendOptions[2];
+  std::unique_ptr<PanelShortcuts> Shortcuts[2];
+  std::unique_ptr<PanelModemLines> ModemLines[2];
+  std::unique_ptr<PanelCapture> Captures[2];
+  std::unique_ptr<PanelFileSend> FileSends[2];
+  // Written whenever a panel's remembered choice changes.
+  std::unique_ptr<SettingsFile> Settings;
 };
 
 extern TForm1* Form1;
-
-// The line-settings text "baud,parity,data,stop" from the panel's texts:
-// blanks around the numbers removed, the parity's first character.
-String LineSettingsText(const String& Baud, const String& Parity, const String& DataBits, const String& StopBits);

@@ -134,9 +134,9 @@ TEST_F(EndToEnd, TimeStampsALineEndingAndTheKeysThroughMenusAndKeysAndBackAfterA
 
   // Device 2 stamps what arrives; device 1 ends its lines with CR LF.
   ASSERT_TRUE(Choose(RightClick(form->Memo2), "时间戳"));
-  EXPECT_TRUE(form->Options[1].TimeStamps);
+  EXPECT_TRUE(form->TimeStamps[1]->On());
   ASSERT_TRUE(Choose(Submenu(RightClick(form->Edit1), "行尾"), "CR LF"));
-  EXPECT_EQ(form->Options[0].Ending, LineEnding::CRLF);
+  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::CRLF);
 
   // Enter sends; the line arrives stamped, with its ending.
   Type(form->Edit1, "hi");
@@ -162,9 +162,9 @@ TEST_F(EndToEnd, TimeStampsALineEndingAndTheKeysThroughMenusAndKeysAndBackAfterA
   delete form;
   form = nullptr;
   CreateWindow();
-  EXPECT_TRUE(form->Options[1].TimeStamps);
-  EXPECT_TRUE(form->Menus[1].TimeStamps->Checked.Get());
-  EXPECT_EQ(form->Options[0].Ending, LineEnding::CRLF);
+  EXPECT_TRUE(form->TimeStamps[1]->On());
+  EXPECT_TRUE(form->TimeStamps[1]->Item->Checked.Get());
+  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::CRLF);
   EXPECT_TRUE(form->RadioButton1->Checked.Get());
   form->Show();
   Type(form->Edit1, "");

@@ -15,7 +15,7 @@ class RememberedSettings : public MainWindowTest {
     MainWindowTest::SetUp();
     for (DWORD port : {1, 2, 3}) AddFarEnd(port);
   }
-  static std::string FileName() { return TForm1::SettingsFileName().Utf8(); }
+  static std::string FileName() { return SettingsFile::FileName().Utf8(); }
   static void WriteFile(const std::string& text) {
     std::filesystem::create_directories(std::filesystem::path(FileName()).parent_path());
     std::ofstream(FileName(), std::ios::binary) << text;
@@ -30,12 +30,12 @@ class RememberedSettings : public MainWindowTest {
 TEST_F(RememberedSettings, WithoutAFileThePanelsHaveTheirDefaults) {
   CreateWindow();
   for (int i = 0; i < 2; ++i) {
-    EXPECT_FALSE(form->Options[i].TimeStamps);
-    EXPECT_EQ(form->Options[i].Ending, LineEnding::None);
-    EXPECT_EQ(form->Options[i].AutoPeriodTicks, 10);
-    EXPECT_TRUE(form->History[i].Texts().empty());
-    EXPECT_TRUE(form->Menus[i].Endings[0]->Checked.Get());
-    EXPECT_FALSE(form->Menus[i].TimeStamps->Checked.Get());
+    EXPECT_FALSE(form->TimeStamps[i]->On());
+    EXPECT_EQ(form->SendOptions[i]->Ending(), LineEnding::None);
+    EXPECT_EQ(form->SendOptions[i]->AutoPeriodTicks(), 10);
+    EXPECT_TRUE(form->SendOptions[i]->History().Texts().empty());
+    EXPECT_TRUE(form->SendOptions[i]->Endings[0]->Checked.Get());
+    EXPECT_FALSE(form->TimeStamps[i]->Item->Checked.Get());
   }
   EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM1"));
   EXPECT_EQ(form->ComboBox3->Text.Get(), String("COM2"));
@@ -53,11 +53,11 @@ TEST_F(RememberedSettings, EveryChoiceOfEachPanelComesBackAfterARestart) {
   form->RadioButton2->Checked = true;
   form->CheckBox1->Checked = true;
   form->Edit2->Text = "中文 text";
-  form->SetTimeStamps(1, true);
-  form->SetLineEnding(0, LineEnding::CRLF);
-  form->SetAutoPeriod(1, 25);
-  form->History[0].Assign({"one", "two"});
-  form->SaveSettings();
+  form->TimeStamps[1]->Set(true);
+  form->SendOptions[0]->SetLineEnding(LineEnding::CRLF);
+  form->SendOptions[1]->SetAutoPeriod(25);
+  form->SendOptions[0]->History().Assign({"one", "two"});
+  form->Settings->Save();
 
   Restart();
   EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM3"));
@@ -72,16 +72,16 @@ TEST_F(RememberedSettings, EveryChoiceOfEachPanelComesBackAfterARestart) {
   EXPECT_FALSE(form->CheckBox2->Checked.Get());
   EXPECT_EQ(form->Edit1->Text.Get(), String("12345678"));
   EXPECT_EQ(form->Edit2->Text.Get(), String("中文 text"));
-  EXPECT_FALSE(form->Options[0].TimeStamps);
-  EXPECT_TRUE(form->Options[1].TimeStamps);
-  EXPECT_TRUE(form->Menus[1].TimeStamps->Checked.Get());
-  EXPECT_EQ(form->Options[0].Ending, LineEnding::CRLF);
-  EXPECT_TRUE(form->Menus[0].Endings[3]->Checked.Get());
-  EXPECT_EQ(form->Options[1].Ending, LineEnding::None);
-  EXPECT_EQ(form->Options[1].AutoPeriodTicks, 25);
+  EXPECT_FALSE(form->TimeStamps[0]->On());
+  EXPECT_TRUE(form->TimeStamps[1]->On());
+  EXPECT_TRUE(form->TimeStamps[1]->Item->Checked.Get());
+  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::CRLF);
+  EXPECT_TRUE(form->SendOptions[0]->Endings[3]->Checked.Get());
+  EXPECT_EQ(form->SendOptions[1]->Ending(), LineEnding::None);
+  EXPECT_EQ(form->SendOptions[1]->AutoPeriodTicks(), 25);
   EXPECT_EQ(form->CheckBox2->Hint.Get(), String("自动发送周期为2.5秒"));
-  EXPECT_EQ(form->History[0].Texts(), (std::vector<String>{"one", "two"}));
-  EXPECT_TRUE(form->History[1].Texts().empty());
+  EXPECT_EQ(form->SendOptions[0]->History().Texts(), (std::vector<String>{"one", "two"}));
+  EXPECT_TRUE(form->SendOptions[1]->History().Texts().empty());
 }
 
 TEST_F(RememberedSettings, OpeningAPortAndSendingANewTextAreRememberedAtOnce) {
@@ -94,7 +94,7 @@ TEST_F(RememberedSettings, OpeningAPortAndSendingANewTextAreRememberedAtOnce) {
   Restart();
   EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM3"));
   EXPECT_EQ(form->ComboBox2->Text.Get(), String("19200"));
-  EXPECT_EQ(form->History[0].Texts(), (std::vector<String>{"hello"}));
+  EXPECT_EQ(form->SendOptions[0]->History().Texts(), (std::vector<String>{"hello"}));
 }
 
 TEST_F(RememberedSettings, ADamagedFileIsIgnoredWithOneLogRecordAndReplacedOnTheNextSave) {
@@ -104,9 +104,9 @@ TEST_F(RememberedSettings, ADamagedFileIsIgnoredWithOneLogRecordAndReplacedOnThe
   EXPECT_EQ(form->ComboBox2->Text.Get(), String("9600"));
   EXPECT_TRUE(WaitUntil([&] { return CountLogLines("is damaged") == before + 1; }));
   EXPECT_TRUE(std::filesystem::exists(FileName() + ".damaged"));
-  form->SetLineEnding(0, LineEnding::LF);
+  form->SendOptions[0]->SetLineEnding(LineEnding::LF);
   Restart();
-  EXPECT_EQ(form->Options[0].Ending, LineEnding::LF);
+  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::LF);
   EXPECT_EQ(CountLogLines("is damaged"), before + 1);
 }
 
@@ -128,12 +128,12 @@ TEST_F(RememberedSettings, ValuesThatMakeNoSenseAreSkippedOneByOne) {
   EXPECT_EQ(form->ComboBox7->Text.Get(), String("1"));
   EXPECT_FALSE(form->RadioButton1->Checked.Get());
   EXPECT_EQ(form->Edit1->Text.Get(), String("12345678")) << "longer than the line takes";
-  EXPECT_EQ(form->Options[0].Ending, LineEnding::None);
-  EXPECT_EQ(form->Options[0].AutoPeriodTicks, 10);
-  EXPECT_TRUE(form->Options[0].TimeStamps) << "the sound values of the same panel still apply";
-  EXPECT_EQ(form->Options[1].AutoPeriodTicks, 1);
-  ASSERT_EQ(form->History[0].Texts().size(), 50u);
-  EXPECT_EQ(form->History[0].Texts().back(), String("t50"));
+  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::None);
+  EXPECT_EQ(form->SendOptions[0]->AutoPeriodTicks(), 10);
+  EXPECT_TRUE(form->TimeStamps[0]->On()) << "the sound values of the same panel still apply";
+  EXPECT_EQ(form->SendOptions[1]->AutoPeriodTicks(), 1);
+  ASSERT_EQ(form->SendOptions[0]->History().Texts().size(), 50u);
+  EXPECT_EQ(form->SendOptions[0]->History().Texts().back(), String("t50"));
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ TEST_F(Shutdown, OkRemembersEachPanelsSettingsForTheNextRun) {
   QueueDialogAnswerForTesting(IDOK);
   form->Close();
   ProcessMessagesFor(50);
-  TIniFile settings(TForm1::SettingsFileName());
+  TIniFile settings(SettingsFile::FileName());
   EXPECT_EQ(settings.ReadString("Device2", "Baud", ""), String("4800"));
   EXPECT_TRUE(settings.ReadBool("Device1", "Hex", false));
 }
@@ -99,7 +99,7 @@ TEST_F(Shutdown, ACaptureHoldsWhatTheClosesAtExitHandOn) {
   AddFarEnd(1);
   CreateWindow();
   OpenPanel(0, 1);
-  form->StartCapture(0, String(file));
+  form->Captures[0]->Start(String(file));
   const std::string bytes("read\0before exit", 17);
   SendFromFarEnd(1, bytes);
   ASSERT_TRUE(WaitUntil([&] { return form->Channels[0]._dwBytesRead == bytes.size(); }));

@@ -18,7 +18,7 @@ void TForm1::OnPortLost(TMessage& Message) {
   PanelLost[index] = true;
   ReconnectDelayMs[index] = 0;
   // A file being sent cannot go on; a capture goes on after the reconnect.
-  CancelFileSend(index);
+  FileSends[index]->Cancel();
   // The close hands on every byte received before the loss.
   channel.Close();
   UpdateMenuItems(index);

@@ -1,6 +1,6 @@
-// What each device panel offers beyond its widgets, chosen in its context
-// menus: time stamps on what arrives, the line ending of text sends and the
-// auto-send period. With nothing chosen a panel behaves as it always did.
+// The send options' values: the line ending of text sends and the auto-send
+// period, and how a period reads and is typed. With nothing chosen a panel
+// sends as it always did.
 #pragma once
 
 #include <toolkit/toolkit.h>
@@ -14,12 +14,6 @@ const char* LineEndingBytes(LineEnding Ending);
 constexpr int kDefaultAutoPeriodTicks = 10;
 constexpr int kMinAutoPeriodTicks = 1;
 constexpr int kMaxAutoPeriodTicks = 600;
-
-struct PanelOptions {
-  bool TimeStamps = false;
-  LineEnding Ending = LineEnding::None;
-  int AutoPeriodTicks = kDefaultAutoPeriodTicks;
-};
 
 // A period as menus and hints show it: "100毫秒", "1秒", "2.5秒".
 String PeriodText(int Ticks);

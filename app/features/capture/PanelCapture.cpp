@@ -1,0 +1,81 @@
+#include "PanelCapture.h"
+
+#include "FileErrorText.h"
+#include "MenuItems.h"
+#include "ReceiveArea.h"
+
+PanelCapture::PanelCapture(PanelParts& Panel)
+    : PanelFeature(Panel), CaptureItem(NewItem(Panel.Owner, "", 0, [this](TObject*) { CaptureOrStop(); })) {
+  TMenuItem* saveShown = NewItem(Panel.Owner, "保存显示内容…", 0, [this](TObject*) { SaveShownText(); });
+  AddMenuItems(Panel.Owner, Panel.Memo, {CaptureItem, saveShown});
+  ShowState();
+}
+
+void PanelCapture::CaptureOrStop() {
+  if (_Capture.Active()) {
+    Stop();
+    return;
+  }
+  TSaveDialog dialog(nullptr);
+  dialog.Title = "保存接收数据到文件";
+  dialog.Filter = "所有文件 (*)|*";
+  if (dialog.Execute()) Start(dialog.FileName);
+}
+
+void PanelCapture::Start(const String& FileName) {
+  const DWORD dwError = _Capture.Start(FileName);
+  if (dwError != ERROR_SUCCESS) ShowMessage("不能保存到 " + FileName + "\n" + FileErrorText(dwError));
+  Panel.StateChanged();
+}
+
+void PanelCapture::Stop() {
+  _Capture.Stop();
+  Panel.StateChanged();
+}
+
+void PanelCapture::StopAfterLastBlock() { _Capture.StopAfterLastBlock(); }
+
+void PanelCapture::Add(const ReceivedBlock& Block) { _Capture.Add(Block.Bytes, Block.dwCount, Block.bLast); }
+
+void PanelCapture::Tick() {
+  const String failure = _Capture.TakeFailure();
+  if (failure.IsEmpty()) return;
+  Panel.StateChanged();
+  ShowMessage(failure);
+}
+
+void PanelCapture::ShowState() { CaptureItem->Caption = _Capture.Active() ? "停止保存" : "保存接收数据到文件…"; }
+
+String PanelCapture::Hint() const {
+  if (!_Capture.Active()) return String();
+  return "保存到 " + _Capture.FileName() +
+         String().sprintf("（%llu 字节）", static_cast<unsigned long long>(_Capture.BytesWritten()));
+}
+
+void PanelCapture::SaveShownText() {
+  TSaveDialog dialog(nullptr);
+  dialog.Title = "保存显示内容";
+  dialog.Filter = "文本文件 (*.txt)|*.txt|所有文件 (*)|*";
+  if (dialog.Execute()) SaveShownTextTo(dialog.FileName);
+}
+
+bool PanelCapture::SaveShownTextTo(const String& FileName) {
+  // The memo holds a few kilobytes at most: written here, at once, in the
+  // ANSI code page as the program's text is.
+  Panel.Receive->ShowNow();  // the text the user sees, with what the next frame adds
+  const AnsiString text(Panel.Memo->Text);
+  const HANDLE hFile =
+      CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD dwError = ERROR_SUCCESS;
+  if (hFile == INVALID_HANDLE_VALUE) {
+    dwError = GetLastError();
+  } else {
+    DWORD dwWritten = 0;
+    if (!WriteFile(hFile, text.c_str(), static_cast<DWORD>(text.Length()), &dwWritten, nullptr))
+      dwError = GetLastError();
+    CloseHandle(hFile);
+  }
+  if (dwError == ERROR_SUCCESS) return true;
+  ShowMessage("不能保存到 " + FileName + "\n" + FileErrorText(dwError));
+  return false;
+}

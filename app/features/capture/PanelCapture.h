@@ -1,0 +1,40 @@
+// A panel's receive area's context menu for files: capturing every byte its
+// port receives to a file, and saving the text its memo shows.
+#pragma once
+
+#include "PanelFeature.h"
+#include "ReceiveCapture.h"
+
+struct ReceivedBlock;
+
+class PanelCapture : public PanelFeature {
+ public:
+  explicit PanelCapture(PanelParts& Panel);
+
+  bool Active() const { return _Capture.Active(); }
+  // Asks for a file and captures into it, or stops the capture running.
+  void CaptureOrStop();
+  // A file that cannot be made is told in a message; nothing is captured.
+  void Start(const String& FileName);
+  void Stop();
+  // The port is closing: the capture ends with the last block the close
+  // posts.
+  void StopAfterLastBlock();
+  // Every block the panel's port receives, in order.
+  void Add(const ReceivedBlock& Block);
+
+  // Asks for a file and writes what the memo shows into it.
+  void SaveShownText();
+  // False, after a message that says why, when the file cannot be written.
+  bool SaveShownTextTo(const String& FileName);
+
+  // Tells when the capture stopped by itself.
+  void Tick() override;
+  void ShowState() override;
+  String Hint() const override;
+
+  TMenuItem* const CaptureItem;
+
+ private:
+  ReceiveCapture _Capture;
+};

@@ -1,0 +1,99 @@
+#include "SettingsFile.h"
+
+#include <LogRecordLines.h>
+#include <cxLog.h>
+
+#include <initializer_list>
+#include <utility>
+
+namespace {
+
+constexpr int kSendTextLimit = 128;  // the send line's limit in ANSI bytes
+
+void LogSettingsProblem(int nLine, const String& Message) {
+  try {
+    CxLog::Log("Unit1", nLine, 1, AnsiString(Message).c_str());
+  } catch (...) {
+    // The log is being torn down; the settings go on without it.
+  }
+}
+
+bool IsItem(TComboBox* Box, const String& Text) {
+  for (int i = 0; i < Box->Items->Count; ++i)
+    if (Box->Items->Strings[i] == Text) return true;
+  return false;
+}
+
+// A baud rate may be any number the user typed, not only a listed one.
+bool IsBaudText(const String& Text) { return Text.Trim().ToIntDef(0) > 0; }
+
+}  // namespace
+
+SettingsFile::SettingsFile(PanelParts (&Panels)[2], const std::vector<PanelFeature*> (&Features)[2])
+    : _Panels(Panels), _Features(Features) {}
+
+String SettingsFile::FileName() {
+  const String folder = UserConfigFolder();
+  return folder.IsEmpty() ? String() : folder + "/kestrix/kestrix.ini";
+}
+
+String SettingsFile::Section(int Index) { return "Device" + IntToStr(Index + 1); }
+
+void SettingsFile::Load() {
+  const String fileName = FileName();
+  if (fileName.IsEmpty()) return;
+  _Ini = std::make_unique<TIniFile>(fileName);
+  if (_Ini->Damaged)
+    LogSettingsProblem(LogRecordLine::kSettingsDamaged, "Settings file " + fileName + " is damaged: ignored, kept as " +
+                                                            fileName + ".damaged; the defaults apply");
+  for (int i = 0; i < 2; ++i) {
+    LoadWidgets(_Panels[i], Section(i));
+    for (PanelFeature* feature : _Features[i]) feature->LoadChoices(*_Ini, Section(i));
+  }
+}
+
+void SettingsFile::LoadWidgets(const PanelParts& Panel, const String& Section) {
+  TIniFile& ini = *_Ini;
+  // A remembered port that is not there now leaves the one discovery chose.
+  const String port = ini.ReadString(Section, "Port", "");
+  if (IsItem(Panel.Port, port)) Panel.Port->ItemIndex = Panel.Port->Items->IndexOf(port);
+  const String baud = ini.ReadString(Section, "Baud", "");
+  if (IsBaudText(baud)) Panel.Baud->Text = baud.Trim();
+  for (auto [box, key] : {std::pair{Panel.Parity, "Parity"}, std::pair{Panel.DataBits, "DataBits"},
+                          std::pair{Panel.StopBits, "StopBits"}}) {
+    const String value = ini.ReadString(Section, key, "");
+    if (IsItem(box, value)) box->Text = value;
+  }
+  Panel.Hex->Checked = ini.ReadBool(Section, "Hex", Panel.Hex->Checked);
+  Panel.Auto->Checked = ini.ReadBool(Section, "Auto", Panel.Auto->Checked);
+  if (ini.ValueExists(Section, "SendText")) {
+    const String text = ini.ReadString(Section, "SendText", "");
+    if (AnsiString(text).Length() <= kSendTextLimit) Panel.Edit->Text = text;
+  }
+}
+
+void SettingsFile::Save() {
+  if (!_Ini) return;
+  TIniFile& ini = *_Ini;
+  for (int i = 0; i < 2; ++i) {
+    SaveWidgets(_Panels[i], Section(i));
+    for (const PanelFeature* feature : _Features[i]) feature->SaveChoices(ini, Section(i));
+  }
+  if (!ini.UpdateFile() && !_bWriteFailed) {
+    _bWriteFailed = true;
+    LogSettingsProblem(LogRecordLine::kSettingsNotWritten,
+                       "Settings file " + ini.FileName.Get() + " cannot be written; the settings are not remembered");
+  }
+}
+
+void SettingsFile::SaveWidgets(const PanelParts& Panel, const String& Section) {
+  TIniFile& ini = *_Ini;
+  ini.WriteString(Section, "Port", Panel.Port->Text);
+  ini.WriteString(Section, "Baud", Panel.Baud->Text);
+  ini.WriteString(Section, "Parity", Panel.Parity->Text);
+  ini.WriteString(Section, "DataBits", Panel.DataBits->Text);
+  ini.WriteString(Section, "StopBits", Panel.StopBits->Text);
+  ini.WriteBool(Section, "Hex", Panel.Hex->Checked);
+  ini.WriteBool(Section, "Auto", Panel.Auto->Checked);
+  ini.WriteString(Section, "SendText", Panel.Edit->Text);
+}

@@ -1,0 +1,36 @@
+// Each panel's choices remembered between runs in one INI file in the
+// user's config folder: its line settings, switches and send text, and what
+// each of its features keeps (their LoadChoices and SaveChoices). Without a
+// file the panels keep their described defaults; a damaged file is ignored
+// (and logged once); values that make no sense are skipped one by one.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "PanelFeature.h"
+
+class SettingsFile {
+ public:
+  // The panels and the features of each, as the form keeps them.
+  SettingsFile(PanelParts (&Panels)[2], const std::vector<PanelFeature*> (&Features)[2]);
+
+  // The settings file; empty when there is no config folder.
+  static String FileName();
+  // The INI section of panel Index's settings: "Device1" or "Device2".
+  static String Section(int Index);
+
+  // Puts the remembered choices into the panels and their features.
+  void Load();
+  // Writes every panel's choices; a failure to write is logged once.
+  void Save();
+
+ private:
+  void LoadWidgets(const PanelParts& Panel, const String& Section);
+  void SaveWidgets(const PanelParts& Panel, const String& Section);
+
+  PanelParts (&_Panels)[2];
+  const std::vector<PanelFeature*> (&_Features)[2];
+  std::unique_ptr<TIniFile> _Ini;
+  bool _bWriteFailed = false;  // logged once
+};
