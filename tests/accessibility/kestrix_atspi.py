@@ -23,7 +23,8 @@ import warnings
 warnings.filterwarnings("ignore", category=DeprecationWarning, module="pyatspi")
 
 import pyatspi  # noqa: E402
-from Xlib import X, Xatom, display, protocol  # noqa: E402
+from Xlib import XK, X, Xatom, display, protocol  # noqa: E402
+from Xlib.ext import xtest  # noqa: E402
 
 TIMEOUT = 30.0  # seconds; generous for a loaded machine
 
@@ -168,6 +169,30 @@ class Kestrix:
         action.doAction(0)
 
     @staticmethod
+    def grab_focus(node):
+        """Moves the keyboard focus to the control, as a reader's focus
+        command does."""
+        node.queryComponent().grabFocus()
+
+    def focus_window(self):
+        """Gives the main window the keyboard, as a click on it would."""
+        screen, window = self.x_window()
+        window.set_input_focus(X.RevertToParent, X.CurrentTime)
+        screen.sync()
+
+    def keys(self, *names):
+        """Presses the named keys together on the keyboard (X11 XTEST), as
+        a person does, in the window that has the input focus, then lets
+        them go: keys("Shift_L", "Tab")."""
+        screen, _ = self.x_window()
+        codes = [screen.keysym_to_keycode(XK.string_to_keysym(name)) for name in names]
+        for code in codes:
+            xtest.fake_input(screen, X.KeyPress, code)
+        for code in reversed(codes):
+            xtest.fake_input(screen, X.KeyRelease, code)
+        screen.sync()
+
+    @staticmethod
     def set_text(node, text):
         """Replaces an editable control's text, as typing would."""
         node.queryEditableText().setTextContents(text)
@@ -194,6 +219,10 @@ class Kestrix:
                     if target.getRoleName() == "label":
                         names.append(target.name)
         return names
+
+    @staticmethod
+    def focused(node):
+        return node.getState().contains(pyatspi.STATE_FOCUSED)
 
     @staticmethod
     def checked(node):

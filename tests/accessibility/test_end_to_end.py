@@ -1,6 +1,7 @@
 """The window end to end through the accessibility tree: both panels open on
 a null-modem cable, text and hex sent and read back in the other panel's
-receive area, the counters, clearing, the title bar, and the confirmed close.
+receive area, the counters, clearing, the title bar, the confirmed close, and
+the keyboard's way from a receive area to its send line.
 """
 
 import os
@@ -97,6 +98,19 @@ class EndToEnd(unittest.TestCase):
                 self.assertEqual(k.labels_of(box), [label])
                 self.assertEqual(k.combo_text("设备%d %s" % (device, role)), value)
         self.assertEqual(k.get("Duvrel   * Norblen").getRoleName(), "frame")
+
+    def test_tab_leads_from_each_receive_area_to_its_send_line_and_shift_tab_back(self):
+        k = self.kestrix
+        k.focus_window()
+        for device in (1, 2):
+            memo, edit = k.get("设备%d 接收区" % device), k.get("设备%d 发送区" % device)
+            k.grab_focus(memo)
+            wait_until(lambda: k.focused(memo), what="device %d's receive area focused" % device)
+            k.keys("Tab")
+            wait_until(lambda: k.focused(edit), what="device %d's send line focused after Tab" % device)
+            k.keys("Shift_L", "Tab")
+            wait_until(lambda: k.focused(memo), what="device %d's receive area focused after Shift+Tab" % device)
+            self.assertEqual(k.text(memo), "", "no tab is typed into what was received")
 
     def test_the_title_bar_reads_exactly_the_caption(self):
         self.assertEqual(self.kestrix.title_bar_texts(), ("Duvrel   * Norblen", "Duvrel   * Norblen"))
