@@ -24,6 +24,7 @@
 #include "ReadData.h"
 
 class ReceiveArea;
+struct ReceivedBlock;
 
 struct PanelParts {
   int Index = 0;                // 0 is device 1, 1 is device 2
@@ -63,6 +64,9 @@ class PanelFeature {
   virtual void Tick() {}
   // The panel's port has just opened (or opened again after a loss).
   virtual void PortOpened() {}
+  // Every block the panel's port receives, in order, before the receive
+  // area shows it.
+  virtual void Received(const ReceivedBlock& /*Block*/) {}
   // Brings the feature's menu items in line with its state.
   virtual void ShowState() {}
   // A line for the counter panel's tool tip; empty for none.

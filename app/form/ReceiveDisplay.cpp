@@ -1,6 +1,6 @@
 // The received-data message: a channel's block goes to the panel whose
-// channel read it: to its capture, and to its receive area, with time stamps
-// when the panel has them on.
+// channel read it: to its features (a capture among them), and to its
+// receive area, with time stamps when the panel has them on.
 #include <memory>
 
 #include "Unit1.h"
@@ -12,8 +12,7 @@ void TForm1::OnReceiveData(TMessage& Message) {
   // Every byte a panel receives passes here once, in order, zero bytes
   // included.
   const int index = PanelOf(*pItem, Message.WParam);
-  // A capture takes every byte of its own port, whatever the memo shows.
-  Captures[index]->Add(*pItem);
+  for (PanelFeature* feature : Features[index]) feature->Received(*pItem);
   ReceiveAreas[index]->Take(*pItem, TimeStamps[index]->On());
 }
 

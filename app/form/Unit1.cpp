@@ -48,5 +48,5 @@ void TForm1::DropMessage(TMessage& Message) {
   const std::unique_ptr<ReceivedBlock> block(reinterpret_cast<ReceivedBlock*>(Message.LParam));
   // The window goes before it could show the block (the last ones of a
   // close at exit): a capture still takes its bytes.
-  if (block) Captures[PanelOf(*block, Message.WParam)]->Add(*block);
+  if (block) Captures[PanelOf(*block, Message.WParam)]->Received(*block);
 }

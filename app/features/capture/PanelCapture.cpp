@@ -35,7 +35,7 @@ void PanelCapture::Stop() {
 
 void PanelCapture::StopAfterLastBlock() { _Capture.StopAfterLastBlock(); }
 
-void PanelCapture::Add(const ReceivedBlock& Block) { _Capture.Add(Block.Bytes, Block.dwCount, Block.bLast); }
+void PanelCapture::Received(const ReceivedBlock& Block) { _Capture.Add(Block.Bytes, Block.dwCount, Block.bLast); }
 
 void PanelCapture::Tick() {
   const String failure = _Capture.TakeFailure();

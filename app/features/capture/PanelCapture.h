@@ -20,14 +20,13 @@ class PanelCapture : public PanelFeature {
   // The port is closing: the capture ends with the last block the close
   // posts.
   void StopAfterLastBlock();
-  // Every block the panel's port receives, in order.
-  void Add(const ReceivedBlock& Block);
-
   // Asks for a file and writes what the memo shows into it.
   void SaveShownText();
   // False, after a message that says why, when the file cannot be written.
   bool SaveShownTextTo(const String& FileName);
 
+  // A capture takes every byte of its own port, whatever the memo shows.
+  void Received(const ReceivedBlock& Block) override;
   // Tells when the capture stopped by itself.
   void Tick() override;
   void ShowState() override;
