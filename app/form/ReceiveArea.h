@@ -11,6 +11,21 @@
 // screen frame (ReceiveFrame), and not while the window is hidden or
 // minimised, so a fast line costs one append and one redraw a frame, not a
 // rebuilt text a block.
+//
+// A received byte's copies in text mode, from the port's input queue to the
+// memo's document (4; 5 for a double-byte character):
+//   1. the port's input queue (a ring) into ReadData's 2048-byte buffer, by
+//      ReadFile on the port's watch thread;
+//   2. that buffer into a ReceivedBlock, by ReadData::DoWork on the worker
+//      thread, which posts the block to the window (message 1226);
+//   3. the block into the text waiting for the next frame, by AnsiTextCarry
+//      on the window thread: UTF-16, line breaks paired, stamps added, its
+//      ANSI length counted on the way (double-byte characters are converted
+//      by MultiByteToWideChar, which copies once more inside the platform);
+//   4. that text into the memo's document, by TMemo::Append at the frame:
+//      the toolkit lends the text to the widget, whose cursor writes it in.
+// The memo's length is not measured again at each frame: the area knows
+// what it added, and measures only after someone else changed the memo.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +42,7 @@
 class ReceiveArea {
  public:
   ReceiveArea(ReceiveFrame& Frame, TMemo* Memo, TCheckBox* Hex);
+  ~ReceiveArea();
   ReceiveArea(const ReceiveArea&) = delete;
   ReceiveArea& operator=(const ReceiveArea&) = delete;
 
@@ -43,26 +59,27 @@ class ReceiveArea {
   std::function<void()> OnShown;
 
  private:
-  // The text a block adds; empty when it has nothing to show.
-  String TextOf(const ReceivedBlock& Block, bool Hex);
-  // A held lead byte that will get no partner, shown on its own.
-  String LetGoHeldByte(bool Hex);
-  // Applies the rule to the text waiting for the next frame.
-  void Queue(const String& Text, bool Hex, bool TimeStamps);
+  // Applies the rule before a block's text is added to the text waiting.
+  void MakeRoom();
+  // The memo's length, measured again if it changed meanwhile.
+  void MeasureMemo();
 
   ReceiveFrame& frame_;
   TMemo* memo_;
   TCheckBox* hex_;
-  AnsiTextCarry carry_;
+  AnsiTextCarry carry_;     // also holds the text waiting for the next frame
   DWORD carryOpening_ = 0;  // the opening whose bytes the carry holds
   TimeStamper stamper_;
 
-  // What the next frame does to the memo: append pending_, or replace its
-  // text with pending_ (the memo was emptied meanwhile). shownLength_ is
-  // the memo's length when the first text since the last frame came.
+  // What the next frame does to the memo: append the waiting text, or
+  // replace the memo's text with it (the memo was emptied meanwhile).
   bool waiting_ = false;
   bool replace_ = false;
+  // The memo's length in bytes of its ANSI text and in characters (each
+  // line break two in both), while known: the memo changed by anyone but
+  // this area (typed into, set by the program) is measured again.
+  bool lengthKnown_ = false;
+  bool updating_ = false;  // the area itself is changing the memo
   int shownLength_ = 0;
-  String pending_;
-  int pendingLength_ = 0;  // as the memo counts it: line breaks as two
+  int shownCharacters_ = 0;
 };

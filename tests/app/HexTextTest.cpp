@@ -52,8 +52,21 @@ TEST(BytesToHex, AFullBlockFitsItsArea) {
   EXPECT_EQ(std::string(text.c_str()).size(), 6144u);
 }
 
+// The carry's text in the ANSI code page, then forgotten.
+std::string Taken(AnsiTextCarry& carry) {
+  const std::u16string wide = carry.Text();
+  carry.Forget();
+  if (wide.empty()) return "";
+  const int size = static_cast<int>(wide.size());
+  std::string ansi(2 * wide.size(), '\0');
+  ansi.resize(static_cast<size_t>(
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr)));
+  return ansi;
+}
+
 std::string Take(AnsiTextCarry& carry, const std::string& bytes) {
-  return carry.Take(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+  carry.Take(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), nullptr);
+  return Taken(carry);
 }
 
 TEST(AnsiTextCarry, HoldsALeadByteUntilItsPartnerArrives) {
@@ -64,7 +77,8 @@ TEST(AnsiTextCarry, HoldsALeadByteUntilItsPartnerArrives) {
                  "C"),
             "\xD6\xD0"
             "C");
-  EXPECT_EQ(carry.Flush(), "");
+  carry.LetGoHeldByte(nullptr);
+  EXPECT_EQ(Taken(carry), "") << "nothing held";
 }
 
 TEST(AnsiTextCarry, KeepsCompleteCharactersAndDropsZeroBytes) {
@@ -73,7 +87,9 @@ TEST(AnsiTextCarry, KeepsCompleteCharactersAndDropsZeroBytes) {
   // D6 D0 CE C4: two whole characters; the last byte is a second byte, not a lead.
   EXPECT_EQ(Take(carry, "\xD6\xD0\xCE\xC4"), "\xD6\xD0\xCE\xC4");
   EXPECT_EQ(Take(carry, "\xCE"), "");
-  EXPECT_EQ(carry.Flush(), "\xCE");
+  carry.LetGoHeldByte(nullptr);
+  EXPECT_EQ(carry.Text(), u"\uFFFD") << "the held byte, let go, shows broken";
+  carry.Forget();
   EXPECT_EQ(Take(carry, "x"), "x");
 }
 

@@ -299,4 +299,75 @@ TEST_F(ReceiveDisplay, ABurstOfManyTicksWorthShowsWholeAndInOrderAndIsCountedExa
   EXPECT_EQ(form->StatusBar1->Panels->Items[2]->Text.Get().Utf8(), "COM5: S:     0 R:100000");
 }
 
+// The described display, block by block, on a memo of its own: the bytes
+// up to a lead byte without its partner (held for the next block), zero
+// bytes left out, converted from the ANSI code page; the memo emptied when
+// its ANSI text is longer than 4096 bytes; its text set to itself and the
+// new text, which pairs the line breaks.
+class DescribedMemo {
+ public:
+  explicit DescribedMemo(TForm* form) : memo_(new TMemo(form)) { memo_->Parent = form; }
+
+  void Show(const std::string& block) {
+    std::string bytes;
+    bytes.swap(held_);
+    for (char byte : block)
+      if (byte != '\0') bytes += byte;
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+      if (!IsDBCSLeadByte(static_cast<BYTE>(bytes[i]))) {
+        --i;
+      } else if (i + 1 == bytes.size()) {
+        held_ = bytes.substr(i);
+        bytes.resize(i);
+      }
+    }
+    if (bytes.empty()) return;
+    if (AnsiString(memo_->Text).Length() > 4096) memo_->Clear();
+    memo_->Text = memo_->Text + String(AnsiString(bytes.data(), static_cast<int>(bytes.size())));
+  }
+  std::string Text() const { return memo_->Text.Get().Utf8(); }
+
+ private:
+  TMemo* memo_;
+  std::string held_;
+};
+
+TEST_F(ReceiveDisplay, AnyBytesInAnyBlocksShowAsTheDescribedDisplayShowsThemBlockByBlock) {
+  // Every byte value: characters GBK lacks, lead bytes before bytes that
+  // cannot follow them, line breaks split between blocks, zero bytes. The
+  // area counts the memo's length as it carries the text; the described
+  // display measures the memo's text each time.
+  std::mt19937 random(20261209);
+  DescribedMemo described(form);
+  std::string stream(30000, '\0');
+  for (char& byte : stream) byte = static_cast<char>(random() % 4 ? random() : "\r\n\xD6\0"[random() % 4]);
+  size_t position = 0;
+  while (position < stream.size()) {
+    const size_t count = std::min<size_t>(stream.size() - position, 1 + random() % 300);
+    const std::string block = stream.substr(position, count);
+    position += count;
+    Post(1, block, &form->Channels[0]);
+    described.Show(block);
+    if (random() % 5 == 0 || position == stream.size()) {
+      form->ShowReceivedText();
+      ASSERT_EQ(form->Memo1->Text.Get().Utf8(), described.Text()) << "after byte " << position;
+    }
+  }
+}
+
+TEST_F(ReceiveDisplay, TextTheMemoGotElsewhereCountsTowardTheLimit) {
+  Deliver(1, std::string(2000, 'x'));
+  Deliver(1, std::string(2000, 'x'));
+  // Emptied by other means than the area's Clear: what comes next is
+  // added to an empty memo, and counted from there.
+  form->Memo1->Lines->Clear();
+  Deliver(1, std::string(200, 'y'));
+  Deliver(1, "z");
+  EXPECT_EQ(MemoText(form->Memo1), std::string(200, 'y') + "z");
+  // Filled by other means: the next text empties it first.
+  form->Memo1->Text = std::string(5000, 'k');
+  Deliver(1, "w");
+  EXPECT_EQ(MemoText(form->Memo1), "w");
+}
+
 }  // namespace

@@ -163,15 +163,27 @@ TMemo::TMemo(TComponent* AOwner)
 
 void TMemo::Clear() { Editor(this)->clear(); }
 
-void TMemo::Append(const String& Text) {
-  QPlainTextEdit* editor = Editor(this);
+namespace {
+
+void AppendToEditor(QPlainTextEdit* editor, const QString& text) {
   QTextCursor cursor(editor->document());
   // One edit: the block is laid out once, when it ends, not for each move
   // of the cursor.
   cursor.beginEditBlock();
   cursor.movePosition(QTextCursor::End);
-  cursor.insertText(ToWidgetText(Text));
+  cursor.insertText(text);
   cursor.endEditBlock();
+}
+
+}  // namespace
+
+void TMemo::Append(const String& Text) { AppendToEditor(Editor(this), ToWidgetText(Text)); }
+
+void TMemo::Append(std::u16string_view Text) {
+  // The cursor turns CR LF, a lone CR and a lone LF each into one line
+  // break, as the Text setter does; the text is read where it lies.
+  AppendToEditor(Editor(this), QString::fromRawData(reinterpret_cast<const QChar*>(Text.data()),
+                                                    static_cast<qsizetype>(Text.size())));
 }
 
 void TMemo::Dispatch(TMessage& Message) {

@@ -14,31 +14,43 @@ std::string TimeStamper::StampText(const std::string& Text, const SYSTEMTIME& At
   stamped.reserve(Text.size() + 16);
   const std::string stamp = TimeStampText(At);
   for (const char c : Text) {
-    const bool secondHalfOfBreak = c == '\n' && afterCarriageReturn_;
-    if (atLineStart_ && !secondHalfOfBreak) {
-      // A line left open by a hex delivery is ended first.
-      if (lineOpen_) stamped += "\r\n";
-      stamped += stamp;
-      atLineStart_ = false;
-    }
+    const Before before = Next(c);
+    if (before == Before::kLineBreakAndStamp) stamped += "\r\n";
+    if (before != Before::kNothing) stamped += stamp;
     stamped += c;
-    const bool lineBreak = c == '\r' || c == '\n';
-    atLineStart_ = atLineStart_ || lineBreak;
-    lineOpen_ = !lineBreak;
-    afterCarriageReturn_ = c == '\r';
   }
   return stamped;
 }
 
+TimeStamper::Before TimeStamper::Next(char Byte) {
+  const bool secondHalfOfBreak = Byte == '\n' && afterCarriageReturn_;
+  Before before = Before::kNothing;
+  if (atLineStart_ && !secondHalfOfBreak) {
+    // A line left open by a hex delivery is ended first.
+    before = lineOpen_ ? Before::kLineBreakAndStamp : Before::kStamp;
+    atLineStart_ = false;
+  }
+  const bool lineBreak = Byte == '\r' || Byte == '\n';
+  atLineStart_ = atLineStart_ || lineBreak;
+  lineOpen_ = !lineBreak;
+  afterCarriageReturn_ = Byte == '\r';
+  return before;
+}
+
 std::string TimeStamper::StampHex(const std::string& Pairs, const SYSTEMTIME& At) {
-  std::string stamped = lineOpen_ ? "\r\n" : "";
+  std::string stamped = StartHex() ? "\r\n" : "";
   stamped += TimeStampText(At);
   stamped += Pairs;
+  return stamped;
+}
+
+bool TimeStamper::StartHex() {
+  const bool endLine = lineOpen_;
   // Text that follows starts a line of its own.
   atLineStart_ = true;
   afterCarriageReturn_ = false;
   lineOpen_ = true;
-  return stamped;
+  return endLine;
 }
 
 void TimeStamper::Reset() { *this = TimeStamper(); }

@@ -22,6 +22,15 @@ class TimeStamper {
   // Hex mode: the delivery's hex pairs on a line of their own, after the
   // stamp.
   std::string StampHex(const std::string& Pairs, const SYSTEMTIME& At);
+  // What goes before the next character of text, told by its byte: '\r',
+  // '\n', or the first byte of any other character. StampText is this, a
+  // byte at a time, for whoever writes the text out itself.
+  enum class Before { kNothing, kStamp, kLineBreakAndStamp };
+  Before Next(char Byte);
+  // Hex mode: a delivery starts; returns whether its stamp must first end
+  // the line left open.
+  bool StartHex();
+
   // The receive area was emptied: the next byte starts a line.
   void Reset();
   // Stamping starts on a receive area that already shows text: a line left

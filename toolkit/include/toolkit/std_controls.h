@@ -2,6 +2,8 @@
 // and check box.
 #pragma once
 
+#include <string_view>
+
 #include "toolkit/controls.h"
 #include "toolkit/events.h"
 #include "toolkit/string_lists.h"
@@ -51,6 +53,9 @@ class TMemo : public TWinControl {
   // Adds text at the end, its line breaks as the Text setter treats them,
   // without rebuilding the text before it. A caret at the end stays there.
   void Append(const String& Text);
+  // The same for UTF-16 text, which the widget takes as it stands: no
+  // conversion, no copy before its own.
+  void Append(std::u16string_view Text);
   void Dispatch(TMessage& Message) override;
 };
 
