@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Assertion.h"
+
 namespace {
 
 const DWORD kLowestPort = 1;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Assertion.h"
 #include "QueueThread.h"
 
 namespace {

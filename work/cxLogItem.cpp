@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Assertion.h"
 #include "cxLog.h"
 
 namespace {

@@ -3,6 +3,7 @@
 // receive area, with time stamps when the panel has them on.
 #include <memory>
 
+#include "Assertion.h"
 #include "Unit1.h"
 
 void TForm1::OnReceiveData(TMessage& Message) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "Assertion.h"
 #include "cxComm.h"
 
 namespace {
