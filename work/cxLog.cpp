@@ -26,15 +26,14 @@ struct FolderPath {
   char text[MAX_PATH];
 };
 
-// The executable's folder ending in '/', or "./" when the module path
-// cannot be had whole.
+// The executable's folder ending in its separator, or "./" when the module
+// path cannot be had whole.
 std::string ExecutableFolder() {
   char modulePath[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, modulePath, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return kFallbackFolder;
-  const char* lastSlash = std::strrchr(modulePath, '/');
-  if (lastSlash == nullptr) return kFallbackFolder;
-  return std::string(modulePath, static_cast<size_t>(lastSlash - modulePath) + 1);
+  const std::string folder = ModuleFolder(modulePath);
+  return folder.empty() ? std::string(kFallbackFolder) : folder;
 }
 
 FolderPath ComputeLogFolder() {

@@ -2,6 +2,8 @@
 // user's state folder.
 #include "cxLogFolder.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -58,6 +60,15 @@ bool ChooseLogFolder(const char* szExecutableFolder, const char* szInstalledFold
   // No state folder to be had: beside the executable after all, where the
   // file opens will fail and the records wait in the queue.
   return CopyOut(besideExecutable, szFolder, dwSize);
+}
+
+std::string ModuleFolder(const char* szModulePath) {
+  const char* lastSeparator = std::strrchr(szModulePath, '/');
+  const char* lastBackslash = std::strrchr(szModulePath, '\\');
+  if (lastSeparator == nullptr || (lastBackslash != nullptr && lastBackslash > lastSeparator))
+    lastSeparator = lastBackslash;
+  if (lastSeparator == nullptr) return std::string();
+  return std::string(szModulePath, static_cast<size_t>(lastSeparator - szModulePath) + 1);
 }
 
 bool MakeLogFolder(const char* szFolder) {

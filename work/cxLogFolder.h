@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Writes the chosen folder, ending in '/', into szFolder (dwSize bytes, a
 // MAX_PATH area will do), given the executable's folder and the folder the
 // build installs programs into (/usr/bin for the package), both ending in
@@ -13,6 +15,11 @@
 // when root runs it and could write there. Nothing is created but a probe
 // file, gone again at once. False when no folder fits in dwSize.
 bool ChooseLogFolder(const char* szExecutableFolder, const char* szInstalledFolder, char* szFolder, DWORD dwSize);
+
+// The folder of a module path, up to and with its last separator: Windows
+// gives "C:\\Kestrix\\kestrix.exe" (and accepts '/' too), Linux
+// "/usr/bin/kestrix". Empty when the path names no folder.
+std::string ModuleFolder(const char* szModulePath);
 
 // Creates the folder with any missing parents; true when it exists after.
 bool MakeLogFolder(const char* szFolder);
