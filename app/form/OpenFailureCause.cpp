@@ -7,12 +7,6 @@ namespace {
 
 const INT8 kLevelWarning = 1;
 
-SERIAL_OPEN_REPORT LastOpenReport() {
-  SERIAL_OPEN_REPORT report{};
-  GetLastSerialOpenReport(&report);
-  return report;
-}
-
 void Log(int nLine, const String& Message) {
   try {
     CxLog::Log("Unit1", nLine, kLevelWarning, AnsiString(Message).c_str());
@@ -67,14 +61,14 @@ String OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report) {
   }
 }
 
-String OpenFailureCause(DWORD Error) { return OpenFailureCause(Error, LastOpenReport()); }
+String OpenFailureCause(DWORD Error) { return OpenFailureCause(Error, LastSerialOpenReport()); }
 
 void LogOpenFailure(const String& PortText, const String& Cause) {
   Log(LogRecordLine::kOpenFailure, String("不能打开 ") + PortText + "：" + Cause);
 }
 
 void LogOpenRemark(const String& PortText) {
-  const SERIAL_OPEN_REPORT report = LastOpenReport();
+  const SERIAL_OPEN_REPORT report = LastSerialOpenReport();
   if (report.szRemark[0] != '\0')
     Log(LogRecordLine::kOpenRemark, PortText + ": " + String(AnsiString(report.szRemark)));
 }

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <kestrix/serial_open_report.h>
+#include <SerialOpenReport.h>
 #include <toolkit/toolkit.h>
 
 // Error is GetLastError() after the failed open; Report what the open found

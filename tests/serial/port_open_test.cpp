@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include <kestrix/serial_open_report.h>
+#include <libloaderapi.h>
 
 #include "port_calls.h"
 #include "shared_ports_folder.h"
@@ -82,6 +83,23 @@ TEST(PortOpen, ADeviceAnotherProgramClaimedIsAccessDeniedAndReportedInUse) {
   HANDLE port = openPort(8);
   EXPECT_NE(port, INVALID_HANDLE_VALUE);
   CloseHandle(port);
+}
+
+// The program finds the report by name, as a call only some systems have.
+TEST(PortOpen, TheReportCallIsFoundByNameAndNothingElseIs) {
+  const HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+  ASSERT_NE(kernel, nullptr);
+  EXPECT_EQ(GetModuleHandleA(nullptr), kernel);
+  EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(kernel, "GetLastSerialOpenReport")),
+            reinterpret_cast<void*>(&GetLastSerialOpenReport));
+  SetLastError(0);
+  EXPECT_EQ(GetProcAddress(kernel, "GetLastSerialOpenReportEx"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+  EXPECT_EQ(GetProcAddress(kernel, nullptr), nullptr);
+  EXPECT_EQ(GetModuleHandleA("ntdll.dll"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_EQ(GetProcAddress(nullptr, "GetLastSerialOpenReport"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 TEST(PortOpen, LinkToSomethingThatIsNotATerminalDoesNotOpen) {

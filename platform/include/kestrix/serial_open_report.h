@@ -16,6 +16,10 @@
 
 #include <windows.h>
 
+// The program declares the same structure (comm/SerialOpenReport.h), where
+// it finds this call by name; whichever header comes first defines it.
+#ifndef SERIAL_OPEN_REPORT_DEFINED
+#define SERIAL_OPEN_REPORT_DEFINED
 typedef struct _SERIAL_OPEN_REPORT {
   DWORD dwHolderProcessId;   // the process holding the port; 0 when not known
   CHAR szHolderProgram[64];  // its program name; "" when not known
@@ -23,6 +27,7 @@ typedef struct _SERIAL_OPEN_REPORT {
   CHAR szRemark[256];        // e.g. why an open port has no lock file; "" when none
   BOOL bInUse;               // refused because another handle or program holds the port
 } SERIAL_OPEN_REPORT;
+#endif
 
 // Copies the report of the calling thread's last port open; FALSE (with
 // ERROR_INVALID_PARAMETER) for a null pointer.
