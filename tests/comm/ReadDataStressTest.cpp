@@ -9,8 +9,8 @@
 
 #include "FakeWindow.h"
 #include "ReadData.h"
-#include "serial_port_test.h"
 #include "TheWorkerThread.h"
+#include "serial_port_test.h"
 
 namespace {
 

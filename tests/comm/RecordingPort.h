@@ -39,7 +39,7 @@ class RecordingPort : public cxComm {
 
   DWORD WatchProc() override {
     std::this_thread::sleep_for(watcherStartDelay);
-    clockid_t clock;
+    clockid_t clock{};
     pthread_getcpuclockid(pthread_self(), &clock);
     watcherClock = clock;
     ++watchersStarted;

@@ -2,7 +2,6 @@
 // order, the queue's limit stops the appender instead of leaving a hole,
 // and a file that cannot be made or written stops it with the error.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -21,7 +20,7 @@ namespace fs = std::filesystem;
 class FileAppenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() / ("kestrix-appender-" + std::to_string(::getpid()) + "-" +
+    folder = fs::temp_directory_path() / ("kestrix-appender-" + std::to_string(GetCurrentProcessId()) + "-" +
                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(folder);
   }

@@ -1,4 +1,5 @@
-// Lines by COM number in a private ports folder of their own.
+// Lines by COM number: on Linux in a private ports folder of their own,
+// under Wine in the prefix's lines folder, through the far-end helper.
 #pragma once
 
 #include <windows.h>
@@ -6,8 +7,12 @@
 #include <map>
 #include <memory>
 
+#ifdef _WIN32
+#include "remote_far_end.h"
+#else
 #include "far_end.h"
 #include "ports_folder.h"
+#endif
 
 namespace serial_lines {
 
@@ -19,10 +24,14 @@ class PortLines {
   void Unplug(DWORD port);
   // The line plugged as COM<port>; it must be there.
   FarEnd& operator[](DWORD port) const { return *lines_.at(port); }
+#ifndef _WIN32
   const PortsFolder& Folder() const { return folder_; }
+#endif
 
  private:
+#ifndef _WIN32
   PortsFolder folder_;  // outlives the lines linked into it
+#endif
   std::map<DWORD, std::unique_ptr<FarEnd>> lines_;
 };
 

@@ -1,5 +1,7 @@
 // The fixture of tests that open ports by number: a private ports folder
-// for each test, and COM<n> lines whose far ends the fixture holds.
+// for each test, and COM<n> lines whose far ends the fixture holds. Under
+// Wine the lines are the prefix's, and the far ends are reached only
+// through the calls both sides have (no descriptors, no line settings).
 #pragma once
 
 #include <windows.h>
@@ -21,16 +23,27 @@ class SerialPortTest : public ::testing::Test {
   void SetUp() override { lines_.emplace(); }
   void TearDown() override { lines_.reset(); }
 
+#ifdef _WIN32
+  // Makes COM<port> a fresh line (replacing any earlier one).
+  void AddFarEnd(DWORD port) { lines_->Plug(port); }
+#else
   // Makes COM<port> a fresh line (replacing any earlier one); returns its
   // far end's descriptor (non-blocking), owned by the fixture.
   int AddFarEnd(DWORD port) { return lines_->Plug(port).Master(); }
   int FarEnd(DWORD port) const { return Line(port).Master(); }
-  // Closes the far end: the port sees a hang-up. Its link stays.
-  void HangUpFarEnd(DWORD port) { Line(port).HangUp(); }
-  // Removes the link COM<port> from the ports folder (its far end stays).
-  void RemoveLink(DWORD port) { Line(port).Unlink(); }
   const std::string& Folder() const { return lines_->Folder().Root(); }
   std::string LockFolder() const { return lines_->Folder().Locks(); }
+  termios FarEndSettings(DWORD port) const { return Line(port).Settings(); }
+  // The terminal side that the far end holds open: a test locks it to play
+  // another program that has the device.
+  int FarEndTerminal(DWORD port) const { return Line(port).Terminal(); }
+  // Where the link for COM<port> goes, for a far end made apart.
+  std::string LinkPath(DWORD port) const { return lines_->Folder().Link(port); }
+#endif
+  // Closes the far end: the port sees a hang-up. Its link stays.
+  void HangUpFarEnd(DWORD port) { Line(port).HangUp(); }
+  // Removes the link COM<port> (its far end stays).
+  void RemoveLink(DWORD port) { Line(port).Unlink(); }
 
   void SendFromFarEnd(DWORD port, const std::string& bytes) { Line(port).Send(bytes); }
   // Reads exactly `count` bytes arriving at the far end, or what came
@@ -42,12 +55,6 @@ class SerialPortTest : public ::testing::Test {
   bool NothingArrivesAtFarEnd(DWORD port, std::chrono::milliseconds quiet = std::chrono::milliseconds(200)) {
     return Line(port).NothingArrives(quiet);
   }
-  termios FarEndSettings(DWORD port) const { return Line(port).Settings(); }
-  // The terminal side that the far end holds open: a test locks it to play
-  // another program that has the device.
-  int FarEndTerminal(DWORD port) const { return Line(port).Terminal(); }
-  // Where the link for COM<port> goes, for a far end made apart.
-  std::string LinkPath(DWORD port) const { return lines_->Folder().Link(port); }
   static DWORD QueuedInput(HANDLE hPort) { return serial_lines::QueuedInput(hPort); }
 
  private:
