@@ -154,7 +154,7 @@ void AnsiTextCarry::AddConverted(const BYTE* pBytes, DWORD dwCount) {
   const size_t at = text_.size();
   text_.resize(at + dwCount);
   const int units = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<LPCSTR>(pBytes), static_cast<int>(dwCount),
-                                        text_.data() + at, static_cast<int>(dwCount));
+                                        reinterpret_cast<LPWSTR>(text_.data() + at), static_cast<int>(dwCount));
   text_.resize(at + static_cast<size_t>(std::max(units, 0)));
   size_t unit = at;
   for (DWORD i = 0; i < dwCount; ++unit) {
