@@ -28,9 +28,9 @@ WakeReason WaitForWorkOrStop(HANDLE hWork, HANDLE hStop) {
   }
 }
 
-bool StopQueueThread(HANDLE hThread, HANDLE hStop) {
+bool StopQueueThread(HANDLE hThread, HANDLE hStop, DWORD dwWaitMs) {
   SetEvent(hStop);
-  if (WaitForSingleObject(hThread, kQueueThreadStopMs) == WAIT_OBJECT_0) return true;
+  if (WaitForSingleObject(hThread, dwWaitMs) == WAIT_OBJECT_0) return true;
   TerminateThread(hThread, 0);
   return false;
 }

@@ -1,6 +1,6 @@
 // The thread behind a queue, as the worker thread and the log writer run
 // it: started at once, asleep until its queue is signalled or it is told to
-// stop, and given five seconds at exit. (The capture writer, which must
+// stop, and given its owner's time at exit. (The capture writer, which must
 // write everything before it ends, uses the wait alone.)
 #pragma once
 
@@ -17,13 +17,9 @@ HANDLE StartQueueThread(unsigned(__stdcall* pfnProc)(void*), void* pArg, DWORD* 
 // at once), so a wait that keeps failing never spins.
 WakeReason WaitForWorkOrStop(HANDLE hWork, HANDLE hStop);
 
-// How long StopQueueThread waits. The work of these threads is small (one
-// item, one write), so a thread still busy after this is stuck.
-constexpr DWORD kQueueThreadStopMs = 5000;
-
-// Signals hStop and waits up to kQueueThreadStopMs for hThread to end. A
+// Signals hStop and waits up to dwWaitMs for hThread to end. A
 // thread that has not ended by then is terminated: it stops at its next
 // wait, but until then may still use what it shares with its owner, so
 // the owner keeps that (its lock, its handles) for the ending process.
 // Returns whether the thread ended by itself. hThread stays open.
-bool StopQueueThread(HANDLE hThread, HANDLE hStop);
+bool StopQueueThread(HANDLE hThread, HANDLE hStop, DWORD dwWaitMs);

@@ -8,6 +8,14 @@
 
 #include "QueueThread.h"
 
+namespace {
+
+// How long the worker has at exit to finish the item it runs: one item is
+// one delivery, so a worker still busy after this is stuck.
+const DWORD kWorkerStopMs = 5000;
+
+}  // namespace
+
 WorkerThread::WorkImpl::~WorkImpl() = default;
 
 WorkerThread::WorkerThread() : _hExitEvent(nullptr), _hSemaphore(nullptr), _hThread(nullptr), _dwThreadId(0) {
@@ -27,7 +35,7 @@ WorkerThread::~WorkerThread() {
   // three handles stay open, so that it never waits on a closed handle.
   bool threadEnded = true;
   if (_hThread != nullptr)
-    threadEnded = StopQueueThread(_hThread, _hExitEvent);
+    threadEnded = StopQueueThread(_hThread, _hExitEvent, kWorkerStopMs);
   else
     SetEvent(_hExitEvent);
   DeleteQueuedItems();

@@ -21,6 +21,11 @@ const char kDestroyedText[] = "CxLog has destroy!";
 const char kFallbackFolder[] = "./";
 const DWORD kLineAreaSize = 1024;
 const INT8 kWarningLevel = 1;
+// How long the writer has at exit. Records queued before the stop are
+// written first (a wake for data wins over the stop), each batch in one
+// append of a regular file; a writer still busy after this is stuck in a
+// write that would not finish anyway.
+const DWORD kWriterStopMs = 500;
 
 struct FolderPath {
   char text[MAX_PATH];
@@ -111,9 +116,7 @@ CxLog::CxLog()
 CxLog::~CxLog() {
   *_pbAlive = false;
   if (_hThread != nullptr) {
-    // A batch is one write of a regular file: a writer that does not end
-    // in time is stuck in a write.
-    const bool writerEnded = StopQueueThread(_hThread, _hStopEvent);
+    const bool writerEnded = StopQueueThread(_hThread, _hStopEvent, kWriterStopMs);
     CloseHandle(_hThread);
     // A writer stuck in a write may still take the lock: leave it, the
     // queue and the events to the ending process.
