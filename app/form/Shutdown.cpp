@@ -1,17 +1,28 @@
 // Closing the window: asked first, then timer, worker and ports stop in
-// order.
+// order. When the session ends the same steps run unasked.
 #include <TheWorkerThread.h>
 
 #include "Unit1.h"
 
+void TForm1::OnEndSession(TMessage& Message) {
+  Message.Result = 0;
+  if (!Message.WParam) return;  // the end was called off
+  // A session end is not a user's click: there is nobody to answer the
+  // question, and the program must go within moments.
+  SessionEnding = true;
+  Close();
+}
+
 void TForm1::FormClose(TObject*, TCloseAction& Action) {
-  const int answer =
-      Application->MessageBox("确定要退出吗？", "退出程序", MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
-  if (answer == IDCANCEL) {
-    Action = caNone;
-    return;
+  if (!SessionEnding) {
+    const int answer =
+        Application->MessageBox("确定要退出吗？", "退出程序", MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
+    if (answer == IDCANCEL) {
+      Action = caNone;
+      return;
+    }
+    if (answer != IDOK) return;
   }
-  if (answer != IDOK) return;
 
   Settings->Save();
   Timer1->Enabled = false;

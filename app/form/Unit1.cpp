@@ -36,6 +36,8 @@ void TForm1::Dispatch(TMessage& Message) {
     OnDeviceChange(Message);
   else if (Message.Msg == kPortLostMessage)
     OnPortLost(Message);
+  else if (Message.Msg == WM_ENDSESSION)
+    OnEndSession(Message);
   else
     TForm::Dispatch(Message);
 }

@@ -115,6 +115,9 @@ class TForm1 : public TForm {
   // A modem line of a port changed (CTS, DSR, RI or DCD): its panel's tool
   // tip and menu items follow.
   void OnModemLineEvent(TMessage& Message);
+  // The session ends (the program is told to end): the window closes as
+  // its close does, without asking.
+  void OnEndSession(TMessage& Message);
   // Brings both receive areas up to date now; they otherwise follow at the
   // next screen frame in which the window can be seen.
   void ShowReceivedText();
@@ -182,6 +185,8 @@ class TForm1 : public TForm {
   // delay between tries (0 before the first).
   TTimer* ReconnectTimers[2];
   unsigned ReconnectDelayMs[2] = {0, 0};
+  // The window closes because the session ends: nobody is asked.
+  bool SessionEnding = false;
 
  public:
   // The features added to each panel (app/features), made by the

@@ -17,17 +17,22 @@ std::mutex g_windowsMutex;
 std::set<HWND> g_topLevelWindows;
 
 // On the device monitor's thread.
-void PostDeviceChange(void*) {
+void PostDeviceChange(void*) { postToTopLevelWindows(WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0); }
+
+}  // namespace
+
+int postToTopLevelWindows(UINT message, WPARAM wParam, LPARAM lParam) {
   std::vector<HWND> windows;
   {
     std::lock_guard<std::mutex> lock(g_windowsMutex);
     windows.assign(g_topLevelWindows.begin(), g_topLevelWindows.end());
   }
   // A window that went meanwhile refuses the post.
-  for (HWND window : windows) PostMessageA(window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+  int posted = 0;
+  for (HWND window : windows)
+    if (PostMessageA(window, message, wParam, lParam)) ++posted;
+  return posted;
 }
-
-}  // namespace
 
 void topLevelWindowCreated(HWND handle) {
   std::lock_guard<std::mutex> subscriptionLock(g_subscriptionMutex);

@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "comm_line_settings.h"
+#include "held_serial_lines.h"
 #include "overlapped.h"
 #include "uucp_lock.h"
 
@@ -81,6 +82,7 @@ std::shared_ptr<SerialPort> SerialPort::start(int fd, const std::string& lockPat
   auto port = std::make_shared<SerialPort>(fd);
   port->lockPath_ = lockPath;
   port->settingsBeforeOpen_ = current;
+  rememberHeldLine(fd, current);
   port->dcb_ = dcb;
   port->hasModemLines_ = ::ioctl(fd, TIOCMGET, &port->modemLines_) == 0;
   port->hasErrorCounters_ = ::ioctl(fd, TIOCGICOUNT, &port->counters_) == 0;
@@ -116,6 +118,7 @@ void SerialPort::onClose() {
     // the settings it had. Output still queued in the driver is dropped
     // rather than waited for.
     if (settingsBeforeOpen_) ::tcsetattr(fd_, TCSANOW, &*settingsBeforeOpen_);
+    forgetHeldLine(fd_);
     releaseSerialDevice(fd_);
   }
   fd_ = -1;

@@ -1,13 +1,13 @@
 #include "uucp_lock.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +19,8 @@
 
 #include <kestrix/platform_testing.h>
 
+#include "ending_signals.h"
+
 namespace platform {
 namespace fs = std::filesystem;
 namespace {
@@ -26,89 +28,80 @@ namespace {
 std::mutex testFolderLock;
 std::optional<fs::path> testFolder;
 
-// The locks this process holds, kept where a signal handler can reach them
-// without allocating or locking: a fixed table of paths.
+// The locks this process holds or is taking, kept where a signal handler
+// can reach them without allocating or locking: a fixed table of paths.
+// While a lock is taken its slot names the temporary file too, so that a
+// signal at any step leaves neither file behind.
 constexpr size_t kHeldSlots = 32;
 constexpr size_t kPathRoom = 512;
+enum SlotState : int {
+  kFree,
+  kTaking,  // the temporary may exist; the lock is ours only if it is the temporary's link
+  kLinked,  // the lock is ours; the temporary may still exist
+  kHeld,    // the lock is ours
+};
 struct HeldLock {
-  std::atomic<bool> used{false};
+  std::atomic<int> state{kFree};
   char path[kPathRoom];
+  char temporary[kPathRoom];
 };
 std::array<HeldLock, kHeldSlots> heldLocks;
 std::mutex heldLocksChange;
 
-void removeHeldLocks() {
-  for (HeldLock& held : heldLocks)
-    if (held.used.load(std::memory_order_acquire)) ::unlink(held.path);
+// Async-signal-safe.
+bool sameFile(const char* one, const char* other) {
+  struct stat first, second;
+  return ::stat(one, &first) == 0 && ::stat(other, &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
 }
 
-constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+void removeHeldLocksAtExit() { removeHeldUucpLocks(); }
 
-void onEndingSignal(int signal) {
-  removeHeldLocks();
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-
-// Once, at the first lock: remove held locks at exit and on the signals that
-// end a program by default. Handlers that others set are left alone.
-void removeHeldLocksAtEnd() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    std::atexit(removeHeldLocks);
-    for (int signal : kEndingSignals) {
-      struct sigaction current {};
-      if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
-      struct sigaction handler {};
-      handler.sa_handler = onEndingSignal;
-      sigemptyset(&handler.sa_mask);
-      ::sigaction(signal, &handler, nullptr);
-    }
-  });
+HeldLock* reserveSlot(const std::string& lockPath) {
+  std::lock_guard<std::mutex> guard(heldLocksChange);
+  for (size_t index = 0; index < heldLocks.size(); ++index) {
+    HeldLock& held = heldLocks[index];
+    if (held.state.load() != kFree) continue;
+    // Named by process and slot, the temporary is known before it exists.
+    const int length = std::snprintf(held.temporary, kPathRoom, "%s/LTMP.%d.%zu",
+                                     fs::path(lockPath).parent_path().c_str(), static_cast<int>(::getpid()), index);
+    if (length < 0 || static_cast<size_t>(length) >= kPathRoom) return nullptr;
+    std::memcpy(held.path, lockPath.c_str(), lockPath.size() + 1);
+    held.state.store(kTaking, std::memory_order_release);
+    return &held;
+  }
+  return nullptr;
 }
 
 bool holdsLock(const std::string& path) {
   std::lock_guard<std::mutex> guard(heldLocksChange);
   for (HeldLock& held : heldLocks)
-    if (held.used.load() && path == held.path) return true;
-  return false;
-}
-
-bool rememberHeld(const std::string& path) {
-  if (path.size() >= kPathRoom) return false;
-  std::lock_guard<std::mutex> guard(heldLocksChange);
-  for (HeldLock& held : heldLocks) {
-    if (held.used.load()) continue;
-    std::memcpy(held.path, path.c_str(), path.size() + 1);
-    held.used.store(true, std::memory_order_release);
-    return true;
-  }
+    if (held.state.load() == kHeld && path == held.path) return true;
   return false;
 }
 
 void forgetHeld(const std::string& path) {
   std::lock_guard<std::mutex> guard(heldLocksChange);
   for (HeldLock& held : heldLocks)
-    if (held.used.load() && path == held.path) held.used.store(false, std::memory_order_release);
+    if (held.state.load() == kHeld && path == held.path) held.state.store(kFree, std::memory_order_release);
 }
 
 bool processLives(pid_t pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
 
-// The new lock, complete, under a temporary name in the lock folder, so that
-// linking it to its real name makes it appear whole or not at all.
-std::string writeTemporaryLock(const fs::path& folder) {
-  std::string path = (folder / "LTMP.XXXXXX").string();
-  const int fd = ::mkstemp(path.data());
-  if (fd < 0) return {};
+// The new lock, complete, under the slot's temporary name in the lock
+// folder, so that linking it to its real name makes it appear whole or not
+// at all. A file of that name is a leftover of a process that had our id.
+bool writeTemporaryLock(const char* path) {
+  const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  int fd = ::open(path, flags, 0644);
+  if (fd < 0 && errno == EEXIST && ::unlink(path) == 0) fd = ::open(path, flags, 0644);
+  if (fd < 0) return false;
   char text[16];
   const int length = std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(::getpid()));
   const bool written = ::write(fd, text, static_cast<size_t>(length)) == length && ::fchmod(fd, 0644) == 0;
   ::close(fd);
-  if (!written) {
-    ::unlink(path.c_str());
-    return {};
-  }
-  return path;
+  if (!written) ::unlink(path);
+  return written;
 }
 
 }  // namespace
@@ -140,6 +133,26 @@ pid_t readUucpLockHolder(const fs::path& lockFile) {
   return value > 0 && value < (1L << 30) ? static_cast<pid_t>(value) : 0;
 }
 
+void removeHeldUucpLocks() {
+  for (HeldLock& held : heldLocks) {
+    switch (held.state.load(std::memory_order_acquire)) {
+      case kTaking:
+        if (sameFile(held.temporary, held.path)) ::unlink(held.path);
+        ::unlink(held.temporary);
+        break;
+      case kLinked:
+        ::unlink(held.path);
+        ::unlink(held.temporary);
+        break;
+      case kHeld:
+        ::unlink(held.path);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
 UucpLockAttempt takeUucpLock(const std::string& devicePath) {
   UucpLockAttempt attempt;
   const fs::path folder = uucpLockFolder();
@@ -148,16 +161,20 @@ UucpLockAttempt takeUucpLock(const std::string& devicePath) {
     return attempt;
   }
   const std::string lockPath = (folder / uucpLockName(devicePath)).string();
-  const std::string temporary = writeTemporaryLock(folder);
-  if (temporary.empty()) {
+  static std::once_flag atExit;
+  std::call_once(atExit, [] { std::atexit(removeHeldLocksAtExit); });
+  handleEndingSignals();
+  HeldLock* slot = lockPath.size() < kPathRoom ? reserveSlot(lockPath) : nullptr;
+  if (slot == nullptr || !writeTemporaryLock(slot->temporary)) {
+    if (slot != nullptr) slot->state.store(kFree, std::memory_order_release);
     attempt.remark = "cannot write in " + folder.string() + ": " + devicePath + " opened without a lock file";
     return attempt;
   }
-  removeHeldLocksAtEnd();
   for (int round = 0; round < 8; ++round) {
-    if (::link(temporary.c_str(), lockPath.c_str()) == 0) {
-      ::unlink(temporary.c_str());
-      rememberHeld(lockPath);
+    if (::link(slot->temporary, lockPath.c_str()) == 0) {
+      slot->state.store(kLinked, std::memory_order_release);
+      ::unlink(slot->temporary);
+      slot->state.store(kHeld, std::memory_order_release);
       attempt.lockPath = lockPath;
       return attempt;
     }
@@ -165,10 +182,9 @@ UucpLockAttempt takeUucpLock(const std::string& devicePath) {
     const pid_t holder = readUucpLockHolder(lockPath);
     const bool ours = holder == ::getpid();
     if ((ours && holdsLock(lockPath)) || (!ours && processLives(holder))) {
-      ::unlink(temporary.c_str());
       attempt.held = true;
       attempt.holder = holder;
-      return attempt;
+      break;
     }
     // A lock being written by another tool names no process for a moment.
     if (holder == 0 && round < 3) {
@@ -177,8 +193,10 @@ UucpLockAttempt takeUucpLock(const std::string& devicePath) {
     }
     ::unlink(lockPath.c_str());  // stale: its process is gone
   }
-  ::unlink(temporary.c_str());
-  attempt.remark = "cannot make " + lockPath + ": " + devicePath + " opened without a lock file";
+  ::unlink(slot->temporary);
+  slot->state.store(kFree, std::memory_order_release);
+  if (!attempt.held)
+    attempt.remark = "cannot make " + lockPath + ": " + devicePath + " opened without a lock file";
   return attempt;
 }
 

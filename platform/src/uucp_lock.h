@@ -35,9 +35,13 @@ std::filesystem::path uucpLockFolder();
 UucpLockAttempt takeUucpLock(const std::string& devicePath);
 
 // Removes a lock taken above, unless another process has since replaced it.
-// Locks still held when the process exits (normally, or by SIGTERM, SIGINT,
-// SIGHUP or SIGQUIT while those keep their default action) are removed then.
+// Locks still held when the process exits (normally, or by an ending signal,
+// see ending_signals.h) are removed then.
 void releaseUucpLock(const std::string& lockPath);
+
+// Async-signal-safe: removes every lock this process holds and every lock
+// file it is making (the temporary, and the lock once linked from it).
+void removeHeldUucpLocks();
 
 // The process id a lock file names, 0 when it names none.
 pid_t readUucpLockHolder(const std::filesystem::path& lockFile);

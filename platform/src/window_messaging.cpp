@@ -15,6 +15,7 @@
 #include <deque>
 
 #include "device_change_broadcast.h"
+#include "ending_signals.h"
 #include "kernel_object.h"
 
 namespace platform {
@@ -54,7 +55,10 @@ using platform::WindowObject;
 HWND CreateWindowHandle(WindowProcedure procedure, WindowWakeUp wakeUp, bool topLevel) {
   const auto hWnd = reinterpret_cast<HWND>(
       platform::insertHandle(std::make_shared<WindowObject>(std::move(procedure), std::move(wakeUp), topLevel)));
-  if (topLevel) platform::topLevelWindowCreated(hWnd);
+  if (topLevel) {
+    platform::topLevelWindowCreated(hWnd);
+    platform::closeWindowsAtEndingSignals();
+  }
   return hWnd;
 }
 

@@ -9,6 +9,7 @@
 
 #define WM_NULL 0x0000
 #define WM_CLOSE 0x0010
+#define WM_ENDSESSION 0x0016
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -20,6 +21,11 @@
 #define DBT_DEVNODES_CHANGED 0x0007
 #define DBT_DEVICEARRIVAL 0x8000
 #define DBT_DEVICEREMOVECOMPLETE 0x8004
+
+// WM_ENDSESSION: wParam TRUE when the session ends; lParam says why. The
+// program is not asked first (no WM_QUERYENDSESSION), as in a forced end.
+#define ENDSESSION_CLOSEAPP 0x00000001
+#define ENDSESSION_LOGOFF 0x80000000
 
 #define VK_BACK 0x08
 #define VK_TAB 0x09
