@@ -84,6 +84,18 @@ void FileAppender::Finish() {
   SetEvent(_hFinish);
 }
 
+bool FileAppender::EndWhileWriting(DWORD dwStallMs) {
+  Finish();
+  if (_hThread == nullptr) return true;
+  ULONGLONG qwSeen = _qwWritten;
+  for (;;) {
+    if (WaitForSingleObject(_hThread, dwStallMs) == WAIT_OBJECT_0) return true;
+    const ULONGLONG qwNow = _qwWritten;
+    if (qwNow == qwSeen) return false;
+    qwSeen = qwNow;
+  }
+}
+
 bool FileAppender::Taking() const {
   InnerLocker lock(&_Lock);
   return _bTaking;

@@ -38,6 +38,11 @@ class FileAppender {
   // No more bytes: the thread writes what is queued, closes the file and
   // ends. Does not wait for it.
   void Finish();
+  // Finishes and waits for the thread to end while it keeps writing; false
+  // once it has written nothing for dwStallMs (stuck in a write to a pipe
+  // nobody reads, say). An appender whose thread did not end must not be
+  // destroyed: its thread still uses it.
+  bool EndWhileWriting(DWORD dwStallMs);
 
   // Whether it still takes bytes.
   bool Taking() const;

@@ -17,6 +17,8 @@ String FileErrorText(DWORD dwError) {
       return "端口已断开或已关闭";
     case ERROR_WRITE_FAULT:
       return "端口没有收下全部数据";
+    case ERROR_NO_DATA:
+      return "管道的读取端已关闭";
     default:
       return String().sprintf("错误代码 %u", static_cast<unsigned>(dwError));
   }

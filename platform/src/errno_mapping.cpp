@@ -38,6 +38,8 @@ DWORD errorFromErrno(int error) {
       return ERROR_DISK_FULL;
     case EIO:
       return ERROR_GEN_FAILURE;
+    case EPIPE:  // a pipe whose reader has gone
+      return ERROR_NO_DATA;
     default:
       return ERROR_GEN_FAILURE;
   }

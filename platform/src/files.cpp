@@ -1,6 +1,7 @@
 // Plain files behind CreateFileA, and the dispatch of the file calls to
 // plain files and devices. Sharing modes are not enforced for plain files.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,20 @@
 
 namespace platform {
 namespace {
+
+// As on Windows, a write to a pipe whose reader has gone fails with
+// ERROR_NO_DATA and that is all. Linux also sends SIGPIPE, which by default
+// ends the process: it is ignored from the start, for every pipe the
+// process writes (a capture's, and standard output or error too).
+bool ignoreBrokenPipeSignal() {
+  struct sigaction current {};
+  if (::sigaction(SIGPIPE, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return false;
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  return ::sigaction(SIGPIPE, &ignore, nullptr) == 0;
+}
+[[maybe_unused]] const bool brokenPipesIgnored = ignoreBrokenPipeSignal();
 
 class FileObject : public IoObject {
  public:

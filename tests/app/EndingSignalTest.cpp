@@ -4,6 +4,7 @@
 // close, or a second signal, still ends it so. A capture into a pipe whose
 // reader goes stops with its message and nothing else.
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -72,12 +73,12 @@ class EndingSignal : public ::testing::TestWithParam<int> {
  protected:
   // The program with COM1 and COM2 open in its panels, both lines
   // streaming to it.
-  void Start(const std::vector<std::string>& more = {}) {
+  void Start(const std::vector<std::string>& more = {}, int passFd = -1) {
     before_[0] = lines_[0].Settings();
     before_[1] = lines_[1].Settings();
     std::vector<std::string> arguments{folder_.Locks(), "1", "2"};
     arguments.insert(arguments.end(), more.begin(), more.end());
-    program_.emplace(ENDING_SIGNAL_HELPER, arguments);
+    program_.emplace(ENDING_SIGNAL_HELPER, arguments, passFd);
     ASSERT_TRUE(program_->WaitForLine("ready")) << program_->Output();
     ASSERT_FALSE(SameSettings(lines_[0].Settings(), before_[0])) << "the open sets the line raw";
     ASSERT_TRUE(Exclusive(lines_[0]));
@@ -148,6 +149,51 @@ TEST_F(EndingSignalLastResort, ASecondSignalEndsItAtOnceWithTheLinesGivenBack) {
   ASSERT_TRUE(status) << "still running";
   // Ended by the second signal, not by the first one's time limit.
   EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGINT) << "wait status " << *status;
+  ExpectLinesGivenBack();
+}
+
+// Device 1's panel captures into a pipe the test holds the reading end of.
+class CaptureIntoAPipe : public EndingSignal {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(::pipe2(pipe_, O_CLOEXEC), 0);
+    Start({"--capture", "/dev/fd/3"}, pipe_[1]);
+    ::close(pipe_[1]);
+  }
+  void TearDown() override {
+    if (pipe_[0] >= 0) ::close(pipe_[0]);
+  }
+
+  int pipe_[2] = {-1, -1};
+};
+
+TEST_F(CaptureIntoAPipe, AReaderThatGoesStopsTheCaptureWithItsMessageAndNothingElse) {
+  pollfd readable{pipe_[0], POLLIN, 0};
+  ASSERT_EQ(::poll(&readable, 1, 30000), 1) << "nothing captured";
+  ::close(pipe_[0]);
+  pipe_[0] = -1;
+  EXPECT_TRUE(program_->WaitForLine("dialog: 保存接收数据已停止：管道的读取端已关闭")) << program_->Output();
+  ASSERT_TRUE(program_->Running());
+  ASSERT_EQ(::kill(program_->Pid(), SIGTERM), 0);
+  const std::optional<int> status = program_->WaitForEnd(kEndLimit);
+  ASSERT_TRUE(status) << "still running";
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
+  ExpectLinesGivenBack();
+}
+
+TEST_F(CaptureIntoAPipe, AWriterStuckOnAPipeNobodyReadsDoesNotHoldTheEnd) {
+  // The pipe fills; the capture's writer blocks in its write.
+  int queued = 0;
+  const auto deadline = std::chrono::steady_clock::now() + 30s;
+  while ((::ioctl(pipe_[0], FIONREAD, &queued) != 0 || queued < 65536) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(10ms);
+  ASSERT_GE(queued, 65536) << "the pipe never filled";
+  ASSERT_EQ(::kill(program_->Pid(), SIGTERM), 0);
+  const std::optional<int> status = program_->WaitForEnd(kEndLimit);
+  ASSERT_TRUE(status) << "still running";
+  // Ended by its own close, not by the time limit's last resort.
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
+  EXPECT_NE(program_->Output().find("closed\n"), std::string::npos) << program_->Output();
   ExpectLinesGivenBack();
 }
 

@@ -126,4 +126,65 @@ TEST_F(FileAppenderTest, AFileThatCannotBeMadeIsReportedAndTakesNothing) {
   EXPECT_FALSE(notStarted.Append("x", 1));
 }
 
+// A pipe whose write end the appender opens by name, as a user's capture
+// into a pipe does.
+class Pipe {
+ public:
+  Pipe() {
+    if (::pipe(ends_) != 0) ends_[0] = ends_[1] = -1;
+  }
+  ~Pipe() {
+    CloseReader();
+    if (ends_[1] >= 0) ::close(ends_[1]);
+  }
+  std::string WriterName() const { return "/dev/fd/" + std::to_string(ends_[1]); }
+  std::string Read(size_t count) {
+    std::string bytes(count, '\0');
+    const ssize_t got = ::read(ends_[0], bytes.data(), count);
+    bytes.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return bytes;
+  }
+  void CloseReader() {
+    if (ends_[0] >= 0) ::close(ends_[0]);
+    ends_[0] = -1;
+  }
+
+ private:
+  int ends_[2];
+};
+
+TEST_F(FileAppenderTest, APipeWhoseReaderWentStopsItWithThatErrorAndNothingElse) {
+  Pipe pipe;
+  FileAppender appender;
+  ASSERT_EQ(appender.Start(pipe.WriterName().c_str()), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(appender.Append("first", 5));
+  EXPECT_EQ(pipe.Read(5), "first");
+  pipe.CloseReader();
+  // Without a reader the write fails; the process goes on.
+  EXPECT_TRUE(appender.Append("second", 6));
+  ASSERT_TRUE(eventually([&] { return appender.Ended(); }));
+  EXPECT_EQ(appender.Error(), static_cast<DWORD>(ERROR_NO_DATA));
+  EXPECT_FALSE(appender.Taking());
+  EXPECT_EQ(appender.BytesWritten(), 5u);
+}
+
+TEST_F(FileAppenderTest, AWriterStuckOnAPipeNobodyReadsIsNotWaitedForWithoutEnd) {
+  Pipe pipe;
+  auto appender = std::make_unique<FileAppender>();
+  ASSERT_EQ(appender->Start(pipe.WriterName().c_str()), static_cast<DWORD>(ERROR_SUCCESS));
+  // More than a pipe holds: the writer blocks in its write.
+  const std::string bytes(4 << 20, 'x');
+  EXPECT_TRUE(appender->Append(bytes.data(), static_cast<DWORD>(bytes.size())));
+  EXPECT_FALSE(appender->EndWhileWriting(50));
+  EXPECT_FALSE(appender->Ended());
+  // Read from again, it writes on and then ends by itself.
+  std::thread reader([&] {
+    size_t read = 0;
+    for (std::string got; read < bytes.size() && !(got = pipe.Read(65536)).empty();) read += got.size();
+  });
+  EXPECT_TRUE(appender->EndWhileWriting(10000));
+  EXPECT_EQ(appender->BytesWritten(), bytes.size());
+  reader.join();
+}
+
 }  // namespace

@@ -2,6 +2,26 @@
 
 #include "FileErrorText.h"
 
+namespace {
+
+// How long a capture's writer may write nothing at the end before it is
+// taken to be stuck: the time the log's writer gets.
+const DWORD kWriterStallMs = 500;
+
+// The writer is still blocked in its write and uses the appender: it is
+// left, with its file, to the ending process rather than waited for.
+void EndOrLeave(std::unique_ptr<FileAppender>& appender) {
+  if (appender && !appender->EndWhileWriting(kWriterStallMs)) static_cast<void>(appender.release());
+}
+
+}  // namespace
+
+ReceiveCapture::~ReceiveCapture() {
+  EndOrLeave(_Appender);
+  EndOrLeave(_Closing);
+  for (std::unique_ptr<FileAppender>& appender : _Finishing) EndOrLeave(appender);
+}
+
 DWORD ReceiveCapture::Start(const String& FileName) {
   Stop();
   auto appender = std::make_unique<FileAppender>();

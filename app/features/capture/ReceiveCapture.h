@@ -14,6 +14,13 @@
 
 class ReceiveCapture {
  public:
+  ReceiveCapture() = default;
+  // Waits for the captures' writers while they write; one that has written
+  // nothing for a while (a pipe nobody reads) is left to the ending process.
+  ~ReceiveCapture();
+  ReceiveCapture(const ReceiveCapture&) = delete;
+  ReceiveCapture& operator=(const ReceiveCapture&) = delete;
+
   // Starts capturing into FileName (replacing a file of that name), ending
   // a capture that runs. ERROR_SUCCESS or the error of making the file.
   DWORD Start(const String& FileName);
