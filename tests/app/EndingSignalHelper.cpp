@@ -8,11 +8,15 @@
 // with --capture, device 1's panel captures to FILE; with --stuck, the
 // window thread stops handling anything once ready. Dialogs are answered
 // with their default button and written to standard output as
-// "dialog: TEXT". "ready" follows the opens; "closed" the window's close.
+// "dialog: TEXT". SIGUSR1 quits as the user does: 退出 answered with OK.
+// "ready" follows the opens; "closed" the window's close.
+#include <signal.h>
+
 #include <kestrix/platform_testing.h>
 #include <toolkit/testing.h>
 #include <toolkit/toolkit.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -34,7 +38,13 @@ bool OpenPanel(int Index, const char* port) {
   return Form1->Channels[Index]._hComm != INVALID_HANDLE_VALUE;
 }
 
-void ReportDialogs(TObject*) {
+std::atomic<bool> g_quit{false};
+
+void ReportDialogsAndQuit(TObject*) {
+  if (g_quit.exchange(false)) {
+    QueueDialogAnswerForTesting(IDOK);
+    Form1->Close();
+  }
   for (const ShownDialog& dialog : ShownDialogsForTesting()) {
     std::string text = dialog.Text.Utf8();
     for (char& c : text)
@@ -70,10 +80,10 @@ int main(int argc, char** argv) {
       Say("cannot open COM" + std::string(ports[index]));
       return 1;
     }
-  if (capture != nullptr) Form1->StartCapture(0, capture);
+  if (capture != nullptr) Form1->Captures[0]->Start(capture);
   TTimer* dialogs = new TTimer(Form1);  // the form owns it
   dialogs->Interval = 50;
-  dialogs->OnTimer = ReportDialogs;
+  dialogs->OnTimer = ReportDialogsAndQuit;
   if (stuck) {
     TTimer* stop = new TTimer(Form1);
     stop->Interval = 10;
@@ -81,6 +91,7 @@ int main(int argc, char** argv) {
       for (;;) Sleep(1000);
     };
   }
+  ::signal(SIGUSR1, [](int) { g_quit = true; });
   Say("ready");
   Application->Run();
   Say("closed");
