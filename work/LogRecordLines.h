@@ -14,7 +14,7 @@ constexpr int kDeliveryUnknown = 85;    // anything else: "Unknow exception!"
 // Source "Unit1": opening a port and the remembered settings.
 constexpr int kSettingsDamaged = 51;      // the settings file was damaged and put aside
 constexpr int kOpenFailure = 67;          // "不能打开 COMn：cause"
-constexpr int kOpenRemark = 72;           // what a successful open had to remark
+constexpr int kOpenRemark = 72;           // what an open had to remark
 constexpr int kSettingsNotWritten = 128;  // the settings file cannot be written
 
 // Source "cxLog": records the queue turned away or a failed write lost.

@@ -5,7 +5,8 @@ String FileErrorText(DWORD dwError) {
     case ERROR_DISK_FULL:
       return "磁盘已满";
     case ERROR_ACCESS_DENIED:
-      return "没有权限，或者它是文件夹";
+      // Also what a pipe, socket or device gets where a file is meant.
+      return "没有权限，或者它不是普通文件（文件夹、管道或设备）";
     case ERROR_FILE_NOT_FOUND:
       return "文件不存在";
     case ERROR_PATH_NOT_FOUND:

@@ -65,6 +65,9 @@ String OpenFailureCause(DWORD Error) { return OpenFailureCause(Error, LastSerial
 
 void LogOpenFailure(const String& PortText, const String& Cause) {
   Log(LogRecordLine::kOpenFailure, String("不能打开 ") + PortText + "：" + Cause);
+  // The box names the cause; why the open came to it (a lock name taken by
+  // something that is no lock) is for the log.
+  LogOpenRemark(PortText);
 }
 
 void LogOpenRemark(const String& PortText) {

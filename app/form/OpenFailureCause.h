@@ -17,9 +17,10 @@ String OpenFailureCause(DWORD Error);
 // The cause when the port is this program's own, held by the other panel.
 String OtherPanelHoldsThePort();
 
-// Writes "不能打开 <port text>：<cause>" to the log.
+// Writes "不能打开 <port text>：<cause>" to the log, then the open's remark
+// as LogOpenRemark does.
 void LogOpenFailure(const String& PortText, const String& Cause);
 
-// After a successful open: logs what the open had to remark (a port opened
-// without a lock file, say), if anything.
+// Logs what the last open had to remark (a port opened without a lock
+// file, a lock's name taken by a FIFO), if anything.
 void LogOpenRemark(const String& PortText);

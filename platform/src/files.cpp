@@ -1,5 +1,8 @@
 // Plain files behind CreateFileA, and the dispatch of the file calls to
 // plain files and devices. Sharing modes are not enforced for plain files.
+// A name that stands for a pipe, socket or device (file_kinds.h) is refused
+// with ERROR_ACCESS_DENIED, as a folder is: no open ever waits for the other
+// end of a FIFO.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -9,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "file_kinds.h"
 #include "io_object.h"
 
 namespace platform {
@@ -126,19 +130,28 @@ bool folderOfExists(LPCSTR name) {
   return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// With FILE_FLAG_OPEN_REPARSE_POINT the name must be a regular file itself:
-// a link there is not followed and a pipe, device or socket is not opened
-// (opening a FIFO for writing would wait for a reader). False, with the
-// error set, for what is there now; a missing file is fine.
-bool isExactFileOrMissing(LPCSTR name) {
+// Looked at before it is opened, so that a pipe or device is never opened
+// at all (see file_kinds.h); with FILE_FLAG_OPEN_REPARSE_POINT the name must
+// be the file itself, not a link. False, with the error set, for what is
+// there now; a missing file is fine.
+bool opensAsFileOrMissing(LPCSTR name, bool exactFile) {
   struct stat status;
-  if (::lstat(name, &status) != 0 || S_ISREG(status.st_mode)) return true;
-  SetLastError(S_ISLNK(status.st_mode) ? ERROR_CANT_ACCESS_FILE : ERROR_ACCESS_DENIED);
+  if ((exactFile ? ::lstat(name, &status) : ::stat(name, &status)) != 0 || S_ISDIR(status.st_mode)) return true;
+  if (exactFile && S_ISLNK(status.st_mode)) {
+    SetLastError(ERROR_CANT_ACCESS_FILE);
+    return false;
+  }
+  if (opensAsFile(status) && (!exactFile || S_ISREG(status.st_mode))) return true;
+  SetLastError(ERROR_ACCESS_DENIED);
   return false;
 }
 
-HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition, DWORD flagsAndAttributes) {
-  int flags = O_CLOEXEC;
+// The open(2) flags for the access and disposition; -1 for a disposition
+// that is not one.
+int openFlags(DWORD access, DWORD disposition, bool exactFile) {
+  // Never waits: whatever the name stands for by the time it is opened is
+  // checked once it is open.
+  int flags = O_CLOEXEC | O_NONBLOCK;
   const bool reads = (access & (GENERIC_READ | GENERIC_ALL)) != 0;
   const bool overwrites = (access & (GENERIC_WRITE | GENERIC_ALL)) != 0;
   // Append access alone: every write goes to the end of the file at that
@@ -147,30 +160,54 @@ HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition, DWORD flagsAn
   const bool writes = overwrites || appends;
   flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
   if (appends) flags |= O_APPEND;
-  const bool exactFile = (flagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
-  if (exactFile) {
-    flags |= O_NOFOLLOW | O_NONBLOCK;
-    if (!isExactFileOrMissing(name)) return INVALID_HANDLE_VALUE;
-  }
+  if (exactFile) flags |= O_NOFOLLOW;
   switch (disposition) {
     case CREATE_NEW:
-      flags |= O_CREAT | O_EXCL;
-      break;
+      return flags | O_CREAT | O_EXCL;
     case CREATE_ALWAYS:
-      flags |= O_CREAT | O_TRUNC;
-      break;
+      return flags | O_CREAT | O_TRUNC;
     case OPEN_EXISTING:
-      break;
+      return flags;
     case OPEN_ALWAYS:
-      flags |= O_CREAT;
-      break;
+      return flags | O_CREAT;
     case TRUNCATE_EXISTING:
-      flags |= O_TRUNC;
-      break;
+      return flags | O_TRUNC;
     default:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return INVALID_HANDLE_VALUE;
+      return -1;
   }
+}
+
+void setOpenError(LPCSTR name, int error, bool exactFile) {
+  if (error == EEXIST)
+    SetLastError(ERROR_FILE_EXISTS);
+  else if (error == ENOENT && !folderOfExists(name))
+    SetLastError(ERROR_PATH_NOT_FOUND);
+  else if (error == ELOOP && exactFile)  // a link put there since the check
+    SetLastError(ERROR_CANT_ACCESS_FILE);
+  else if (error == ENXIO)  // a FIFO without a reader, or a socket, put there since the check
+    SetLastError(ERROR_ACCESS_DENIED);
+  else
+    SetLastError(errorFromErrno(error));
+}
+
+// Whether the open descriptor is one a file handle may have: a folder is
+// refused as on Windows, and so is a pipe or device that took the name's
+// place after it was looked at.
+bool isFileDescriptor(int fd, bool exactFile) {
+  struct stat status;
+  if (::fstat(fd, &status) != 0) return true;  // nothing known against it
+  return opensAsFile(status) && (!exactFile || S_ISREG(status.st_mode));
+}
+
+HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition, DWORD flagsAndAttributes) {
+  const bool exactFile = (flagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
+  const int flags = openFlags(access, disposition, exactFile);
+  if (flags < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  // A new file is made by the open itself, which opens nothing that exists.
+  if (disposition != CREATE_NEW && !opensAsFileOrMissing(name, exactFile)) return INVALID_HANDLE_VALUE;
   // With OPEN_ALWAYS and CREATE_ALWAYS, Windows tells on success whether the
   // file was there before (ERROR_ALREADY_EXISTS); creating it exclusively
   // first finds out.
@@ -186,25 +223,15 @@ HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition, DWORD flagsAn
     }
   }
   if (fd < 0) {
-    const int error = errno;
-    if (error == EEXIST)
-      SetLastError(ERROR_FILE_EXISTS);
-    else if (error == ENOENT && !folderOfExists(name))
-      SetLastError(ERROR_PATH_NOT_FOUND);
-    else if (error == ELOOP && exactFile)  // a link put there since the check
-      SetLastError(ERROR_CANT_ACCESS_FILE);
-    else
-      SetLastError(errorFromErrno(error));
+    setOpenError(name, errno, exactFile);
     return INVALID_HANDLE_VALUE;
   }
-  struct stat status;
-  const bool statted = ::fstat(fd, &status) == 0;
-  if (statted && (S_ISDIR(status.st_mode) || (exactFile && !S_ISREG(status.st_mode)))) {
+  if (!isFileDescriptor(fd, exactFile)) {
     ::close(fd);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
-  if (exactFile) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   // The name goes at once rather than at the last close; the open handle
   // keeps the file.
   if (flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) ::unlink(name);

@@ -5,11 +5,11 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <set>
 #include <sstream>
 
 #include "serial_device_map.h"
+#include "small_file_read.h"
 
 namespace platform {
 namespace fs = std::filesystem;
@@ -19,6 +19,10 @@ namespace {
 const char kHeader[] =
     "# Kestrix: the COM number of each serial device it has seen.\n"
     "# Delete a line to forget a device; it gets a new number when next seen.\n";
+
+// 1024 numbers with identities of a few hundred bytes each; a longer file
+// was not written here and is read no further.
+constexpr size_t kLargestNumbersFile = 1024 * 1024;
 
 bool writeAll(int fd, const std::string& text) {
   size_t done = 0;
@@ -64,11 +68,10 @@ std::string formatRememberedNumbers(const RememberedNumbers& numbers) {
 }
 
 RememberedNumbers readRememberedNumbers(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream text;
-  text << in.rdbuf();
-  return parseRememberedNumbers(text.str());
+  // What stands there when it is not a file of ours (a pipe, a link) is
+  // read as no numbers; the next write puts a file in its place.
+  const SmallFileRead numbers = readSmallFile(file, kLargestNumbersFile);
+  return numbers.result == SmallFileRead::Result::Read ? parseRememberedNumbers(numbers.text) : RememberedNumbers{};
 }
 
 bool writeRememberedNumbers(const fs::path& file, const RememberedNumbers& numbers) {

@@ -58,7 +58,15 @@ class NumbersFileLock {
   explicit NumbersFileLock(const fs::path& numbersFile) {
     std::error_code error;
     fs::create_directories(numbersFile.parent_path(), error);
-    fd_ = ::open((numbersFile.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Only a regular file of that name is locked: a pipe or device there is
+    // neither waited on nor kept (the numbers then go unlocked).
+    fd_ =
+        ::open((numbersFile.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    struct stat status;
+    if (fd_ >= 0 && (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode))) {
+      ::close(fd_);
+      fd_ = -1;
+    }
     if (fd_ >= 0) ::flock(fd_, LOCK_EX);
   }
   ~NumbersFileLock() {

@@ -114,12 +114,12 @@ std::shared_ptr<IoObject> openDevice(const char* name, DWORD, DWORD, DWORD, DWOR
     return nullptr;
   }
   const UucpLockAttempt lock = takeUucpLock(path);
+  copyText(lastOpenReport.szRemark, sizeof lastOpenReport.szRemark, lock.remark);
   if (lock.held) {
     refuseInUse(error);
     if (lock.holder != 0) reportHolder(lock.holder);
     return nullptr;
   }
-  copyText(lastOpenReport.szRemark, sizeof lastOpenReport.szRemark, lock.remark);
   const int fd = claimSerialDevice(path, error);
   if (fd < 0) {
     releaseUucpLock(lock.lockPath);

@@ -11,19 +11,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <thread>
 
 #include <kestrix/platform_testing.h>
 
 #include "ending_signals.h"
+#include "small_file_read.h"
 
 namespace platform {
 namespace fs = std::filesystem;
 namespace {
+
+// An HDB lock holds eleven bytes; some tools add their name and the user's
+// after the id. Nothing longer is read, however large the file.
+constexpr size_t kLockReadLimit = 64;
 
 std::mutex testFolderLock;
 std::optional<fs::path> testFolder;
@@ -118,19 +121,22 @@ fs::path uucpLockFolder() {
   return {};
 }
 
-pid_t readUucpLockHolder(const fs::path& lockFile) {
-  std::ifstream in(lockFile, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  const std::string text = content.str();
+UucpLockHolder readUucpLockHolder(const fs::path& lockFile) {
+  UucpLockHolder holder;
+  const SmallFileRead lock = readSmallFile(lockFile, kLockReadLimit);
+  if (lock.result == SmallFileRead::Result::NotAFile) holder.notALock = lock.kind;
+  if (lock.result != SmallFileRead::Result::Read) return holder;
+  const std::string& text = lock.text;
   // Old tools wrote the id as a binary integer of four bytes.
   if (text.size() == sizeof(int) && (text[0] < ' ' || text[3] < ' ')) {
     int binary;
     std::memcpy(&binary, text.data(), sizeof binary);
-    return binary > 0 ? binary : 0;
+    holder.pid = binary > 0 ? binary : 0;
+    return holder;
   }
   const long value = std::strtol(text.c_str(), nullptr, 10);
-  return value > 0 && value < (1L << 30) ? static_cast<pid_t>(value) : 0;
+  holder.pid = value > 0 && value < (1L << 30) ? static_cast<pid_t>(value) : 0;
+  return holder;
 }
 
 void removeHeldUucpLocks() {
@@ -179,7 +185,16 @@ UucpLockAttempt takeUucpLock(const std::string& devicePath) {
       return attempt;
     }
     if (errno != EEXIST) break;
-    const pid_t holder = readUucpLockHolder(lockPath);
+    const UucpLockHolder found = readUucpLockHolder(lockPath);
+    if (!found.notALock.empty()) {
+      // Not a lock any tool makes, and nothing to be followed or waited on:
+      // the port is left alone as if an unknown program held it.
+      attempt.held = true;
+      attempt.remark = lockPath + " is " + found.notALock + ", not a lock file: " + devicePath +
+                       " is taken to be in use by an unknown program";
+      break;
+    }
+    const pid_t holder = found.pid;
     const bool ours = holder == ::getpid();
     if ((ours && holdsLock(lockPath)) || (!ours && processLives(holder))) {
       attempt.held = true;
@@ -203,7 +218,7 @@ UucpLockAttempt takeUucpLock(const std::string& devicePath) {
 void releaseUucpLock(const std::string& lockPath) {
   if (lockPath.empty()) return;
   forgetHeld(lockPath);
-  if (readUucpLockHolder(lockPath) == ::getpid()) ::unlink(lockPath.c_str());
+  if (readUucpLockHolder(lockPath).pid == ::getpid()) ::unlink(lockPath.c_str());
 }
 
 }  // namespace platform

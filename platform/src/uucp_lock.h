@@ -19,7 +19,7 @@ struct UucpLockAttempt {
   bool held = false;
   pid_t holder = 0;      // the holding process, with a refusal; 0 when unknown
   std::string lockPath;  // the lock taken; empty when none was
-  std::string remark;    // why the port goes without a lock, when it does
+  std::string remark;    // why the port goes without a lock, or is taken as held
 };
 
 // "LCK.." and the device's last path part, as the tools above name it.
@@ -30,7 +30,9 @@ std::string uucpLockName(const std::string& devicePath);
 std::filesystem::path uucpLockFolder();
 
 // Takes the lock for a device. A lock of a dead process, or one that names
-// no process, is stale and removed. Without a writable lock folder the
+// no process, is stale and removed. Something that is not a lock file at
+// the lock's name (a link, a pipe, a device) is left alone and the device
+// taken as held by an unknown program, with `remark` saying why. Without a writable lock folder the
 // attempt succeeds without a lock and says so in `remark`.
 UucpLockAttempt takeUucpLock(const std::string& devicePath);
 
@@ -43,7 +45,14 @@ void releaseUucpLock(const std::string& lockPath);
 // file it is making (the temporary, and the lock once linked from it).
 void removeHeldUucpLocks();
 
-// The process id a lock file names, 0 when it names none.
-pid_t readUucpLockHolder(const std::filesystem::path& lockFile);
+// What a lock file says: the process id it names, 0 when it names none;
+// or, when a link, pipe, device or folder stands at the lock's name, what
+// it is. At most a few dozen bytes are read, no link is followed and
+// nothing is waited on.
+struct UucpLockHolder {
+  pid_t pid = 0;
+  std::string notALock;  // e.g. "a FIFO"; empty for a file or none
+};
+UucpLockHolder readUucpLockHolder(const std::filesystem::path& lockFile);
 
 }  // namespace platform

@@ -2,13 +2,16 @@
 // shows: every byte raw (zeros too) whatever the memo shows, the file in
 // the tool tip, and a file that cannot be written stops the capture with a
 // message while the port runs on.
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "../support/temp_folder.h"
+#include "../support/unopened_fifo.h"
 #include "MainWindowTest.h"
 
 namespace {
+namespace fs = std::filesystem;
 
 class Capture : public FirstPanelOpenTest {
  protected:
@@ -142,6 +145,31 @@ TEST_F(Capture, TheShownTextIsSavedInTheAnsiCodePage) {
   EXPECT_FALSE(form->Captures[0]->SaveShownTextTo(String(folder.path().string())));
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_NE(Dialogs()[0].Text.Utf8().find("不能保存到"), std::string::npos);
+}
+
+// A FIFO nobody reads, chosen in the file dialog: the window never waits
+// for a reader; it says the name is no file it can write, and nothing
+// changes.
+TEST_F(Capture, AFifoChosenForTheCaptureOrTheSavedTextIsRefusedAtOnce) {
+  UnopenedFifo fifo(folder / "pipe");
+  ASSERT_TRUE(fifo.Made());
+  Receive("shown");
+  QueueFileDialogAnswerForTesting(String(fifo.Path()));
+  EXPECT_TRUE(fifo.ReturnsWithin([&] { CaptureItem()->Click(); })) << "the window waited for a reader";
+  ASSERT_EQ(Dialogs().size(), 2u);  // the file dialog, then the message
+  EXPECT_EQ(Dialogs()[1].Text,
+            String("不能保存到 " + fifo.Path() + "\n没有权限，或者它不是普通文件（文件夹、管道或设备）"));
+  EXPECT_EQ(CaptureItem()->Caption.Get(), String("保存接收数据到文件…"));
+
+  ClearShownDialogsForTesting();
+  QueueFileDialogAnswerForTesting(String(fifo.Path()));
+  EXPECT_TRUE(fifo.ReturnsWithin([&] { MenuItem(form->Memo1, "保存显示内容")->Click(); }))
+      << "the window waited for a reader";
+  ASSERT_EQ(Dialogs().size(), 2u);
+  EXPECT_NE(Dialogs()[1].Text.Utf8().find("不是普通文件"), std::string::npos);
+  EXPECT_TRUE(fs::is_fifo(fifo.Path()));
+  Receive(" and more");
+  EXPECT_EQ(MemoText(form->Memo1), "shown and more");
 }
 
 }  // namespace

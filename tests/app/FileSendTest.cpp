@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "../support/temp_folder.h"
+#include "../support/unopened_fifo.h"
 #include "MainWindowTest.h"
 
 namespace {
@@ -106,6 +107,21 @@ TEST_F(FileSend, AMissingFileOrAClosedPortIsToldAndSendsNothing) {
   form->FileSends[0]->Start(String(folder / "missing.bin"));
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_NE(Dialogs()[0].Text.Utf8().find("文件不存在"), std::string::npos);
+  EXPECT_TRUE(NothingArrivesAtFarEnd(1));
+  EXPECT_EQ(PanelSentBytes[0], 0u);
+}
+
+// A FIFO nobody writes, chosen in the file dialog: the window never waits
+// for a writer, says the name is no file it can read, and sends nothing.
+TEST_F(FileSend, AFifoChosenAsTheFileIsRefusedAtOnceAndSendsNothing) {
+  OpenAt("9600");
+  UnopenedFifo fifo(folder / "pipe");
+  ASSERT_TRUE(fifo.Made());
+  QueueFileDialogAnswerForTesting(String(fifo.Path()));
+  EXPECT_TRUE(fifo.ReturnsWithin([&] { SendFileItem()->Click(); })) << "the window waited for a writer";
+  ASSERT_EQ(Dialogs().size(), 2u);  // the file dialog, then the message
+  EXPECT_NE(Dialogs()[1].Text.Utf8().find("不是普通文件"), std::string::npos) << Dialogs()[1].Text.Utf8();
+  EXPECT_EQ(SendFileItem()->Caption.Get(), String("发送文件…"));
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
   EXPECT_EQ(PanelSentBytes[0], 0u);
 }

@@ -10,6 +10,7 @@
 #include <kestrix/platform_testing.h>
 
 #include "../comm/LogRecords.h"
+#include "../support/unopened_fifo.h"
 #include "MainWindowTest.h"
 #include "OpenFailureCause.h"
 #include "serial_device_fakes.h"
@@ -73,6 +74,25 @@ TEST_F(OpenFailure, APortLockedByAnotherProgramNamesItInTheBoxAndTheLog) {
   const AnsiString logged(String("不能打开 COM3：" + cause));
   EXPECT_TRUE(WaitUntil([&] { return CountLogLines(logged.c_str()) > 0; }));
   fs::remove(lock);
+}
+
+// A FIFO in the shared lock folder under the port's lock name: the window
+// never waits on it. The port is refused as in use by another program, and
+// the log says what stood at the lock's name.
+TEST_F(OpenFailure, AFifoAtTheLocksNameIsTakenAsAnUnknownHolderAndLogged) {
+  AddFarEnd(3);
+  CreateWindow();
+  const std::string device = fs::read_symlink(PortLink(3)).string();
+  UnopenedFifo fifo(LockFolder() + "/LCK.." + fs::path(device).filename().string());
+  ASSERT_TRUE(fifo.Made());
+  EXPECT_TRUE(fifo.ReturnsWithin([&] { OpenPanel(0, 3); })) << "the window waited on the FIFO";
+  ASSERT_EQ(Dialogs().size(), 1u);
+  EXPECT_EQ(Dialogs()[0].Text, String("不能打开 COM3\n串口正被其他程序使用。"));
+  EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
+  const std::string remark = "COM3: " + fifo.Path() + " is a FIFO, not a lock file: " + fs::canonical(device).string() +
+                             " is taken to be in use by an unknown program";
+  EXPECT_TRUE(WaitUntil([&] { return CountLogLines(remark.c_str()) > 0; })) << remark;
+  EXPECT_TRUE(fs::is_fifo(fifo.Path()));
 }
 
 TEST_F(OpenFailure, ALinkToSomethingThatIsNotATerminalIsNotASerialPort) {

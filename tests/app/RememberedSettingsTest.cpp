@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "../comm/LogRecords.h"
+#include "../support/unopened_fifo.h"
 #include "MainWindowTest.h"
 
 namespace {
@@ -108,6 +109,25 @@ TEST_F(RememberedSettings, ADamagedFileIsIgnoredWithOneLogRecordAndReplacedOnThe
   Restart();
   EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::LF);
   EXPECT_EQ(CountLogLines("is damaged"), before + 1);
+}
+
+// A FIFO nobody writes where the settings file should be: the window comes
+// up with its defaults without waiting, the FIFO is moved aside as a
+// damaged file is (with the same record), and settings are saved anew.
+TEST_F(RememberedSettings, AFifoForTheFileIsMovedAsideWithoutBeingWaitedOn) {
+  std::filesystem::create_directories(std::filesystem::path(FileName()).parent_path());
+  UnopenedFifo fifo(FileName());
+  ASSERT_TRUE(fifo.Made());
+  const int before = CountLogLines("is damaged");
+  EXPECT_TRUE(fifo.ReturnsWithin([&] { CreateWindow(); })) << "the window waited on the FIFO";
+  EXPECT_EQ(form->ComboBox2->Text.Get(), String("9600"));
+  EXPECT_TRUE(WaitUntil([&] { return CountLogLines("is damaged") == before + 1; }));
+  EXPECT_TRUE(std::filesystem::is_fifo(FileName() + ".damaged"));
+  form->SetLineEnding(0, LineEnding::LF);
+  Restart();
+  EXPECT_TRUE(std::filesystem::is_regular_file(FileName()));
+  EXPECT_EQ(form->Options[0].Ending, LineEnding::LF);
+  std::filesystem::remove(FileName() + ".damaged");
 }
 
 TEST_F(RememberedSettings, ValuesThatMakeNoSenseAreSkippedOneByOne) {

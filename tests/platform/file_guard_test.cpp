@@ -16,6 +16,7 @@
 #include <string>
 
 #include "../support/temp_folder.h"
+#include "../support/unopened_fifo.h"
 
 namespace {
 
@@ -114,6 +115,46 @@ TEST(ExactFile, APipeIsRefusedAtOnceWithOrWithoutAReader) {
   char byte;
   EXPECT_LE(::read(reader, &byte, 1), 0);  // nothing was written into it
   ::close(reader);
+}
+
+// Every plain open, with or without the flag: a FIFO is refused at once
+// however it is opened (no reader, no writer, through a link), a device is
+// refused without being opened, and the memory devices that behave as
+// files open.
+TEST(PlainFile, APipeOrADeviceIsRefusedWithoutWaitingAndMemoryDevicesOpen) {
+  TempFolder temp;
+  UnopenedFifo fifo(temp / "pipe");
+  ASSERT_TRUE(fifo.Made());
+  fs::create_symlink(fifo.Path(), temp / "link");
+  for (const std::string& name : {fifo.Path(), temp / "link"}) {
+    for (DWORD access :
+         std::initializer_list<DWORD>{GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE, FILE_APPEND_DATA}) {
+      for (DWORD disposition :
+           std::initializer_list<DWORD>{OPEN_EXISTING, OPEN_ALWAYS, CREATE_ALWAYS, TRUNCATE_EXISTING}) {
+        SCOPED_TRACE(name + " access " + std::to_string(access) + " disposition " + std::to_string(disposition));
+        HANDLE file = INVALID_HANDLE_VALUE;
+        DWORD error = 0;
+        EXPECT_TRUE(fifo.ReturnsWithin([&] {
+          file = CreateFileA(name.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+          error = GetLastError();
+        }));
+        EXPECT_EQ(file, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+      }
+    }
+  }
+  EXPECT_TRUE(fs::is_fifo(fifo.Path()));
+
+  // A terminal is a device: refused before any open could act on it.
+  EXPECT_EQ(CreateFileA("/dev/tty", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  for (const char* device : {"/dev/null", "/dev/zero", "/dev/urandom"}) {
+    HANDLE file = CreateFileA(device, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << device;
+    CloseHandle(file);
+  }
 }
 
 TEST(ExactFile, ARegularFileOpensAndAMissingOneIsMade) {

@@ -9,6 +9,7 @@
 
 #include <kestrix/platform_testing.h>
 
+#include "../support/unopened_fifo.h"
 #include "port_calls.h"
 #include "serial_device_fakes.h"
 #include "serial_device_map.h"
@@ -236,6 +237,25 @@ TEST_F(RememberedNumbersAcrossRestarts, ADamagedOrUnreadableFileNeverStopsTheMap
   map = platform::currentSerialDeviceMap();
   EXPECT_EQ(map.size(), 2u);
   fs::remove_all(file);
+}
+
+// FIFOs nobody writes where the numbers file and its lock should be: the
+// map is made without waiting, and the numbers file is put in the FIFO's
+// place.
+TEST_F(RememberedNumbersAcrossRestarts, AFifoForTheFileOrItsLockIsNeverWaitedOn) {
+  devices.Set({{"usb:a", "/dev/ttyUSB0", ""}});
+  for (const fs::path& name : {file, fs::path(file.string() + ".lock")}) {
+    SCOPED_TRACE(name.string());
+    fs::remove(file);
+    fs::remove(file.string() + ".lock");
+    UnopenedFifo fifo(name.string());
+    ASSERT_TRUE(fifo.Made());
+    SerialDeviceMap map;
+    EXPECT_TRUE(fifo.ReturnsWithin([&] { map = platform::currentSerialDeviceMap(); })) << "waited on the FIFO";
+    ASSERT_EQ(map.size(), 1u);
+    EXPECT_EQ(map[0].number, 1u);
+    EXPECT_EQ(fileText(file), platform::formatRememberedNumbers({{"usb:a", 1}}));
+  }
 }
 
 }  // namespace

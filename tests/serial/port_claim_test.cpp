@@ -12,13 +12,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <vector>
 
 #include <kestrix/platform_testing.h>
 #include <kestrix/serial_open_report.h>
 
+#include "../support/unopened_fifo.h"
 #include "port_calls.h"
 #include "shared_ports_folder.h"
+#include "terminal_sessions.h"
 #include "uucp_lock.h"
 
 namespace {
@@ -61,13 +65,77 @@ TEST(UucpLock, NamesAndHoldersAsOtherToolsWriteThem) {
   EXPECT_EQ(platform::uucpLockName("/dev/pts/3"), "LCK..3");
   const std::string file = lockFolder() + "/holder-test";
   std::ofstream(file) << "      4242\n";
-  EXPECT_EQ(platform::readUucpLockHolder(file), 4242);
+  EXPECT_EQ(platform::readUucpLockHolder(file).pid, 4242);
   const int binary = 777;
   std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(&binary), sizeof binary);
-  EXPECT_EQ(platform::readUucpLockHolder(file), 777);
+  EXPECT_EQ(platform::readUucpLockHolder(file).pid, 777);
   std::ofstream(file) << "garbage\n";
-  EXPECT_EQ(platform::readUucpLockHolder(file), 0);
+  EXPECT_EQ(platform::readUucpLockHolder(file).pid, 0);
+  // Some tools add their name and the user's after the id.
+  std::ofstream(file) << "      4243 minicom root\n";
+  EXPECT_EQ(platform::readUucpLockHolder(file).pid, 4243);
+  EXPECT_EQ(platform::readUucpLockHolder(file).notALock, "");
   fs::remove(file);
+}
+
+// A lock name taken by a FIFO, by a link (here to /dev/zero, which a read
+// would follow without end) or by a folder: nothing is followed, read or
+// waited on; the port is refused as held by an unknown program, the thing
+// is left where it is, and the open's report says why.
+TEST(UucpLock, WhatIsNoLockFileAtTheLocksNameIsTakenAsAnUnknownHolder) {
+  FarEnd far(17);
+  const std::string lock = lockFileOf(far);
+  const auto refusedAsHeld = [&](const std::string& kind) {
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    const SERIAL_OPEN_REPORT report = lastReport();
+    EXPECT_TRUE(report.bInUse);
+    EXPECT_EQ(report.dwHolderProcessId, 0u);
+    EXPECT_EQ(std::string(report.szRemark), lock + " is " + kind + ", not a lock file: " + far.TerminalPath() +
+                                                " is taken to be in use by an unknown program");
+    EXPECT_TRUE(fs::exists(fs::symlink_status(lock))) << "left where it is";
+  };
+  HANDLE port = INVALID_HANDLE_VALUE;
+  {
+    UnopenedFifo fifo(lock);
+    ASSERT_TRUE(fifo.Made());
+    EXPECT_TRUE(fifo.ReturnsWithin([&] { port = openPort(17); })) << "waited on the FIFO";
+    EXPECT_EQ(port, INVALID_HANDLE_VALUE);
+    refusedAsHeld("a FIFO");
+  }
+  fs::create_symlink("/dev/zero", lock);
+  ReturnsWithin([&] { port = openPort(17); }, std::chrono::seconds(20),
+                EndTheTestProgram("a lock linked to /dev/zero"));
+  EXPECT_EQ(port, INVALID_HANDLE_VALUE);
+  refusedAsHeld("a symbolic link");
+  fs::remove(lock);
+  fs::create_directory(lock);
+  EXPECT_EQ(openPort(17), INVALID_HANDLE_VALUE);
+  refusedAsHeld("a folder");
+  fs::remove(lock);
+  port = openPort(17);
+  EXPECT_NE(port, INVALID_HANDLE_VALUE);
+  CloseHandle(port);
+}
+
+// However large the file, only its first bytes are read: an 8 GiB sparse
+// lock naming a live process refuses the port, one naming none is stale
+// and taken over.
+TEST(UucpLock, AHugeLockIsReadNoFurtherThanItsFirstBytes) {
+  FarEnd far(18);
+  const std::string lock = lockFileOf(far);
+  writeLock(lock, ::getppid());
+  ASSERT_EQ(::truncate(lock.c_str(), 8LL << 30), 0);
+  EXPECT_EQ(platform::readUucpLockHolder(lock).pid, ::getppid());
+  EXPECT_EQ(openPort(18), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(lastReport().dwHolderProcessId, static_cast<DWORD>(::getppid()));
+
+  ASSERT_EQ(::truncate(lock.c_str(), 0), 0);
+  ASSERT_EQ(::truncate(lock.c_str(), 8LL << 30), 0);
+  HANDLE port = openPort(18);
+  ASSERT_NE(port, INVALID_HANDLE_VALUE);
+  EXPECT_LT(fs::file_size(lock), 64u);  // ours, in its place
+  CloseHandle(port);
 }
 
 TEST(UucpLock, ALiveForeignLockRefusesTheOpenAndNamesItsHolder) {
@@ -83,7 +151,7 @@ TEST(UucpLock, ALiveForeignLockRefusesTheOpenAndNamesItsHolder) {
   EXPECT_STRNE(report.szHolderProgram, "");
   EXPECT_EQ(std::string(report.szDevice), far.TerminalPath());
   // Someone else's lock is left as it was.
-  EXPECT_EQ(platform::readUucpLockHolder(lockFileOf(far)), other);
+  EXPECT_EQ(platform::readUucpLockHolder(lockFileOf(far)).pid, other);
   fs::remove(lockFileOf(far));
 }
 

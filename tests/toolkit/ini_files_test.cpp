@@ -5,10 +5,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdlib>
 
+#include "../support/unopened_fifo.h"
 #include "toolkit/ini_files.h"
 
 namespace {
@@ -104,6 +106,30 @@ TEST_F(IniFileTest, AFileThatCannotBeReadOrWrittenGivesDefaultsAndAFalseUpdate) 
   ini.WriteString("Device1", "Port", "COM2");
   EXPECT_FALSE(ini.UpdateFile());
   EXPECT_TRUE(QDir(folder.filePath("kestrix.ini")).exists());
+}
+
+// A FIFO nobody writes at the file's name or at the name of the lock kept
+// beside it while writing: neither is waited on; the file's FIFO is moved
+// aside as a damaged file is, the lock's removed, and the settings are
+// written as usual.
+TEST_F(IniFileTest, AFifoForTheFileOrItsLockIsNeverWaitedOn) {
+  const String path = PathOf("kestrix.ini");
+  for (const std::string& name : {path.Utf8(), path.Utf8() + ".lock"}) {
+    SCOPED_TRACE(name);
+    QFile::remove(QString::fromStdString(path.Utf8()));
+    UnopenedFifo fifo(name);
+    ASSERT_TRUE(fifo.Made());
+    const bool isFile = name == path.Utf8();
+    EXPECT_TRUE(fifo.ReturnsWithin([&] {
+      TIniFile ini(path);
+      EXPECT_EQ(ini.Damaged.Get(), isFile);
+      EXPECT_EQ(ini.ReadString("Device1", "Port", "COM1"), String("COM1"));
+      ini.WriteString("Device1", "Port", "COM2");
+      EXPECT_TRUE(ini.UpdateFile());
+    })) << "waited on the FIFO";
+    EXPECT_EQ(TIniFile(path).ReadString("Device1", "Port", ""), String("COM2"));
+    EXPECT_EQ(QFileInfo(QString::fromStdString(name + ".damaged")).exists(), isFile);
+  }
 }
 
 TEST_F(IniFileTest, TheUserConfigFolderFollowsXdgConfigHome) {

@@ -1,6 +1,7 @@
 // What the last CreateFileA of a port name (\\.\COMn) on the calling thread
 // found out beyond its result and GetLastError(): which process holds a port
-// that is in use, and a remark worth logging about a port that did open.
+// that is in use, and a remark worth logging about the open (why a port
+// that opened has no lock file, why one was taken as in use).
 //
 // GetLastError() after a failed open of a port:
 //   ERROR_FILE_NOT_FOUND     no device has that number, or it is gone

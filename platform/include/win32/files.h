@@ -29,8 +29,8 @@
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_FLAG_OVERLAPPED 0x40000000
 // The name must be a regular file itself: a symbolic link there is not
-// followed (ERROR_CANT_ACCESS_FILE), and a pipe, device or socket is refused
-// (ERROR_ACCESS_DENIED) without waiting for the other end.
+// followed (ERROR_CANT_ACCESS_FILE). (A pipe, socket or device is refused
+// by every plain open, see CreateFileA.)
 #define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000
 // The file's name is removed as soon as it is open; the handle keeps the
 // file until it is closed.
@@ -43,7 +43,11 @@
 #define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
 
 // Plain paths open files. The names \\.\COM1 to \\.\COM1024 open serial
-// ports through the serial device map.
+// ports through the serial device map. A plain path that stands for a pipe,
+// socket or device is refused with ERROR_ACCESS_DENIED, as a folder is,
+// without being opened and without waiting for the other end of a FIFO;
+// only the memory devices that behave as files (/dev/null, /dev/zero,
+// /dev/full, /dev/random, /dev/urandom) open.
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                           LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);

@@ -15,7 +15,10 @@ struct IniFileData;
 // that cannot be read as an INI file is Damaged: everything in it is
 // ignored (reads give their defaults) and it is moved aside to the same
 // name with ".damaged" added, so that writing starts a new file without
-// losing the old one. The folder of the file is made when needed.
+// losing the old one. A pipe or a device at its name is Damaged too, and
+// moved aside before anything reads it, so that nothing waits on it; when
+// it cannot be moved, the settings live in memory only. The folder of the
+// file is made when needed.
 // Integers are decimal text; booleans are written as 1 or 0 and read as
 // integers (anything but 0 is true), as the classic INI functions do.
 class TIniFile : public TObject {
