@@ -48,13 +48,18 @@ void reportHolder(pid_t pid) {
 
 // Someone's shell or login: the device is the controlling terminal of a
 // session. Putting it in raw mode and reading it would take their keys.
+// Any name of it counts: the device number is compared, and the kernel's
+// names for another terminal (/dev/tty, /dev/console) are followed to it.
 bool isSessionTerminal(const std::string& path) {
   struct stat status;
   if (::stat(path.c_str(), &status) != 0 || !S_ISCHR(status.st_mode)) return false;
-  const pid_t session = sessionOnTerminal(status.st_rdev);
-  if (session == 0) return false;
-  reportHolder(session);
-  return true;
+  for (dev_t terminal : terminalsReachedBy(status.st_rdev)) {
+    const pid_t session = sessionOnTerminal(terminal);
+    if (session == 0) continue;
+    reportHolder(session);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -14,6 +15,14 @@ namespace platform {
 // this number (st_rdev), or 0 when no process has it as its controlling
 // terminal. When the leader is gone, another process of the session.
 pid_t sessionOnTerminal(dev_t terminal, const std::filesystem::path& procRoot = "/proc");
+
+// The terminals a device node (its st_rdev) reaches when opened: itself;
+// for /dev/tty the opening process's controlling terminal (none without
+// one); for /dev/console the consoles the kernel writes to; for /dev/tty0
+// the virtual console in front. Whatever name the node has, so that every
+// name of a session's terminal is known as one.
+std::vector<dev_t> terminalsReachedBy(dev_t node, const std::filesystem::path& procRoot = "/proc",
+                                      const std::filesystem::path& sysRoot = "/sys");
 
 // A process's program name as the kernel keeps it (/proc/<pid>/comm);
 // empty when the process is gone or hidden.

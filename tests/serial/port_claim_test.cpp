@@ -1,8 +1,11 @@
 // What an open claims and gives back: the UUCP lock file, the refusal of a
 // session's terminal, and the terminal settings it found.
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -250,6 +253,108 @@ TEST(SessionTerminal, AnotherSessionsControllingTerminalIsNotOpenedAsAPort) {
   EXPECT_NE(port, INVALID_HANDLE_VALUE);
   CloseHandle(port);
   ::close(probe);
+}
+
+// Runs `body` in a child that is the leader of a new session whose
+// controlling terminal is `terminal`, and returns what the child wrote to
+// its pipe ("" when it did not answer in time, "no terminal" when the
+// terminal could not be made its own).
+std::string inSessionOf(const std::string& terminal, const std::function<std::string()>& body) {
+  int answer[2];
+  if (::pipe(answer) != 0) return "";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setsid();
+    const int fd = ::open(terminal.c_str(), O_RDWR | O_NOCTTY);
+    const std::string text = fd >= 0 && ::ioctl(fd, TIOCSCTTY, 0) == 0 ? body() : "no terminal";
+    [[maybe_unused]] ssize_t ignored = ::write(answer[1], text.data(), text.size());
+    ::_exit(0);
+  }
+  ::close(answer[1]);
+  std::string text;
+  pollfd ready{answer[0], POLLIN, 0};
+  char buffer[256];
+  ssize_t count;
+  while (::poll(&ready, 1, 20000) == 1 && (count = ::read(answer[0], buffer, sizeof buffer)) > 0)
+    text.append(buffer, static_cast<size_t>(count));
+  ::close(answer[0]);
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  return text;
+}
+
+// /dev/tty is whichever terminal controls the process that opens it: in a
+// session on a terminal, a port linked to /dev/tty is that session's own
+// terminal, and is refused as such.
+TEST(SessionTerminal, DevTtyIsTheOpeningProcesssOwnSessionTerminal) {
+  FarEnd far(19);
+  const std::string link = portsFolder() + "/COM20";
+  fs::create_symlink("/dev/tty", link);
+  const std::string answer = inSessionOf(far.TerminalPath(), [] {
+    const HANDLE port = openPort(20);
+    const DWORD error = GetLastError();
+    SERIAL_OPEN_REPORT report{};
+    GetLastSerialOpenReport(&report);
+    return std::to_string(port == INVALID_HANDLE_VALUE) + " " + std::to_string(error) + " " +
+           std::to_string(report.dwHolderProcessId == static_cast<DWORD>(::getpid()));
+  });
+  fs::remove(link);
+  if (answer == "no terminal") GTEST_SKIP() << "cannot make a session on a pseudo-terminal here";
+  EXPECT_EQ(answer, "1 " + std::to_string(ERROR_DEVICE_IN_USE) + " 1")
+      << "refused, closed, error, holder is the session";
+}
+
+// The kernel's names for other terminals, worked out from /proc and /sys
+// (here a made-up pair of trees).
+TEST(SessionTerminal, KernelNamesForAnotherTerminalStandForIt) {
+  const fs::path root = fs::path(lockFolder()) / "kernel-trees";
+  const fs::path proc = root / "proc", sys = root / "sys";
+  const auto write = [](const fs::path& file, const std::string& text) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << text;
+  };
+  // tty_nr 34819: major 136, minor 3 (/dev/pts/3).
+  write(proc / "self" / "stat", "77 (a (b) c) S 1 77 77 34819 77 0\n");
+  write(sys / "class/tty/console/active", "tty0 ttyS0\n");
+  write(sys / "class/tty/tty0/active", "tty3\n");
+  write(sys / "class/tty/tty3/dev", "4:3\n");
+  write(sys / "class/tty/ttyS0/dev", "4:64\n");
+  using platform::terminalsReachedBy;
+  EXPECT_EQ(terminalsReachedBy(makedev(5, 0), proc, sys), std::vector<dev_t>{makedev(136, 3)});
+  EXPECT_EQ(terminalsReachedBy(makedev(5, 1), proc, sys), (std::vector<dev_t>{makedev(4, 3), makedev(4, 64)}));
+  EXPECT_EQ(terminalsReachedBy(makedev(4, 0), proc, sys), std::vector<dev_t>{makedev(4, 3)});
+  EXPECT_EQ(terminalsReachedBy(makedev(4, 64), proc, sys), std::vector<dev_t>{makedev(4, 64)});
+  // Without a controlling terminal /dev/tty reaches none.
+  write(proc / "self" / "stat", "77 (x) S 1 77 77 0 -1 0\n");
+  EXPECT_TRUE(terminalsReachedBy(makedev(5, 0), proc, sys).empty());
+  fs::remove_all(root);
+}
+
+// A link to a link, and a second device node with the same number: each
+// is the same session's terminal and is refused.
+TEST(SessionTerminal, EveryOtherNameOfASessionsTerminalIsRefusedToo) {
+  FarEnd far(21);
+  SessionLeader shell(far.TerminalPath());
+  ASSERT_TRUE(shell.acquired());
+  const fs::path names = fs::path(lockFolder()) / "names";
+  fs::create_directories(names);
+  fs::create_symlink(far.TerminalPath(), names / "terminal");
+  far.Unlink();  // one device, one number: COM22 is its only name in the map
+  fs::create_symlink(names / "terminal", portsFolder() + "/COM22");
+  struct stat device;
+  ASSERT_EQ(::stat(far.TerminalPath().c_str(), &device), 0);
+  const bool aliasMade = ::mknod((names / "alias").c_str(), S_IFCHR | 0600, device.st_rdev) == 0;
+  if (aliasMade) fs::create_symlink(names / "alias", portsFolder() + "/COM23");
+  for (DWORD port : {22u, 23u}) {
+    if (port == 23 && !aliasMade) continue;  // making device nodes takes privilege
+    SCOPED_TRACE(port);
+    EXPECT_EQ(openPort(port), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DEVICE_IN_USE));
+    EXPECT_EQ(lastReport().dwHolderProcessId, static_cast<DWORD>(shell.pid()));
+  }
+  fs::remove(portsFolder() + "/COM22");
+  fs::remove(portsFolder() + "/COM23");
+  fs::remove_all(names);
 }
 
 TEST(TerminalSettings, ThoseFoundAtOpenArePutBackAtClose) {
