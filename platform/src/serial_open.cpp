@@ -114,6 +114,13 @@ std::shared_ptr<IoObject> openDevice(const char* name, DWORD, DWORD, DWORD, DWOR
   const std::string& path = entry->devicePath;
   copyText(lastOpenReport.szDevice, sizeof lastOpenReport.szDevice, path);
 
+  // Only a character device can be a serial line: anything else (a file, a
+  // FIFO, a disk) is refused before it is locked or opened.
+  struct stat status;
+  if (::stat(path.c_str(), &status) == 0 && !S_ISCHR(status.st_mode)) {
+    *error = ERROR_NOT_SUPPORTED;
+    return nullptr;
+  }
   if (isSessionTerminal(path)) {
     *error = ERROR_DEVICE_IN_USE;
     return nullptr;

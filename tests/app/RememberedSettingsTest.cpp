@@ -123,10 +123,10 @@ TEST_F(RememberedSettings, AFifoForTheFileIsMovedAsideWithoutBeingWaitedOn) {
   EXPECT_EQ(form->ComboBox2->Text.Get(), String("9600"));
   EXPECT_TRUE(WaitUntil([&] { return CountLogLines("is damaged") == before + 1; }));
   EXPECT_TRUE(std::filesystem::is_fifo(FileName() + ".damaged"));
-  form->SetLineEnding(0, LineEnding::LF);
+  form->SendOptions[0]->SetLineEnding(LineEnding::LF);
   Restart();
   EXPECT_TRUE(std::filesystem::is_regular_file(FileName()));
-  EXPECT_EQ(form->Options[0].Ending, LineEnding::LF);
+  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::LF);
   std::filesystem::remove(FileName() + ".damaged");
 }
 

@@ -10,6 +10,7 @@
 #include <kestrix/serial_open_report.h>
 #include <libloaderapi.h>
 
+#include "../support/unopened_fifo.h"
 #include "port_calls.h"
 #include "shared_ports_folder.h"
 
@@ -114,6 +115,22 @@ TEST(PortOpen, LinkToSomethingThatIsNotATerminalDoesNotOpen) {
   SetLastError(0);
   EXPECT_EQ(openPort(9), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+  std::filesystem::remove(link);
+}
+
+// A port linked to a FIFO nobody opens: refused as no serial line, at once,
+// and without a lock file made for it.
+TEST(PortOpen, AFifoIsNoPortAndIsNeitherWaitedOnNorLocked) {
+  const std::string fifoPath = lockFolder() + "/line-fifo";
+  UnopenedFifo fifo(fifoPath);
+  ASSERT_TRUE(fifo.Made());
+  const std::string link = portsFolder() + "/COM24";
+  std::filesystem::create_symlink(fifoPath, link);
+  HANDLE port = INVALID_HANDLE_VALUE;
+  EXPECT_TRUE(fifo.ReturnsWithin([&] { port = openPort(24); }));
+  EXPECT_EQ(port, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+  EXPECT_FALSE(std::filesystem::exists(lockFolder() + "/LCK..line-fifo"));
   std::filesystem::remove(link);
 }
 

@@ -12,7 +12,8 @@
 //                            permission to open the device
 //   ERROR_DEVICE_IN_USE      the device is the controlling terminal of a
 //                            session (someone's shell or login)
-//   ERROR_NOT_SUPPORTED      the device is not a terminal
+//   ERROR_NOT_SUPPORTED      the name stands for no terminal device (a file,
+//                            a FIFO, a disk)
 #pragma once
 
 #include <windows.h>
