@@ -2,7 +2,9 @@
 // plain files and devices. Sharing modes are not enforced for plain files.
 // A name that stands for a pipe, socket or device (file_kinds.h) is refused
 // with ERROR_ACCESS_DENIED, as a folder is: no open ever waits for the other
-// end of a FIFO.
+// end of a FIFO. One exception: a pipe opened only to be written to, when a
+// reader is already there (the open does not wait then), so that a capture
+// can feed another program; without a reader it is refused at once.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -134,14 +136,21 @@ bool folderOfExists(LPCSTR name) {
 // at all (see file_kinds.h); with FILE_FLAG_OPEN_REPARSE_POINT the name must
 // be the file itself, not a link. False, with the error set, for what is
 // there now; a missing file is fine.
-bool opensAsFileOrMissing(LPCSTR name, bool exactFile) {
+// Whether a handle with this access may stand for what the status tells:
+// a file, or a pipe that is only written to (see the top of this file).
+bool mayOpen(const struct stat& status, bool exactFile, bool writesOnly) {
+  if (exactFile) return S_ISREG(status.st_mode);
+  return opensAsFile(status) || (writesOnly && S_ISFIFO(status.st_mode));
+}
+
+bool opensAsFileOrMissing(LPCSTR name, bool exactFile, bool writesOnly) {
   struct stat status;
   if ((exactFile ? ::lstat(name, &status) : ::stat(name, &status)) != 0 || S_ISDIR(status.st_mode)) return true;
   if (exactFile && S_ISLNK(status.st_mode)) {
     SetLastError(ERROR_CANT_ACCESS_FILE);
     return false;
   }
-  if (opensAsFile(status) && (!exactFile || S_ISREG(status.st_mode))) return true;
+  if (mayOpen(status, exactFile, writesOnly)) return true;
   SetLastError(ERROR_ACCESS_DENIED);
   return false;
 }
@@ -193,21 +202,22 @@ void setOpenError(LPCSTR name, int error, bool exactFile) {
 // Whether the open descriptor is one a file handle may have: a folder is
 // refused as on Windows, and so is a pipe or device that took the name's
 // place after it was looked at.
-bool isFileDescriptor(int fd, bool exactFile) {
+bool isFileDescriptor(int fd, bool exactFile, bool writesOnly) {
   struct stat status;
   if (::fstat(fd, &status) != 0) return true;  // nothing known against it
-  return opensAsFile(status) && (!exactFile || S_ISREG(status.st_mode));
+  return mayOpen(status, exactFile, writesOnly);
 }
 
 HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition, DWORD flagsAndAttributes) {
   const bool exactFile = (flagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
   const int flags = openFlags(access, disposition, exactFile);
+  const bool writesOnly = flags >= 0 && (flags & O_ACCMODE) == O_WRONLY;
   if (flags < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
   // A new file is made by the open itself, which opens nothing that exists.
-  if (disposition != CREATE_NEW && !opensAsFileOrMissing(name, exactFile)) return INVALID_HANDLE_VALUE;
+  if (disposition != CREATE_NEW && !opensAsFileOrMissing(name, exactFile, writesOnly)) return INVALID_HANDLE_VALUE;
   // With OPEN_ALWAYS and CREATE_ALWAYS, Windows tells on success whether the
   // file was there before (ERROR_ALREADY_EXISTS); creating it exclusively
   // first finds out.
@@ -226,7 +236,7 @@ HANDLE openPlainFile(LPCSTR name, DWORD access, DWORD disposition, DWORD flagsAn
     setOpenError(name, errno, exactFile);
     return INVALID_HANDLE_VALUE;
   }
-  if (!isFileDescriptor(fd, exactFile)) {
+  if (!isFileDescriptor(fd, exactFile, writesOnly)) {
     ::close(fd);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;

@@ -157,6 +157,32 @@ TEST(PlainFile, APipeOrADeviceIsRefusedWithoutWaitingAndMemoryDevicesOpen) {
   }
 }
 
+// A pipe that already has a reader takes a write-only open (a capture
+// feeding another program) without waiting; reading from it is still
+// refused, since that would wait for a writer.
+TEST(PlainFile, APipeWithAReaderOpensForWritingOnly) {
+  TempFolder temp;
+  const std::string fifo = temp / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  for (DWORD access : {static_cast<DWORD>(GENERIC_READ), static_cast<DWORD>(GENERIC_READ | GENERIC_WRITE)}) {
+    EXPECT_EQ(CreateFileA(fifo.c_str(), access, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  }
+  for (DWORD access : {static_cast<DWORD>(GENERIC_WRITE), static_cast<DWORD>(FILE_APPEND_DATA)}) {
+    HANDLE file = CreateFileA(fifo.c_str(), access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(writeText(file, "x"));
+    CloseHandle(file);
+    char byte = 0;
+    EXPECT_EQ(::read(reader, &byte, 1), 1);
+    EXPECT_EQ(byte, 'x');
+  }
+  ::close(reader);
+}
+
 TEST(ExactFile, ARegularFileOpensAndAMissingOneIsMade) {
   TempFolder temp;
   const std::string path = temp / "month.log";
