@@ -210,8 +210,7 @@ UucpLockAttempt takeUucpLock(const std::string& devicePath) {
   }
   ::unlink(slot->temporary);
   slot->state.store(kFree, std::memory_order_release);
-  if (!attempt.held)
-    attempt.remark = "cannot make " + lockPath + ": " + devicePath + " opened without a lock file";
+  if (!attempt.held) attempt.remark = "cannot make " + lockPath + ": " + devicePath + " opened without a lock file";
   return attempt;
 }
 
