@@ -84,15 +84,19 @@ int main(int argc, char** argv) {
   TTimer* dialogs = new TTimer(Form1);  // the form owns it
   dialogs->Interval = 50;
   dialogs->OnTimer = ReportDialogsAndQuit;
+  ::signal(SIGUSR1, [](int) { g_quit = true; });
   if (stuck) {
+    // Ready only once the window thread is stuck, so that no signal's
+    // message can be handled before it is.
     TTimer* stop = new TTimer(Form1);
     stop->Interval = 10;
     stop->OnTimer = [](TObject*) {
+      Say("ready");
       for (;;) Sleep(1000);
     };
+  } else {
+    Say("ready");
   }
-  ::signal(SIGUSR1, [](int) { g_quit = true; });
-  Say("ready");
   Application->Run();
   Say("closed");
   return 0;
