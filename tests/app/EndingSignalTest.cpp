@@ -182,15 +182,26 @@ TEST_F(CaptureIntoAPipe, AReaderThatGoesStopsTheCaptureWithItsMessageAndNothingE
 }
 
 TEST_F(CaptureIntoAPipe, AWriterStuckOnAPipeNobodyReadsDoesNotHoldQuitting) {
-  // The pipe fills (to within a page or two: it holds whole pages); the
-  // capture's writer blocks in its write.
-  constexpr int kNearlyFull = 60 * 1024;
+  // The pipe fills and the capture's writer blocks in its write: what the
+  // pipe holds stops growing. It holds whole pages, and writes of up to a
+  // block each leave part of a page unused, so full is at least half its
+  // 64 KiB.
+  constexpr int kAtLeastFull = 32 * 1024;
   int queued = 0;
-  const auto deadline = std::chrono::steady_clock::now() + 30s;
-  while ((::ioctl(pipe_[0], FIONREAD, &queued) != 0 || queued < kNearlyFull) &&
-         std::chrono::steady_clock::now() < deadline)
+  int before = -1;
+  auto unchangedSince = std::chrono::steady_clock::now();
+  const auto deadline = unchangedSince + 30s;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (::ioctl(pipe_[0], FIONREAD, &queued) != 0) queued = 0;
+    if (queued != before) {
+      before = queued;
+      unchangedSince = std::chrono::steady_clock::now();
+    } else if (queued >= kAtLeastFull && std::chrono::steady_clock::now() - unchangedSince > 1s) {
+      break;
+    }
     std::this_thread::sleep_for(10ms);
-  ASSERT_GE(queued, kNearlyFull) << "the pipe never filled";
+  }
+  ASSERT_GE(queued, kAtLeastFull) << "the pipe never filled";
   ASSERT_EQ(::kill(program_->Pid(), SIGUSR1), 0);  // 退出, confirmed
   const std::optional<int> status = program_->WaitForEnd(kEndLimit);
   ASSERT_TRUE(status) << "still running";
