@@ -75,14 +75,24 @@ TEST_F(PortLoss, AHangUpIsPostedOnceAndTheWatcherRestsUntilTheClose) {
   EXPECT_EQ(lost[0].wParam, 3u);
   EXPECT_EQ(lost[0].lParam, 0);
 
-  // A sanity bound only; the benchmark gives the real figure.
+  // A sanity bound only; the benchmark gives the real figure. The watcher
+  // may still be on its way to its rest when the post is seen (later on a
+  // loaded machine), so it has a few half seconds to show one at rest; one
+  // that polls or spins shows none.
   const pid_t watcher = channel.watcherThread;
   ASSERT_NE(watcher, 0);
-  const long long cpuBefore = ThreadCpuNanoseconds(watcher);
-  const long long switchesBefore = VoluntarySwitches(watcher);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_LT(ThreadCpuNanoseconds(watcher) - cpuBefore, 2000000) << "more than 2 ms of CPU in 0.5 s";
-  EXPECT_LE(VoluntarySwitches(watcher) - switchesBefore, 1) << "the lost watcher keeps waking up";
+  long long cpu = 0;
+  long long switches = 0;
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    const long long cpuBefore = ThreadCpuNanoseconds(watcher);
+    const long long switchesBefore = VoluntarySwitches(watcher);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    cpu = ThreadCpuNanoseconds(watcher) - cpuBefore;
+    switches = VoluntarySwitches(watcher) - switchesBefore;
+    if (cpu < 2000000 && switches <= 1) break;
+  }
+  EXPECT_LT(cpu, 2000000) << "more than 2 ms of CPU in 0.5 s";
+  EXPECT_LE(switches, 1) << "the lost watcher keeps waking up";
   EXPECT_EQ(Posted(kPortLostMessage).size(), 1u) << "told once";
 
   // The close ends the resting watcher at once and hands on what came
