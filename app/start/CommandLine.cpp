@@ -1,7 +1,10 @@
-// --help, --version, and a clear refusal of anything else.
+// --help, --version, the panel options, and a clear refusal of anything
+// else.
 #include "CommandLine.h"
 
 #include <cstring>
+
+#include "CommandLineValues.h"
 
 namespace {
 
@@ -15,15 +18,45 @@ bool IsVersion(const char* szArgument) {
   return std::strcmp(szArgument, "--version") == 0 || std::strcmp(szArgument, "-V") == 0;
 }
 
+// A panel option: its name before the panel's digit, how its value becomes
+// the combo box's text, what the help says it takes, and where it goes.
+struct PanelOption {
+  const char* szName;
+  std::optional<std::string> (*Choice)(const std::string&);
+  const char* szTakes;
+  std::optional<std::string> PanelStartChoices::*Field;
+};
+
+const PanelOption kPanelOptions[] = {
+    {"port", PortChoice, "COM1 to COM1024", &PanelStartChoices::Port},
+    {"baud", BaudChoice, "a rate from 50 to 4000000", &PanelStartChoices::Baud},
+    {"parity", ParityChoice, "N, O, E, M, S or none, odd, even, mark, space", &PanelStartChoices::Parity},
+    {"data", DataBitsChoice, "5, 6, 7 or 8", &PanelStartChoices::DataBits},
+    {"stop", StopBitsChoice, "1 or 2", &PanelStartChoices::StopBits},
+};
+
 std::string HelpText(const char* szLogFolder) {
   return std::string(
              "Usage: kestrix [--help | --version]\n"
+             "       kestrix [--portN COMn] [--baudN RATE] [--parityN P] [--dataN BITS]\n"
+             "               [--stopN BITS] [--open]\n"
              "Watch and talk to two serial ports side by side.\n"
              "\n"
-             "  -h, --help     print this help and exit\n"
-             "  -V, --version  print the version and exit\n"
+             "  -h, --help        print this help and exit\n"
+             "  -V, --version     print the version and exit\n"
              "\n"
-             "Without arguments the window opens.\n"
+             "Device panel N (1 or 2) starts with these choices made:\n"
+             "  --portN COMn      the port, COM1 to COM1024\n"
+             "  --baudN RATE      the baud rate, 50 to 4000000\n"
+             "  --parityN P       N, O, E, M or S (none, odd, even, mark, space)\n"
+             "  --dataN BITS      data bits, 5 to 8\n"
+             "  --stopN BITS      stop bits, 1 or 2\n"
+             "  --open            open every panel given a port, as its Open button does\n"
+             "A value may also follow an equals sign (--baud1=115200). A wrong option or\n"
+             "value is refused with exit status 2 and no window.\n"
+             "Example: kestrix --port1 COM3 --baud1 115200 --port2 COM4 --baud2 9600 --open\n"
+             "\n"
+             "Without arguments the window opens as it was left.\n"
              "\n"
              "Ports are named COM1 to COM1024. A link named COMn in\n"
              "$XDG_CONFIG_HOME/kestrix/ports/ (~/.config/kestrix/ports/) names the device it\n"
@@ -34,25 +67,91 @@ std::string HelpText(const char* szLogFolder) {
          szLogFolder + "\n";
 }
 
+CommandLineOutcome UsageError(const std::string& Message) {
+  return {false, kUsageError, "", "kestrix: " + Message + "\nTry 'kestrix --help' for more information.\n", {}};
+}
+
+// Reads "--<name><panel>" or "--<name><panel>=<value>" at argv[i], taking
+// the next argument as the value in the first form. Empty when the
+// argument is no panel option; an error message in Error when it is one
+// used wrongly.
+class PanelOptionReader {
+ public:
+  PanelOptionReader(int argc, const char* const* argv, StartChoices& Choices)
+      : _argc(argc), _argv(argv), _Choices(Choices) {}
+
+  // True when argv[i] was a panel option (i then moves past its value).
+  bool Read(int& i, std::string& Error) {
+    const std::string argument = _argv[i];
+    const size_t equals = argument.find('=');
+    const std::string name = argument.substr(0, equals);
+    for (const PanelOption& option : kPanelOptions)
+      for (int panel = 0; panel < 2; ++panel) {
+        if (name != "--" + std::string(option.szName) + std::to_string(panel + 1)) continue;
+        std::string value;
+        if (equals != std::string::npos) {
+          value = argument.substr(equals + 1);
+        } else if (i + 1 < _argc) {
+          value = _argv[++i];
+        } else {
+          Error = "option '" + name + "' needs a value (" + option.szTakes + ")";
+          return true;
+        }
+        std::optional<std::string>& field = _Choices.Panels[panel].*option.Field;
+        const std::optional<std::string> choice = option.Choice(value);
+        if (field)
+          Error = "option '" + name + "' is given twice";
+        else if (!choice)
+          Error = "invalid value '" + value + "' for '" + name + "' (" + option.szTakes + ")";
+        else
+          field = choice;
+        return true;
+      }
+    return false;
+  }
+
+ private:
+  int _argc;
+  const char* const* _argv;
+  StartChoices& _Choices;
+};
+
+// What the options mean together: --open needs a port, and the two panels
+// cannot open the same one.
+std::string ChoicesConflict(const StartChoices& Choices) {
+  const auto& port1 = Choices.Panels[0].Port;
+  const auto& port2 = Choices.Panels[1].Port;
+  if (port1 && port2 && *port1 == *port2) return "--port1 and --port2 both name " + *port1;
+  if (Choices.Open && !port1 && !port2) return "option '--open' needs --port1 or --port2";
+  return "";
+}
+
 }  // namespace
 
 CommandLineOutcome ReadCommandLine(int argc, const char* const* argv, const char* szLogFolder) {
   bool bHelp = false;
   bool bVersion = false;
+  StartChoices choices;
+  PanelOptionReader panelOptions(argc, argv, choices);
   for (int i = 1; i < argc; ++i) {
+    std::string error;
     if (IsHelp(argv[i])) {
       bHelp = true;
     } else if (IsVersion(argv[i])) {
       bVersion = true;
+    } else if (std::strcmp(argv[i], "--open") == 0) {
+      if (choices.Open) return UsageError("option '--open' is given twice");
+      choices.Open = true;
+    } else if (panelOptions.Read(i, error)) {
+      if (!error.empty()) return UsageError(error);
     } else {
       const char* szKind = argv[i][0] == '-' && argv[i][1] != '\0' ? "unknown option" : "unexpected argument";
-      return {false, kUsageError, "",
-              std::string("kestrix: ") + szKind + " '" + argv[i] +
-                  "'\n"
-                  "Try 'kestrix --help' for more information.\n"};
+      return UsageError(std::string(szKind) + " '" + argv[i] + "'");
     }
   }
-  if (bHelp) return {false, 0, HelpText(szLogFolder), ""};
-  if (bVersion) return {false, 0, "kestrix " KESTRIX_VERSION "\n", ""};
-  return {true, 0, "", ""};
+  if (bHelp) return {false, 0, HelpText(szLogFolder), "", {}};
+  if (bVersion) return {false, 0, "kestrix " KESTRIX_VERSION "\n", "", {}};
+  const std::string conflict = ChoicesConflict(choices);
+  if (!conflict.empty()) return UsageError(conflict);
+  return {true, 0, "", "", choices};
 }

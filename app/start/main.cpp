@@ -6,15 +6,19 @@
 
 #include "CommandLine.h"
 #include "GuardedStartUp.h"
+#include "StartChoicesMade.h"
 #include "Unit1.h"
 #include "cxLog.h"
 
 namespace {
 
+StartChoices Choices;  // what the command line chose
+
 void StartUp() {
   Application->Initialize();
   Application->Title = "Kestrix";
   Application->CreateForm(Form1);
+  MakeStartChoices(*Form1, Choices);
   Application->Run();
 }
 
@@ -25,5 +29,6 @@ int main(int argc, char** argv) {
   std::fputs(outcome.Out.c_str(), stdout);
   std::fputs(outcome.Err.c_str(), stderr);
   if (!outcome.bStartWindow) return outcome.nExitCode;
+  Choices = outcome.Choices;
   return RunGuarded(StartUp);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CommandLine.h"
@@ -58,6 +59,93 @@ TEST(CommandLine, AnythingElseIsAUsageErrorNamingTheArgumentEvenBesideHelp) {
     EXPECT_EQ(outcome.Out, "");
     EXPECT_EQ(outcome.Err, std::string(c.message) + "Try 'kestrix --help' for more information.\n");
   }
+}
+
+TEST(CommandLine, EachPanelOptionTakesThePanelsOwnValuesInEitherForm) {
+  const CommandLineOutcome outcome =
+      Read({"--port1", "COM3", "--baud1", "115200", "--port2=com04", "--baud2=9600", "--parity1", "e", "--parity2",
+            "mark", "--data1", "7", "--data2=5", "--stop1", "2", "--stop2", "1", "--open"});
+  ASSERT_TRUE(outcome.bStartWindow) << outcome.Err;
+  EXPECT_EQ(outcome.Out + outcome.Err, "");
+  const PanelStartChoices& one = outcome.Choices.Panels[0];
+  const PanelStartChoices& two = outcome.Choices.Panels[1];
+  EXPECT_EQ(one.Port, "COM3");
+  EXPECT_EQ(one.Baud, "115200");
+  EXPECT_EQ(one.Parity, "E (偶)");
+  EXPECT_EQ(one.DataBits, "7");
+  EXPECT_EQ(one.StopBits, "2");
+  EXPECT_EQ(two.Port, "COM4") << "written as the port lists write it";
+  EXPECT_EQ(two.Baud, "9600");
+  EXPECT_EQ(two.Parity, "M (标记)");
+  EXPECT_EQ(two.DataBits, "5");
+  EXPECT_EQ(two.StopBits, "1");
+  EXPECT_TRUE(outcome.Choices.Open);
+
+  const CommandLineOutcome partial = Read({"--baud2", "57600"});
+  ASSERT_TRUE(partial.bStartWindow);
+  EXPECT_FALSE(partial.Choices.Panels[0].Baud) << "panel 1 left as it starts";
+  EXPECT_FALSE(partial.Choices.Panels[1].Port);
+  EXPECT_EQ(partial.Choices.Panels[1].Baud, "57600");
+  EXPECT_FALSE(partial.Choices.Open);
+
+  for (auto [typed, item] : {std::pair{"N", "N (无)"},
+                             {"none", "N (无)"},
+                             {"O", "O (奇)"},
+                             {"Odd", "O (奇)"},
+                             {"EVEN", "E (偶)"},
+                             {"s", "S (空格)"},
+                             {"space", "S (空格)"}})
+    EXPECT_EQ(Read({"--parity1", typed}).Choices.Panels[0].Parity, item) << typed;
+  EXPECT_EQ(Read({"--port1", "COM1024"}).Choices.Panels[0].Port, "COM1024");
+  EXPECT_EQ(Read({"--baud1", "50"}).Choices.Panels[0].Baud, "50");
+  EXPECT_EQ(Read({"--baud1", "4000000"}).Choices.Panels[0].Baud, "4000000");
+}
+
+TEST(CommandLine, AWrongPanelOptionOrValueIsAUsageErrorSayingWhatIsAccepted) {
+  struct Case {
+    std::vector<const char*> arguments;
+    const char* message;
+  } cases[] = {
+      {{"--port1", "COM0"}, "invalid value 'COM0' for '--port1' (COM1 to COM1024)"},
+      {{"--port1", "COM1025"}, "invalid value 'COM1025' for '--port1' (COM1 to COM1024)"},
+      {{"--port2", "/dev/ttyUSB0"}, "invalid value '/dev/ttyUSB0' for '--port2' (COM1 to COM1024)"},
+      {{"--port1", "COM+3"}, "invalid value 'COM+3' for '--port1' (COM1 to COM1024)"},
+      {{"--port1", "COM"}, "invalid value 'COM' for '--port1' (COM1 to COM1024)"},
+      {{"--baud1", "fast"}, "invalid value 'fast' for '--baud1' (a rate from 50 to 4000000)"},
+      {{"--baud1", "49"}, "invalid value '49' for '--baud1' (a rate from 50 to 4000000)"},
+      {{"--baud2=4000001"}, "invalid value '4000001' for '--baud2' (a rate from 50 to 4000000)"},
+      {{"--baud1", "99999999999999999999"},
+       "invalid value '99999999999999999999' for '--baud1' (a rate from 50 to 4000000)"},
+      {{"--baud1", "-9600"}, "invalid value '-9600' for '--baud1' (a rate from 50 to 4000000)"},
+      {{"--parity1", "X"}, "invalid value 'X' for '--parity1' (N, O, E, M, S or none, odd, even, mark, space)"},
+      {{"--data1", "9"}, "invalid value '9' for '--data1' (5, 6, 7 or 8)"},
+      {{"--data2", "4"}, "invalid value '4' for '--data2' (5, 6, 7 or 8)"},
+      {{"--stop1", "1.5"}, "invalid value '1.5' for '--stop1' (1 or 2)"},
+      {{"--stop2="}, "invalid value '' for '--stop2' (1 or 2)"},
+      {{"--port1"}, "option '--port1' needs a value (COM1 to COM1024)"},
+      {{"--baud3", "9600"}, "unknown option '--baud3'"},
+      {{"--port", "COM1"}, "unknown option '--port'"},
+      {{"--port1", "COM1", "--port1", "COM2"}, "option '--port1' is given twice"},
+      {{"--open", "--port1", "COM1", "--open"}, "option '--open' is given twice"},
+      {{"--open"}, "option '--open' needs --port1 or --port2"},
+      {{"--baud1", "9600", "--open"}, "option '--open' needs --port1 or --port2"},
+      {{"--port1", "COM3", "--port2", "com3"}, "--port1 and --port2 both name COM3"},
+      {{"--port1", "COM3", "extra"}, "unexpected argument 'extra'"},
+      {{"--help", "--data1", "9"}, "invalid value '9' for '--data1' (5, 6, 7 or 8)"},
+  };
+  for (const Case& c : cases) {
+    const CommandLineOutcome outcome = Read(c.arguments);
+    EXPECT_FALSE(outcome.bStartWindow) << c.message;
+    EXPECT_EQ(outcome.nExitCode, 2) << c.message;
+    EXPECT_EQ(outcome.Out, "");
+    EXPECT_EQ(outcome.Err, std::string("kestrix: ") + c.message + "\nTry 'kestrix --help' for more information.\n");
+  }
+}
+
+TEST(CommandLine, HelpNamesEveryPanelOption) {
+  const std::string help = Read({"--help"}).Out;
+  for (const char* option : {"--portN", "--baudN", "--parityN", "--dataN", "--stopN", "--open"})
+    EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
 }  // namespace

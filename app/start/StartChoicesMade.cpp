@@ -1,0 +1,33 @@
+#include "StartChoicesMade.h"
+
+#include "Unit1.h"
+
+namespace {
+
+void Choose(TComboBox* Box, const std::optional<std::string>& Choice) {
+  if (Choice) Box->Text = String(Choice->c_str());
+}
+
+}  // namespace
+
+void MakeStartChoices(TForm1& Form, const StartChoices& Choices) {
+  struct PanelBoxes {
+    TComboBox *Port, *Baud, *Parity, *DataBits, *StopBits;
+    TButton* OpenClose;
+  } const panels[2] = {
+      {Form.ComboBox1, Form.ComboBox2, Form.ComboBox5, Form.ComboBox6, Form.ComboBox7, Form.Button1},
+      {Form.ComboBox3, Form.ComboBox4, Form.ComboBox8, Form.ComboBox9, Form.ComboBox10, Form.Button6},
+  };
+  for (int index = 0; index < 2; ++index) {
+    const PanelStartChoices& choice = Choices.Panels[index];
+    const PanelBoxes& boxes = panels[index];
+    Choose(boxes.Port, choice.Port);
+    Choose(boxes.Baud, choice.Baud);
+    Choose(boxes.Parity, choice.Parity);
+    Choose(boxes.DataBits, choice.DataBits);
+    Choose(boxes.StopBits, choice.StopBits);
+  }
+  if (!Choices.Open) return;
+  for (int index = 0; index < 2; ++index)
+    if (Choices.Panels[index].Port && panels[index].OpenClose->Caption == "打开") panels[index].OpenClose->Click();
+}
