@@ -19,3 +19,4 @@
 #include "toolkit/std_controls.h"
 #include "toolkit/string_lists.h"
 #include "toolkit/strings.h"
+#include "toolkit/translation.h"
