@@ -3,7 +3,7 @@
 # Packages the build, the tests and the launcher need.
 KESTRIX_PACKAGES=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-l10n-tools qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-l10n-tools qt6-translations-l10n
   libgtest-dev googletest
   libudev-dev
   socat xvfb xauth fonts-wqy-zenhei

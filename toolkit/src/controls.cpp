@@ -28,15 +28,32 @@ void Erase(std::vector<T>& items, T item) {
   items.erase(std::remove(items.begin(), items.end(), item), items.end());
 }
 
-// Keeps a bottom-aligned control along the bottom of its parent.
-class BottomDock : public QObject {
+// Keeps an aligned control in place in its parent: alTop ones stacked along
+// the top in the order they were placed, alBottom along the bottom, and an
+// alClient one filling what lies between.
+class AlignDock : public QObject {
  public:
-  BottomDock(QWidget* docked) : QObject(docked), docked_(docked) {}
+  AlignDock(TControl* control, QWidget* docked) : QObject(docked), control_(control), docked_(docked) {}
   void Apply() {
     QWidget* parent = docked_->parentWidget();
-    if (!parent) return;
-    int height = docked_->height();
-    docked_->setGeometry(0, parent->height() - height, parent->width(), height);
+    const TWinControl* parentControl = ControlAccess::Data(control_).parent;
+    if (!parent || !parentControl) return;
+    const TAlign align = ControlAccess::Data(control_).align;
+    int top = 0, bottom = 0, topBeforeThis = -1;
+    for (TControl* sibling : ControlAccess::Data(parentControl).children) {
+      const ControlData& data = ControlAccess::Data(sibling);
+      if (sibling == control_ && align == alTop) topBeforeThis = top;
+      if (!data.visible || !data.widget) continue;
+      if (data.align == alTop) top += data.widget->height();
+      if (data.align == alBottom) bottom += data.widget->height();
+    }
+    const int height = docked_->height();
+    if (align == alBottom)
+      docked_->setGeometry(0, parent->height() - height, parent->width(), height);
+    else if (align == alTop)
+      docked_->setGeometry(0, std::max(topBeforeThis, 0), parent->width(), height);
+    else
+      docked_->setGeometry(0, top, parent->width(), std::max(parent->height() - top - bottom, 0));
   }
 
  protected:
@@ -46,6 +63,7 @@ class BottomDock : public QObject {
   }
 
  private:
+  TControl* control_;
   QWidget* docked_;
 };
 
@@ -53,8 +71,9 @@ void ApplyAlign(TControl* control) {
   ControlData& data = ControlAccess::Data(control);
   QWidget* widget = data.widget;
   delete data.alignKeeper.data();
-  if (!widget || data.align != alBottom || !widget->parentWidget()) return;
-  auto* dock = new BottomDock(widget);
+  if (!widget || (data.align != alBottom && data.align != alTop && data.align != alClient) || !widget->parentWidget())
+    return;
+  auto* dock = new AlignDock(control, widget);
   widget->parentWidget()->installEventFilter(dock);
   data.alignKeeper = dock;
   dock->Apply();
@@ -175,7 +194,7 @@ void RealignChildren(TControl* parent) {
   // Hidden windows get no resize events until shown: place docked children
   // at once.
   for (TControl* child : ControlAccess::Data(parent).children)
-    if (auto* dock = static_cast<BottomDock*>(ControlAccess::Data(child).alignKeeper.data())) dock->Apply();
+    if (auto* dock = static_cast<AlignDock*>(ControlAccess::Data(child).alignKeeper.data())) dock->Apply();
 }
 
 void ApplyTabChain(TWinControl* anyControlOfTheForm) {

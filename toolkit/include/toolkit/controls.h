@@ -44,7 +44,9 @@ class TControl : public TComponent {
   Property<int> Top;
   Property<int> Width;
   Property<int> Height;
-  // alBottom keeps the control along the bottom of its parent at full width.
+  // alBottom keeps the control along the bottom of its parent at full width,
+  // alTop along its top (below those placed there before), and alClient
+  // fills the rest of the parent. alLeft and alRight are not kept.
   Property<TAlign> Align;
   Property<bool> Enabled;
   Property<bool> Visible;

@@ -1,0 +1,101 @@
+// The line chart: the program's ranges until the user zooms or pans, the
+// view reset, series hidden and shown, the picture; and the controls aligned
+// above, below and between that a window of a chart is made of.
+#include <gtest/gtest.h>
+
+#include <QChartView>
+#include <QLineSeries>
+#include <QTest>
+
+#include "control_data.h"
+#include "toolkit/charts.h"
+#include "toolkit/forms.h"
+#include "toolkit/std_controls.h"
+
+namespace {
+
+TEST(LineChart, ShowsTheProgramsRangesUntilTheUserZoomsOrPansThenUntilReset) {
+  TForm form(nullptr);
+  form.ClientWidth = 600;
+  form.ClientHeight = 400;
+  auto* chart = new TLineChart(&form);
+  chart->Parent = &form;
+  chart->SetBounds(0, 0, 600, 400);
+  int viewChanges = 0;
+  chart->OnViewChange = [&](TObject*) { ++viewChanges; };
+  chart->SetRanges({0, 100, -5, 5});
+  EXPECT_FALSE(chart->UserView());
+  EXPECT_EQ(chart->Ranges().XMax, 100);
+
+  QWidget* view = ControlAccess::Widget(chart);
+  QTest::keyClick(view, Qt::Key_Plus);
+  EXPECT_TRUE(chart->UserView());
+  EXPECT_EQ(viewChanges, 1);
+  const TChartRanges zoomed = chart->Ranges();
+  EXPECT_LT(zoomed.XMax - zoomed.XMin, 100);
+  // New ranges from the program wait while the user's view stands.
+  chart->SetRanges({100, 200, -5, 5});
+  EXPECT_EQ(chart->Ranges().XMin, zoomed.XMin);
+  QTest::keyClick(view, Qt::Key_Right);
+  EXPECT_GT(chart->Ranges().XMin, zoomed.XMin);
+  EXPECT_EQ(viewChanges, 2);
+  QTest::keyClick(view, Qt::Key_Home);
+  EXPECT_FALSE(chart->UserView());
+  EXPECT_EQ(viewChanges, 3);
+  EXPECT_EQ(chart->Ranges().XMin, 100);
+  EXPECT_EQ(chart->Ranges().XMax, 200);
+}
+
+TEST(LineChart, SeriesKeepTheirPointsNamesAndVisibility) {
+  TLineChart chart(nullptr);
+  EXPECT_EQ(chart.AddSeries("温度"), 0);
+  EXPECT_EQ(chart.AddSeries("b"), 1);
+  chart.SetPoints(1, {{0, 1}, {1, 2}, {2, 3}});
+  auto* view = ControlAccess::WidgetAs<QChartView>(&chart);
+  const auto lines = view->chart()->series();
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_EQ(static_cast<QLineSeries*>(lines[1])->count(), 3);
+  EXPECT_EQ(chart.SeriesName(0), "温度");
+  chart.SetSeriesVisible(0, false);
+  EXPECT_FALSE(chart.SeriesVisible(0));
+  EXPECT_TRUE(chart.SeriesVisible(1));
+  EXPECT_THROW(chart.SetPoints(2, {}), Exception);
+  chart.ClearSeries();
+  EXPECT_EQ(chart.SeriesCount(), 0);
+}
+
+TEST(LineChart, PictureIsAPng) {
+  TLineChart chart(nullptr);
+  chart.SetBounds(0, 0, 200, 100);
+  chart.AddSeries("a");
+  const std::string png = chart.PngImage();
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+}
+
+TEST(Align, TopControlsStackClientFillsBetweenAndBottomStaysDown) {
+  TForm form(nullptr);
+  form.ClientWidth = 300;
+  form.ClientHeight = 200;
+  auto* top1 = new TGroupBox(&form);
+  auto* top2 = new TGroupBox(&form);
+  auto* client = new TMemo(&form);
+  auto* bottom = new TGroupBox(&form);
+  top1->Height = 30;
+  top2->Height = 20;
+  bottom->Height = 25;
+  for (TControl* control : std::initializer_list<TControl*>{top1, top2, client, bottom}) control->Parent = &form;
+  top1->Align = alTop;
+  top2->Align = alTop;
+  bottom->Align = alBottom;
+  client->Align = alClient;
+  EXPECT_EQ(top2->Top, 30);
+  EXPECT_EQ(client->Top, 50);
+  EXPECT_EQ(client->Height, 125);
+  form.ClientHeight = 300;
+  EXPECT_EQ(client->Height, 225);
+  EXPECT_EQ(client->Width, 300);
+  EXPECT_EQ(bottom->Top, 275);
+}
+
+}  // namespace

@@ -1,0 +1,271 @@
+// TLineChart on Qt Charts: a chart view that zooms and pans by wheel, drag
+// and keys, and a legend whose markers hide and show their series.
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QKeyEvent>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QValueAxis>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "control_data.h"
+#include "event_guard.h"
+#include "qt_text.h"
+#include "toolkit/charts.h"
+
+namespace {
+
+// Sixteen colours told apart on white, the first ones the most distinct.
+const QColor kSeriesColors[] = {
+    {0x1f, 0x77, 0xb4}, {0xd6, 0x27, 0x28}, {0x2c, 0xa0, 0x2c}, {0xff, 0x7f, 0x0e},
+    {0x94, 0x67, 0xbd}, {0x8c, 0x56, 0x4b}, {0xe3, 0x77, 0xc2}, {0x7f, 0x7f, 0x7f},
+    {0xbc, 0xbd, 0x22}, {0x17, 0xbe, 0xcf}, {0x00, 0x00, 0x80}, {0x80, 0x00, 0x00},
+    {0x00, 0x80, 0x80}, {0x80, 0x80, 0x00}, {0x00, 0x00, 0x00}, {0xff, 0x00, 0xff},
+};
+
+class ChartWidget : public QChartView {
+ public:
+  ChartWidget() : QChartView(new QChart) {
+    QChart* c = chart();
+    c->addAxis(xAxis, Qt::AlignBottom);
+    c->addAxis(yAxis, Qt::AlignLeft);
+    c->legend()->setAlignment(Qt::AlignTop);
+    c->setMargins(QMargins(4, 4, 4, 4));
+    setFocusPolicy(Qt::StrongFocus);
+    setRenderHint(QPainter::Antialiasing, false);
+    setDragMode(QGraphicsView::NoDrag);
+  }
+
+  QValueAxis* const xAxis = new QValueAxis;
+  QValueAxis* const yAxis = new QValueAxis;
+  std::vector<QLineSeries*> series;
+  TChartRanges programRanges{0, 1, 0, 1};
+  bool userView = false;
+  std::function<void()> viewChanged;
+  std::function<void()> seriesToggled;
+
+  void ShowRanges(const TChartRanges& r) {
+    xAxis->setRange(r.XMin, r.XMax);
+    yAxis->setRange(r.YMin, r.YMax);
+  }
+
+  void ResetView() {
+    userView = false;
+    ShowRanges(programRanges);
+  }
+
+  void ShowMarkerState(QLineSeries* line) {
+    for (QLegendMarker* marker : chart()->legend()->markers(line)) {
+      // A hidden series keeps its marker, faded, so that it can be shown
+      // again.
+      marker->setVisible(true);
+      QColor label = marker->labelBrush().color();
+      label.setAlphaF(line->isVisible() ? 1.0 : 0.4);
+      marker->setLabelBrush(label);
+      QColor box = line->color();
+      box.setAlphaF(line->isVisible() ? 1.0 : 0.2);
+      marker->setBrush(box);
+    }
+  }
+
+  void ConnectMarker(QLineSeries* line) {
+    for (QLegendMarker* marker : chart()->legend()->markers(line))
+      QObject::connect(marker, &QLegendMarker::clicked, this, [this, line] {
+        line->setVisible(!line->isVisible());
+        ShowMarkerState(line);
+        if (seriesToggled) seriesToggled();
+      });
+  }
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override {
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0) return;
+    // Zooms about the point under the cursor; Ctrl zooms the values.
+    const QPointF at = chart()->mapToValue(event->position());
+    const double factor = std::pow(0.8, notches);
+    if (event->modifiers() & Qt::ControlModifier)
+      ZoomAxis(yAxis, at.y(), factor);
+    else
+      ZoomAxis(xAxis, at.x(), factor);
+    UserChanged();
+    event->accept();
+  }
+
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton) dragFrom = event->position();
+    QChartView::mousePressEvent(event);
+  }
+
+  void mouseMoveEvent(QMouseEvent* event) override {
+    if (event->buttons() & Qt::LeftButton && dragFrom) {
+      const QPointF delta = event->position() - *dragFrom;
+      dragFrom = event->position();
+      chart()->scroll(-delta.x(), delta.y());
+      UserChanged();
+    }
+    QChartView::mouseMoveEvent(event);
+  }
+
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton) dragFrom.reset();
+    QChartView::mouseReleaseEvent(event);
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    // Steps of a tenth of the range shown, whatever the chart's size.
+    switch (event->key()) {
+      case Qt::Key_Left:
+        PanAxis(xAxis, -0.1);
+        break;
+      case Qt::Key_Right:
+        PanAxis(xAxis, 0.1);
+        break;
+      case Qt::Key_Up:
+        PanAxis(yAxis, 0.1);
+        break;
+      case Qt::Key_Down:
+        PanAxis(yAxis, -0.1);
+        break;
+      case Qt::Key_Plus:
+      case Qt::Key_Equal:
+        ZoomAxis(xAxis, NAN, 0.8);
+        ZoomAxis(yAxis, NAN, 0.8);
+        break;
+      case Qt::Key_Minus:
+        ZoomAxis(xAxis, NAN, 1.25);
+        ZoomAxis(yAxis, NAN, 1.25);
+        break;
+      case Qt::Key_Home:
+        ResetView();
+        if (viewChanged) viewChanged();
+        return;
+      default:
+        QChartView::keyPressEvent(event);
+        return;
+    }
+    UserChanged();
+  }
+
+ private:
+  static void ZoomAxis(QValueAxis* axis, double about, double factor) {
+    if (!std::isfinite(about)) about = (axis->min() + axis->max()) / 2;
+    const double low = about - (about - axis->min()) * factor, high = about + (axis->max() - about) * factor;
+    if (high > low && std::isfinite(low) && std::isfinite(high)) axis->setRange(low, high);
+  }
+
+  static void PanAxis(QValueAxis* axis, double fraction) {
+    const double step = (axis->max() - axis->min()) * fraction;
+    if (std::isfinite(axis->min() + step) && std::isfinite(axis->max() + step))
+      axis->setRange(axis->min() + step, axis->max() + step);
+  }
+
+  void UserChanged() {
+    userView = true;
+    if (viewChanged) viewChanged();
+  }
+
+  std::optional<QPointF> dragFrom;
+};
+
+ChartWidget* View(const TLineChart* chart) { return ControlAccess::WidgetAs<ChartWidget>(chart); }
+
+QLineSeries* Line(const TLineChart* chart, int series) {
+  const auto& all = View(chart)->series;
+  if (series < 0 || series >= static_cast<int>(all.size())) throw Exception("Series index out of bounds");
+  return all[series];
+}
+
+}  // namespace
+
+TLineChart::TLineChart(TComponent* AOwner)
+    : TWinControl(AOwner, NewControlData([] { return new ChartWidget; }, QPalette::Base, clWindow)),
+      XTitle([this] { return FromQString(View(this)->xAxis->titleText()); },
+             [this](const String& value) { View(this)->xAxis->setTitleText(ToQString(value)); }) {
+  View(this)->viewChanged = [this] {
+    CallGuarded(this, [this] {
+      if (OnViewChange) OnViewChange(this);
+    });
+  };
+  View(this)->seriesToggled = [this] {
+    CallGuarded(this, [this] {
+      if (OnSeriesVisibleChange) OnSeriesVisibleChange(this);
+    });
+  };
+}
+
+TLineChart::~TLineChart() = default;
+
+int TLineChart::AddSeries(const String& Name) {
+  ChartWidget* view = View(this);
+  auto* line = new QLineSeries;
+  line->setName(ToQString(Name));
+  QPen pen(kSeriesColors[view->series.size() % std::size(kSeriesColors)]);
+  pen.setWidthF(1.5);
+  line->setPen(pen);
+  view->chart()->addSeries(line);
+  line->attachAxis(view->xAxis);
+  line->attachAxis(view->yAxis);
+  view->series.push_back(line);
+  view->ConnectMarker(line);
+  view->ShowMarkerState(line);
+  return static_cast<int>(view->series.size() - 1);
+}
+
+int TLineChart::SeriesCount() const { return static_cast<int>(View(this)->series.size()); }
+
+String TLineChart::SeriesName(int Series) const { return FromQString(Line(this, Series)->name()); }
+
+void TLineChart::ClearSeries() {
+  View(this)->chart()->removeAllSeries();
+  View(this)->series.clear();
+}
+
+void TLineChart::SetPoints(int Series, const std::vector<TChartPoint>& Points) {
+  QList<QPointF> points;
+  points.reserve(static_cast<qsizetype>(Points.size()));
+  for (const TChartPoint& point : Points) points.append(QPointF(point.X, point.Y));
+  // One replace redraws once, where appending point by point would redraw
+  // at each.
+  Line(this, Series)->replace(points);
+}
+
+bool TLineChart::SeriesVisible(int Series) const { return Line(this, Series)->isVisible(); }
+
+void TLineChart::SetSeriesVisible(int Series, bool Visible) {
+  QLineSeries* line = Line(this, Series);
+  line->setVisible(Visible);
+  View(this)->ShowMarkerState(line);
+}
+
+void TLineChart::SetRanges(const TChartRanges& Ranges) {
+  ChartWidget* view = View(this);
+  view->programRanges = Ranges;
+  if (!view->userView) view->ShowRanges(Ranges);
+}
+
+TChartRanges TLineChart::Ranges() const {
+  const ChartWidget* view = View(this);
+  return {view->xAxis->min(), view->xAxis->max(), view->yAxis->min(), view->yAxis->max()};
+}
+
+bool TLineChart::UserView() const { return View(this)->userView; }
+
+void TLineChart::ResetView() { View(this)->ResetView(); }
+
+std::string TLineChart::PngImage() const {
+  const QPixmap picture = View(this)->grab();
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, "PNG")) return std::string();
+  return bytes.toStdString();
+}
