@@ -1,6 +1,6 @@
 // The accessible interfaces of combo boxes (the same children, value and
-// actions as Qt's own, but a name that says what the box is for) and of
-// forms.
+// actions as Qt's own, but a name that says what the box is for), of log
+// views and of forms.
 #include "accessible_interfaces.h"
 
 #include <QAbstractItemView>
@@ -9,6 +9,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+
+#include "log_area.h"
+#include "log_view_accessible.h"
 
 namespace {
 
@@ -82,6 +85,7 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
     auto* combo = qobject_cast<QComboBox*>(object);
     return combo ? new ComboBoxAccessible(combo) : nullptr;
   }
+  if (className == QLatin1String("LogArea")) return NewLogViewAccessible(static_cast<LogArea*>(object));
   // A form is a plain widget that is a window.
   if (className == QLatin1String("QWidget") && object->isWidgetType()) {
     auto* widget = static_cast<QWidget*>(object);

@@ -290,7 +290,9 @@ TControl::~TControl() {
   if (QWidget* widget = data_->widget) {
     // The widget may still signal while it is taken apart (a combo box
     // emptying its list); the handlers of this control are gone by then.
-    QObject::disconnect(widget, nullptr, nullptr, nullptr);
+    // Only they go: others still hear the widget's end (the accessibility
+    // cache forgets its interface, whose widget would otherwise dangle).
+    QObject::disconnect(widget, nullptr, widget, nullptr);
     delete widget;
   }
 }

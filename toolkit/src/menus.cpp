@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "event_guard.h"
+#include "log_area.h"
 #include "menu_data.h"
 #include "qt_text.h"
 #include "shortcut_keys.h"
@@ -146,6 +147,8 @@ void MenuAccess::ShowFor(TPopupMenu* popup, TControl* control, QWidget* widget, 
     standard = memo->createStandardContextMenu();
   else if (auto* edit = qobject_cast<QLineEdit*>(widget))
     standard = edit->createStandardContextMenu();
+  else if (auto* log = qobject_cast<LogArea*>(widget))
+    standard = log->CreateStandardContextMenu();
   if (!standard) {
     if (std::any_of(actions.begin(), actions.end(), [](QAction* action) { return action->isVisible(); }))
       own->popup(global);

@@ -13,6 +13,7 @@
 #include "toolkit/forms.h"
 #include "toolkit/graphics.h"
 #include "toolkit/ini_files.h"
+#include "toolkit/log_view.h"
 #include "toolkit/menus.h"
 #include "toolkit/property.h"
 #include "toolkit/registry.h"
