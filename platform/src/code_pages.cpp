@@ -17,21 +17,39 @@ namespace {
 
 constexpr UINT kGbk = 936;
 
-enum class Page { gbk, utf8 };
+// How a code page's bytes make characters, for the lengths of bad input
+// and of the default character.
+enum class Form { gbk, gb18030, big5, shiftJis, korean, singleByte, utf8, utf16 };
 
-bool pageOf(UINT codePage, Page* page) {
-  if (codePage == CP_ACP || codePage == kGbk) {
-    *page = Page::gbk;
-    return true;
-  }
-  if (codePage == CP_UTF8) {
-    *page = Page::utf8;
-    return true;
-  }
-  return false;
+struct Page {
+  UINT number;
+  const char* iconvName;
+  Form form;
+};
+
+constexpr Page kPages[] = {
+    {kGbk, "GBK", Form::gbk},
+    {CP_UTF8, "UTF-8", Form::utf8},
+    {54936, "GB18030", Form::gb18030},
+    {950, "CP950", Form::big5},
+    {932, "CP932", Form::shiftJis},
+    {949, "CP949", Form::korean},
+    {28591, "ISO-8859-1", Form::singleByte},
+    {1252, "CP1252", Form::singleByte},
+    {1200, "UTF-16LE", Form::utf16},
+};
+
+const Page* pageOf(UINT codePage) {
+  if (codePage == CP_ACP) codePage = kGbk;
+  for (const Page& page : kPages)
+    if (page.number == codePage) return &page;
+  return nullptr;
 }
 
-const char* iconvName(Page page) { return page == Page::gbk ? "GBK" : "UTF-8"; }
+// Pages that can write every character: no default character, and the
+// strictness flags of UTF-8.
+bool writesEverything(Form form) { return form == Form::utf8 || form == Form::gb18030 || form == Form::utf16; }
+
 const char* const kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 
 int fail(DWORD error) {
@@ -41,13 +59,46 @@ int fail(DWORD error) {
 
 bool isGbkLead(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 bool isGbkTrail(unsigned char byte) { return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFE); }
+bool within(unsigned char byte, unsigned char low, unsigned char high) { return byte >= low && byte <= high; }
 
-// How many bytes of GBK input, starting at one that iconv could not take,
-// make up one replaced character: a lead byte with a trail byte in range is
-// an unmapped pair; anything else (a lead byte before a byte that cannot
-// follow it or at the end of the input, a stray byte) stands alone.
-size_t gbkBadLength(const unsigned char* bytes, size_t left) {
-  return left >= 2 && isGbkLead(bytes[0]) && isGbkTrail(bytes[1]) ? 2 : 1;
+// Whether the byte begins a character of two (or in GB18030 four) bytes.
+bool isLead(Form form, unsigned char byte) {
+  switch (form) {
+    case Form::gbk:
+    case Form::gb18030:
+    case Form::big5:
+    case Form::korean:
+      return isGbkLead(byte);
+    case Form::shiftJis:
+      return within(byte, 0x81, 0x9F) || within(byte, 0xE0, 0xFC);
+    default:
+      return false;
+  }
+}
+
+bool isTrail(Form form, unsigned char byte) {
+  switch (form) {
+    case Form::big5:
+      return within(byte, 0x40, 0x7E) || within(byte, 0xA1, 0xFE);
+    case Form::shiftJis:
+      return within(byte, 0x40, 0x7E) || within(byte, 0x80, 0xFC);
+    case Form::korean:
+      return within(byte, 0x41, 0x5A) || within(byte, 0x61, 0x7A) || within(byte, 0x81, 0xFE);
+    default:
+      return isGbkTrail(byte);
+  }
+}
+
+// How many bytes of double-byte input, starting at one that iconv could
+// not take, make up one replaced character: a lead byte with a trail byte
+// in range is an unmapped pair (in GB18030 also a four-byte form); anything
+// else (a lead byte before a byte that cannot follow it or at the end of
+// the input, a stray byte) stands alone.
+size_t doubleByteBadLength(Form form, const unsigned char* bytes, size_t left) {
+  if (left < 2 || !isLead(form, bytes[0])) return 1;
+  if (form == Form::gb18030 && within(bytes[1], 0x30, 0x39))
+    return left >= 4 && isGbkLead(bytes[2]) && within(bytes[3], 0x30, 0x39) ? 4 : 1;
+  return isTrail(form, bytes[1]) ? 2 : 1;
 }
 
 // The length of the maximal part of UTF-8 input, starting at a byte that
@@ -158,12 +209,39 @@ int deliver(const std::string& converted, Unit* destination, int capacity) {
   return static_cast<int>(count);
 }
 
-// The default character that WideCharToMultiByte writes into GBK text: the
-// first character of lpDefaultChar (one or two bytes), else '?'.
-std::string defaultCharOf(LPCSTR given) {
+// The default character that WideCharToMultiByte writes into text of a
+// page that lacks some characters: the first character of lpDefaultChar
+// (one or two bytes), else '?'.
+std::string defaultCharOf(Form form, LPCSTR given) {
   if (given == nullptr) return "?";
-  const bool doubleByte = isGbkLead(static_cast<unsigned char>(given[0])) && given[1] != '\0';
+  const bool doubleByte = isLead(form, static_cast<unsigned char>(given[0])) && given[1] != '\0';
   return std::string(given, doubleByte ? 2 : 1);
+}
+
+// How many input bytes one replaced character stands for.
+size_t badLengthOf(Form form, const unsigned char* bytes, size_t left) {
+  switch (form) {
+    case Form::utf8:
+      return utf8BadLength(bytes, left);
+    case Form::utf16:
+      return left >= 2 ? 2 : 1;  // an unpaired surrogate, or an odd last byte
+    case Form::singleByte:
+      return 1;
+    default:
+      return doubleByteBadLength(form, bytes, left);
+  }
+}
+
+// U+FFFD in a page that writes every character.
+std::string replacementIn(Form form) {
+  switch (form) {
+    case Form::gb18030:
+      return "\x84\x31\xA4\x37";
+    case Form::utf16:
+      return "\xFD\xFF";
+    default:
+      return "\xEF\xBF\xBD";
+  }
 }
 
 }  // namespace
@@ -174,49 +252,52 @@ BOOL WINAPI IsDBCSLeadByte(BYTE TestChar) { return isGbkLead(TestChar) ? TRUE : 
 
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar) {
-  Page page;
-  if (!pageOf(CodePage, &page) || lpMultiByteStr == nullptr || cbMultiByte == 0 || cbMultiByte < -1 ||
-      cchWideChar < 0 || (cchWideChar > 0 && lpWideCharStr == nullptr))
+  const Page* page = pageOf(CodePage);
+  if (page == nullptr || lpMultiByteStr == nullptr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
+      (cchWideChar > 0 && lpWideCharStr == nullptr))
     return fail(ERROR_INVALID_PARAMETER);
   const DWORD allowed =
-      page == Page::utf8 ? MB_ERR_INVALID_CHARS : MB_PRECOMPOSED | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS;
+      writesEverything(page->form) ? MB_ERR_INVALID_CHARS : MB_PRECOMPOSED | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS;
   if ((dwFlags & ~allowed) != 0) return fail(ERROR_INVALID_FLAGS);
 
-  Converter& converter = converterFor(kUtf16, iconvName(page));
+  Converter& converter = converterFor(kUtf16, page->iconvName);
   if (!converter.valid()) return fail(ERROR_NOT_SUPPORTED);
   const size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
   static constexpr WCHAR kReplacement = 0xFFFD;
   const auto replacement = [] {
     return std::string_view(reinterpret_cast<const char*>(&kReplacement), sizeof kReplacement);
   };
+  const Form form = page->form;
+  const auto badLength = [form](const unsigned char* bytes, size_t left) { return badLengthOf(form, bytes, left); };
   const bool strict = (dwFlags & MB_ERR_INVALID_CHARS) != 0;
   std::string converted;
-  const DWORD error = page == Page::gbk
-                          ? converter.run(lpMultiByteStr, length, strict, gbkBadLength, replacement, converted)
-                          : converter.run(lpMultiByteStr, length, strict, utf8BadLength, replacement, converted);
+  const DWORD error = converter.run(lpMultiByteStr, length, strict, badLength, replacement, converted);
   if (error != ERROR_SUCCESS) return fail(error);
   return deliver(converted, lpWideCharStr, cchWideChar);
 }
 
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                                LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar) {
-  Page page;
-  if (!pageOf(CodePage, &page) || lpWideCharStr == nullptr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
+  const Page* page = pageOf(CodePage);
+  if (page == nullptr || lpWideCharStr == nullptr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
       (cbMultiByte > 0 && lpMultiByteStr == nullptr))
     return fail(ERROR_INVALID_PARAMETER);
-  if (page == Page::utf8) {
+  const bool everything = writesEverything(page->form);
+  if (everything) {
     if ((dwFlags & ~static_cast<DWORD>(WC_ERR_INVALID_CHARS)) != 0) return fail(ERROR_INVALID_FLAGS);
-    // UTF-8 can write every character: there is no default character.
+    // These pages can write every character: there is no default character.
     if (lpDefaultChar != nullptr || lpUsedDefaultChar != nullptr) return fail(ERROR_INVALID_PARAMETER);
   } else if ((dwFlags & ~static_cast<DWORD>(WC_NO_BEST_FIT_CHARS)) != 0) {
     return fail(ERROR_INVALID_FLAGS);
   }
 
-  Converter& converter = converterFor(iconvName(page), kUtf16);
+  Converter& converter = converterFor(page->iconvName, kUtf16);
   if (!converter.valid()) return fail(ERROR_NOT_SUPPORTED);
   const size_t length =
       cchWideChar == -1 ? std::char_traits<WCHAR>::length(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
-  const std::string instead = page == Page::utf8 ? std::string("\xEF\xBF\xBD") : defaultCharOf(lpDefaultChar);
+  // An unpaired surrogate becomes U+FFFD in the pages that write everything.
+  // An unpaired surrogate becomes U+FFFD in the pages that write everything.
+  const std::string instead = everything ? replacementIn(page->form) : defaultCharOf(page->form, lpDefaultChar);
   bool usedDefault = false;
   const auto replacement = [&] {
     usedDefault = true;
@@ -224,7 +305,7 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharS
   };
   const auto oneUnit = [](const unsigned char*, size_t) { return sizeof(WCHAR); };
   std::string converted;
-  const bool strict = page == Page::utf8 && (dwFlags & WC_ERR_INVALID_CHARS) != 0;
+  const bool strict = everything && (dwFlags & WC_ERR_INVALID_CHARS) != 0;
   const DWORD error = converter.run(reinterpret_cast<const char*>(lpWideCharStr), length * sizeof(WCHAR), strict,
                                     oneUnit, replacement, converted);
   if (error != ERROR_SUCCESS) return fail(error);

@@ -171,12 +171,13 @@ TEST(ConversionArguments, BadSizesPointersAndCodePagesAreInvalidParameters) {
   expectInvalid(MultiByteToWideChar(CP_ACP, 0, nullptr, 1, wide, 4));
   expectInvalid(MultiByteToWideChar(CP_ACP, 0, "a", 1, nullptr, 4));
   expectInvalid(MultiByteToWideChar(CP_ACP, 0, "a", 1, wide, -1));
-  expectInvalid(MultiByteToWideChar(1252, 0, "a", 1, wide, 4));
+  expectInvalid(MultiByteToWideChar(437, 0, "a", 1, wide, 4));
   expectInvalid(WideCharToMultiByte(CP_ACP, 0, u"a", 0, bytes, 4, nullptr, nullptr));
   expectInvalid(WideCharToMultiByte(CP_ACP, 0, nullptr, 1, bytes, 4, nullptr, nullptr));
   expectInvalid(WideCharToMultiByte(CP_ACP, 0, u"a", 1, nullptr, 4, nullptr, nullptr));
   expectInvalid(WideCharToMultiByte(CP_ACP, 0, u"a", 1, bytes, -1, nullptr, nullptr));
-  expectInvalid(WideCharToMultiByte(1200, 0, u"a", 1, bytes, 4, nullptr, nullptr));
+  expectInvalid(WideCharToMultiByte(1201, 0, u"a", 1, bytes, 4, nullptr, nullptr));
+  expectInvalid(WideCharToMultiByte(54936, 0, u"a", 1, bytes, 4, "?", nullptr));
   BOOL used = FALSE;
   expectInvalid(WideCharToMultiByte(CP_UTF8, 0, u"a", 1, bytes, 4, "?", nullptr));
   expectInvalid(WideCharToMultiByte(CP_UTF8, 0, u"a", 1, bytes, 4, nullptr, &used));
@@ -298,3 +299,53 @@ TEST(InvalidUtf16, UnpairedSurrogateBecomesTheReplacementCharacter) {
 }
 
 }  // namespace
+
+// --- The other code pages serial devices write.
+
+TEST(OtherCodePages, EachPageRoundTripsItsOwnText) {
+  struct Sample {
+    UINT codePage;
+    std::string bytes;
+    std::u16string text;
+  };
+  const Sample samples[] = {
+      {54936, "\xD6\xD0\x81\x30\x81\x30", u"中\u0080"},  // a four-byte form
+      {54936, "\x95\x32\x82\x36", u"\U00020000"},        // beyond the first plane
+      {950, "\xA4\xA4\xA4\xE5", u"中文"},
+      {932, "\x82\xA0\xB1", u"あｱ"},
+      {949, "\xB0\xA1\x81\x41", u"가\uAC02"},
+      {28591, "\xE9\xFF", u"éÿ"},
+      {1252, "\x80\xE9", u"€é"},
+      {1200, std::string("A\0\x2D\x4E\x3D\xD8\x00\xDE", 8), u"A中\U0001F600"},
+  };
+  for (const Sample& sample : samples) {
+    SCOPED_TRACE(sample.codePage);
+    EXPECT_EQ(toWide(sample.codePage, sample.bytes, MB_ERR_INVALID_CHARS), sample.text);
+    EXPECT_EQ(toBytes(sample.codePage, sample.text), sample.bytes);
+  }
+}
+
+TEST(OtherCodePages, BadInputIsReplacedOrFailsWhenAskedTo) {
+  // Big5 has no trail byte 0x20; a Shift_JIS lead byte at the end; 1252's
+  // unassigned 0x81; an odd byte and a lone surrogate in UTF-16LE.
+  EXPECT_EQ(toWide(950, "\xA4 A"), u"\uFFFD A");
+  EXPECT_EQ(toWide(932, "A\x82"), u"A\uFFFD");
+  EXPECT_EQ(toWide(1200, std::string("\x00\xDC"
+                                     "A\0B",
+                                     5)),
+            u"\uFFFDA\uFFFD");
+  SetLastError(0);
+  EXPECT_EQ(toWide(1252, "\x81", MB_ERR_INVALID_CHARS), u"");
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
+  EXPECT_EQ(toWide(54936, "\x81\x30\x81", MB_ERR_INVALID_CHARS), u"");
+}
+
+TEST(OtherCodePages, MissingCharactersGetTheDefaultUnlessThePageHasThemAll) {
+  BOOL used = FALSE;
+  EXPECT_EQ(toBytes(28591, u"a中", 0, nullptr, &used), "a?");
+  EXPECT_TRUE(used);
+  EXPECT_EQ(toBytes(932, u"中", 0, "\x81\x48", &used), "\x92\x86");  // Japanese has 中
+  EXPECT_EQ(toBytes(932, u"\uAC00", 0, "\x81\x48", &used), "\x81\x48");
+  EXPECT_EQ(toBytes(54936, u"\xD800"), "\x84\x31\xA4\x37");
+  EXPECT_EQ(toBytes(1200, u"\xD800"), "\xFD\xFF");
+}

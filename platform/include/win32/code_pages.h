@@ -1,20 +1,25 @@
-// Code pages: conversion between the ANSI code page, UTF-8 and UTF-16.
+// Code pages: conversion between the ANSI code page, the other code pages
+// serial devices write, and UTF-16.
 //
 // The system's ANSI code page is GBK (936): CP_ACP means 936. The code pages
-// known here are 936 and 65001 (UTF-8); any other is ERROR_INVALID_PARAMETER.
+// known here are 936, 65001 (UTF-8), 54936 (GB18030), 950 (Big5), 932
+// (Shift_JIS), 949 (Korean), 28591 (ISO-8859-1), 1252 (Western) and 1200
+// (UTF-16LE, also taken as bytes); any other is ERROR_INVALID_PARAMETER.
 // Wide text is UTF-16 in WCHAR units.
 //
 // Ill-formed input is not an error unless the caller asks for one:
 // - MultiByteToWideChar gives U+FFFD for each bad sequence: in UTF-8 for
 //   each maximal part of a sequence that could have begun a character, in
-//   GBK for a lead byte with a trail byte in range (that pair maps to
-//   nothing) or for the byte alone otherwise — including a lead byte that
-//   ends the input, the first half of a character whose second half is
-//   missing. With MB_ERR_INVALID_CHARS any of these fails the call with
+//   the double-byte pages for a lead byte with a trail byte in range (that
+//   pair maps to nothing; in GB18030 also a four-byte form) or for the byte
+//   alone otherwise — including a lead byte that ends the input, the first
+//   half of a character whose second half is missing; in 1200 for each
+//   unpaired surrogate and for an odd last byte. With MB_ERR_INVALID_CHARS any of these fails the call with
 //   ERROR_NO_UNICODE_TRANSLATION.
-// - WideCharToMultiByte to UTF-8 gives U+FFFD for an unpaired surrogate (or
-//   fails with ERROR_NO_UNICODE_TRANSLATION under WC_ERR_INVALID_CHARS). To
-//   GBK, each UTF-16 unit without a GBK character becomes the default
+// - WideCharToMultiByte to UTF-8, GB18030 or 1200 (pages that write every
+//   character) gives U+FFFD for an unpaired surrogate (or fails with
+//   ERROR_NO_UNICODE_TRANSLATION under WC_ERR_INVALID_CHARS). To the other
+//   pages, each UTF-16 unit without a character there becomes the default
 //   character (lpDefaultChar, else '?'), so a surrogate pair becomes two,
 //   and *lpUsedDefaultChar tells whether that happened. No best-fit
 //   mappings are made: WC_NO_BEST_FIT_CHARS is accepted and changes nothing.
@@ -38,14 +43,15 @@ typedef const WCHAR* LPCWSTR;
 #define CP_ACP 0
 #define CP_UTF8 65001
 
-// MultiByteToWideChar: MB_PRECOMPOSED and MB_USEGLYPHCHARS are accepted for
-// GBK and change nothing; UTF-8 takes MB_ERR_INVALID_CHARS only.
+// MultiByteToWideChar: MB_PRECOMPOSED and MB_USEGLYPHCHARS are accepted by
+// the pages that lack some characters and change nothing; UTF-8, GB18030
+// and 1200 take MB_ERR_INVALID_CHARS only.
 #define MB_PRECOMPOSED 0x00000001
 #define MB_USEGLYPHCHARS 0x00000004
 #define MB_ERR_INVALID_CHARS 0x00000008
 
-// WideCharToMultiByte: GBK takes WC_NO_BEST_FIT_CHARS, UTF-8 takes
-// WC_ERR_INVALID_CHARS.
+// WideCharToMultiByte: the pages that lack some characters take
+// WC_NO_BEST_FIT_CHARS, the others WC_ERR_INVALID_CHARS.
 #define WC_ERR_INVALID_CHARS 0x00000080
 #define WC_NO_BEST_FIT_CHARS 0x00000400
 
