@@ -250,6 +250,12 @@ UINT WINAPI GetACP() { return kGbk; }
 
 BOOL WINAPI IsDBCSLeadByte(BYTE TestChar) { return isGbkLead(TestChar) ? TRUE : FALSE; }
 
+BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar) {
+  const Page* page = pageOf(CodePage);
+  if (page == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  return isLead(page->form, TestChar) ? TRUE : FALSE;
+}
+
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar) {
   const Page* page = pageOf(CodePage);

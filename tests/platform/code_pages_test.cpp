@@ -325,6 +325,16 @@ TEST(OtherCodePages, EachPageRoundTripsItsOwnText) {
   }
 }
 
+TEST(OtherCodePages, LeadBytesAreThoseOfEachPage) {
+  EXPECT_TRUE(IsDBCSLeadByteEx(950, 0xA4));
+  EXPECT_TRUE(IsDBCSLeadByteEx(54936, 0x81));
+  EXPECT_TRUE(IsDBCSLeadByteEx(932, 0x82));
+  EXPECT_FALSE(IsDBCSLeadByteEx(932, 0xB1));  // a half-width katakana
+  EXPECT_FALSE(IsDBCSLeadByteEx(CP_UTF8, 0xE4));
+  EXPECT_FALSE(IsDBCSLeadByteEx(1252, 0x81));
+  EXPECT_FALSE(IsDBCSLeadByteEx(437, 0x81));
+}
+
 TEST(OtherCodePages, BadInputIsReplacedOrFailsWhenAskedTo) {
   // Big5 has no trail byte 0x20; a Shift_JIS lead byte at the end; 1252's
   // unassigned 0x81; an odd byte and a lone surrogate in UTF-16LE.

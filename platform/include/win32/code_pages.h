@@ -64,6 +64,10 @@ UINT WINAPI GetACP();
 // Whether the byte begins a double-byte character of the ANSI code page
 // (0x81 to 0xFE in GBK), as when cutting text to a byte limit.
 BOOL WINAPI IsDBCSLeadByte(BYTE TestChar);
+// Whether the byte begins a character of more than one byte in a
+// double-byte code page (0x81 to 0xFE in GBK, GB18030, Big5 and Korean;
+// 0x81 to 0x9F and 0xE0 to 0xFC in Shift_JIS); never in the other pages.
+BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar);
 
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar);
