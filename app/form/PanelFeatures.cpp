@@ -13,8 +13,10 @@ void TForm1::CreateFeatures() {
     ModemLines[index] = std::make_unique<PanelModemLines>(panel);
     Captures[index] = std::make_unique<PanelCapture>(panel);
     FileSends[index] = std::make_unique<PanelFileSend>(panel);
+    Plotters[index] = std::make_unique<PanelPlotter>(panel);
     Features[index] = {TimeStamps[index].get(), SendOptions[index].get(), Shortcuts[index].get(),
-                       ModemLines[index].get(), Captures[index].get(),    FileSends[index].get()};
+                       ModemLines[index].get(), Captures[index].get(),    FileSends[index].get(),
+                       Plotters[index].get()};
   }
   Settings = std::make_unique<SettingsFile>(Panels, Features);
 }

@@ -20,6 +20,7 @@
 #include "PanelFeature.h"
 #include "PanelFileSend.h"
 #include "PanelModemLines.h"
+#include "PanelPlotter.h"
 #include "PanelSendOptions.h"
 #include "PanelShortcuts.h"
 #include "PanelTimeStamps.h"
@@ -198,6 +199,7 @@ class TForm1 : public TForm {
   std::unique_ptr<PanelModemLines> ModemLines[2];
   std::unique_ptr<PanelCapture> Captures[2];
   std::unique_ptr<PanelFileSend> FileSends[2];
+  std::unique_ptr<PanelPlotter> Plotters[2];
   // Written whenever a panel's remembered choice changes.
   std::unique_ptr<SettingsFile> Settings;
 };

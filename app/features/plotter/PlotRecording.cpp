@@ -41,6 +41,7 @@ PlotRecording::PlotRecording(size_t Limit) : limit_(std::max<size_t>(Limit, 1)) 
 PlotRecording::~PlotRecording() = default;
 
 void PlotRecording::Clear() {
+  ++generation_;
   endRow_ = 0;
   held_ = 0;
   ignoredValues_ = 0;

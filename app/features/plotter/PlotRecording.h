@@ -30,7 +30,12 @@ class PlotRecording {
   // adds no row; false then. Time never goes back: an earlier one counts as
   // the last row's.
   bool Add(double Time, const std::vector<PlotValue>& Values);
+  // Values the line held that could not be recorded (numbers too large).
+  void Ignore(uint64_t Count) { ignoredValues_ += Count; }
+  // Empties the recording; its series start again from none.
   void Clear();
+  // Counts the clears, so that a view can tell its series are gone.
+  uint64_t Generation() const { return generation_; }
 
   size_t Limit() const { return limit_; }
   size_t SeriesCount() const { return names_.size(); }
@@ -48,7 +53,7 @@ class PlotRecording {
   uint64_t RowAtTime(double Time) const;
 
   // Rows replaced by newer ones, and values left out (a series beyond the
-  // sixteenth).
+  // sixteenth, infinities and NaN given to Add, and those given to Ignore).
   uint64_t DroppedRows() const { return FirstRow(); }
   uint64_t IgnoredValues() const { return ignoredValues_; }
 
@@ -60,6 +65,7 @@ class PlotRecording {
   uint64_t endRow_ = 0;
   uint64_t held_ = 0;
   uint64_t ignoredValues_ = 0;
+  uint64_t generation_ = 0;
   std::vector<std::string> names_;
   std::unique_ptr<Column> times_;
   std::vector<std::unique_ptr<Column>> columns_;
