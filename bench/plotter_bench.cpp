@@ -10,7 +10,8 @@
 //     limit of rows, and after as many again.
 // Run it under Xvfb (xvfb-run -a plotter_bench) for a real X server;
 // otherwise it uses Qt's offscreen platform. Not a test: run it by hand.
-// --seconds N sets the feeding time (30 by default).
+// --seconds N sets the feeding time (30 by default); --without-plotters
+// feeds the same with the plotters closed.
 #include <toolkit/toolkit.h>
 
 #include <atomic>
@@ -81,6 +82,8 @@ uint64_t CsvRows(PlotterWindow& window, int which) {
   return lines > 0 ? lines - 1 : 0;  // less the header
 }
 
+bool withPlotters = true;
+
 // Opens both panels at 921600 baud and their plotters.
 std::string OpenPanelsAndPlotters() {
   Form1->ComboBox2->Text = "921600";
@@ -89,7 +92,8 @@ std::string OpenPanelsAndPlotters() {
   Form1->Button6->Click();
   for (const ReadData& channel : Form1->Channels)
     if (channel._hComm == INVALID_HANDLE_VALUE) return "a port did not open";
-  for (auto& plotter : Form1->Plotters) plotter->Open();
+  if (withPlotters)
+    for (auto& plotter : Form1->Plotters) plotter->Open();
   return std::string();
 }
 
@@ -114,14 +118,14 @@ void RunWindow(serial_lines::FarEnd* const (&ends)[2], double seconds, Figures& 
       return;
     }
     if (!fed) {
-      for (int which = 0; which < 2; ++which)
+      for (int which = 0; which < 2 && withPlotters; ++which)
         if (ticks > 2) figures.redrawRates[which].push_back(Form1->Plotters[which]->Window()->RedrawRate());
       return;
     }
     // A second after the last line, for its delivery.
     const double wall = std::chrono::duration<double>(Clock::now() - feedStart).count();
     figures.programCpuPercent = 100 * (ProcessCpuSeconds() - cpuStart - feederCpu) / wall;
-    for (int which = 0; which < 2; ++which) {
+    for (int which = 0; which < 2 && withPlotters; ++which) {
       figures.recorded[which] = Form1->Plotters[which]->Record().RowCount();
       figures.csvRows[which] = CsvRows(*Form1->Plotters[which]->Window(), which);
     }
@@ -151,8 +155,12 @@ void ShowRecordingBound() {
 
 int main(int argc, char** argv) {
   double seconds = 30;
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::string(argv[i]) == "--seconds") seconds = std::atof(argv[++i]);
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--seconds" && i + 1 < argc) seconds = std::atof(argv[++i]);
+    // The same feed with the plotters closed: what the rest of the window
+    // takes.
+    if (std::string(argv[i]) == "--without-plotters") withPlotters = false;
+  }
   if (!std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
   std::printf("plotter_bench on %s, platform %s, load %s\n", MachineDescription().c_str(),
               std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "xcb", LoadAverage().c_str());

@@ -89,4 +89,5 @@ class PlotterWindow {
   int redrawRate_ = 0;
   std::chrono::steady_clock::time_point rateSince_;
   std::chrono::steady_clock::time_point nextDrawAt_;
+  uint64_t drawnValues_ = 0;  // rows times series in the last view drawn
 };
