@@ -131,7 +131,46 @@ void AnsiTextCarry::LetGoHeldByte(const Stamping* Stamps) {
 
 void AnsiTextCarry::Forget() {
   text_.clear();
+  spans_.clear();
   ansiLength_ = 0;
+}
+
+void AnsiTextCarry::TakeStyled(std::u16string_view Text, const TTextStyle& Style, const Stamping* Stamps) {
+  TTextStyle stamp;
+  stamp.Role = TTextStyle::trStamp;
+  for (const char16_t c : Text) {
+    if (c == 0) continue;
+    const bool pairsUp = c == u'\n' && styledCarriageReturn_;
+    styledCarriageReturn_ = c == u'\r';
+    const char kind = c == u'\r' || c == u'\n' ? static_cast<char>(c) : 'x';
+    if (Stamps) {
+      const TimeStamper::Before before = Stamps->Stamper.Next(kind);
+      if (before == TimeStamper::Before::kLineBreakAndStamp) AddAscii("\r\n");
+      if (before != TimeStamper::Before::kNothing) {
+        StyleFrom(stamp);
+        AddStamp(Stamps->Stamp);
+      }
+    }
+    if (pairsUp) continue;  // its CR already made the pair
+    StyleFrom(Style);
+    if (kind != 'x') {
+      AddAscii("\r\n");
+    } else {
+      text_ += c;
+      ansiLength_ += c < 0x80 ? 1 : 2;
+    }
+  }
+}
+
+void AnsiTextCarry::StyleFrom(const TTextStyle& Style) {
+  const bool plain = Style == TTextStyle();
+  if (spans_.empty() ? plain : spans_.back().Style == Style) return;
+  if (spans_.empty() && !text_.empty()) spans_.push_back({0, TTextStyle()});
+  if (!spans_.empty() && spans_.back().At == text_.size()) {
+    spans_.back().Style = Style;
+  } else {
+    spans_.push_back({text_.size(), Style});
+  }
 }
 
 void AnsiTextCarry::AddCharacters(const BYTE* pBytes, DWORD dwCount) {

@@ -11,9 +11,12 @@
 
 #include <windows.h>
 
+#include <toolkit/log_view.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "TimeStamps.h"
 
@@ -42,6 +45,19 @@ class AnsiTextCarry {
   // own, as the code page's mark for a broken character.
   void LetGoHeldByte(const Stamping* Stamps);
 
+  // Text already decoded, in a style (for the panel's display choices):
+  // zero characters left out, every line break made a CR LF pair (also a
+  // CR and an LF in two calls), stamps at line starts in their own style.
+  void TakeStyled(std::u16string_view Text, const TTextStyle& Style, const Stamping* Stamps);
+  // Where each style of Text() starts; empty while all of it is plain.
+  struct Span {
+    size_t At;
+    TTextStyle Style;
+  };
+  const std::vector<Span>& Spans() const { return spans_; }
+  // Text taken from here on is in this style.
+  void StyleFrom(const TTextStyle& Style);
+
   // The text taken since it was last forgotten, and its ANSI length.
   const std::u16string& Text() const { return text_; }
   int AnsiLength() const { return ansiLength_; }
@@ -66,5 +82,7 @@ class AnsiTextCarry {
 
   std::u16string text_;
   int ansiLength_ = 0;
+  std::vector<Span> spans_;
+  bool styledCarriageReturn_ = false;  // the last styled character was CR
   std::optional<BYTE> held_;
 };

@@ -14,9 +14,10 @@ void TForm1::CreateFeatures() {
     Captures[index] = std::make_unique<PanelCapture>(panel);
     FileSends[index] = std::make_unique<PanelFileSend>(panel);
     Plotters[index] = std::make_unique<PanelPlotter>(panel);
+    Displays[index] = std::make_unique<PanelDisplay>(panel);
     Features[index] = {TimeStamps[index].get(), SendOptions[index].get(), Shortcuts[index].get(),
                        ModemLines[index].get(), Captures[index].get(),    FileSends[index].get(),
-                       Plotters[index].get()};
+                       Plotters[index].get(),   Displays[index].get()};
   }
   Settings = std::make_unique<SettingsFile>(Panels, Features);
 }

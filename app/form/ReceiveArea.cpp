@@ -31,17 +31,19 @@ void ReceiveArea::Take(const ReceivedBlock& Block, bool TimeStamps) {
   // A lead byte from an earlier opening never pairs with this one's bytes.
   const bool letGo = Block.dwOpening != carryOpening_;
   carryOpening_ = Block.dwOpening;
+  Stamping storage{stamper_, {}};
+  std::u16string stamp;
+  if (styled_.Takes(hex)) {
+    const bool adds = Block.dwCount > 0 || ((letGo || Block.bLast) && styled_.Holding());
+    if (adds) MakeRoom();
+    const Stamping* stamps = StampsFor(adds, TimeStamps, storage, stamp);
+    styled_.Take(Block.Bytes, Block.dwCount, hex, letGo, Block.bLast, GetTickCount(), stamps);
+    return;
+  }
   const bool adds = carry_.Adds(Block.Bytes, Block.dwCount, hex, letGo, Block.bLast);
   if (adds) MakeRoom();
-
-  std::u16string stamp;
-  if (adds && TimeStamps) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    stamp = StampOf(now);
-  }
-  const Stamping stamping{stamper_, stamp};
-  const Stamping* stamps = adds && TimeStamps ? &stamping : nullptr;
+  const Stamping* stamps = StampsFor(adds, TimeStamps, storage, stamp);
+  carry_.StyleFrom(TTextStyle());
   if (hex) {
     carry_.TakeHex(Block.Bytes, Block.dwCount, stamps);
   } else {
@@ -49,6 +51,37 @@ void ReceiveArea::Take(const ReceivedBlock& Block, bool TimeStamps) {
     carry_.Take(Block.Bytes, Block.dwCount, stamps);
     if (Block.bLast) carry_.LetGoHeldByte(stamps);
   }
+  if (adds) styled_.LineOpened();
+}
+
+const Stamping* ReceiveArea::StampsFor(bool Adds, bool TimeStamps, Stamping& Storage, std::u16string& Stamp) {
+  if (!Adds || !TimeStamps) return nullptr;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  Stamp = StampOf(now);
+  Storage.Stamp = Stamp;
+  return &Storage;
+}
+
+void ReceiveArea::SetChoices(const DisplayChoices& Choices) {
+  if (Choices == styled_.Choices()) return;
+  MakeRoom();
+  styled_.SetChoices(Choices);
+}
+
+void ReceiveArea::Echo(const BYTE* pBytes, DWORD dwCount, bool TimeStamps) {
+  if (!styled_.Choices().Echo || dwCount == 0) return;
+  MakeRoom();
+  Stamping storage{stamper_, {}};
+  std::u16string stamp;
+  styled_.Echo(pBytes, dwCount, hex_->Checked, StampsFor(true, TimeStamps, storage, stamp));
+}
+
+void ReceiveArea::Tick() {
+  const ULONGLONG now = GetTickCount();
+  if (!styled_.QuietLine(now)) return;
+  MakeRoom();
+  styled_.EndQuietLine(now);
 }
 
 void ReceiveArea::MakeRoom() {
@@ -107,6 +140,7 @@ void ReceiveArea::Clear() {
   stamper_.Reset();
   carry_.Forget();
   carry_.ForgetHeldByte();
+  styled_.Clear();
   updating_ = true;
   memo_->Clear();
   updating_ = false;

@@ -37,6 +37,7 @@
 #include "AnsiTextCarry.h"
 #include "ReceiveFrame.h"
 #include "ReceivedBlock.h"
+#include "StyledReceive.h"
 #include "TimeStamps.h"
 
 class ReceiveArea {
@@ -55,6 +56,16 @@ class ReceiveArea {
   // Time stamps are turned on: they start after what the memo shows.
   void StartTimeStamps();
 
+  // The panel's display choices (encoding, colours, dump, echo): later
+  // blocks are shown by them.
+  void SetChoices(const DisplayChoices& Choices);
+  const DisplayChoices& Choices() const { return styled_.Choices(); }
+  // Bytes the panel just sent, shown when it echoes its sends; with
+  // TimeStamps, stamped.
+  void Echo(const BYTE* pBytes, DWORD dwCount, bool TimeStamps);
+  // Each tick: a hex dump line quiet for the frame gap ends.
+  void Tick();
+
   // Called each time the memo has been brought up to date.
   std::function<void()> OnShown;
 
@@ -63,11 +74,14 @@ class ReceiveArea {
   void MakeRoom();
   // The memo's length, measured again if it changed meanwhile.
   void MeasureMemo();
+  // The stamps of a delivery that adds text now, or none.
+  const Stamping* StampsFor(bool Adds, bool TimeStamps, Stamping& Storage, std::u16string& Stamp);
 
   ReceiveFrame& frame_;
   TMemo* memo_;
   TCheckBox* hex_;
-  AnsiTextCarry carry_;     // also holds the text waiting for the next frame
+  AnsiTextCarry carry_;  // also holds the text waiting for the next frame
+  StyledReceive styled_{carry_};
   DWORD carryOpening_ = 0;  // the opening whose bytes the carry holds
   TimeStamper stamper_;
 

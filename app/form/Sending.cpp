@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "HexText.h"
+#include "TextEncodings.h"
 #include "Unit1.h"
 
 void TForm1::Button2Click(TObject*) { SendData(0); }
@@ -26,10 +27,20 @@ void TForm1::SendData(int Index) {
     const AnsiString digits(text.Trim());
     std::vector<BYTE> bytes(static_cast<size_t>(digits.Length()) / 2 + 1, 0);
     const int count = HexToBytes(digits.c_str(), bytes.data());
-    PanelSentBytes[Index] += port.Write(bytes.data(), static_cast<DWORD>(count));
+    const DWORD written = port.Write(bytes.data(), static_cast<DWORD>(count));
+    PanelSentBytes[Index] += written;
+    ReceiveAreas[Index]->Echo(bytes.data(), written, TimeStamps[Index]->On());
+  } else if (const UINT codePage = Displays[Index]->Choices().CodePage; codePage != GetACP()) {
+    // In the panel's encoding; UTF-16 text holds zero bytes.
+    const std::string bytes = EncodeText(text.Utf8() + LineEndingBytes(SendOptions[Index]->Ending()), codePage);
+    const DWORD written = port.Write(bytes.data(), static_cast<DWORD>(bytes.size()));
+    PanelSentBytes[Index] += written;
+    ReceiveAreas[Index]->Echo(reinterpret_cast<const BYTE*>(bytes.data()), written, TimeStamps[Index]->On());
   } else {
     const AnsiString bytes = AnsiString(text) + LineEndingBytes(SendOptions[Index]->Ending());
-    PanelSentBytes[Index] += port.Write(bytes.c_str());
+    const DWORD written = port.Write(bytes.c_str());
+    PanelSentBytes[Index] += written;
+    ReceiveAreas[Index]->Echo(reinterpret_cast<const BYTE*>(bytes.c_str()), written, TimeStamps[Index]->On());
   }
   SendOptions[Index]->Sent(text);
 }

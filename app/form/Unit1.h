@@ -17,6 +17,7 @@
 
 #include "CannotOpenText.h"
 #include "PanelCapture.h"
+#include "PanelDisplay.h"
 #include "PanelFeature.h"
 #include "PanelFileSend.h"
 #include "PanelModemLines.h"
@@ -200,6 +201,7 @@ class TForm1 : public TForm {
   std::unique_ptr<PanelCapture> Captures[2];
   std::unique_ptr<PanelFileSend> FileSends[2];
   std::unique_ptr<PanelPlotter> Plotters[2];
+  std::unique_ptr<PanelDisplay> Displays[2];
   // Written whenever a panel's remembered choice changes.
   std::unique_ptr<SettingsFile> Settings;
 };

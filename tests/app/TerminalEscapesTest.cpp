@@ -11,7 +11,7 @@ namespace {
 
 struct StyledRun {
   std::u16string text;
-  TextLook look;
+  TTextStyle look;
   bool operator==(const StyledRun&) const = default;
 };
 
@@ -19,7 +19,7 @@ struct StyledRun {
 // split the text must not matter).
 class Runs : public StyledSink {
  public:
-  void Styled(std::u16string_view Text, const TextLook& Look) override {
+  void Styled(std::u16string_view Text, const TTextStyle& Look) override {
     if (Text.empty()) return;
     if (!runs.empty() && runs.back().look == Look) {
       runs.back().text += Text;
@@ -27,7 +27,7 @@ class Runs : public StyledSink {
       runs.push_back({std::u16string(Text), Look});
     }
   }
-  void InvalidByte(BYTE Byte) override { Styled(u"⟨" + std::u16string(1, Byte) + u"⟩", TextLook()); }
+  void InvalidByte(BYTE Byte) override { Styled(u"⟨" + std::u16string(1, Byte) + u"⟩", TTextStyle()); }
   std::u16string Plain() const {
     std::u16string text;
     for (const StyledRun& run : runs) text += run.text;
@@ -36,8 +36,8 @@ class Runs : public StyledSink {
   std::vector<StyledRun> runs;
 };
 
-TextLook Fore(TColor Colour) {
-  TextLook look;
+TTextStyle Fore(TColor Colour) {
+  TTextStyle look;
   look.Fore = Colour;
   return look;
 }
@@ -48,9 +48,9 @@ const std::u16string kEspIdf =
     u"\x1B[0;31mE (330) app: failed\x1B[0m\r\n";
 
 std::vector<StyledRun> EspIdfRuns() {
-  return {{u"I (312) boot: ESP-IDF v5.1", Fore(PaletteColour(2))},  {u"\r\n", TextLook()},
-          {u"W (320) spi_flash: 温度 23℃", Fore(PaletteColour(3))}, {u"\r\n", TextLook()},
-          {u"E (330) app: failed", Fore(PaletteColour(1))},         {u"\r\n", TextLook()}};
+  return {{u"I (312) boot: ESP-IDF v5.1", Fore(PaletteColour(2))},  {u"\r\n", TTextStyle()},
+          {u"W (320) spi_flash: 温度 23℃", Fore(PaletteColour(3))}, {u"\r\n", TTextStyle()},
+          {u"E (330) app: failed", Fore(PaletteColour(1))},         {u"\r\n", TTextStyle()}};
 }
 
 TEST(TerminalEscapes, ColouredLogLinesBecomeColouredText) {
@@ -84,25 +84,25 @@ TEST(TerminalEscapes, EraseCursorTitlesAndBellNeverReachTheView) {
       u"D\x1BPdata\x1B\\E\x9B"
       u"2JF");
   EXPECT_EQ(runs.Plain(), u"ABCDEF");
-  for (const StyledRun& run : runs.runs) EXPECT_EQ(run.look, TextLook());
+  for (const StyledRun& run : runs.runs) EXPECT_EQ(run.look, TTextStyle());
 }
 
 TEST(TerminalEscapes, RenditionsSetAndResetEachPartOfTheLook) {
   Runs runs;
   TerminalEscapes escapes(runs);
   escapes.Text(u"\x1B[1;4;7;38;5;196;48;2;1;2;3ma\x1B[22;24;27mb\x1B[39mc\x1B[49;95md\x1B[mE\x1B[38:2::10:20:30mf");
-  TextLook all;
+  TTextStyle all;
   all.Bold = all.Underline = all.Reverse = true;
   all.Fore = PaletteColour(196);
   all.Back = static_cast<TColor>(0x030201);
-  TextLook plain = all;
+  TTextStyle plain = all;
   plain.Bold = plain.Underline = plain.Reverse = false;
-  TextLook noFore = plain;
+  TTextStyle noFore = plain;
   noFore.Fore = clNone;
-  TextLook bright;
+  TTextStyle bright;
   bright.Fore = PaletteColour(13);
   const std::vector<StyledRun> expected = {{u"a", all},    {u"b", plain},      {u"c", noFore},
-                                           {u"d", bright}, {u"E", TextLook()}, {u"f", Fore(0x1E140A)}};
+                                           {u"d", bright}, {u"E", TTextStyle()}, {u"f", Fore(0x1E140A)}};
   EXPECT_EQ(runs.runs, expected);
   EXPECT_EQ(PaletteColour(16), 0);
   EXPECT_EQ(PaletteColour(231), 0xFFFFFF);
@@ -119,7 +119,7 @@ TEST(TerminalEscapes, ABrokenSequenceEndsAtTheLineBreakAndLosesNoLine) {
   Runs longRuns;
   TerminalEscapes longEscapes(longRuns);
   longEscapes.Text(u"\x1B[" + std::u16string(100000, u'1') + u";31mred?");
-  EXPECT_EQ(longRuns.runs, (std::vector<StyledRun>{{u"red?", TextLook()}}));
+  EXPECT_EQ(longRuns.runs, (std::vector<StyledRun>{{u"red?", TTextStyle()}}));
   // An invalid byte breaks a sequence and is shown.
   Runs invalid;
   TerminalEscapes invalidEscapes(invalid);

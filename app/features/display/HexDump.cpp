@@ -42,7 +42,7 @@ void HexDump::Take(const BYTE* pBytes, DWORD dwCount, ULONGLONG Now, std::string
 }
 
 void HexDump::EndIfQuiet(ULONGLONG Now, DumpSink& Sink) {
-  if (gap_ != 0 && column_ > 0 && Now >= last_ + gap_) EndLine(Sink);
+  if (Quiet(Now)) EndLine(Sink);
 }
 
 void HexDump::EndLine(DumpSink& Sink) {

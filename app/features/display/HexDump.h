@@ -37,6 +37,8 @@ class HexDump {
   // Bytes that arrived at Now (milliseconds on a steady clock). Stamp, when
   // not empty, starts each line that begins in them.
   void Take(const BYTE* pBytes, DWORD dwCount, ULONGLONG Now, std::string_view Stamp, DumpSink& Sink);
+  // Whether the open line has been quiet for the frame gap by Now.
+  bool Quiet(ULONGLONG Now) const { return gap_ != 0 && column_ > 0 && Now >= last_ + gap_; }
   // Ends the open line if it has been quiet for the frame gap by Now.
   void EndIfQuiet(ULONGLONG Now, DumpSink& Sink);
   // Ends the open line now (the line was closed, the mode changed).

@@ -75,12 +75,12 @@ TColor PaletteColour(unsigned Index) {
   return Rgb(grey, grey, grey);
 }
 
-void ApplyRendition(std::u16string_view Text, TextLook& Look) {
+void ApplyRendition(std::u16string_view Text, TTextStyle& Look) {
   const std::vector<Param> params = ParamsOf(Text);
   for (size_t i = 0; i < params.size(); ++i) {
     const unsigned value = params[i].Value;
     if (value == 0) {
-      Look = TextLook();
+      Look = TTextStyle();
     } else if (value == 1) {
       Look.Bold = true;
     } else if (value == 22) {

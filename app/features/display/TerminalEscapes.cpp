@@ -107,5 +107,5 @@ void TerminalEscapes::InvalidByte(BYTE Byte) {
 
 void TerminalEscapes::Reset() {
   state_ = State::kText;
-  look_ = TextLook();
+  look_ = TTextStyle();
 }

@@ -9,29 +9,18 @@
 // never swallows the lines after it.
 #pragma once
 
-#include <toolkit/colors.h>
+#include <toolkit/log_view.h>
 
 #include <string>
 #include <string_view>
 
 #include "StreamDecoder.h"
 
-// How a run of text looks: colours (clNone for the view's own),
-// bold, underline, reverse.
-struct TextLook {
-  TColor Fore = clNone;
-  TColor Back = clNone;
-  bool Bold = false;
-  bool Underline = false;
-  bool Reverse = false;
-  bool operator==(const TextLook&) const = default;
-};
-
 // Where styled text goes, in order.
 class StyledSink {
  public:
   virtual ~StyledSink() = default;
-  virtual void Styled(std::u16string_view Text, const TextLook& Look) = 0;
+  virtual void Styled(std::u16string_view Text, const TTextStyle& Look) = 0;
   virtual void InvalidByte(BYTE Byte) = 0;
 };
 
@@ -44,7 +33,7 @@ class TerminalEscapes : public DecodedSink {
 
   // Back to plain text in the default look (the view was cleared).
   void Reset();
-  const TextLook& Look() const { return look_; }
+  const TTextStyle& Look() const { return look_; }
 
  private:
   enum class State { kText, kEscape, kIntroduced, kControl, kString, kStringEscape };
@@ -54,7 +43,7 @@ class TerminalEscapes : public DecodedSink {
   void EndControl(char16_t Final);
 
   StyledSink& out_;
-  TextLook look_;
+  TTextStyle look_;
   State state_ = State::kText;
   // The parameter and intermediate characters of the control sequence
   // read so far; one too long for any rendition is marked and not kept.
@@ -65,7 +54,7 @@ class TerminalEscapes : public DecodedSink {
 
 // Applies the parameters of a rendition (what lies between "ESC [" and
 // "m") to a look; parameters it does not know change nothing.
-void ApplyRendition(std::u16string_view Params, TextLook& Look);
+void ApplyRendition(std::u16string_view Params, TTextStyle& Look);
 
 // The colour of a palette entry of the 256-colour table: the 16 standard
 // colours, the 6x6x6 cube and the grey ramp, as 0x00BBGGRR.

@@ -1,6 +1,7 @@
 #include "TextEncodings.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -30,4 +31,17 @@ const TextEncoding& EncodingOfCodePage(UINT CodePage) {
   for (const TextEncoding& encoding : kEncodings)
     if (encoding.CodePage == CodePage) return encoding;
   return kEncodings[0];
+}
+
+std::string EncodeText(const std::string& Utf8, UINT CodePage) {
+  if (Utf8.empty()) return {};
+  const int length = static_cast<int>(Utf8.size());
+  std::vector<WCHAR> wide(Utf8.size());
+  const int units = MultiByteToWideChar(CP_UTF8, 0, Utf8.data(), length, wide.data(), length);
+  if (units <= 0) return {};
+  const int needed = WideCharToMultiByte(CodePage, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return {};
+  std::string bytes(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(CodePage, 0, wide.data(), units, bytes.data(), needed, nullptr, nullptr);
+  return bytes;
 }

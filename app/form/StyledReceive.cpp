@@ -1,0 +1,106 @@
+#include "StyledReceive.h"
+
+#include "HexText.h"
+
+namespace {
+
+TTextStyle RoleStyle(TTextStyle::TRole Role) {
+  TTextStyle style;
+  style.Role = Role;
+  return style;
+}
+
+}  // namespace
+
+void StyledReceive::SetChoices(const DisplayChoices& Choices) {
+  if (Choices.CodePage != choices_.CodePage) decoder_.SetCodePage(Choices.CodePage);
+  if (!Choices.Colours) escapes_.Reset();
+  // A dump line left open ends where the dump stops.
+  if (choices_.HexDump && !Choices.HexDump) dump_.EndLine(*this);
+  dump_.SetFrameGap(Choices.FrameGap);
+  choices_ = Choices;
+}
+
+void StyledReceive::Take(const BYTE* pBytes, DWORD dwCount, bool Hex, bool LetGo, bool Last, ULONGLONG Now,
+                         const Stamping* Stamps) {
+  stamps_ = Stamps;
+  DecodedSink& sink = choices_.Colours ? static_cast<DecodedSink&>(escapes_) : plain_;
+  if (Hex) {
+    // Bytes held for a character are bytes like any other here.
+    decoder_.Forget();
+    std::string stamp;
+    if (Stamps) stamp.assign(Stamps->Stamp.begin(), Stamps->Stamp.end());
+    dump_.Take(pBytes, dwCount, Now, stamp, *this);
+  } else {
+    if (LetGo) decoder_.LetGo(sink);
+    decoder_.Take(pBytes, dwCount, sink);
+    if (Last) decoder_.LetGo(sink);
+  }
+  stamps_ = nullptr;
+}
+
+void StyledReceive::Echo(const BYTE* pBytes, DWORD dwCount, bool Hex, const Stamping* Stamps) {
+  if (dwCount == 0) return;
+  stamps_ = Stamps;
+  echoing_ = true;
+  sent_ = RoleStyle(TTextStyle::trSent);
+  dump_.EndLine(*this);
+  if (lineOpen_) Add(u"\r\n", TTextStyle(), Stamps);
+  Add(u"→ ", sent_, Stamps);
+  if (Hex) {
+    std::string pairs(3 * static_cast<size_t>(dwCount) + 1, '\0');
+    BytesToHex(pBytes, dwCount, pairs.data());
+    pairs.pop_back();
+    Add(std::u16string(pairs.begin(), pairs.end()), sent_, Stamps);
+  } else {
+    StreamDecoder decoder(choices_.CodePage);
+    decoder.Take(pBytes, dwCount, plain_);
+    decoder.LetGo(plain_);
+  }
+  if (lineOpen_) Add(u"\r\n", sent_, Stamps);
+  echoing_ = false;
+  stamps_ = nullptr;
+}
+
+void StyledReceive::Clear() {
+  decoder_.Forget();
+  escapes_.Reset();
+  dump_.Clear();
+  lineOpen_ = false;
+}
+
+void StyledReceive::Styled(std::u16string_view Text, const TTextStyle& Style) {
+  Add(Text, echoing_ ? sent_ : Style, stamps_);
+}
+
+void StyledReceive::InvalidByte(BYTE Byte) {
+  char pair[4];
+  BytesToHex(&Byte, 1, pair);
+  const char16_t text[] = {u'⟨', static_cast<char16_t>(pair[0]), static_cast<char16_t>(pair[1]), u'⟩'};
+  Add(std::u16string_view(text, 4), RoleStyle(TTextStyle::trInvalidByte), stamps_);
+}
+
+void StyledReceive::DumpText(std::string_view Text, bool Stamp) {
+  const std::u16string wide(Text.begin(), Text.end());
+  Add(wide, RoleStyle(Stamp ? TTextStyle::trStamp : TTextStyle::trText), nullptr);
+}
+
+void StyledReceive::Add(std::u16string_view Text, const TTextStyle& Style, const Stamping* Stamps) {
+  if (Text.empty()) return;
+  carry_.TakeStyled(Text, Style, Stamps);
+  const char16_t last = Text.back();
+  if (last != 0) lineOpen_ = last != u'\r' && last != u'\n';
+}
+
+void AppendStyled(TLogView* View, const AnsiTextCarry& Carry) {
+  const std::u16string& text = Carry.Text();
+  const auto& spans = Carry.Spans();
+  if (spans.empty()) {
+    View->Append(text);
+    return;
+  }
+  for (size_t i = 0; i < spans.size(); ++i) {
+    const size_t end = i + 1 < spans.size() ? spans[i + 1].At : text.size();
+    View->Append(std::u16string_view(text).substr(spans[i].At, end - spans[i].At), spans[i].Style);
+  }
+}
