@@ -30,8 +30,7 @@ bool WorkerIsStopping() { return WaitForSingleObject(TheWorkerThread._hExitEvent
 }  // namespace
 
 ReadData::ReadData() {
-  std::memset(_Buffer, 0, sizeof _Buffer);
-  _dwBufferLen = 0;
+  EmptyBuffer();
   _dwOpening = 0;
   _dwOpeningPort = 0;
   _bDeliveryQueued = false;
@@ -61,8 +60,25 @@ void ReadData::OnDeviceLost() {
 }
 
 void ReadData::ReadIntoBuffer() {
-  if (_dwBufferLen < kReceiveBufferSize)
-    _dwBufferLen += Read(_Buffer + _dwBufferLen, kReceiveBufferSize - _dwBufferLen);
+  if (_dwBufferLen < kReceiveBufferSize) (void)ReadMarked(kReceiveBufferSize - _dwBufferLen);
+}
+
+DWORD ReadData::ReadMarked(DWORD dwMax) {
+  FILETIME ftTime;
+  GetSystemTimePreciseAsFileTime(&ftTime);
+  const DWORD dwRead = Read(_Buffer + _dwBufferLen, dwMax);
+  if (dwRead == 0) return 0;
+  _dwBufferLen += dwRead;
+  if (_dwMarks < kMaxReadMarks) _Marks[_dwMarks++].ftTime = ftTime;
+  _Marks[_dwMarks - 1].dwEnd = _dwBufferLen;
+  return dwRead;
+}
+
+void ReadData::EmptyBuffer() {
+  std::memset(_Buffer, 0, sizeof _Buffer);
+  std::memset(_Marks, 0, sizeof _Marks);
+  _dwBufferLen = 0;
+  _dwMarks = 0;
 }
 
 void ReadData::FillBuffer() {
@@ -112,13 +128,14 @@ void ReadData::Deliver(bool bLast) {
   block->bLast = bLast;
   block->dwCount = _dwBufferLen;
   std::memcpy(block->Bytes, _Buffer, _dwBufferLen);
+  block->dwMarks = _dwMarks;
+  std::memcpy(block->Marks, _Marks, sizeof _Marks);
   const HWND hWnd = _hTargetWnd;
   if (IsWindow(hWnd) && PostMessageA(hWnd, kReceivedDataMessage, _dwOpeningPort, reinterpret_cast<LPARAM>(block.get())))
     (void)block.release();  // the window owns it now
 
-  std::memset(_Buffer, 0, sizeof _Buffer);
   _dwDelivered += _dwBufferLen;
-  _dwBufferLen = 0;
+  EmptyBuffer();
 }
 
 void ReadData::Close() {
@@ -138,9 +155,8 @@ void ReadData::DeliverRemainder() {
   COMSTAT status = {};
   DWORD dwLeft = ClearLineErrors(_hComm, &status) ? status.cbInQue : 0;
   while (dwLeft > 0) {
-    const DWORD dwRead = Read(_Buffer + _dwBufferLen, std::min(dwLeft, kReceiveBufferSize - _dwBufferLen));
+    const DWORD dwRead = ReadMarked(std::min(dwLeft, kReceiveBufferSize - _dwBufferLen));
     if (dwRead == 0) break;
-    _dwBufferLen += dwRead;
     dwLeft -= dwRead;
     if (_dwBufferLen == kReceiveBufferSize) DeliverGuarded(false);
     if (_dwBufferLen == kReceiveBufferSize) break;  // the delivery failed: keep what it holds
@@ -156,8 +172,7 @@ bool ReadData::OpenPort() {
     // once more; the new opening starts empty either way.
     InnerLocker lock(&_Lock);
     if (_dwBufferLen > 0) DeliverGuarded(true);
-    std::memset(_Buffer, 0, sizeof _Buffer);
-    _dwBufferLen = 0;
+    EmptyBuffer();
     ++_dwOpening;
     _dwOpeningPort = _dwPort;
   }

@@ -37,12 +37,14 @@ class ReadData : public WorkerThread::WorkImpl, public cxComm {
   // A new opening starts with an empty buffer and the next opening number.
   bool OpenPort() override;
 
-  // _Buffer, _dwBufferLen, _dwOpening, _dwOpeningPort and _bDeliveryQueued
+  // _Buffer, _dwBufferLen, _Marks, _dwMarks, _dwOpening, _dwOpeningPort and _bDeliveryQueued
   // are touched only under the channel lock (cxComm::_Lock). Open sets
   // _dwPort before the last opening's bytes are handed on; they keep the
   // number they came from.
   BYTE _Buffer[kReceiveBufferSize];
   DWORD _dwBufferLen;
+  ReadMark _Marks[kMaxReadMarks];  // the reads that filled _Buffer, with their times
+  DWORD _dwMarks;
   DWORD _dwOpening;                     // counts the port's openings; stamped on each block
   DWORD _dwOpeningPort;                 // the port number of that opening: each block's wParam
   bool _bDeliveryQueued;                // a delivery for a full buffer waits on the worker
@@ -56,6 +58,11 @@ class ReadData : public WorkerThread::WorkImpl, public cxComm {
   void Deliver(bool bLast);
   // Reads what the port holds into the buffer's free space.
   void ReadIntoBuffer();
+  // Reads at most dwMax bytes into the buffer, marking the read with the
+  // time taken as it began; the bytes read.
+  DWORD ReadMarked(DWORD dwMax);
+  // Empties the buffer and its marks.
+  void EmptyBuffer();
   // The same, and queues a delivery when that fills the buffer.
   void FillBuffer();
   void QueueDelivery();

@@ -11,6 +11,15 @@ class ReadData;
 
 inline constexpr DWORD kReceiveBufferSize = 2048;
 inline constexpr UINT kReceivedDataMessage = WM_USER + 202;  // 1226
+inline constexpr DWORD kMaxReadMarks = 32;
+
+// One read that added bytes to a block: where its bytes end in Bytes and the
+// system time (FILETIME) taken as the read began, i.e. when they were known
+// to have arrived.
+struct ReadMark {
+  DWORD dwEnd;
+  FILETIME ftTime;
+};
 
 struct ReceivedBlock {
   // The channel that read the bytes and the opening of its port they came
@@ -22,5 +31,9 @@ struct ReceivedBlock {
   // The opening's last block, posted as its port closes (possibly empty).
   bool bLast;
   DWORD dwCount;  // bytes in Bytes, zero bytes included
+  // The reads the bytes came in, in order; the last ends at dwCount. Reads
+  // past kMaxReadMarks are counted into the last mark (keeping its time).
+  DWORD dwMarks;
+  ReadMark Marks[kMaxReadMarks];
   BYTE Bytes[kReceiveBufferSize];
 };

@@ -1,5 +1,5 @@
-// GetLocalTime from the real-time clock and the local time zone; tests may
-// move the clock.
+// GetLocalTime and GetSystemTimePreciseAsFileTime from the real-time clock
+// (and the local time zone); tests may move the clock, both times with it.
 #include <kestrix/platform_testing.h>
 #include <time.h>
 
@@ -33,6 +33,15 @@ void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
   lpSystemTime->wMinute = static_cast<WORD>(local.tm_min);
   lpSystemTime->wSecond = static_cast<WORD>(local.tm_sec);
   lpSystemTime->wMilliseconds = static_cast<WORD>((nanoseconds / 1000000) % 1000);
+}
+
+void WINAPI GetSystemTimePreciseAsFileTime(LPFILETIME lpSystemTimeAsFileTime) {
+  // Seconds from 1601 to 1970, the epochs of the two clocks.
+  constexpr int64_t kEpochDifference = 11644473600LL;
+  const int64_t nanoseconds = realNanoseconds() + g_clockOffset.load(std::memory_order_relaxed);
+  const uint64_t intervals = static_cast<uint64_t>(nanoseconds / 100 + kEpochDifference * 10000000);
+  lpSystemTimeAsFileTime->dwLowDateTime = static_cast<DWORD>(intervals);
+  lpSystemTimeAsFileTime->dwHighDateTime = static_cast<DWORD>(intervals >> 32);
 }
 
 void SetLocalClockForTesting(const SYSTEMTIME* now) {

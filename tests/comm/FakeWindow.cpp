@@ -58,13 +58,14 @@ void FakeWindow::SetBeforePost(std::function<void()> beforePost) {
 }
 
 void FakeWindow::Record(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  PostedMessage posted = {hWnd, message, wParam, lParam, 0, {}, nullptr, 0, false};
+  PostedMessage posted = {hWnd, message, wParam, lParam, 0, {}, nullptr, 0, false, {}};
   if (message == kReceivedDataMessage) {
     std::unique_ptr<ReceivedBlock> block(reinterpret_cast<ReceivedBlock*>(lParam));
     posted.blockCount = block->dwCount;
     posted.channel = block->pChannel;
     posted.opening = block->dwOpening;
     posted.last = block->bLast;
+    posted.marks.assign(block->Marks, block->Marks + std::min(block->dwMarks, kMaxReadMarks));
     posted.bytes.assign(block->Bytes, block->Bytes + std::min<DWORD>(block->dwCount, kReceiveBufferSize));
   }
   std::lock_guard<std::mutex> guard(lock_);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "ReceivedBlock.h"
+
 struct ShownMessageBox {
   std::string text;
   std::string caption;
@@ -27,6 +29,7 @@ struct PostedMessage {
   const void* channel;      // the block's channel, opening and last mark
   DWORD opening;
   bool last;
+  std::vector<ReadMark> marks;  // its reads' ends and times
 };
 
 class FakeWindow {

@@ -78,6 +78,62 @@ TEST_F(ReadDataTest, BytesGatheredBetweenTwoDeliveriesArriveAsOneBlock) {
   EXPECT_EQ(channel._dwDelivered, 17u);
 }
 
+ULONGLONG Now() {
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+ULONGLONG TimeOf(const ReadMark& mark) {
+  return (static_cast<ULONGLONG>(mark.ftTime.dwHighDateTime) << 32) | mark.ftTime.dwLowDateTime;
+}
+
+TEST_F(ReadDataTest, EachReadOfABlockCarriesTheTimeItWasTaken) {
+  ReadData channel;
+  OpenChannel(channel, 3);
+  const ULONGLONG start = Now();
+  ASSERT_TRUE(SendAndGather(channel, 3, "abc"));
+  const ULONGLONG between = Now();
+  ASSERT_TRUE(SendAndGather(channel, 3, "defg"));
+  const ULONGLONG end = Now();
+  channel.DoWork(nullptr);
+
+  const std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 1u);
+  ASSERT_EQ(blocks[0].marks.size(), 2u);
+  EXPECT_EQ(blocks[0].marks[0].dwEnd, 3u);
+  EXPECT_EQ(blocks[0].marks[1].dwEnd, 7u);
+  EXPECT_GE(TimeOf(blocks[0].marks[0]), start);
+  EXPECT_LE(TimeOf(blocks[0].marks[0]), between);
+  EXPECT_GE(TimeOf(blocks[0].marks[1]), between);
+  EXPECT_LE(TimeOf(blocks[0].marks[1]), end);
+
+  // The next block's marks start again from its own first byte.
+  ASSERT_TRUE(SendAndGather(channel, 3, "h"));
+  channel.DoWork(nullptr);
+  const std::vector<PostedMessage> next = ReceivedBlocks();
+  ASSERT_EQ(next.size(), 2u);
+  ASSERT_EQ(next[1].marks.size(), 1u);
+  EXPECT_EQ(next[1].marks[0].dwEnd, 1u);
+  EXPECT_GE(TimeOf(next[1].marks[0]), end);
+}
+
+TEST_F(ReadDataTest, ReadsBeyondTheMarksAreCountedIntoTheLastMark) {
+  ReadData channel;
+  OpenChannel(channel, 3);
+  for (DWORD read = 0; read < kMaxReadMarks + 3; ++read) ASSERT_TRUE(SendAndGather(channel, 3, "xy"));
+  channel.DoWork(nullptr);
+  const std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 1u);
+  ASSERT_EQ(blocks[0].marks.size(), kMaxReadMarks);
+  EXPECT_EQ(blocks[0].marks.back().dwEnd, blocks[0].blockCount);
+  EXPECT_EQ(blocks[0].blockCount, 2 * (kMaxReadMarks + 3));
+  for (DWORD mark = 1; mark < kMaxReadMarks; ++mark) {
+    EXPECT_GT(blocks[0].marks[mark].dwEnd, blocks[0].marks[mark - 1].dwEnd);
+    EXPECT_GE(TimeOf(blocks[0].marks[mark]), TimeOf(blocks[0].marks[mark - 1]));
+  }
+}
+
 TEST_F(ReadDataTest, ADeliveryTakesWhatThePortHoldsBeforeTheWatcherIsTold) {
   // No watcher: the port may hold bytes it has not reported yet, and the
   // tick's delivery must not leave them for the next tick.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -368,6 +369,50 @@ TEST_F(LocalTime, NullReturnsToTheRealClock) {
   GetLocalTime(&now);
   const int64_t real = static_cast<int64_t>(std::time(nullptr)) * 1000;
   EXPECT_LT(std::llabs(millisecondsOf(now) - real), 30000);
+}
+
+uint64_t intervalsOf(const FILETIME& time) {
+  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+uint64_t preciseNow() {
+  FILETIME now{};
+  GetSystemTimePreciseAsFileTime(&now);
+  return intervalsOf(now);
+}
+
+// The arrival times of received bytes: UTC from 1601 in 100 ns steps, the
+// same moment as the local time, finer than a millisecond.
+TEST_F(LocalTime, PreciseSystemTimeCountsFrom1601InTenthsOfMicroseconds) {
+  const uint64_t unixSeconds = static_cast<uint64_t>(std::time(nullptr));
+  const uint64_t expected = (unixSeconds + 11644473600ULL) * 10000000ULL;
+  const uint64_t now = preciseNow();
+  EXPECT_LT(now > expected ? now - expected : expected - now, 30ULL * 10000000ULL);
+
+  // Consecutive readings differ by far less than a millisecond at least
+  // once: the clock is not the millisecond clock scaled up.
+  bool finer = false;
+  for (int i = 0; i < 1000 && !finer; ++i) {
+    const uint64_t a = preciseNow();
+    const uint64_t b = preciseNow();
+    EXPECT_GE(b, a);
+    finer = b - a < 10000 && (a % 10000 != 0 || b % 10000 != 0);
+  }
+  EXPECT_TRUE(finer);
+
+  const uint64_t before = preciseNow();
+  Sleep(50);
+  EXPECT_GE(preciseNow() - before, 50ULL * 10000ULL);
+}
+
+TEST_F(LocalTime, PreciseSystemTimeMovesWithTheClockSetForTesting) {
+  const uint64_t real = preciseNow();
+  const SYSTEMTIME past{2001, 2, 0, 3, 4, 5, 6, 7};
+  (void)LocalTimeFrom(past);
+  const uint64_t moved = preciseNow();
+  // 2001 is about 25 years (7.9e15 intervals) before this machine's clock.
+  EXPECT_LT(moved, real);
+  EXPECT_GT(real - moved, 10ULL * 365 * 86400 * 10000000ULL);
 }
 
 // --- The runtime's stand-ins.

@@ -71,6 +71,8 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurity
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
+// The system time (UTC) to the clock's full precision.
+void WINAPI GetSystemTimePreciseAsFileTime(LPFILETIME lpSystemTimeAsFileTime);
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString);
 
 HRESULT WINAPI CoInitialize(LPVOID pvReserved);

@@ -102,6 +102,13 @@ struct SYSTEMTIME {
 };
 typedef SYSTEMTIME* LPSYSTEMTIME;
 
+// 100-nanosecond intervals since 1 January 1601 (UTC).
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+typedef FILETIME* LPFILETIME;
+
 struct OVERLAPPED {
   ULONG_PTR Internal;      // completion status; STATUS_PENDING while in flight
   ULONG_PTR InternalHigh;  // bytes transferred
@@ -134,5 +141,6 @@ typedef CRITICAL_SECTION* LPCRITICAL_SECTION;
 static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4 && sizeof(WORD) == 2);
 static_assert(sizeof(WPARAM) == sizeof(void*) && sizeof(LPARAM) == sizeof(void*));
 static_assert(sizeof(SYSTEMTIME) == 16);
+static_assert(sizeof(FILETIME) == 8);
 static_assert(sizeof(OVERLAPPED) == (sizeof(void*) == 8 ? 32 : 20));
 static_assert(sizeof(CRITICAL_SECTION) == (sizeof(void*) == 8 ? 40 : 24));
