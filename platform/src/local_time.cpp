@@ -1,5 +1,6 @@
 // GetLocalTime and GetSystemTimePreciseAsFileTime from the real-time clock
 // (and the local time zone); tests may move the clock, both times with it.
+// File times converted to the local zone and to date and time fields.
 #include <kestrix/platform_testing.h>
 #include <time.h>
 
@@ -42,6 +43,47 @@ void WINAPI GetSystemTimePreciseAsFileTime(LPFILETIME lpSystemTimeAsFileTime) {
   const uint64_t intervals = static_cast<uint64_t>(nanoseconds / 100 + kEpochDifference * 10000000);
   lpSystemTimeAsFileTime->dwLowDateTime = static_cast<DWORD>(intervals);
   lpSystemTimeAsFileTime->dwHighDateTime = static_cast<DWORD>(intervals >> 32);
+}
+
+namespace {
+
+constexpr int64_t kIntervalsPerSecond = 10000000;
+constexpr int64_t kEpochDifferenceSeconds = 11644473600LL;  // 1601 to 1970
+
+int64_t intervalsOf(const FILETIME* time) {
+  return static_cast<int64_t>((static_cast<uint64_t>(time->dwHighDateTime) << 32) | time->dwLowDateTime);
+}
+
+void setIntervals(LPFILETIME time, int64_t intervals) {
+  time->dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(intervals));
+  time->dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(intervals) >> 32);
+}
+
+}  // namespace
+
+BOOL WINAPI FileTimeToLocalFileTime(const FILETIME* lpFileTime, LPFILETIME lpLocalFileTime) {
+  const time_t seconds = static_cast<time_t>(intervalsOf(lpFileTime) / kIntervalsPerSecond - kEpochDifferenceSeconds);
+  tm local{};
+  if (localtime_r(&seconds, &local) == nullptr) return FALSE;
+  setIntervals(lpLocalFileTime, intervalsOf(lpFileTime) + static_cast<int64_t>(local.tm_gmtoff) * kIntervalsPerSecond);
+  return TRUE;
+}
+
+BOOL WINAPI FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime) {
+  const int64_t intervals = intervalsOf(lpFileTime);
+  if (intervals < 0) return FALSE;  // past the years a SYSTEMTIME holds
+  const time_t seconds = static_cast<time_t>(intervals / kIntervalsPerSecond - kEpochDifferenceSeconds);
+  tm fields{};
+  if (gmtime_r(&seconds, &fields) == nullptr) return FALSE;
+  lpSystemTime->wYear = static_cast<WORD>(fields.tm_year + 1900);
+  lpSystemTime->wMonth = static_cast<WORD>(fields.tm_mon + 1);
+  lpSystemTime->wDayOfWeek = static_cast<WORD>(fields.tm_wday);
+  lpSystemTime->wDay = static_cast<WORD>(fields.tm_mday);
+  lpSystemTime->wHour = static_cast<WORD>(fields.tm_hour);
+  lpSystemTime->wMinute = static_cast<WORD>(fields.tm_min);
+  lpSystemTime->wSecond = static_cast<WORD>(fields.tm_sec);
+  lpSystemTime->wMilliseconds = static_cast<WORD>(intervals % kIntervalsPerSecond / 10000);
+  return TRUE;
 }
 
 void SetLocalClockForTesting(const SYSTEMTIME* now) {

@@ -9,6 +9,7 @@ KESTRIX_PACKAGES=(
   socat xvfb xauth fonts-wqy-zenhei
   librsvg2-bin desktop-file-utils appstream
   dbus-daemon at-spi2-core python3-pyatspi python3-xlib
+  tshark  # reads the link monitor's pcapng files back in its tests
 )
 
 # Installs whichever of the given Debian packages are missing, as root or

@@ -415,6 +415,34 @@ TEST_F(LocalTime, PreciseSystemTimeMovesWithTheClockSetForTesting) {
   EXPECT_GT(real - moved, 10ULL * 365 * 86400 * 10000000ULL);
 }
 
+TEST_F(LocalTime, FileTimesBecomeTheLocalDateAndTimeGetLocalTimeReports) {
+  FILETIME now{};
+  GetSystemTimePreciseAsFileTime(&now);
+  SYSTEMTIME local{};
+  GetLocalTime(&local);
+  FILETIME localFileTime{};
+  ASSERT_TRUE(FileTimeToLocalFileTime(&now, &localFileTime));
+  SYSTEMTIME converted{};
+  ASSERT_TRUE(FileTimeToSystemTime(&localFileTime, &converted));
+  EXPECT_LT(std::llabs(millisecondsOf(converted) - millisecondsOf(local)), 5000);
+
+  // A known moment: 2024-02-29 13:14:15.678 UTC, a Thursday.
+  const uint64_t leapDay = (1709212455ULL + 11644473600ULL) * 10000000ULL + 6789999;
+  const FILETIME fileTime{static_cast<DWORD>(leapDay), static_cast<DWORD>(leapDay >> 32)};
+  ASSERT_TRUE(FileTimeToSystemTime(&fileTime, &converted));
+  EXPECT_EQ(converted.wYear, 2024);
+  EXPECT_EQ(converted.wMonth, 2);
+  EXPECT_EQ(converted.wDay, 29);
+  EXPECT_EQ(converted.wDayOfWeek, 4);
+  EXPECT_EQ(converted.wHour, 13);
+  EXPECT_EQ(converted.wMinute, 14);
+  EXPECT_EQ(converted.wSecond, 15);
+  EXPECT_EQ(converted.wMilliseconds, 678);
+
+  const FILETIME beyond{0xFFFFFFFF, 0xFFFFFFFF};
+  EXPECT_FALSE(FileTimeToSystemTime(&beyond, &converted)) << "a time no SYSTEMTIME holds is refused";
+}
+
 // --- The runtime's stand-ins.
 
 TEST(RuntimeStandIns, DebuggerOutputGoesToStandardError) {

@@ -73,6 +73,10 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 // The system time (UTC) to the clock's full precision.
 void WINAPI GetSystemTimePreciseAsFileTime(LPFILETIME lpSystemTimeAsFileTime);
+// A UTC file time in the local time zone (the offset in force at that time).
+BOOL WINAPI FileTimeToLocalFileTime(const FILETIME* lpFileTime, LPFILETIME lpLocalFileTime);
+// A file time as its date and time fields (in the file time's own zone).
+BOOL WINAPI FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime);
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString);
 
 HRESULT WINAPI CoInitialize(LPVOID pvReserved);
