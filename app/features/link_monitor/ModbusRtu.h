@@ -1,0 +1,56 @@
+// Modbus RTU frames of the link's record in words: the address, the
+// function, the request's or the response's fields (addresses, quantities,
+// registers, coils, exception codes), whether the CRC is right, and for a
+// response the time since its request. Frames are the record's: a port's
+// bytes until a quiet spell, which a 3.5-character frame gap makes Modbus's
+// own framing.
+//
+// Whether a frame is a request or a response is not in its bytes for every
+// function, so the decoder pairs them: a frame from another port (or
+// direction) than the request still waiting, with its address and function
+// (or the function's exception), is that request's response; any other
+// frame is a request when its length fits one. Frames too short to be
+// Modbus, with a wrong CRC or a length that fits neither are marked bad, and
+// shown all the same.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "LinkRecord.h"
+
+struct ModbusRow {
+  std::string Text;  // UTF-8
+  bool Bad = false;  // a wrong CRC, a frame cut short, fields that do not fit
+  bool Response = false;
+  std::optional<ULONGLONG> ResponseTime;  // FILETIME intervals, from the request's last byte
+};
+
+class ModbusDecoder {
+ public:
+  ModbusRow Decode(const LinkFrame& Frame);
+  // Forgets the request waiting for its response.
+  void Reset() { Waiting.reset(); }
+
+ private:
+  struct Request {
+    int Source;  // port * 2 + sent
+    BYTE Address;
+    BYTE Function;
+    WORD Start;
+    WORD Quantity;
+    ULONGLONG End;
+  };
+  bool AnswersWaiting(const LinkFrame& Frame) const;
+
+  std::optional<Request> Waiting;
+};
+
+// The frame's CRC-16/MODBUS is right (the last two bytes, low byte first).
+bool ModbusCrcGood(const std::string& Frame);
+// The text of an exception code ("非法数据地址").
+const char* ModbusExceptionText(BYTE Code);
+// The function's name ("读保持寄存器"); empty for one not described.
+const char* ModbusFunctionText(BYTE Function);
