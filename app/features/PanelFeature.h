@@ -67,6 +67,8 @@ class PanelFeature {
   // Every block the panel's port receives, in order, before the receive
   // area shows it.
   virtual void Received(const ReceivedBlock& /*Block*/) {}
+  // Bytes the panel's Send (button, Enter or auto-send) wrote to its port.
+  virtual void Sent(const BYTE* /*Bytes*/, DWORD /*Count*/) {}
   // Brings the feature's menu items in line with its state.
   virtual void ShowState() {}
   // A line for the counter panel's tool tip; empty for none.

@@ -4,6 +4,7 @@
 #include "Unit1.h"
 
 void TForm1::CreateFeatures() {
+  Monitor = std::make_unique<LinkMonitor>(this);
   for (int index = 0; index < 2; ++index) {
     PanelParts& panel = Panels[index];
     // A menu shared by two features lists the first one's items first.
@@ -15,9 +16,10 @@ void TForm1::CreateFeatures() {
     FileSends[index] = std::make_unique<PanelFileSend>(panel);
     Plotters[index] = std::make_unique<PanelPlotter>(panel);
     Displays[index] = std::make_unique<PanelDisplay>(panel);
+    LinkMonitors[index] = std::make_unique<PanelLinkMonitor>(panel, *Monitor);
     Features[index] = {TimeStamps[index].get(), SendOptions[index].get(), Shortcuts[index].get(),
                        ModemLines[index].get(), Captures[index].get(),    FileSends[index].get(),
-                       Plotters[index].get(),   Displays[index].get()};
+                       Plotters[index].get(),   Displays[index].get(),    LinkMonitors[index].get()};
   }
   Settings = std::make_unique<SettingsFile>(Panels, Features);
 }

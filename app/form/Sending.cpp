@@ -30,17 +30,20 @@ void TForm1::SendData(int Index) {
     const DWORD written = port.Write(bytes.data(), static_cast<DWORD>(count));
     PanelSentBytes[Index] += written;
     ReceiveAreas[Index]->Echo(bytes.data(), written, TimeStamps[Index]->On());
+    for (PanelFeature* feature : Features[Index]) feature->Sent(bytes.data(), written);
   } else if (const UINT codePage = Displays[Index]->Choices().CodePage; codePage != GetACP()) {
     // In the panel's encoding; UTF-16 text holds zero bytes.
     const std::string bytes = EncodeText(text.Utf8() + LineEndingBytes(SendOptions[Index]->Ending()), codePage);
     const DWORD written = port.Write(bytes.data(), static_cast<DWORD>(bytes.size()));
     PanelSentBytes[Index] += written;
     ReceiveAreas[Index]->Echo(reinterpret_cast<const BYTE*>(bytes.data()), written, TimeStamps[Index]->On());
+    for (PanelFeature* feature : Features[Index]) feature->Sent(reinterpret_cast<const BYTE*>(bytes.data()), written);
   } else {
     const AnsiString bytes = AnsiString(text) + LineEndingBytes(SendOptions[Index]->Ending());
     const DWORD written = port.Write(bytes.c_str());
     PanelSentBytes[Index] += written;
     ReceiveAreas[Index]->Echo(reinterpret_cast<const BYTE*>(bytes.c_str()), written, TimeStamps[Index]->On());
+    for (PanelFeature* feature : Features[Index]) feature->Sent(reinterpret_cast<const BYTE*>(bytes.c_str()), written);
   }
   SendOptions[Index]->Sent(text);
 }

@@ -20,6 +20,7 @@
 #include "PanelDisplay.h"
 #include "PanelFeature.h"
 #include "PanelFileSend.h"
+#include "PanelLinkMonitor.h"
 #include "PanelModemLines.h"
 #include "PanelPlotter.h"
 #include "PanelSendOptions.h"
@@ -202,6 +203,9 @@ class TForm1 : public TForm {
   std::unique_ptr<PanelFileSend> FileSends[2];
   std::unique_ptr<PanelPlotter> Plotters[2];
   std::unique_ptr<PanelDisplay> Displays[2];
+  // The link monitor serves both panels; it outlives their parts of it.
+  std::unique_ptr<LinkMonitor> Monitor;
+  std::unique_ptr<PanelLinkMonitor> LinkMonitors[2];
   // Written whenever a panel's remembered choice changes.
   std::unique_ptr<SettingsFile> Settings;
 };

@@ -1,0 +1,35 @@
+#include "PanelLinkMonitor.h"
+
+#include "FrameGap.h"
+#include "MenuItems.h"
+
+PanelLinkMonitor::PanelLinkMonitor(PanelParts& Panel, LinkMonitor& Monitor) : PanelFeature(Panel), Monitor(Monitor) {
+  // One window for both panels: one key for it, on the first panel's item.
+  const TShortCut key = Panel.Index == 0 ? static_cast<TShortCut>(scCtrl | 'M') : 0;
+  TMenuItem* item = NewItem(Panel.Owner, "链路监视", key, [this](TObject*) {
+    this->Monitor.Show();
+    PortOpened();
+  });
+  AddMenuItems(Panel.Owner, Panel.Memo, {item});
+}
+
+void PanelLinkMonitor::Tick() {
+  if (Panel.Index == 0) Monitor.Tick();
+}
+
+void PanelLinkMonitor::PortOpened() {
+  const int baud = Panel.Baud->Text.Get().ToIntDef(0);
+  const int dataBits = Panel.DataBits->Text.Get().ToIntDef(8);
+  const String parity = Panel.Parity->Text;
+  const bool hasParity = !parity.IsEmpty() && parity.Utf8()[0] != 'N';  // "N (无)" is none
+  const int stopBits = Panel.StopBits->Text.Get().Utf8() == "1" ? 1 : 2;
+  Monitor.SetDefaultGap(Panel.Index, DefaultFrameGap(baud, BitsPerCharacter(dataBits, hasParity, stopBits)));
+}
+
+std::string PanelLinkMonitor::PortName() const { return Panel.Port->Text.Get().Utf8(); }
+
+void PanelLinkMonitor::Received(const ReceivedBlock& Block) { Monitor.Received(Panel.Index, PortName(), Block); }
+
+void PanelLinkMonitor::Sent(const BYTE* Bytes, DWORD Count) {
+  if (Count > 0) Monitor.Sent(Panel.Index, PortName(), std::string(reinterpret_cast<const char*>(Bytes), Count));
+}

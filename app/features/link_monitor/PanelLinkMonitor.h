@@ -1,0 +1,23 @@
+// A panel's part in the link monitor: the 链路监视 item of its receive
+// area's menu (Ctrl+M on the first panel's, which reaches it from anywhere
+// in the window), its deliveries and sends copied into the monitor's
+// record, and its port's line settings as the default frame gap.
+#pragma once
+
+#include "LinkMonitor.h"
+#include "PanelFeature.h"
+
+class PanelLinkMonitor : public PanelFeature {
+ public:
+  PanelLinkMonitor(PanelParts& Panel, LinkMonitor& Monitor);
+
+  void Tick() override;
+  void PortOpened() override;
+  void Received(const ReceivedBlock& Block) override;
+  void Sent(const BYTE* Bytes, DWORD Count) override;
+
+ private:
+  std::string PortName() const;
+
+  LinkMonitor& Monitor;
+};

@@ -1,0 +1,104 @@
+// The link monitor in the window: opened from a panel's receive-area menu,
+// it shows both ports' frames in the order they arrived, pauses without
+// losing any, follows a port that closes and opens again, and leaves the
+// panels as they are.
+#include <string>
+#include <vector>
+
+#include "MainWindowTest.h"
+
+namespace {
+
+// The component of the owner (or of the components it owns) that the
+// test picks.
+template <typename T>
+T* Find(TComponent* owner, const std::function<bool(T*)>& wanted) {
+  for (int index = 0; index < owner->ComponentCount; ++index) {
+    TComponent* component = owner->Components[index];
+    if (auto* match = dynamic_cast<T*>(component); match && wanted(match)) return match;
+    if (T* inner = Find<T>(component, wanted)) return inner;
+  }
+  return nullptr;
+}
+
+class LinkMonitorTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    AddFarEnd(3);
+    AddFarEnd(4);
+    CreateWindow();
+    OpenPanel(0, 3);
+    OpenPanel(1, 4);
+    TMenuItem* item = MenuItem(form->Memo2, "链路监视");
+    ASSERT_NE(item, nullptr);
+    item->Click();
+    monitor = Find<TForm>(form, [](TForm* f) { return f->Caption.Get().Utf8() == "链路监视"; });
+    ASSERT_NE(monitor, nullptr);
+    rows = Find<TMemo>(monitor, [](TMemo* m) { return m->AccessibleName.Get().Utf8() == "链路记录"; });
+    ASSERT_NE(rows, nullptr);
+  }
+
+  TButton* Button(const std::string& caption) {
+    return Find<TButton>(monitor, [&](TButton* b) { return b->Caption.Get().Utf8() == caption; });
+  }
+
+  const LinkRecord& Record() const { return form->Monitor->Record(); }
+
+  bool WaitForFrames(size_t count) {
+    return TickUntil([&] { return Record().Frames().size() >= count; }, 20000);
+  }
+
+  TForm* monitor = nullptr;
+  TMemo* rows = nullptr;
+};
+
+TEST_F(LinkMonitorTest, BothPortsFramesAppearInTheOrderTheyArrivedAndThePanelsShowTheirOwn) {
+  EXPECT_EQ(MenuItem(form->Memo1, "链路监视")->ShortCut.Get(), static_cast<TShortCut>(scCtrl | 'M'));
+  SendFromFarEnd(3, "request");
+  ASSERT_TRUE(TickUntil([&] { return MemoText(form->Memo1).find("request") != std::string::npos; }));
+  SendFromFarEnd(4, "answer");
+  ASSERT_TRUE(WaitForFrames(2));
+  EXPECT_EQ(Record().Frames()[0].Bytes, "request");
+  EXPECT_EQ(Record().Frames()[0].Name, "COM3");
+  EXPECT_EQ(Record().Frames()[1].Bytes, "answer");
+  EXPECT_EQ(Record().Frames()[1].Port, 1);
+  EXPECT_LT(Record().Frames()[0].Start, Record().Frames()[1].Start);
+
+  ASSERT_TRUE(TickUntil([&] { return rows->Text.Get().Utf8().find("61 6E 73 77 65 72") != std::string::npos; }));
+  const std::string text = rows->Text.Get().Utf8();
+  EXPECT_LT(text.find("COM3 \xE2\x86\x92"), text.find("COM4 \xE2\x86\x92"));
+  EXPECT_NE(text.find(" ms  61 6E"), std::string::npos) << "the answer's gap since the request: " << text;
+  // The panels show exactly what they received, the monitor open or not.
+  EXPECT_EQ(MemoText(form->Memo1), "request");
+  EXPECT_EQ(MemoText(form->Memo2), "answer");
+}
+
+TEST_F(LinkMonitorTest, APauseLosesNothingAndTheViewCatchesUp) {
+  Button("暂停")->Click();
+  SendFromFarEnd(3, "one");
+  ASSERT_TRUE(WaitForFrames(1));
+  SendFromFarEnd(4, "two");
+  ASSERT_TRUE(WaitForFrames(2));
+  Tick(3);
+  EXPECT_EQ(rows->Text.Get().Utf8(), "") << "nothing shown while paused";
+  Button("继续")->Click();
+  const std::string text = rows->Text.Get().Utf8();
+  EXPECT_NE(text.find("|one|"), std::string::npos) << text;
+  EXPECT_NE(text.find("|two|"), std::string::npos) << text;
+}
+
+TEST_F(LinkMonitorTest, APortClosedAndOpenedAgainKeepsBothOpeningsFrames) {
+  SendFromFarEnd(3, "before");
+  ASSERT_TRUE(TickUntil([&] { return MemoText(form->Memo1).find("before") != std::string::npos; }));
+  form->Button1->Click();  // closes device 1's port
+  ASSERT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+  form->Button1->Click();  // and opens it again
+  ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
+  SendFromFarEnd(3, "after");
+  ASSERT_TRUE(WaitForFrames(2));
+  EXPECT_EQ(Record().Frames()[0].Bytes, "before");
+  EXPECT_EQ(Record().Frames()[1].Bytes, "after");
+}
+
+}  // namespace
