@@ -35,7 +35,7 @@ class LinkMonitorTest : public MainWindowTest {
     item->Click();
     monitor = Find<TForm>(form, [](TForm* f) { return f->Caption.Get().Utf8() == "链路监视"; });
     ASSERT_NE(monitor, nullptr);
-    rows = Find<TMemo>(monitor, [](TMemo* m) { return m->AccessibleName.Get().Utf8() == "链路记录"; });
+    rows = Find<TLogView>(monitor, [](TLogView* m) { return m->AccessibleName.Get().Utf8() == "链路记录"; });
     ASSERT_NE(rows, nullptr);
   }
 
@@ -50,7 +50,7 @@ class LinkMonitorTest : public MainWindowTest {
   }
 
   TForm* monitor = nullptr;
-  TMemo* rows = nullptr;
+  TLogView* rows = nullptr;
 };
 
 TEST_F(LinkMonitorTest, BothPortsFramesAppearInTheOrderTheyArrivedAndThePanelsShowTheirOwn) {
@@ -65,8 +65,8 @@ TEST_F(LinkMonitorTest, BothPortsFramesAppearInTheOrderTheyArrivedAndThePanelsSh
   EXPECT_EQ(Record().Frames()[1].Port, 1);
   EXPECT_LT(Record().Frames()[0].Start, Record().Frames()[1].Start);
 
-  ASSERT_TRUE(TickUntil([&] { return rows->Text.Get().Utf8().find("61 6E 73 77 65 72") != std::string::npos; }));
-  const std::string text = rows->Text.Get().Utf8();
+  ASSERT_TRUE(TickUntil([&] { return rows->Text().Utf8().find("61 6E 73 77 65 72") != std::string::npos; }));
+  const std::string text = rows->Text().Utf8();
   EXPECT_LT(text.find("COM3 \xE2\x86\x92"), text.find("COM4 \xE2\x86\x92"));
   EXPECT_NE(text.find(" ms  61 6E"), std::string::npos) << "the answer's gap since the request: " << text;
   // The panels show exactly what they received, the monitor open or not.
@@ -81,9 +81,9 @@ TEST_F(LinkMonitorTest, APauseLosesNothingAndTheViewCatchesUp) {
   SendFromFarEnd(4, "two");
   ASSERT_TRUE(WaitForFrames(2));
   Tick(3);
-  EXPECT_EQ(rows->Text.Get().Utf8(), "") << "nothing shown while paused";
+  EXPECT_EQ(rows->Text().Utf8(), "") << "nothing shown while paused";
   Button("继续")->Click();
-  const std::string text = rows->Text.Get().Utf8();
+  const std::string text = rows->Text().Utf8();
   EXPECT_NE(text.find("|one|"), std::string::npos) << text;
   EXPECT_NE(text.find("|two|"), std::string::npos) << text;
 }

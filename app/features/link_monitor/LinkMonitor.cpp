@@ -2,6 +2,7 @@
 // window and the live file.
 #include "LinkMonitor.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "FileErrorText.h"
@@ -88,28 +89,27 @@ void LinkMonitor::Tick() {
     const String name = SaveName;
     SaveName = String();
     if (Window) Window->SetSaving(SaveName);
-    ShowMessage("不能保存到 " + name + "\n" + FileErrorText(Saver.LastError));
+    ShowMessage(Fill(Tr("LinkMonitor", "不能保存到 %1\n%2"), {name, FileErrorText(Saver.LastError)}));
   }
   if (!Paused) ShowNewRows();
   ShowStatus();
 }
 
-std::string LinkMonitor::RowOf(const LinkFrame& Frame) {
-  std::string row = LinkRowText(Frame, PreviousEnd, Window->Hex());
-  if (Window->DecodeModbus()) {
-    const ModbusRow decoded = Decoder.Decode(Frame);
-    row += "\n        ";
-    row += decoded.Bad ? "\xE2\x9A\xA0 " : "";  // ⚠ marks a bad frame
-    row += decoded.Text;
-    if (decoded.ResponseTime) {
-      char text[64];
-      std::snprintf(text, sizeof text, "  响应时间 %.3f ms",
-                    static_cast<double>(*decoded.ResponseTime) / kIntervalsPerMs);
-      row += text;
-    }
-  }
+void LinkMonitor::ShowRow(const LinkFrame& Frame) {
+  Window->AppendRow(LinkRowText(Frame, PreviousEnd, Window->Hex()),
+                    Frame.Sent ? MonitorWindow::RowKind::Sent : MonitorWindow::RowKind::Received);
   PreviousEnd = Frame.End;
-  return row + "\n";
+  if (!Window->DecodeModbus()) return;
+  // The decoded frame, under its bytes; ⚠ marks a bad one.
+  const ModbusRow decoded = Decoder.Decode(Frame);
+  String line = String(decoded.Bad ? "        \xE2\x9A\xA0 " : "        ") + String(decoded.Text);
+  if (decoded.ResponseTime) {
+    char milliseconds[32];
+    std::snprintf(milliseconds, sizeof milliseconds, "%.3f",
+                  static_cast<double>(*decoded.ResponseTime) / kIntervalsPerMs);
+    line += Fill(Tr("LinkMonitor", "  响应时间 %1 ms"), {String(milliseconds)});
+  }
+  Window->AppendRow(line.Utf8(), decoded.Bad ? MonitorWindow::RowKind::Bad : MonitorWindow::RowKind::Decoded);
 }
 
 void LinkMonitor::ShowNewRows() {
@@ -118,29 +118,15 @@ void LinkMonitor::ShowNewRows() {
   if (frames.empty()) return;
   const ULONGLONG first = frames.front().Sequence;
   if (NextShown < first) NextShown = first;  // older frames went past the record's limit
-  std::string rows;
-  for (size_t index = static_cast<size_t>(NextShown - first); index < frames.size(); ++index) {
-    if (frames[index].Sent && !Window->ShowSends()) continue;
-    rows += RowOf(frames[index]);
-    ++RowsShown;
-  }
+  for (size_t index = static_cast<size_t>(NextShown - first); index < frames.size(); ++index)
+    if (!frames[index].Sent || Window->ShowSends()) ShowRow(frames[index]);
   NextShown = Record_.NextSequence();
-  if (rows.empty()) return;
-  // The view keeps the newest rows up to its limit: beyond it, it starts
-  // again from the record's newest frames.
-  if (RowsShown > static_cast<ULONGLONG>(Window->RowLimit())) {
-    Window->ClearRows();
-    RowsShown = 0;
-  }
-  if (!rows.empty() && rows.back() == '\n') rows.pop_back();
-  Window->AppendRows(rows);
 }
 
 void LinkMonitor::Clear() {
   Record_.Clear();
   Decoder.Reset();
   PreviousEnd = 0;
-  RowsShown = 0;
   if (Window) Window->ClearRows();
 }
 
@@ -152,8 +138,8 @@ void LinkMonitor::SaveOrStop() {
     return;
   }
   TSaveDialog dialog(nullptr);
-  dialog.Title = "保存链路记录";
-  dialog.Filter = "Wireshark 抓包 (*.pcapng)|*.pcapng|文本文件 (*.txt)|*.txt";
+  dialog.Title = Tr("LinkMonitor", "保存链路记录");
+  dialog.Filter = Tr("LinkMonitor", "Wireshark 抓包 (*.pcapng)|*.pcapng|文本文件 (*.txt)|*.txt");
   if (dialog.Execute()) SaveTo(dialog.FileName);
 }
 
@@ -161,7 +147,7 @@ bool LinkMonitor::SaveTo(const String& FileName) {
   const std::string& path = FileName.Utf8();
   const bool text = path.size() >= 4 && path.compare(path.size() - 4, 4, ".txt") == 0;
   if (!Saver.Open(path, text ? LinkFileSaver::Format::Text : LinkFileSaver::Format::Pcapng, !Window || Window->Hex())) {
-    ShowMessage("不能保存到 " + FileName + "\n" + FileErrorText(Saver.LastError));
+    ShowMessage(Fill(Tr("LinkMonitor", "不能保存到 %1\n%2"), {FileName, FileErrorText(Saver.LastError)}));
     return false;
   }
   SaveName = FileName;
@@ -172,13 +158,11 @@ bool LinkMonitor::SaveTo(const String& FileName) {
 
 void LinkMonitor::ShowStatus() {
   if (!Window) return;
-  String status;
-  status.sprintf("%llu 帧", static_cast<unsigned long long>(Record_.NextSequence()));
-  if (Paused) status += "（已暂停，记录继续）";
-  if (Record_.LateFrames() > 0)
-    status += String().sprintf("，%llu 帧晚到", static_cast<unsigned long long>(Record_.LateFrames()));
+  const auto count = [](ULONGLONG value) { return String().sprintf("%llu", static_cast<unsigned long long>(value)); };
+  String status = Fill(Tr("LinkMonitor", "%1 帧"), {count(Record_.NextSequence())});
+  if (Paused) status += Tr("LinkMonitor", "（已暂停，记录继续）");
+  if (Record_.LateFrames() > 0) status += Fill(Tr("LinkMonitor", "，%1 帧晚到"), {count(Record_.LateFrames())});
   if (!SaveName.IsEmpty())
-    status +=
-        "，保存到 " + SaveName + String().sprintf("（%llu 帧）", static_cast<unsigned long long>(Saver.FramesWritten));
+    status += Fill(Tr("LinkMonitor", "，保存到 %1（%2 帧）"), {SaveName, count(Saver.FramesWritten)});
   Window->SetStatus(status);
 }

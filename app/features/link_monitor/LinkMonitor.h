@@ -51,7 +51,7 @@ class LinkMonitor {
  private:
   void ApplyChoices();
   void ShowNewRows();
-  std::string RowOf(const LinkFrame& Frame);
+  void ShowRow(const LinkFrame& Frame);
   void SaveOrStop();
   void Clear();
   void ShowStatus();
@@ -65,6 +65,5 @@ class LinkMonitor {
   ULONGLONG DefaultGaps[2] = {0, 0};
   ULONGLONG NextShown = 0;    // the sequence of the next frame to show
   ULONGLONG PreviousEnd = 0;  // the last shown frame's end, for the gap
-  ULONGLONG RowsShown = 0;
   bool Paused = false;
 };

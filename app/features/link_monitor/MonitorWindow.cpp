@@ -16,58 +16,66 @@ T* Place(TWinControl* Parent, int Left, int Top, int Width, int Height) {
 }  // namespace
 
 MonitorWindow::MonitorWindow(TComponent* Owner, Events Handlers) : Form(new TForm(Owner)) {
-  Form->Caption = "链路监视";
+  Form->Caption = Tr("LinkMonitor", "链路监视");
   Form->ClientWidth = 900;
   Form->ClientHeight = 520;
   Bar = Place<TGroupBox>(Form, 0, 0, 900, 64);
   Bar->Align = alTop;
-  Bar->AccessibleName = "监视选项";
+  Bar->AccessibleName = Tr("LinkMonitor", "监视选项");
 
   HexBox = Place<TCheckBox>(Bar, 8, 8, 70, 22);
-  HexBox->Caption = "16进制";
+  HexBox->Caption = Tr("LinkMonitor", "16进制");
   HexBox->Checked = true;
   SendsBox = Place<TCheckBox>(Bar, 84, 8, 100, 22);
-  SendsBox->Caption = "显示发送";
+  SendsBox->Caption = Tr("LinkMonitor", "显示发送");
   Decode = Place<TComboBox>(Bar, 190, 8, 170, 22);
   Decode->Style = csDropDownList;
-  Decode->Items->Add("解码: 无");
-  Decode->Items->Add("解码: Modbus RTU");
+  Decode->Items->Add(Tr("LinkMonitor", "解码: 无"));
+  Decode->Items->Add(Tr("LinkMonitor", "解码: Modbus RTU"));
   Decode->ItemIndex = 0;
-  Decode->AccessibleName = "解码";
+  Decode->AccessibleName = Tr("LinkMonitor", "解码");
   GapLabel = Place<TLabel>(Bar, 370, 11, 90, 20);
-  GapLabel->Caption = "帧间隔(ms):";
+  GapLabel->Caption = Tr("LinkMonitor", "帧间隔(ms):");
   Gap = Place<TEdit>(Bar, 460, 8, 60, 22);
-  Gap->AccessibleName = "帧间隔(毫秒), 空为 3.5 个字符时间";
-  Gap->Hint = "空: 每个串口 3.5 个字符时间";
+  Gap->AccessibleName = Tr("LinkMonitor", "帧间隔(毫秒), 空为 3.5 个字符时间");
+  Gap->Hint = Tr("LinkMonitor", "空: 每个串口 3.5 个字符时间");
   Gap->ShowHint = true;
   GapLabel->FocusControl = Gap;
-  LimitLabel = Place<TLabel>(Bar, 530, 11, 50, 20);
-  LimitLabel->Caption = "行数:";
-  Limit = Place<TComboBox>(Bar, 580, 8, 90, 22);
+  LimitLabel = Place<TLabel>(Bar, 530, 11, 70, 20);
+  LimitLabel->Caption = Tr("LinkMonitor", "显示上限:");
+  Limit = Place<TComboBox>(Bar, 600, 8, 90, 22);
   Limit->Style = csDropDownList;
-  for (const char* rows : {"1000", "5000", "20000"}) Limit->Items->Add(rows);
+  for (const char* size : {"1 MB", "4 MB", "16 MB", "64 MB"}) Limit->Items->Add(size);
   Limit->ItemIndex = 1;
-  Limit->AccessibleName = "显示行数上限";
+  Limit->AccessibleName = Tr("LinkMonitor", "显示上限");
   LimitLabel->FocusControl = Limit;
 
   Pause = Place<TButton>(Bar, 8, 36, 70, 24);
-  Pause->Caption = "暂停";
+  Pause->Caption = Tr("LinkMonitor", "暂停");
   Clear = Place<TButton>(Bar, 84, 36, 70, 24);
-  Clear->Caption = "清空";
+  Clear->Caption = Tr("LinkMonitor", "清空");
   Save = Place<TButton>(Bar, 160, 36, 90, 24);
-  Save->Caption = "保存…";
-  Status = Place<TLabel>(Bar, 260, 40, 630, 20);
+  Save->Caption = Tr("LinkMonitor", "保存…");
+  FindLabel = Place<TLabel>(Bar, 260, 40, 40, 20);
+  FindLabel->Caption = Tr("LinkMonitor", "查找:");
+  FindBox = Place<TEdit>(Bar, 300, 36, 160, 22);
+  FindBox->AccessibleName = Tr("LinkMonitor", "查找");
+  FindBox->Hint = Tr("LinkMonitor", "Enter 或 F3: 下一个");
+  FindBox->ShowHint = true;
+  FindLabel->FocusControl = FindBox;
+  Status = Place<TLabel>(Bar, 470, 40, 420, 20);
 
-  Rows = Place<TMemo>(Form, 0, 64, 900, 456);
+  Rows = Place<TLogView>(Form, 0, 64, 900, 456);
   Rows->Align = alClient;
-  Rows->ScrollBars = ssVertical;
-  Rows->AccessibleName = "链路记录";
+  Rows->AccessibleName = Tr("LinkMonitor", "链路记录");
+  Rows->Limit = RowLimit();
 
   HexBox->OnClick = [Handlers](TObject*) { Handlers.ChoicesChanged(); };
   SendsBox->OnClick = [Handlers](TObject*) { Handlers.ChoicesChanged(); };
   Decode->OnChange = [Handlers](TObject*) { Handlers.ChoicesChanged(); };
   Gap->OnChange = [Handlers](TObject*) { Handlers.ChoicesChanged(); };
-  Limit->OnChange = [Handlers](TObject*) { Handlers.ChoicesChanged(); };
+  Limit->OnChange = [this](TObject*) { Rows->Limit = RowLimit(); };
+  FindBox->OnChange = [this](TObject*) { FindText(); };
   Pause->OnClick = [Handlers](TObject*) { Handlers.PauseClicked(); };
   Clear->OnClick = [Handlers](TObject*) { Handlers.ClearClicked(); };
   Save->OnClick = [Handlers](TObject*) { Handlers.SaveClicked(); };
@@ -83,14 +91,31 @@ double MonitorWindow::FrameGapMs() const {
   return value > 0 && value < 60000 ? value : 0;
 }
 
-int MonitorWindow::RowLimit() const { return std::atoi(AnsiString(Limit->Text).c_str()); }
+unsigned long long MonitorWindow::RowLimit() const {
+  return static_cast<unsigned long long>(std::atoi(AnsiString(Limit->Text).c_str())) << 20;
+}
 
-void MonitorWindow::SetPaused(bool Paused) { Pause->Caption = Paused ? "继续" : "暂停"; }
+void MonitorWindow::FindText() {
+  const int matches = Rows->Find(FindBox->Text);
+  if (matches > 0) Rows->FindNext();
+}
 
-void MonitorWindow::SetSaving(const String& FileName) { Save->Caption = FileName.IsEmpty() ? "保存…" : "停止保存"; }
+void MonitorWindow::SetPaused(bool Paused) {
+  Pause->Caption = Paused ? Tr("LinkMonitor", "继续") : Tr("LinkMonitor", "暂停");
+}
+
+void MonitorWindow::SetSaving(const String& FileName) {
+  Save->Caption = FileName.IsEmpty() ? Tr("LinkMonitor", "保存…") : Tr("LinkMonitor", "停止保存");
+}
 
 void MonitorWindow::SetStatus(const String& Text) { Status->Caption = Text; }
 
-void MonitorWindow::AppendRows(const std::string& Text) { Rows->Append(String(Text.c_str())); }
+void MonitorWindow::AppendRow(const std::string& Row, RowKind Kind) {
+  TTextStyle style;
+  if (Kind == RowKind::Sent) style.Role = TTextStyle::trSent;
+  if (Kind == RowKind::Decoded) style.Fore = clGray;
+  if (Kind == RowKind::Bad) style.Fore = clRed;
+  Rows->Append(String(Row + "\n"), style);
+}
 
 void MonitorWindow::ClearRows() { Rows->Clear(); }

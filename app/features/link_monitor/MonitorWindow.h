@@ -1,6 +1,7 @@
 // The link monitor's window (链路监视), beside the main window: its choices
 // along the top (hex, the panels' sends as rows, decoding, the frame gap,
-// pause, clear, the row limit, saving) and the rows of the link below.
+// pause, clear, the view's limit, saving, find) and the rows of the link
+// below in a log view.
 // It holds no state of the link: LinkMonitor reads its choices and hands it
 // rows.
 #pragma once
@@ -30,14 +31,15 @@ class MonitorWindow {
   // The frame gap the user typed, in milliseconds; 0 when empty (each
   // port's default).
   double FrameGapMs() const;
-  // The most rows kept in view.
-  int RowLimit() const;
+  // What the rows may keep, in bytes of text; the oldest rows go beyond it.
+  unsigned long long RowLimit() const;
 
   void SetPaused(bool Paused);
   void SetSaving(const String& FileName);  // empty: not saving
   void SetStatus(const String& Text);
-  // Rows are UTF-8 lines, appended at the end.
-  void AppendRows(const std::string& Rows);
+  enum class RowKind { Received, Sent, Decoded, Bad };
+  // A UTF-8 line appended at the end, in the look of its kind.
+  void AppendRow(const std::string& Row, RowKind Kind);
   void ClearRows();
 
   TForm* const Form;
@@ -54,6 +56,10 @@ class MonitorWindow {
   TButton* Pause;
   TButton* Clear;
   TButton* Save;
+  TLabel* FindLabel;
+  TEdit* FindBox;
   TLabel* Status;
-  TMemo* Rows;
+  TLogView* Rows;
+
+  void FindText();
 };

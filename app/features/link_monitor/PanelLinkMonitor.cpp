@@ -6,7 +6,7 @@
 PanelLinkMonitor::PanelLinkMonitor(PanelParts& Panel, LinkMonitor& Monitor) : PanelFeature(Panel), Monitor(Monitor) {
   // One window for both panels: one key for it, on the first panel's item.
   const TShortCut key = Panel.Index == 0 ? static_cast<TShortCut>(scCtrl | 'M') : 0;
-  TMenuItem* item = NewItem(Panel.Owner, "链路监视", key, [this](TObject*) {
+  TMenuItem* item = NewItem(Panel.Owner, Tr("LinkMonitor", "链路监视"), key, [this](TObject*) {
     this->Monitor.Show();
     PortOpened();
   });
