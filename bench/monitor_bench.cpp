@@ -26,8 +26,6 @@
 
 namespace {
 
-using serial_lines::Clock;
-
 const double kRate = 92160;
 const double kLoadSeconds = 10;
 const int kPairs = 500;  // 5 s at 100 a second
@@ -65,7 +63,7 @@ void RunBothLines(const Lines& lines, const std::string& capture) {
       if (frame.Sequence < firstSequence || frame.Sent) continue;
       ++frames;
       for (const char byte : frame.Bytes)
-        if (byte != serial_lines::PatternByte(starts[frame.Port] + recorded[frame.Port]++)) ++wrong[frame.Port];
+        if (byte != PatternByte(starts[frame.Port] + recorded[frame.Port]++)) ++wrong[frame.Port];
     }
   });
   std::printf("Both lines at %.0f B/s each for %.0f s, monitor in hex with frame gaps, saving pcapng:\n", kRate,
