@@ -9,6 +9,7 @@
 //     the two ports: frames decoded right, and each response time against
 //     the far ends' own (their writes' moments).
 // Not a test: run it by hand.
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -100,9 +101,12 @@ void RunModbus(const Lines& lines) {
   ULONGLONG firstSequence = 0;
   OnWindow(lines, [&] { firstSequence = lines.form->Monitor->Record().NextSequence(); });
   std::vector<double> farTimes;
-  const Clock::time_point begin = Clock::now();
+  Clock::time_point next = Clock::now();
   for (int i = 0; i < kPairs; ++i) {
-    std::this_thread::sleep_until(begin + std::chrono::microseconds(10000 * i));
+    // A pair that is late starts 5 ms after the last answer rather than at
+    // once: two requests back to back would be one frame on the line.
+    std::this_thread::sleep_until(std::max(next, Clock::now() + std::chrono::milliseconds(5)));
+    next += std::chrono::milliseconds(10);
     const Clock::time_point asked = Clock::now();
     lines.ends[0]->Send(Request(i));
     // The far device answers after 2 to 5 ms.
