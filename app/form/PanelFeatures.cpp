@@ -17,9 +17,11 @@ void TForm1::CreateFeatures() {
     Plotters[index] = std::make_unique<PanelPlotter>(panel);
     Displays[index] = std::make_unique<PanelDisplay>(panel);
     LinkMonitors[index] = std::make_unique<PanelLinkMonitor>(panel, *Monitor);
-    Features[index] = {TimeStamps[index].get(), SendOptions[index].get(), Shortcuts[index].get(),
-                       ModemLines[index].get(), Captures[index].get(),    FileSends[index].get(),
-                       Plotters[index].get(),   Displays[index].get(),    LinkMonitors[index].get()};
+    WholeSessions[index] = std::make_unique<PanelWholeSession>(panel);
+    Features[index] = {TimeStamps[index].get(),   SendOptions[index].get(), Shortcuts[index].get(),
+                       ModemLines[index].get(),   Captures[index].get(),    FileSends[index].get(),
+                       Plotters[index].get(),     Displays[index].get(),    LinkMonitors[index].get(),
+                       WholeSessions[index].get()};
   }
   Settings = std::make_unique<SettingsFile>(Panels, Features);
 }

@@ -88,9 +88,10 @@ void ReceiveArea::MakeRoom() {
   if (!waiting_) {
     waiting_ = true;
     replace_ = false;
-    MeasureMemo();
     frame_.Request();
   }
+  if (needs_ & kLogKeepsAll) return;
+  MeasureMemo();
   // The rule, as if the memo had been brought up to date for every block.
   if ((replace_ ? 0 : shownLength_) + carry_.AnsiLength() > kMemoLimit) {
     replace_ = true;
@@ -101,7 +102,7 @@ void ReceiveArea::MakeRoom() {
 
 void ReceiveArea::MeasureMemo() {
   if (lengthKnown_) return;
-  const String text = memo_->Text;
+  const String text = ShownText();
   shownCharacters_ = text.Length();
   shownLength_ = AnsiString(text).Length();
   lengthKnown_ = true;
@@ -110,6 +111,19 @@ void ReceiveArea::MeasureMemo() {
 void ReceiveArea::ShowNow() {
   if (!waiting_) return;
   waiting_ = false;
+  if (InLog()) {
+    // The view follows the newest text by itself while at its bottom, and
+    // stays where the user scrolled it otherwise.
+    updating_ = true;
+    if (replace_) log_->Clear();
+    AppendStyled(log_, carry_);
+    updating_ = false;
+    shownLength_ = (replace_ ? 0 : shownLength_) + carry_.AnsiLength();
+    carry_.Forget();
+    frame_.Shown();
+    if (OnShown) OnShown();
+    return;
+  }
 
   updating_ = true;
   memo_->Lines->BeginUpdate();
@@ -132,6 +146,11 @@ void ReceiveArea::ShowNow() {
 
 void ReceiveArea::StartTimeStamps() {
   ShowNow();
+  if (InLog()) {
+    const int count = log_->CharacterCount();
+    stamper_.StartAfter(count == 0 ? std::string() : log_->TextRange(count - 1, 1).Utf8());
+    return;
+  }
   stamper_.StartAfter(memo_->Text.Get().Utf8());
 }
 
@@ -143,8 +162,85 @@ void ReceiveArea::Clear() {
   styled_.Clear();
   updating_ = true;
   memo_->Clear();
+  if (log_) log_->Clear();
   updating_ = false;
   lengthKnown_ = true;
   shownLength_ = 0;
   shownCharacters_ = 0;
+}
+
+TLogView* ReceiveArea::Log() {
+  if (log_) return log_;
+  log_ = new TLogView(memo_->Owner);
+  log_->Visible = false;
+  log_->Parent = memo_->Parent;
+  log_->SetBounds(memo_->Left, memo_->Top, memo_->Width, memo_->Height);
+  log_->Font->Name = memo_->Font->Name;
+  log_->Font->Height = memo_->Font->Height;
+  log_->Font->Color = memo_->Font->Color;
+  log_->Limit = logLimit_;
+  log_->OnChange = [this](TObject*) {
+    if (!updating_) lengthKnown_ = false;
+  };
+  return log_;
+}
+
+void ReceiveArea::SetLogLimit(unsigned long long Bytes) {
+  logLimit_ = Bytes;
+  if (log_) log_->Limit = Bytes;
+}
+
+void ReceiveArea::MatchMemoLooks() {
+  if (InLog() && log_->Color != memo_->Color.Get()) log_->Color = memo_->Color;
+}
+
+void ReceiveArea::NeedLog(unsigned Reason, bool On) {
+  const unsigned needs = On ? needs_ | Reason : needs_ & ~Reason;
+  if (needs == needs_) return;
+  // What waits is shown where it was meant to go.
+  ShowNow();
+  const bool wasInLog = InLog();
+  needs_ = needs;
+  if (InLog() != wasInLog) SwapTargets(InLog());
+  lengthKnown_ = false;
+}
+
+String ReceiveArea::ShownText() { return InLog() ? LogText() : memo_->Text.Get(); }
+
+// CR LF for each line break, as the memo gives its text.
+String ReceiveArea::LogText() const {
+  const String all = log_->Text();
+  const std::string& text = all.Utf8();
+  std::string paired;
+  paired.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') paired += '\r';
+    paired += c;
+  }
+  return String(std::move(paired));
+}
+
+void ReceiveArea::SwapTargets(bool ToLog) {
+  TLogView* log = Log();
+  updating_ = true;
+  if (ToLog) {
+    log->Clear();
+    log->Append(memo_->Text.Get());
+    log->Color = memo_->Color;
+    log->TabOrder = memo_->TabOrder;
+    log->AccessibleName = memo_->AccessibleName;
+    log->PopupMenu = memo_->PopupMenu;
+    memo_->Visible = false;
+    log->Visible = true;
+  } else {
+    // The memo takes back what the 4 KB rule lets it show.
+    const String text = LogText();
+    memo_->Text = AnsiString(text).Length() <= kMemoLimit ? text : String();
+    log->Visible = false;
+    log->Clear();
+    memo_->Visible = true;
+    memo_->SelStart = memo_->Text.Get().Length();
+    SendMessageA(memo_->Handle, EM_SCROLLCARET, 0, 0);
+  }
+  updating_ = false;
 }

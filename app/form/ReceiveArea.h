@@ -26,6 +26,12 @@
 //      the toolkit lends the text to the widget, whose cursor writes it in.
 // The memo's length is not measured again at each frame: the area knows
 // what it added, and measures only after someone else changed the memo.
+//
+// A log view (made on first need, in the memo's place and looks) takes the
+// memo's part while some choice needs it (LogNeeds): keeping the whole
+// session, or text in styles. It is fed the same way, at the same frame;
+// while kLogKeepsAll is not among the needs the same 4 KB rule empties it,
+// and it counts line breaks two as the memo does.
 #pragma once
 
 #include <windows.h>
@@ -69,6 +75,28 @@ class ReceiveArea {
   // Called each time the memo has been brought up to date.
   std::function<void()> OnShown;
 
+  // Why the log view is shown instead of the memo: a set of these bits, one
+  // for each choice that needs it. With none, the memo shows the text.
+  enum : unsigned {
+    kLogKeepsAll = 1,  // keep the whole session: no 4 KB rule
+    kLogStyles = 2,    // text in styles (colours, sent text)
+  };
+  // Sets or clears one reason; the view shows what the memo showed when it
+  // comes, and gives the memo back what the 4 KB rule lets it hold when it
+  // goes (it then lets go of what it kept).
+  void NeedLog(unsigned Reason, bool On);
+  bool InLog() const { return needs_ != 0; }
+  // The log view, made on first call in the memo's place.
+  TLogView* Log();
+  // The most the log view keeps (its Limit), also when made later.
+  void SetLogLimit(unsigned long long Bytes);
+  // The log view takes the memo's colour (it changes as the port opens
+  // and closes).
+  void MatchMemoLooks();
+  // The text the panel shows (the memo's or the log view's), line breaks as
+  // the memo gives them (CR LF).
+  String ShownText();
+
  private:
   // Applies the rule before a block's text is added to the text waiting.
   void MakeRoom();
@@ -77,8 +105,16 @@ class ReceiveArea {
   // The stamps of a delivery that adds text now, or none.
   const Stamping* StampsFor(bool Adds, bool TimeStamps, Stamping& Storage, std::u16string& Stamp);
 
+  // Puts the log view in the memo's place, or the memo back.
+  void SwapTargets(bool ToLog);
+  // The log view's text, line breaks as CR LF.
+  String LogText() const;
+
   ReceiveFrame& frame_;
   TMemo* memo_;
+  TLogView* log_ = nullptr;
+  unsigned needs_ = 0;
+  unsigned long long logLimit_ = 0;
   TCheckBox* hex_;
   AnsiTextCarry carry_;  // also holds the text waiting for the next frame
   StyledReceive styled_{carry_};

@@ -26,6 +26,7 @@
 #include "PanelSendOptions.h"
 #include "PanelShortcuts.h"
 #include "PanelTimeStamps.h"
+#include "PanelWholeSession.h"
 #include "ReadData.h"
 #include "ReceiveArea.h"
 #include "SettingsFile.h"
@@ -206,6 +207,7 @@ class TForm1 : public TForm {
   // The link monitor serves both panels; it outlives their parts of it.
   std::unique_ptr<LinkMonitor> Monitor;
   std::unique_ptr<PanelLinkMonitor> LinkMonitors[2];
+  std::unique_ptr<PanelWholeSession> WholeSessions[2];
   // Written whenever a panel's remembered choice changes.
   std::unique_ptr<SettingsFile> Settings;
 };

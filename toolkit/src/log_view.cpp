@@ -71,6 +71,12 @@ String TLogView::Text() const {
 
 int TLogView::CharacterCount() const { return int(Area(this)->document.Length()); }
 
+String TLogView::TextRange(int Start, int Length) const {
+  const LogArea* area = Area(this);
+  const std::u16string text = area->document.Slice(Position(area, Start), Position(area, Start + std::max(0, Length)));
+  return FromQString(QString::fromRawData(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size())));
+}
+
 String TLogView::SelText() const { return FromQString(Area(this)->SelectedText()); }
 int TLogView::SelStart() const { return Offset(Area(this), Area(this)->SelectionStart()); }
 int TLogView::SelLength() const { return int(Area(this)->SelectionEnd() - Area(this)->SelectionStart()); }

@@ -60,10 +60,10 @@ void PanelCapture::SaveShownText() {
 }
 
 bool PanelCapture::SaveShownTextTo(const String& FileName) {
-  // The memo holds a few kilobytes at most: written here, at once, in the
-  // ANSI code page as the program's text is.
+  // Written here, at once, in the ANSI code page as the program's text is:
+  // the memo's few kilobytes, or all a log view keeps.
   Panel.Receive->ShowNow();  // the text the user sees, with what the next frame adds
-  const AnsiString text(Panel.Memo->Text);
+  const AnsiString text(Panel.Receive->ShownText());
   const HANDLE hFile =
       CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD dwError = ERROR_SUCCESS;

@@ -61,6 +61,9 @@ class TLogView : public TWinControl {
   String Text() const;
   // Characters kept (UTF-16 units, a line break one).
   int CharacterCount() const;
+  // Length characters from Start (counted as CharacterCount counts), cut at
+  // the end of what is kept.
+  String TextRange(int Start, int Length) const;
   String SelText() const;
   // Selection in characters from the start of the kept text.
   int SelStart() const;
