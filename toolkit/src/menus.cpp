@@ -165,11 +165,15 @@ void MenuAccess::ShowFor(TPopupMenu* popup, TControl* control, QWidget* widget, 
 
 TMenuItem::TMenuItem(TComponent* AOwner)
     : TComponent(AOwner),
-      Caption([this] { return FromQString(data_->action->text()); },
-              [this](const String& value) {
-                data_->action->setText(ToQString(value));
-                data_->action->setSeparator(value == String(kLineCaption));
-              }),
+      // A separator has no text of its own: styles draw a separator's text
+      // as a heading, and readers would speak it.
+      Caption(
+          [this] { return data_->action->isSeparator() ? String(kLineCaption) : FromQString(data_->action->text()); },
+          [this](const String& value) {
+            const bool line = value == String(kLineCaption);
+            data_->action->setSeparator(line);
+            data_->action->setText(line ? QString() : ToQString(value));
+          }),
       Checked([this] { return data_->checked; }, [this](const bool& value) { SetChecked(this, value); }),
       AutoCheck([this] { return data_->autoCheck; },
                 [this](const bool& value) {
