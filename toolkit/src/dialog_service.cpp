@@ -36,27 +36,35 @@ constexpr int kIdIgnore = 5;
 constexpr int kIdTryAgain = 10;
 constexpr int kIdContinue = 11;
 
+// A box's button: one of Qt's standard buttons, whose text Qt's own
+// translation gives in the window's language, or a label of its own for
+// the two Qt has none for.
 struct ButtonSpec {
-  const char* label;
+  QMessageBox::StandardButton standard;
   int id;
+  const char* label = nullptr;
 };
 
 std::vector<ButtonSpec> ButtonsFor(UINT flags) {
+  constexpr auto kOk = QMessageBox::Ok, kCancel = QMessageBox::Cancel, kYes = QMessageBox::Yes, kNo = QMessageBox::No,
+                 kRetry = QMessageBox::Retry;
   switch (flags & 0x0F) {
     case MB_OKCANCEL:
-      return {{"OK", IDOK}, {"Cancel", IDCANCEL}};
+      return {{kOk, IDOK}, {kCancel, IDCANCEL}};
     case MB_ABORTRETRYIGNORE:
-      return {{"&Abort", kIdAbort}, {"&Retry", kIdRetry}, {"&Ignore", kIdIgnore}};
+      return {{QMessageBox::Abort, kIdAbort}, {kRetry, kIdRetry}, {QMessageBox::Ignore, kIdIgnore}};
     case MB_YESNOCANCEL:
-      return {{"&Yes", IDYES}, {"&No", IDNO}, {"Cancel", IDCANCEL}};
+      return {{kYes, IDYES}, {kNo, IDNO}, {kCancel, IDCANCEL}};
     case MB_YESNO:
-      return {{"&Yes", IDYES}, {"&No", IDNO}};
+      return {{kYes, IDYES}, {kNo, IDNO}};
     case MB_RETRYCANCEL:
-      return {{"&Retry", kIdRetry}, {"Cancel", IDCANCEL}};
+      return {{kRetry, kIdRetry}, {kCancel, IDCANCEL}};
     case MB_CANCELTRYCONTINUE:
-      return {{"Cancel", IDCANCEL}, {"&Try Again", kIdTryAgain}, {"&Continue", kIdContinue}};
+      return {{kCancel, IDCANCEL},
+              {QMessageBox::NoButton, kIdTryAgain, "&Try Again"},
+              {QMessageBox::NoButton, kIdContinue, "&Continue"}};
     default:
-      return {{"OK", IDOK}};
+      return {{kOk, IDOK}};
   }
 }
 
@@ -88,7 +96,8 @@ int ShowModalBox(const String& caption, const String& text, UINT flags) {
   QPushButton* escape = nullptr;
   int defaultId = DefaultButtonId(flags);
   for (const ButtonSpec& choice : ButtonsFor(flags)) {
-    QPushButton* button = box.addButton(QString::fromUtf8(choice.label), QMessageBox::ActionRole);
+    QPushButton* button = choice.label ? box.addButton(QString::fromUtf8(choice.label), QMessageBox::ActionRole)
+                                       : box.addButton(choice.standard);
     buttons.emplace_back(button, choice.id);
     if (choice.id == defaultId) box.setDefaultButton(button);
     if (choice.id == IDCANCEL || (choice.id == IDOK && (flags & 0x0F) == MB_OK)) escape = button;
