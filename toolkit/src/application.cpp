@@ -12,6 +12,7 @@
 #include "accessible_interfaces.h"
 #include "dialog_service.h"
 #include "event_guard.h"
+#include "font_families.h"
 #include "message_loop.h"
 #include "qt_text.h"
 #include "toolkit/dialogs.h"
@@ -75,6 +76,7 @@ void TApplication::Initialize() {
     QGuiApplication::setDesktopFileName(QStringLiteral(KESTRIX_DESKTOP_ID));
   }
   InstallAccessibleInterfaces();
+  InstallFontSubstitutes();
   StartWindowMessaging();
 }
 
