@@ -1,4 +1,486 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>Capture</name>
+    <message>
+        <source>保存显示内容…</source>
+        <translation>Save shown text…</translation>
+    </message>
+    <message>
+        <source>保存接收数据到文件</source>
+        <translation>Save received data to file</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)|*</source>
+        <translation>All files (*)|*</translation>
+    </message>
+    <message>
+        <source>不能保存到 %1
+%2</source>
+        <translation>Cannot save to %1
+%2</translation>
+    </message>
+    <message>
+        <source>停止保存</source>
+        <translation>Stop saving</translation>
+    </message>
+    <message>
+        <source>保存接收数据到文件…</source>
+        <translation>Save received data to file…</translation>
+    </message>
+    <message>
+        <source>保存到 %1（%2 字节）</source>
+        <translation>Saving to %1 (%2 bytes)</translation>
+    </message>
+    <message>
+        <source>保存显示内容</source>
+        <translation>Save shown text</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)|*.txt|所有文件 (*)|*</source>
+        <translation>Text files (*.txt)|*.txt|All files (*)|*</translation>
+    </message>
+    <message>
+        <source>保存接收数据已停止：收到的数据比写入磁盘快，等待写入的数据超过了上限。
+%1
+文件里是停止之前收到的全部数据，之后收到的没有保存。端口仍然打开。</source>
+        <translation>Saving received data stopped: data arrived faster than the disk took it, and the data waiting to be written passed its limit.
+%1
+The file holds everything received before the stop; what arrived after it was not saved. The port is still open.</translation>
+    </message>
+    <message>
+        <source>保存接收数据已停止：%1。
+%2
+已写入 %3 字节，之后收到的没有保存。端口仍然打开。</source>
+        <translation>Saving received data stopped: %1.
+%2
+%3 bytes were written; what arrived after them was not saved. The port is still open.</translation>
+    </message>
+</context>
+<context>
+    <name>FileError</name>
+    <message>
+        <source>磁盘已满</source>
+        <translation>The disk is full</translation>
+    </message>
+    <message>
+        <source>没有权限，或者它不是普通文件（文件夹、管道或设备）</source>
+        <translation>No permission, or it is not a regular file (a folder, pipe or device)</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>The file does not exist</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>The folder does not exist</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>The file name is too long</translation>
+    </message>
+    <message>
+        <source>端口已断开或已关闭</source>
+        <translation>The port was disconnected or closed</translation>
+    </message>
+    <message>
+        <source>端口没有收下全部数据</source>
+        <translation>The port did not take all the data</translation>
+    </message>
+    <message>
+        <source>管道的读取端已关闭</source>
+        <translation>The pipe&apos;s reading end is closed</translation>
+    </message>
+    <message>
+        <source>错误代码 %1</source>
+        <translation>Error code %1</translation>
+    </message>
+</context>
+<context>
+    <name>FileSend</name>
+    <message>
+        <source>请先打开端口，再发送文件。</source>
+        <translation>Open the port first, then send the file.</translation>
+    </message>
+    <message>
+        <source>发送文件</source>
+        <translation>Send file</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)|*</source>
+        <translation>All files (*)|*</translation>
+    </message>
+    <message>
+        <source>不能发送文件 %1
+%2</source>
+        <translation>Cannot send the file %1
+%2</translation>
+    </message>
+    <message>
+        <source>发送文件中断：%1
+%2
+已发送 %3 字节。</source>
+        <translation>Sending the file was interrupted: %1
+%2
+%3 bytes were sent.</translation>
+    </message>
+    <message>
+        <source> 发送 %1</source>
+        <translation> sent %1</translation>
+    </message>
+    <message>
+        <source>取消发送文件</source>
+        <translation>Cancel sending the file</translation>
+    </message>
+    <message>
+        <source>发送文件…</source>
+        <translation>Send file…</translation>
+    </message>
+    <message>
+        <source>发送文件 %1（%2 / %3 字节）</source>
+        <translation>Sending %1 (%2 / %3 bytes)</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>自动</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>新的语言在下次启动本程序时生效。</source>
+        <translation>The new language takes effect the next time the program starts.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>串  口：</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>波特率：</source>
+        <translation>Baud:</translation>
+    </message>
+    <message>
+        <source>校验位：</source>
+        <translation>Parity:</translation>
+    </message>
+    <message>
+        <source>数据位：</source>
+        <translation>Data:</translation>
+    </message>
+    <message>
+        <source>停止位：</source>
+        <translation>Stop:</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>清空接收区</source>
+        <translation>Clear the receive area</translation>
+    </message>
+    <message>
+        <source>自动</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>自动发送周期为1秒</source>
+        <translation>Auto-send period is 1 second</translation>
+    </message>
+    <message>
+        <source>16进制</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <source>以16进制发送和接收</source>
+        <translation>Send and receive in hexadecimal</translation>
+    </message>
+    <message>
+        <source>接收区</source>
+        <translation>receive area</translation>
+    </message>
+    <message>
+        <source>发送区</source>
+        <translation>send line</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>port</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>baud rate</translation>
+    </message>
+    <message>
+        <source>校验位</source>
+        <translation>parity</translation>
+    </message>
+    <message>
+        <source>数据位</source>
+        <translation>data bits</translation>
+    </message>
+    <message>
+        <source>停止位</source>
+        <translation>stop bits</translation>
+    </message>
+    <message>
+        <source>设备1</source>
+        <translation>Device 1</translation>
+    </message>
+    <message>
+        <source>设备2</source>
+        <translation>Device 2</translation>
+    </message>
+    <message>
+        <source>日期时间</source>
+        <translation>Date and time</translation>
+    </message>
+    <message>
+        <source>设备1 计数</source>
+        <translation>Device 1 counters</translation>
+    </message>
+    <message>
+        <source>设备2 计数</source>
+        <translation>Device 2 counters</translation>
+    </message>
+</context>
+<context>
+    <name>ModemLines</name>
+    <message>
+        <source>端口未打开（选定 %1）</source>
+        <translation>Port not open (chosen %1)</translation>
+    </message>
+    <message>
+        <source>此端口没有调制解调器线（选定 %1）</source>
+        <translation>This port has no modem lines (chosen %1)</translation>
+    </message>
+    <message>
+        <source>读不到调制解调器线（选定 %1）</source>
+        <translation>Cannot read the modem lines (chosen %1)</translation>
+    </message>
+    <message>
+        <source>复位脉冲（DTR 和 RTS 低 100 ms）</source>
+        <translation>Reset pulse (DTR and RTS low for 100 ms)</translation>
+    </message>
+</context>
+<context>
+    <name>OpenFailure</name>
+    <message>
+        <source>不能打开 %1</source>
+        <translation>Cannot open %1</translation>
+    </message>
+    <message>
+        <source>波特率 %1</source>
+        <translation>baud rate %1</translation>
+    </message>
+    <message>
+        <source>校验位 %1</source>
+        <translation>parity %1</translation>
+    </message>
+    <message>
+        <source>数据位 %1</source>
+        <translation>data bits %1</translation>
+    </message>
+    <message>
+        <source>停止位 %1</source>
+        <translation>stop bits %1</translation>
+    </message>
+    <message>
+        <source>数据位 %1、校验位 %2、停止位 %3 的组合</source>
+        <translation>the combination of data bits %1, parity %2 and stop bits %3</translation>
+    </message>
+    <message>
+        <source>%1，%2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>线路设置被拒绝：%1</source>
+        <translation>Line settings refused: %1</translation>
+    </message>
+    <message>
+        <source>进程 %1 </source>
+        <translation>process %1</translation>
+    </message>
+    <message>
+        <source> %1（进程 %2）</source>
+        <translation>%1 (process %2)</translation>
+    </message>
+    <message>
+        <source>串口正被%1使用。</source>
+        <translation>The port is in use by %1.</translation>
+    </message>
+    <message>
+        <source>串口正被其他程序使用。</source>
+        <translation>The port is in use by another program.</translation>
+    </message>
+    <message>
+        <source>串口已在本程序的另一个面板中打开。</source>
+        <translation>The port is already open in this program&apos;s other panel.</translation>
+    </message>
+    <message>
+        <source>没有这个设备：串口未插入或已拔出。</source>
+        <translation>No such device: the port is not plugged in, or was unplugged.</translation>
+    </message>
+    <message>
+        <source>没有权限打开 %1：请把用户加入 dialout 组（sudo usermod -aG dialout 用户名），然后注销并重新登录。</source>
+        <translation>No permission to open %1: add the user to the dialout group (sudo usermod -aG dialout USERNAME), then log out and in again.</translation>
+    </message>
+    <message>
+        <source>%1是%2会话的终端，不是串口。</source>
+        <translation>%1is the session terminal of %2, not a serial port.</translation>
+    </message>
+    <message>
+        <source>%1不是串口。</source>
+        <translation>%1is not a serial port.</translation>
+    </message>
+    <message>
+        <source>错误代码 %1。</source>
+        <translation>Error code %1.</translation>
+    </message>
+</context>
+<context>
+    <name>Parity</name>
+    <message>
+        <source>N (无)</source>
+        <translation>N (none)</translation>
+    </message>
+    <message>
+        <source>O (奇)</source>
+        <translation>O (odd)</translation>
+    </message>
+    <message>
+        <source>E (偶)</source>
+        <translation>E (even)</translation>
+    </message>
+    <message>
+        <source>M (标记)</source>
+        <translation>M (mark)</translation>
+    </message>
+    <message>
+        <source>S (空格)</source>
+        <translation>S (spc)</translation>
+    </message>
+</context>
+<context>
+    <name>PortPanel</name>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>SendOptions</name>
+    <message>
+        <source>%1毫秒</source>
+        <translation>%1 ms</translation>
+    </message>
+    <message>
+        <source>%1秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>回车发送；↑ ↓ 取出发送过的行</source>
+        <translation>Enter sends; ↑ ↓ bring back the lines sent before</translation>
+    </message>
+    <message>
+        <source>行尾</source>
+        <translation>Line ending</translation>
+    </message>
+    <message>
+        <source>周期 %1</source>
+        <translation>Period %1</translation>
+    </message>
+    <message>
+        <source>其他周期…</source>
+        <translation>Other period…</translation>
+    </message>
+    <message>
+        <source>自动发送周期</source>
+        <translation>Auto-send period</translation>
+    </message>
+    <message>
+        <source>周期（毫秒，100 至 60000，100 的整数倍）：</source>
+        <translation>Period (milliseconds, 100 to 60000, a multiple of 100):</translation>
+    </message>
+    <message>
+        <source>无效的周期：%1</source>
+        <translation>Invalid period: %1</translation>
+    </message>
+    <message>
+        <source>其他周期 (%1)…</source>
+        <translation>Other period (%1)…</translation>
+    </message>
+    <message>
+        <source>自动发送周期为%1</source>
+        <translation>Auto-send period is %1</translation>
+    </message>
+</context>
+<context>
+    <name>Shortcuts</name>
+    <message>
+        <source>打开/关闭串口</source>
+        <translation>Open/close port</translation>
+    </message>
+    <message>
+        <source>清空接收区</source>
+        <translation>Clear receive area</translation>
+    </message>
+    <message>
+        <source>16进制</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <source>打开或关闭串口</source>
+        <translation>Open or close the port</translation>
+    </message>
+</context>
+<context>
+    <name>Shutdown</name>
+    <message>
+        <source>确定要退出吗？</source>
+        <translation>Are you sure you want to exit?</translation>
+    </message>
+    <message>
+        <source>退出程序</source>
+        <translation>Exit program</translation>
+    </message>
+</context>
+<context>
+    <name>StatusBar</name>
+    <message>
+        <source>Kestrix · 双串口调试</source>
+        <translation>Kestrix · two serial ports</translation>
+    </message>
+    <message>
+        <source>COM%1: 已断开，等待重新连接…</source>
+        <translation>COM%1: unplugged, waiting…</translation>
+    </message>
+</context>
+<context>
+    <name>TimeStamps</name>
+    <message>
+        <source>时间戳</source>
+        <translation>Time stamps</translation>
+    </message>
+</context>
 </TS>

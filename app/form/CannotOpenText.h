@@ -4,11 +4,13 @@
 #pragma once
 
 #include <toolkit/strings.h>
+#include <toolkit/translation.h>
 
 #include "cxComm.h"
 
-// The box text for a port text and a cause line (none when empty).
-String CannotOpenText(const String& PortText, const String& Cause);
+// The box text for a port text and a cause line (none when empty), in the
+// window's language.
+String CannotOpenText(const String& PortText, const TrMessage& Cause);
 
 // The panel's four settings texts as typed.
 struct LineSettingsTexts {
@@ -24,4 +26,4 @@ String LineSettingsText(const String& Baud, const String& Parity, const String& 
 
 // The cause line for settings the port refused, naming which of them:
 // dwRefused is cxComm::_dwRefusedSettings of the failed open.
-String RefusedSettingsCause(const LineSettingsTexts& Settings, DWORD dwRefused);
+TrMessage RefusedSettingsCause(const LineSettingsTexts& Settings, DWORD dwRefused);

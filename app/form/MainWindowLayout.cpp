@@ -40,7 +40,7 @@ void SetFont(TFont* Font, const char* Name, int Height, TColor Color) {
   Font->Color = Color;
 }
 
-TLabel* NewLabel(TComponent* Owner, TWinControl* Parent, const Bounds& At, const char* Caption) {
+TLabel* NewLabel(TComponent* Owner, TWinControl* Parent, const Bounds& At, const String& Caption) {
   TLabel* label = new TLabel(Owner);
   Place(label, Parent, At);
   label->Caption = Caption;
@@ -48,20 +48,22 @@ TLabel* NewLabel(TComponent* Owner, TWinControl* Parent, const Bounds& At, const
   return label;
 }
 
+// Items and Text are the same in every language, unless the items are
+// marked for the catalog under Context.
 TComboBox* NewComboBox(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab, const char* Text,
-                       std::initializer_list<const char*> Items) {
+                       std::initializer_list<const char*> Items, const char* Context = nullptr) {
   TComboBox* box = new TComboBox(Owner);
   Place(box, Parent, At);
   box->Style = csDropDown;
   SetFont(box->Font, "Fixedsys", -9, clWindowText);
   box->ItemHeight = 16;
-  for (const char* item : Items) box->Items->Add(item);
-  box->Text = Text;
+  for (const char* item : Items) box->Items->Add(Context ? TrText(Context, item) : String(item));
+  box->Text = Context ? TrText(Context, Text) : String(Text);
   box->TabOrder = Tab;
   return box;
 }
 
-TButton* NewButton(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab, const char* Caption) {
+TButton* NewButton(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab, const String& Caption) {
   TButton* button = new TButton(Owner);
   Place(button, Parent, At);
   button->Caption = Caption;
@@ -69,13 +71,13 @@ TButton* NewButton(TComponent* Owner, TWinControl* Parent, const Bounds& At, int
   return button;
 }
 
-void SetHint(TControl* Control, const char* Hint) {
+void SetHint(TControl* Control, const String& Hint) {
   Control->Hint = Hint;
   Control->ShowHint = true;
 }
 
-TCheckBox* NewCheckBox(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab, const char* Caption,
-                       const char* Hint) {
+TCheckBox* NewCheckBox(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab, const String& Caption,
+                       const String& Hint) {
   TCheckBox* box = new TCheckBox(Owner);
   Place(box, Parent, At);
   box->Caption = Caption;
@@ -112,7 +114,10 @@ const std::initializer_list<const char*> kPorts = {"COM1", "COM2", "COM3", "COM4
 const std::initializer_list<const char*> kBaudRates = {"150",    "300",    "600",     "1200",    "2400",    "4800",
                                                        "9600",   "19200",  "38400",   "57600",   "115200",  "230400",
                                                        "460800", "921600", "1000000", "1500000", "2000000", "3000000"};
-const std::initializer_list<const char*> kParities = {"N (无)", "O (奇)", "E (偶)", "M (标记)", "S (空格)"};
+// Each starts with the letter the line settings take.
+const std::initializer_list<const char*> kParities = {TR_MARK("Parity", "N (无)"), TR_MARK("Parity", "O (奇)"),
+                                                      TR_MARK("Parity", "E (偶)"), TR_MARK("Parity", "M (标记)"),
+                                                      TR_MARK("Parity", "S (空格)")};
 const std::initializer_list<const char*> kDataBits = {"5", "6", "7", "8"};
 const std::initializer_list<const char*> kStopBits = {"1", "2"};
 
@@ -132,27 +137,27 @@ struct PanelMembers {
 // caption and the control's role, e.g. "设备1 接收区". Buttons and check boxes
 // speak their own captions inside the panel. The combo boxes' labels read
 // the same in both panels, so the boxes carry the device in their names too.
-void NameForReaders(TControl* Control, TGroupBox* Box, const char* Role) {
+void NameForReaders(TControl* Control, TGroupBox* Box, const String& Role) {
   Control->AccessibleName = Box->Caption.Get() + " " + Role;
 }
 
 void CreatePanel(TComponent* Owner, TGroupBox* Box, const PanelLayout& At, PanelMembers Out) {
-  Out.PortLabel = NewLabel(Owner, Box, At.PortLabel, "串  口：");
-  Out.BaudLabel = NewLabel(Owner, Box, At.BaudLabel, "波特率：");
-  Out.ParityLabel = NewLabel(Owner, Box, At.ParityLabel, "校验位：");
-  Out.DataBitsLabel = NewLabel(Owner, Box, At.DataBitsLabel, "数据位：");
-  Out.StopBitsLabel = NewLabel(Owner, Box, At.StopBitsLabel, "停止位：");
+  Out.PortLabel = NewLabel(Owner, Box, At.PortLabel, Tr("MainWindow", "串  口："));
+  Out.BaudLabel = NewLabel(Owner, Box, At.BaudLabel, Tr("MainWindow", "波特率："));
+  Out.ParityLabel = NewLabel(Owner, Box, At.ParityLabel, Tr("MainWindow", "校验位："));
+  Out.DataBitsLabel = NewLabel(Owner, Box, At.DataBitsLabel, Tr("MainWindow", "数据位："));
+  Out.StopBitsLabel = NewLabel(Owner, Box, At.StopBitsLabel, Tr("MainWindow", "停止位："));
   Out.Memo = NewMemo(Owner, Box, At.Memo, 0);
   Out.Edit = NewEdit(Owner, Box, At.Edit, 1);
-  Out.Send = NewButton(Owner, Box, At.Send, 2, "发送");
+  Out.Send = NewButton(Owner, Box, At.Send, 2, Tr("MainWindow", "发送"));
   Out.Port = NewComboBox(Owner, Box, At.Port, 3, At.PortText, kPorts);
   Out.Baud = NewComboBox(Owner, Box, At.Baud, 4, "9600", kBaudRates);
-  Out.OpenClose = NewButton(Owner, Box, At.OpenClose, 5, "打开");
-  Out.Clear = NewButton(Owner, Box, At.Clear, 6, "清空");
-  SetHint(Out.Clear, "清空接收区");
-  Out.Auto = NewCheckBox(Owner, Box, At.Auto, 7, "自动", "自动发送周期为1秒");
-  Out.Hex = NewCheckBox(Owner, Box, At.Hex, 8, "16进制", "以16进制发送和接收");
-  Out.Parity = NewComboBox(Owner, Box, At.Parity, 9, "N (无)", kParities);
+  Out.OpenClose = NewButton(Owner, Box, At.OpenClose, 5, Tr("PortPanel", "打开"));
+  Out.Clear = NewButton(Owner, Box, At.Clear, 6, Tr("MainWindow", "清空"));
+  SetHint(Out.Clear, Tr("MainWindow", "清空接收区"));
+  Out.Auto = NewCheckBox(Owner, Box, At.Auto, 7, Tr("MainWindow", "自动"), Tr("MainWindow", "自动发送周期为1秒"));
+  Out.Hex = NewCheckBox(Owner, Box, At.Hex, 8, Tr("MainWindow", "16进制"), Tr("MainWindow", "以16进制发送和接收"));
+  Out.Parity = NewComboBox(Owner, Box, At.Parity, 9, "N (无)", kParities, "Parity");
   Out.DataBits = NewComboBox(Owner, Box, At.DataBits, 10, "8", kDataBits);
   Out.StopBits = NewComboBox(Owner, Box, At.StopBits, 11, "1", kStopBits);
   // Each label names the box beside it, as a reader announces it.
@@ -161,13 +166,13 @@ void CreatePanel(TComponent* Owner, TGroupBox* Box, const PanelLayout& At, Panel
   Out.ParityLabel->FocusControl = Out.Parity;
   Out.DataBitsLabel->FocusControl = Out.DataBits;
   Out.StopBitsLabel->FocusControl = Out.StopBits;
-  NameForReaders(Out.Memo, Box, "接收区");
-  NameForReaders(Out.Edit, Box, "发送区");
-  NameForReaders(Out.Port, Box, "串口");
-  NameForReaders(Out.Baud, Box, "波特率");
-  NameForReaders(Out.Parity, Box, "校验位");
-  NameForReaders(Out.DataBits, Box, "数据位");
-  NameForReaders(Out.StopBits, Box, "停止位");
+  NameForReaders(Out.Memo, Box, Tr("MainWindow", "接收区"));
+  NameForReaders(Out.Edit, Box, Tr("MainWindow", "发送区"));
+  NameForReaders(Out.Port, Box, Tr("MainWindow", "串口"));
+  NameForReaders(Out.Baud, Box, Tr("MainWindow", "波特率"));
+  NameForReaders(Out.Parity, Box, Tr("MainWindow", "校验位"));
+  NameForReaders(Out.DataBits, Box, Tr("MainWindow", "数据位"));
+  NameForReaders(Out.StopBits, Box, Tr("MainWindow", "停止位"));
 }
 
 }  // namespace
@@ -193,13 +198,13 @@ void TForm1::CreateWidgets() {
 
   GroupBox1 = new TGroupBox(this);
   Place(GroupBox1, this, {0, 31, 841, 180});
-  GroupBox1->Caption = "设备1";
+  GroupBox1->Caption = Tr("MainWindow", "设备1");
   SetFont(GroupBox1->Font, "MS Sans Serif", -12, clMenuText);
   GroupBox1->TabOrder = 0;
 
   GroupBox2 = new TGroupBox(this);
   Place(GroupBox2, this, {0, 216, 841, 180});
-  GroupBox2->Caption = "设备2";
+  GroupBox2->Caption = Tr("MainWindow", "设备2");
   GroupBox2->TabOrder = 1;
 
   CreatePanel(this, GroupBox1, kDevice1,
@@ -219,12 +224,15 @@ void TForm1::CreateWidgets() {
   const struct {
     int Width;
     const char* AccessibleName;
-  } kPanels[] = {{150, "日期时间"}, {200, "设备1 计数"}, {200, "设备2 计数"}, {160, ""}};
+  } kPanels[] = {{150, TR_MARK("MainWindow", "日期时间")},
+                 {200, TR_MARK("MainWindow", "设备1 计数")},
+                 {200, TR_MARK("MainWindow", "设备2 计数")},
+                 {160, ""}};
   for (const auto& layout : kPanels) {
     TStatusPanel* panel = StatusBar1->Panels->Add();
     panel->Width = layout.Width;
     panel->Alignment = taCenter;
-    panel->AccessibleName = layout.AccessibleName;
+    panel->AccessibleName = *layout.AccessibleName ? TrText("MainWindow", layout.AccessibleName) : String();
   }
 
   Timer1 = new TTimer(this);

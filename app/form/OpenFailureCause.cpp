@@ -15,13 +15,13 @@ void Log(int nLine, const String& Message) {
   }
 }
 
-// Before + " picocom（进程 1234）" + After, or Before + "进程 1234 " + After
+// Who holds a port or a terminal: " picocom（进程 1234）", or "进程 1234 "
 // when the program is not known.
-String HolderPhrase(const String& Before, const SERIAL_OPEN_REPORT& Report, const String& After) {
+TrMessage Holder(const SERIAL_OPEN_REPORT& Report) {
   const String pid = IntToStr(static_cast<int>(Report.dwHolderProcessId));
   const String program = String(AnsiString(Report.szHolderProgram));
-  if (program.IsEmpty()) return Before + "进程 " + pid + " " + After;
-  return Before + " " + program + "（进程 " + pid + "）" + After;
+  if (program.IsEmpty()) return TrMessage("OpenFailure", "进程 %1 ").Arg(pid);
+  return TrMessage("OpenFailure", " %1（进程 %2）").Arg(program).Arg(pid);
 }
 
 // The device the port stands for, with a blank after it; nothing when the
@@ -31,40 +31,42 @@ String DeviceText(const SERIAL_OPEN_REPORT& Report) {
   return device.IsEmpty() ? String() : device + " ";
 }
 
-String InUseCause(const SERIAL_OPEN_REPORT& Report) {
+TrMessage InUseCause(const SERIAL_OPEN_REPORT& Report) {
   if (Report.dwHolderProcessId == GetCurrentProcessId()) return OtherPanelHoldsThePort();
-  if (Report.dwHolderProcessId != 0) return HolderPhrase("串口正被", Report, "使用。");
-  return "串口正被其他程序使用。";
+  if (Report.dwHolderProcessId != 0) return TrMessage("OpenFailure", "串口正被%1使用。").Arg(Holder(Report));
+  return TrMessage("OpenFailure", "串口正被其他程序使用。");
 }
 
 }  // namespace
 
-String OtherPanelHoldsThePort() { return "串口已在本程序的另一个面板中打开。"; }
+TrMessage OtherPanelHoldsThePort() { return TrMessage("OpenFailure", "串口已在本程序的另一个面板中打开。"); }
 
-String OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report) {
+TrMessage OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report) {
   switch (Error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-      return "没有这个设备：串口未插入或已拔出。";
+      return TrMessage("OpenFailure", "没有这个设备：串口未插入或已拔出。");
     case ERROR_ACCESS_DENIED:
       // A port in use is refused with this code too, as Windows refuses it;
       // the open's report tells which it was.
       if (Report.bInUse) return InUseCause(Report);
-      return "没有权限打开 " + DeviceText(Report) +
-             "：请把用户加入 dialout 组（sudo usermod -aG dialout 用户名），然后注销并重新登录。";
+      return TrMessage(
+                 "OpenFailure",
+                 "没有权限打开 %1：请把用户加入 dialout 组（sudo usermod -aG dialout 用户名），然后注销并重新登录。")
+          .Arg(DeviceText(Report));
     case ERROR_DEVICE_IN_USE:
-      return HolderPhrase(DeviceText(Report) + "是", Report, "会话的终端，不是串口。");
+      return TrMessage("OpenFailure", "%1是%2会话的终端，不是串口。").Arg(DeviceText(Report)).Arg(Holder(Report));
     case ERROR_NOT_SUPPORTED:
-      return DeviceText(Report) + "不是串口。";
+      return TrMessage("OpenFailure", "%1不是串口。").Arg(DeviceText(Report));
     default:
-      return "错误代码 " + IntToStr(static_cast<int>(Error)) + "。";
+      return TrMessage("OpenFailure", "错误代码 %1。").Arg(IntToStr(static_cast<int>(Error)));
   }
 }
 
-String OpenFailureCause(DWORD Error) { return OpenFailureCause(Error, LastSerialOpenReport()); }
+TrMessage OpenFailureCause(DWORD Error) { return OpenFailureCause(Error, LastSerialOpenReport()); }
 
-void LogOpenFailure(const String& PortText, const String& Cause) {
-  Log(LogRecordLine::kOpenFailure, String("不能打开 ") + PortText + "：" + Cause);
+void LogOpenFailure(const String& PortText, const TrMessage& Cause) {
+  Log(LogRecordLine::kOpenFailure, String("不能打开 ") + PortText + "：" + Cause.Logged());
   // The box names the cause; why the open came to it (a lock name taken by
   // something that is no lock) is for the log.
   LogOpenRemark(PortText);

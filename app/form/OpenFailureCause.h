@@ -1,5 +1,6 @@
 // Why a port did not open, in words for the user: the second line of the
-// "不能打开" box and the log's record of the failure.
+// "不能打开" box (in the window's language) and the log's record of the
+// failure (as written).
 #pragma once
 
 #include <windows.h>
@@ -9,17 +10,17 @@
 
 // Error is GetLastError() after the failed open; Report what the open found
 // out about the device and whoever holds it.
-String OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report);
+TrMessage OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report);
 
 // The same for the calling thread's last port open.
-String OpenFailureCause(DWORD Error);
+TrMessage OpenFailureCause(DWORD Error);
 
 // The cause when the port is this program's own, held by the other panel.
-String OtherPanelHoldsThePort();
+TrMessage OtherPanelHoldsThePort();
 
 // Writes "不能打开 <port text>：<cause>" to the log, then the open's remark
 // as LogOpenRemark does.
-void LogOpenFailure(const String& PortText, const String& Cause);
+void LogOpenFailure(const String& PortText, const TrMessage& Cause);
 
 // Logs what the last open had to remark (a port opened without a lock
 // file, a lock's name taken by a FIFO), if anything.

@@ -10,7 +10,7 @@
 
 namespace {
 
-const char kBanner[] = "Kestrix · 双串口调试";
+const char kBanner[] = TR_MARK("StatusBar", "Kestrix · 双串口调试");
 
 }  // namespace
 
@@ -77,6 +77,6 @@ void TForm1::FormCreate(TObject*) {
   Memo1->DoubleBuffered = true;
   Memo2->DoubleBuffered = true;
   StatusBar1->DoubleBuffered = true;
-  StatusBar1->Panels->Items[3]->Text = kBanner;
+  StatusBar1->Panels->Items[3]->Text = TrText("StatusBar", kBanner);
   Settings->Load();
 }

@@ -12,7 +12,7 @@ void TForm1::OpenOrClosePort(int Index) {
   TButton* button = Panels[Index].OpenClose;
   button->Enabled = false;
   try {
-    if (button->Caption == "打开")
+    if (button->Caption == Tr("PortPanel", "打开"))
       OpenPort(Index);
     else
       ClosePort(Index);
@@ -47,16 +47,16 @@ void TForm1::OpenPort(int Index) {
   if (!OpenChannel(Index)) {
     const DWORD openError = GetLastError();
     const ReadData& channel = Channels[Index];
-    const String cause = channel._dwRefusedSettings != 0
-                             ? RefusedSettingsCause(SettingsTexts(Index), channel._dwRefusedSettings)
-                             : OpenFailureCause(openError);
+    const TrMessage cause = channel._dwRefusedSettings != 0
+                                ? RefusedSettingsCause(SettingsTexts(Index), channel._dwRefusedSettings)
+                                : OpenFailureCause(openError);
     LogOpenFailure(panel.Port->Text, cause);
     ShowMessage(CannotOpenText(panel.Port->Text, cause));
     return;
   }
   UpdateMenuItems(Index);
   LogOpenRemark(panel.Port->Text);
-  panel.OpenClose->Caption = "关闭";
+  panel.OpenClose->Caption = Tr("PortPanel", "关闭");
   SetSettingsEnabled(Index, false);
   panel.Memo->Color = clWindow;
   PortToPanel.emplace(PanelPort[Index], Index);
@@ -93,7 +93,7 @@ void TForm1::ClosePort(int Index) {
   EndPortWork(Index);
   UpdateMenuItems(Index);
   panel.Memo->Color = clSilver;
-  panel.OpenClose->Caption = "打开";
+  panel.OpenClose->Caption = Tr("PortPanel", "打开");
   SetSettingsEnabled(Index, true);
   PanelLost[Index] = false;
   ReconnectTimers[Index]->Enabled = false;

@@ -15,8 +15,8 @@ void TForm1::OnEndSession(TMessage& Message) {
 
 void TForm1::FormClose(TObject*, TCloseAction& Action) {
   if (!SessionEnding) {
-    const int answer =
-        Application->MessageBox("确定要退出吗？", "退出程序", MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
+    const int answer = Application->MessageBox(Tr("Shutdown", "确定要退出吗？"), Tr("Shutdown", "退出程序"),
+                                               MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
     if (answer == IDCANCEL) {
       Action = caNone;
       return;

@@ -21,7 +21,7 @@ String CounterLine(int Port, ULONGLONG Sent, ULONGLONG Received) {
 }  // namespace
 
 String TForm1::StatusLine(int Index, int Port) {
-  if (PanelLost[Index]) return "COM" + IntToStr(Port) + ": 已断开，等待重新连接…";
+  if (PanelLost[Index]) return Fill(Tr("StatusBar", "COM%1: 已断开，等待重新连接…"), {IntToStr(Port)});
   return CounterLine(Port, PanelSentBytes[Index], Channels[Index]._dwDelivered.load()) + FileSends[Index]->Progress();
 }
 

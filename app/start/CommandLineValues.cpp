@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdint>
 
+#include <toolkit/translation.h>
+
 namespace {
 
 std::string Lower(std::string Text) {
@@ -38,11 +40,11 @@ std::optional<std::string> BaudChoice(const std::string& Value) {
 }
 
 std::optional<std::string> ParityChoice(const std::string& Value) {
-  static const char* const kChoices[][3] = {{"n", "none", "N (无)"},
-                                            {"o", "odd", "O (奇)"},
-                                            {"e", "even", "E (偶)"},
-                                            {"m", "mark", "M (标记)"},
-                                            {"s", "space", "S (空格)"}};
+  static const char* const kChoices[][3] = {{"n", "none", TR_MARK("Parity", "N (无)")},
+                                            {"o", "odd", TR_MARK("Parity", "O (奇)")},
+                                            {"e", "even", TR_MARK("Parity", "E (偶)")},
+                                            {"m", "mark", TR_MARK("Parity", "M (标记)")},
+                                            {"s", "space", TR_MARK("Parity", "S (空格)")}};
   const std::string typed = Lower(Value);
   for (const auto& choice : kChoices)
     if (typed == choice[0] || typed == choice[1]) return std::string(choice[2]);

@@ -4,8 +4,9 @@
 
 namespace {
 
-void Choose(TComboBox* Box, const std::optional<std::string>& Choice) {
-  if (Choice) Box->Text = String(Choice->c_str());
+// Context names the catalog of a choice that is words (the parity's).
+void Choose(TComboBox* Box, const std::optional<std::string>& Choice, const char* Context = nullptr) {
+  if (Choice) Box->Text = Context ? TrText(Context, Choice->c_str()) : String(Choice->c_str());
 }
 
 }  // namespace
@@ -23,11 +24,12 @@ void MakeStartChoices(TForm1& Form, const StartChoices& Choices) {
     const PanelBoxes& boxes = panels[index];
     Choose(boxes.Port, choice.Port);
     Choose(boxes.Baud, choice.Baud);
-    Choose(boxes.Parity, choice.Parity);
+    Choose(boxes.Parity, choice.Parity, "Parity");
     Choose(boxes.DataBits, choice.DataBits);
     Choose(boxes.StopBits, choice.StopBits);
   }
   if (!Choices.Open) return;
   for (int index = 0; index < 2; ++index)
-    if (Choices.Panels[index].Port && panels[index].OpenClose->Caption == "打开") panels[index].OpenClose->Click();
+    if (Choices.Panels[index].Port && panels[index].OpenClose->Caption == Tr("PortPanel", "打开"))
+      panels[index].OpenClose->Click();
 }

@@ -6,6 +6,7 @@
 
 #include "CommandLine.h"
 #include "GuardedStartUp.h"
+#include "PanelLanguage.h"
 #include "StartChoicesMade.h"
 #include "Unit1.h"
 #include "cxLog.h"
@@ -16,6 +17,7 @@ StartChoices Choices;  // what the command line chose
 
 void StartUp() {
   Application->Initialize();
+  UseLanguage(PanelLanguage::Remembered());
   Application->Title = "Kestrix";
   Application->CreateForm(Form1);
   MakeStartChoices(*Form1, Choices);

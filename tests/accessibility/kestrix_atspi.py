@@ -25,6 +25,7 @@ warnings.filterwarnings("ignore", category=DeprecationWarning, module="pyatspi")
 import pyatspi  # noqa: E402
 from Xlib import XK, X, Xatom, display, protocol  # noqa: E402
 from Xlib.ext import xtest  # noqa: E402
+from window_texts import LOCALE, T  # noqa: E402
 
 TIMEOUT = 30.0  # seconds; generous for a loaded machine
 
@@ -114,6 +115,11 @@ class Kestrix:
             QT_ACCESSIBILITY="1",
             XDG_CONFIG_HOME=cable.config_home,
             XDG_STATE_HOME=cable.state_home,
+            # The language as a desktop in it asks for it.
+            LANG=LOCALE,
+            LANGUAGE="",
+            LC_ALL="",
+            LC_MESSAGES="",
         )
         self.process = subprocess.Popen([program], env=env)
         self.app = wait_until(self._find_application, what="the program in the accessibility tree")
@@ -151,7 +157,7 @@ class Kestrix:
 
     def panel(self, device):
         """The group of device 1 or 2."""
-        return self.get("设备%d" % device, "panel")
+        return self.get(T("设备%d" % device), "panel")
 
     def button(self, device, caption):
         return self.get(caption, "push button", self.panel(device))
@@ -234,7 +240,7 @@ class Kestrix:
         try:
             return wait_until(lambda: self.text(node) == expected, what="text %r" % expected)
         except AssertionError:
-            counters = [n.name for n in self.all() if n.getRoleName() == "label" and "计数" in n.name]
+            counters = [n.name for n in self.all() if n.getRoleName() == "label" and T("计数") in n.name]
             raise AssertionError("expected %r, shows %r; counters %r; %s" %
                                  (expected, self.text(node), counters, self.cable.describe()))
 

@@ -27,24 +27,31 @@ SERIAL_OPEN_REPORT Report(const char* device, DWORD holder = 0, const char* prog
   return report;
 }
 
+// The cause as the log records it; without a catalog the box shows the same.
+String Cause(DWORD error, const SERIAL_OPEN_REPORT& report) {
+  const TrMessage cause = OpenFailureCause(error, report);
+  EXPECT_EQ(cause.Shown(), cause.Logged());
+  return cause.Logged();
+}
+
 TEST(OpenFailureCause, EachCauseSaysWhatWentWrongAndWhatHelps) {
-  EXPECT_EQ(OpenFailureCause(ERROR_FILE_NOT_FOUND, Report("")), String("没有这个设备：串口未插入或已拔出。"));
-  EXPECT_EQ(OpenFailureCause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0")),
+  EXPECT_EQ(Cause(ERROR_FILE_NOT_FOUND, Report("")), String("没有这个设备：串口未插入或已拔出。"));
+  EXPECT_EQ(Cause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0")),
             String("没有权限打开 /dev/ttyUSB0 ：请把用户加入 dialout 组（sudo usermod -aG dialout 用户名），"
                    "然后注销并重新登录。"));
   // A port in use is ERROR_ACCESS_DENIED as on Windows; the report says so.
-  EXPECT_EQ(OpenFailureCause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0", 4242, "picocom")),
+  EXPECT_EQ(Cause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0", 4242, "picocom")),
             String("串口正被 picocom（进程 4242）使用。"));
-  EXPECT_EQ(OpenFailureCause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0", 4242)), String("串口正被进程 4242 使用。"));
+  EXPECT_EQ(Cause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0", 4242)), String("串口正被进程 4242 使用。"));
   SERIAL_OPEN_REPORT heldByUnknown = Report("/dev/ttyUSB0");
   heldByUnknown.bInUse = TRUE;
-  EXPECT_EQ(OpenFailureCause(ERROR_ACCESS_DENIED, heldByUnknown), String("串口正被其他程序使用。"));
-  EXPECT_EQ(OpenFailureCause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0", GetCurrentProcessId(), "kestrix")),
+  EXPECT_EQ(Cause(ERROR_ACCESS_DENIED, heldByUnknown), String("串口正被其他程序使用。"));
+  EXPECT_EQ(Cause(ERROR_ACCESS_DENIED, Report("/dev/ttyUSB0", GetCurrentProcessId(), "kestrix")),
             String("串口已在本程序的另一个面板中打开。"));
-  EXPECT_EQ(OpenFailureCause(ERROR_DEVICE_IN_USE, Report("/dev/pts/3", 77, "bash")),
+  EXPECT_EQ(Cause(ERROR_DEVICE_IN_USE, Report("/dev/pts/3", 77, "bash")),
             String("/dev/pts/3 是 bash（进程 77）会话的终端，不是串口。"));
-  EXPECT_EQ(OpenFailureCause(ERROR_NOT_SUPPORTED, Report("/tmp/notes")), String("/tmp/notes 不是串口。"));
-  EXPECT_EQ(OpenFailureCause(ERROR_GEN_FAILURE, Report("")), String("错误代码 31。"));
+  EXPECT_EQ(Cause(ERROR_NOT_SUPPORTED, Report("/tmp/notes")), String("/tmp/notes 不是串口。"));
+  EXPECT_EQ(Cause(ERROR_GEN_FAILURE, Report("")), String("错误代码 31。"));
 }
 
 class OpenFailure : public MainWindowTest {

@@ -115,22 +115,24 @@ TEST_F(PortPanel, ClosingAndReopeningOnAnotherPortLeavesOnlyTheNewEntry) {
   EXPECT_EQ(PortToPanel, (std::map<int, int>{{2, 0}}));
 }
 
+String Refused(const LineSettingsTexts& typed, DWORD refused) { return RefusedSettingsCause(typed, refused).Logged(); }
+
 TEST(RefusedSettingsCause, NamesEachRefusedSettingAsTyped) {
   const LineSettingsTexts typed{"115,200", "无", "9", "8"};
-  EXPECT_EQ(RefusedSettingsCause(typed, cxComm::kSettingsTextRefused),
+  EXPECT_EQ(Refused(typed, cxComm::kSettingsTextRefused),
             String("线路设置被拒绝：波特率 115,200，校验位 无，数据位 9，停止位 8"));
   const LineSettingsTexts good{"250000", "N (无)", "8", "1.5"};
-  EXPECT_EQ(RefusedSettingsCause(good, cxComm::kLineRateRefused), String("线路设置被拒绝：波特率 250000"));
-  EXPECT_EQ(RefusedSettingsCause(good, cxComm::kFramingRefused),
+  EXPECT_EQ(Refused(good, cxComm::kLineRateRefused), String("线路设置被拒绝：波特率 250000"));
+  EXPECT_EQ(Refused(good, cxComm::kFramingRefused),
             String("线路设置被拒绝：数据位 8、校验位 N (无)、停止位 1.5 的组合"));
   // Each setting reads well alone, the text as a whole does not.
   const LineSettingsTexts keyed{"9600 stop=2", "N", "8", "1"};
-  EXPECT_EQ(RefusedSettingsCause(keyed, cxComm::kSettingsTextRefused), String("线路设置被拒绝：9600 stop=2,N,8,1"));
+  EXPECT_EQ(Refused(keyed, cxComm::kSettingsTextRefused), String("线路设置被拒绝：9600 stop=2,N,8,1"));
 }
 
 TEST(CannotOpenText, PutsTheCauseOnASecondLineWhenThereIsOne) {
-  EXPECT_EQ(CannotOpenText("COM3", ""), String("不能打开 COM3"));
-  EXPECT_EQ(CannotOpenText("COM3", "原因"), String("不能打开 COM3\n原因"));
+  EXPECT_EQ(CannotOpenText("COM3", TrMessage()), String("不能打开 COM3"));
+  EXPECT_EQ(CannotOpenText("COM3", TrMessage::AsItStands("原因")), String("不能打开 COM3\n原因"));
 }
 
 TEST_F(PortPanel, RefusedSettingsLeaveThePanelAndThePortClosedAndSayWhich) {

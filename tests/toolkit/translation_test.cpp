@@ -33,6 +33,15 @@ TEST(Tr, GivesTheSourceTextWithoutACatalog) {
   EXPECT_EQ(TrText("NoSuchContext", String("清空")), String("清空"));
 }
 
+TEST(TrMessage, FillsNestedMessagesAndValuesOnceEachWay) {
+  const TrMessage inner = TrMessage("NoSuchContext", "进程 %1").Arg("%2");
+  const TrMessage outer = TrMessage("NoSuchContext", "%1 和 %2").Arg(inner).Arg("x");
+  EXPECT_EQ(outer.Logged(), String("进程 %2 和 x"));
+  EXPECT_EQ(outer.Shown(), outer.Logged());
+  EXPECT_TRUE(TrMessage().IsEmpty());
+  EXPECT_EQ(TrMessage::AsItStands("%1").Arg("y").Logged(), String("%1"));
+}
+
 // The language for an environment, with catalogs for English and German.
 std::string LanguageFor(std::map<std::string, std::string> variables) {
   const std::set<std::string> catalogs = {"en", "de"};

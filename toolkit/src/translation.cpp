@@ -1,4 +1,4 @@
-// Tr and the catalogs behind it: the program's own, compiled in under
+// Tr, TrMessage and the catalogs behind them: the program's own, compiled in under
 // :/kestrix/translations, and Qt's, from Qt's translations folder.
 #include "toolkit/translation.h"
 
@@ -44,7 +44,9 @@ String Tr(const char* Context, const char* Source) { return FromQString(QCoreApp
 
 String TrText(const char* Context, const String& Source) { return Tr(Context, Source.c_str()); }
 
-String Fill(const String& Pattern, std::initializer_list<String> Args) {
+namespace {
+
+String FillWith(const String& Pattern, const String* Args, size_t Count) {
   const std::string& pattern = Pattern.Utf8();
   std::string out;
   out.reserve(pattern.size());
@@ -53,8 +55,8 @@ String Fill(const String& Pattern, std::initializer_list<String> Args) {
     if (pattern[i] == '%' && next == '%') {
       out += '%';
       ++i;
-    } else if (pattern[i] == '%' && next >= '1' && next <= '9' && static_cast<size_t>(next - '1') < Args.size()) {
-      out += (Args.begin() + (next - '1'))->Utf8();
+    } else if (pattern[i] == '%' && next >= '1' && next <= '9' && static_cast<size_t>(next - '1') < Count) {
+      out += Args[next - '1'].Utf8();
       ++i;
     } else {
       out += pattern[i];
@@ -63,10 +65,48 @@ String Fill(const String& Pattern, std::initializer_list<String> Args) {
   return String(std::move(out));
 }
 
+}  // namespace
+
+String Fill(const String& Pattern, std::initializer_list<String> Args) {
+  return FillWith(Pattern, Args.begin(), Args.size());
+}
+
+TrMessage::TrMessage(const char* Context, const char* Pattern) : _Context(Context), _Pattern(Pattern) {}
+
+TrMessage TrMessage::AsItStands(const String& Text) {
+  TrMessage message;
+  message._Pattern = Text;
+  return message;
+}
+
+TrMessage TrMessage::Arg(const String& Value) const { return Arg(AsItStands(Value)); }
+
+TrMessage TrMessage::Arg(const TrMessage& Value) const {
+  TrMessage message = *this;
+  message._Args.push_back(Value);
+  return message;
+}
+
+String TrMessage::Shown() const { return Text(true); }
+
+String TrMessage::Logged() const { return Text(false); }
+
+String TrMessage::Text(bool bTranslated) const {
+  if (!_Context) return _Pattern;
+  const String pattern = bTranslated ? TrText(_Context, _Pattern) : _Pattern;
+  if (_Args.empty()) return pattern;
+  std::vector<String> values;
+  for (const TrMessage& arg : _Args) values.push_back(arg.Text(bTranslated));
+  return FillWith(pattern, values.data(), values.size());
+}
+
+String LanguageFor(const String& Choice) {
+  if (Choice == String(kSourceLanguage) || HasCatalog(Choice.Utf8())) return Choice;
+  return ChooseLanguage([](const char* name) { return std::getenv(name); }, HasCatalog);
+}
+
 String UseLanguage(const String& Choice) {
-  std::string language = Choice.Utf8();
-  if (language != kSourceLanguage && !HasCatalog(language))
-    language = ChooseLanguage([](const char* name) { return std::getenv(name); }, HasCatalog);
+  const std::string language = LanguageFor(Choice).Utf8();
   if (language == kSourceLanguage) {
     if (g_own) QCoreApplication::removeTranslator(g_own.get());
     g_own.reset();

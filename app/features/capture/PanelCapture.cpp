@@ -6,7 +6,7 @@
 
 PanelCapture::PanelCapture(PanelParts& Panel)
     : PanelFeature(Panel), CaptureItem(NewItem(Panel.Owner, "", 0, [this](TObject*) { CaptureOrStop(); })) {
-  TMenuItem* saveShown = NewItem(Panel.Owner, "保存显示内容…", 0, [this](TObject*) { SaveShownText(); });
+  TMenuItem* saveShown = NewItem(Panel.Owner, Tr("Capture", "保存显示内容…"), 0, [this](TObject*) { SaveShownText(); });
   AddMenuItems(Panel.Owner, Panel.Memo, {CaptureItem, saveShown});
   ShowState();
 }
@@ -17,14 +17,15 @@ void PanelCapture::CaptureOrStop() {
     return;
   }
   TSaveDialog dialog(nullptr);
-  dialog.Title = "保存接收数据到文件";
-  dialog.Filter = "所有文件 (*)|*";
+  dialog.Title = Tr("Capture", "保存接收数据到文件");
+  dialog.Filter = Tr("Capture", "所有文件 (*)|*");
   if (dialog.Execute()) Start(dialog.FileName);
 }
 
 void PanelCapture::Start(const String& FileName) {
   const DWORD dwError = _Capture.Start(FileName);
-  if (dwError != ERROR_SUCCESS) ShowMessage("不能保存到 " + FileName + "\n" + FileErrorText(dwError));
+  if (dwError != ERROR_SUCCESS)
+    ShowMessage(Fill(Tr("Capture", "不能保存到 %1\n%2"), {FileName, FileErrorText(dwError)}));
   Panel.StateChanged();
 }
 
@@ -44,18 +45,21 @@ void PanelCapture::Tick() {
   ShowMessage(failure);
 }
 
-void PanelCapture::ShowState() { CaptureItem->Caption = _Capture.Active() ? "停止保存" : "保存接收数据到文件…"; }
+void PanelCapture::ShowState() {
+  CaptureItem->Caption = _Capture.Active() ? Tr("Capture", "停止保存") : Tr("Capture", "保存接收数据到文件…");
+}
 
 String PanelCapture::Hint() const {
   if (!_Capture.Active()) return String();
-  return "保存到 " + _Capture.FileName() +
-         String().sprintf("（%llu 字节）", static_cast<unsigned long long>(_Capture.BytesWritten()));
+  return Fill(
+      Tr("Capture", "保存到 %1（%2 字节）"),
+      {_Capture.FileName(), String().sprintf("%llu", static_cast<unsigned long long>(_Capture.BytesWritten()))});
 }
 
 void PanelCapture::SaveShownText() {
   TSaveDialog dialog(nullptr);
-  dialog.Title = "保存显示内容";
-  dialog.Filter = "文本文件 (*.txt)|*.txt|所有文件 (*)|*";
+  dialog.Title = Tr("Capture", "保存显示内容");
+  dialog.Filter = Tr("Capture", "文本文件 (*.txt)|*.txt|所有文件 (*)|*");
   if (dialog.Execute()) SaveShownTextTo(dialog.FileName);
 }
 
@@ -76,6 +80,6 @@ bool PanelCapture::SaveShownTextTo(const String& FileName) {
     CloseHandle(hFile);
   }
   if (dwError == ERROR_SUCCESS) return true;
-  ShowMessage("不能保存到 " + FileName + "\n" + FileErrorText(dwError));
+  ShowMessage(Fill(Tr("Capture", "不能保存到 %1\n%2"), {FileName, FileErrorText(dwError)}));
   return false;
 }

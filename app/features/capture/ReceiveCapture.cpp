@@ -65,14 +65,16 @@ String ReceiveCapture::TakeFailure() {
   std::erase_if(_Finishing, [](const std::unique_ptr<FileAppender>& appender) { return appender->Ended(); });
   if (!_Appender || _Appender->Taking()) return String();
 
-  String text = "保存接收数据已停止：";
+  String text;
   if (_Appender->Overflowed())
-    text += "收到的数据比写入磁盘快，等待写入的数据超过了上限。\n" + _FileName +
-            "\n文件里是停止之前收到的全部数据，之后收到的没有保存。";
+    text = Fill(Tr("Capture",
+                   "保存接收数据已停止：收到的数据比写入磁盘快，等待写入的数据超过了上限。\n%1\n"
+                   "文件里是停止之前收到的全部数据，之后收到的没有保存。端口仍然打开。"),
+                {_FileName});
   else
-    text += FileErrorText(_Appender->Error()) + "。\n" + _FileName +
-            String().sprintf("\n已写入 %llu 字节，之后收到的没有保存。",
-                             static_cast<unsigned long long>(_Appender->BytesWritten()));
+    text = Fill(Tr("Capture", "保存接收数据已停止：%1。\n%2\n已写入 %3 字节，之后收到的没有保存。端口仍然打开。"),
+                {FileErrorText(_Appender->Error()), _FileName,
+                 String().sprintf("%llu", static_cast<unsigned long long>(_Appender->BytesWritten()))});
   Stop();
-  return text + "端口仍然打开。";
+  return text;
 }

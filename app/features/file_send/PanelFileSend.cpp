@@ -5,6 +5,12 @@
 #include "FileErrorText.h"
 #include "MenuItems.h"
 
+namespace {
+
+String Count(ULONGLONG qwCount) { return String().sprintf("%llu", static_cast<unsigned long long>(qwCount)); }
+
+}  // namespace
+
 PanelFileSend::PanelFileSend(PanelParts& Panel)
     : PanelFeature(Panel), SendFileItem(NewItem(Panel.Owner, "", 0, [this](TObject*) { SendOrCancel(); })) {
   AddMenuItems(Panel.Owner, Panel.Edit, {SendFileItem});
@@ -17,12 +23,12 @@ void PanelFileSend::SendOrCancel() {
     return;
   }
   if (!Panel.PortOpen()) {
-    ShowMessage("请先打开端口，再发送文件。");
+    ShowMessage(Tr("FileSend", "请先打开端口，再发送文件。"));
     return;
   }
   TOpenDialog dialog(nullptr);
-  dialog.Title = "发送文件";
-  dialog.Filter = "所有文件 (*)|*";
+  dialog.Title = Tr("FileSend", "发送文件");
+  dialog.Filter = Tr("FileSend", "所有文件 (*)|*");
   if (dialog.Execute()) Start(dialog.FileName);
 }
 
@@ -32,7 +38,7 @@ void PanelFileSend::Start(const String& FileName) {
   // File names reach the file calls as the file system spells them.
   const DWORD dwError = _Sender.Start(FileName.c_str(), channel._hComm, channel._Dcb.BaudRate);
   if (dwError != ERROR_SUCCESS) {
-    ShowMessage("不能发送文件 " + FileName + "\n" + FileErrorText(dwError));
+    ShowMessage(Fill(Tr("FileSend", "不能发送文件 %1\n%2"), {FileName, FileErrorText(dwError)}));
     return;
   }
   _bStarted = true;
@@ -52,23 +58,24 @@ void PanelFileSend::Tick() {
   Panel.StateChanged();
   const DWORD dwResult = _Sender.Result();
   if (dwResult != ERROR_SUCCESS && dwResult != ERROR_OPERATION_ABORTED)
-    ShowMessage("发送文件中断：" + FileErrorText(dwResult) + "\n" + _FileName +
-                String().sprintf("\n已发送 %llu 字节。", static_cast<unsigned long long>(_Sender.BytesSent())));
+    ShowMessage(Fill(Tr("FileSend", "发送文件中断：%1\n%2\n已发送 %3 字节。"),
+                     {FileErrorText(dwResult), _FileName, Count(_Sender.BytesSent())}));
 }
 
 String PanelFileSend::Progress() const {
   if (!_Sender.Running()) return String();
   const ULONGLONG qwSize = _Sender.FileSize();
   const ULONGLONG qwSent = _Sender.BytesSent();
-  if (qwSize == 0) return String().sprintf(" 发送 %llu", static_cast<unsigned long long>(qwSent));
+  if (qwSize == 0) return Fill(Tr("FileSend", " 发送 %1"), {Count(qwSent)});
   return String().sprintf(" %d%%", static_cast<int>(std::min<ULONGLONG>(qwSent * 100 / qwSize, 100)));
 }
 
-void PanelFileSend::ShowState() { SendFileItem->Caption = _Sender.Running() ? "取消发送文件" : "发送文件…"; }
+void PanelFileSend::ShowState() {
+  SendFileItem->Caption = _Sender.Running() ? Tr("FileSend", "取消发送文件") : Tr("FileSend", "发送文件…");
+}
 
 String PanelFileSend::Hint() const {
   if (!_Sender.Running()) return String();
-  return "发送文件 " + _FileName +
-         String().sprintf("（%llu / %llu 字节）", static_cast<unsigned long long>(_Sender.BytesSent()),
-                          static_cast<unsigned long long>(_Sender.FileSize()));
+  return Fill(Tr("FileSend", "发送文件 %1（%2 / %3 字节）"),
+              {_FileName, Count(_Sender.BytesSent()), Count(_Sender.FileSize())});
 }

@@ -10,11 +10,11 @@ TShortCut PanelKey(int Index, char Key) { return static_cast<TShortCut>(scCtrl |
 
 PanelShortcuts::PanelShortcuts(PanelParts& Panel)
     : PanelFeature(Panel),
-      OpenClose(NewItem(Panel.Owner, "打开/关闭串口", PanelKey(Panel.Index, 'O'),
+      OpenClose(NewItem(Panel.Owner, Tr("Shortcuts", "打开/关闭串口"), PanelKey(Panel.Index, 'O'),
                         [this](TObject*) { this->Panel.OpenClose->Click(); })),
-      Clear(NewItem(Panel.Owner, "清空接收区", PanelKey(Panel.Index, 'L'),
+      Clear(NewItem(Panel.Owner, Tr("Shortcuts", "清空接收区"), PanelKey(Panel.Index, 'L'),
                     [this](TObject*) { this->Panel.Clear->Click(); })),
-      Hex(NewCheckItem(Panel.Owner, "16进制", PanelKey(Panel.Index, 'H'), [this](TObject*) {
+      Hex(NewCheckItem(Panel.Owner, Tr("Shortcuts", "16进制"), PanelKey(Panel.Index, 'H'), [this](TObject*) {
         this->Panel.Hex->Checked = !this->Panel.Hex->Checked;
         this->Panel.ChoicesChanged();
       })) {
@@ -24,7 +24,7 @@ PanelShortcuts::PanelShortcuts(PanelParts& Panel)
   Panel.Hex->OnClick = [this](TObject*) { this->Panel.ChoicesChanged(); };
   Panel.Auto->OnClick = [this](TObject*) { this->Panel.ChoicesChanged(); };
 
-  Panel.OpenClose->Hint = "打开或关闭串口";
+  Panel.OpenClose->Hint = Tr("Shortcuts", "打开或关闭串口");
   Panel.OpenClose->ShowHint = true;
   Panel.OpenClose->HintShortCut = OpenClose->ShortCut;
   Panel.Clear->HintShortCut = Clear->ShortCut;

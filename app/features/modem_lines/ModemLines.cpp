@@ -17,11 +17,12 @@ bool ApplyModemLineChoice(cxComm& Port, const ModemLineChoice& Choice) {
 String ModemLinesText(HANDLE hComm, const ModemLineChoice& Choice) {
   const String outputs =
       String().sprintf("DTR=%d RTS=%d", Choice.Dtr && !Choice.Pulsing ? 1 : 0, Choice.Rts && !Choice.Pulsing ? 1 : 0);
-  if (hComm == INVALID_HANDLE_VALUE) return "端口未打开（选定 " + outputs + "）";
+  if (hComm == INVALID_HANDLE_VALUE) return Fill(Tr("ModemLines", "端口未打开（选定 %1）"), {outputs});
   DWORD dwStatus = 0;
   if (!GetCommModemStatus(hComm, &dwStatus)) {
-    if (GetLastError() == ERROR_NOT_SUPPORTED) return "此端口没有调制解调器线（选定 " + outputs + "）";
-    return "读不到调制解调器线（选定 " + outputs + "）";
+    if (GetLastError() == ERROR_NOT_SUPPORTED)
+      return Fill(Tr("ModemLines", "此端口没有调制解调器线（选定 %1）"), {outputs});
+    return Fill(Tr("ModemLines", "读不到调制解调器线（选定 %1）"), {outputs});
   }
   return String().sprintf("CTS=%d DSR=%d RI=%d DCD=%d  ", (dwStatus & MS_CTS_ON) ? 1 : 0,
                           (dwStatus & MS_DSR_ON) ? 1 : 0, (dwStatus & MS_RING_ON) ? 1 : 0,

@@ -13,7 +13,8 @@ PanelModemLines::PanelModemLines(PanelParts& Panel)
     : PanelFeature(Panel),
       DtrItem(NewCheckItem(Panel.Owner, "DTR", 0, [this](TObject*) { SetDtr(!_Choice.Dtr); })),
       RtsItem(NewCheckItem(Panel.Owner, "RTS", 0, [this](TObject*) { SetRts(!_Choice.Rts); })),
-      ResetPulseItem(NewItem(Panel.Owner, "复位脉冲（DTR 和 RTS 低 100 ms）", 0, [this](TObject*) { ResetPulse(); })),
+      ResetPulseItem(NewItem(Panel.Owner, Tr("ModemLines", "复位脉冲（DTR 和 RTS 低 100 ms）"), 0,
+                             [this](TObject*) { ResetPulse(); })),
       _PulseTimer(new TTimer(Panel.Owner)) {
   AddMenuItems(Panel.Owner, Panel.Group, {DtrItem, RtsItem, ResetPulseItem});
   // A one-shot timer: the lines come back on it, so the window keeps

@@ -15,10 +15,10 @@ const char* LineEndingBytes(LineEnding Ending) {
 }
 
 String PeriodText(int Ticks) {
-  if (Ticks < 10) return IntToStr(Ticks * 100) + "毫秒";
+  if (Ticks < 10) return Fill(Tr("SendOptions", "%1毫秒"), {IntToStr(Ticks * 100)});
   String text = IntToStr(Ticks / 10);
   if (Ticks % 10 != 0) text += "." + IntToStr(Ticks % 10);
-  return text + "秒";
+  return Fill(Tr("SendOptions", "%1秒"), {text});
 }
 
 int PeriodTicksFromMilliseconds(const String& Text) {

@@ -8,7 +8,7 @@ namespace {
 
 constexpr int kPeriodChoices[] = {1, 2, 5, 10, 20, 50, 100, 300, 600};
 
-const char* const kEndingCaptions[] = {"无", "CR (\\r)", "LF (\\n)", "CR LF (\\r\\n)"};
+const char* const kEndingCaptions[] = {TR_MARK("SendOptions", "无"), "CR (\\r)", "LF (\\n)", "CR LF (\\r\\n)"};
 constexpr const char* kEndingNames[] = {"none", "cr", "lf", "crlf"};
 
 String HistorySection(const String& Section) { return Section + ".History"; }
@@ -18,16 +18,16 @@ String HistorySection(const String& Section) { return Section + ".History"; }
 PanelSendOptions::PanelSendOptions(PanelParts& Panel) : PanelFeature(Panel) {
   CreateMenus();
   Panel.Edit->OnKeyDown = [this](TObject*, unsigned short& Key, TShiftState Shift) { SendLineKeyDown(Key, Shift); };
-  Panel.Edit->Hint = "回车发送；↑ ↓ 取出发送过的行";
+  Panel.Edit->Hint = Tr("SendOptions", "回车发送；↑ ↓ 取出发送过的行");
   Panel.Edit->ShowHint = true;
   ShowState();
 }
 
 void PanelSendOptions::CreateMenus() {
   TComponent* owner = Panel.Owner;
-  TMenuItem* endings = NewItem(owner, "行尾", 0, nullptr);
+  TMenuItem* endings = NewItem(owner, Tr("SendOptions", "行尾"), 0, nullptr);
   for (int e = 0; e < 4; ++e)
-    Endings[e] = NewRadioItem(owner, endings, kEndingCaptions[e],
+    Endings[e] = NewRadioItem(owner, endings, TrText("SendOptions", kEndingCaptions[e]),
                               [this, e](TObject*) { SetLineEnding(static_cast<LineEnding>(e)); });
   AddMenuItems(owner, Panel.Edit, {endings});
 
@@ -35,9 +35,9 @@ void PanelSendOptions::CreateMenus() {
   Panel.Auto->PopupMenu = periodMenu;
   TMenuItem* periods = periodMenu->Items;
   for (int ticks : kPeriodChoices)
-    Periods.emplace_back(ticks, NewRadioItem(owner, periods, "周期 " + PeriodText(ticks),
+    Periods.emplace_back(ticks, NewRadioItem(owner, periods, Fill(Tr("SendOptions", "周期 %1"), {PeriodText(ticks)}),
                                              [this, ticks](TObject*) { SetAutoPeriod(ticks); }));
-  CustomPeriod = NewRadioItem(owner, periods, "其他周期…", [this](TObject*) { AskAutoPeriod(); });
+  CustomPeriod = NewRadioItem(owner, periods, Tr("SendOptions", "其他周期…"), [this](TObject*) { AskAutoPeriod(); });
 }
 
 void PanelSendOptions::SetLineEnding(LineEnding Ending) {
@@ -55,10 +55,11 @@ void PanelSendOptions::SetAutoPeriod(int Ticks) {
 
 void PanelSendOptions::AskAutoPeriod() {
   String typed = IntToStr(_nAutoPeriodTicks * 100);
-  if (InputQuery("自动发送周期", "周期（毫秒，100 至 60000，100 的整数倍）：", typed)) {
+  if (InputQuery(Tr("SendOptions", "自动发送周期"), Tr("SendOptions", "周期（毫秒，100 至 60000，100 的整数倍）："),
+                 typed)) {
     const int ticks = PeriodTicksFromMilliseconds(typed);
     if (ticks == 0)
-      ShowMessage("无效的周期：" + typed);
+      ShowMessage(Fill(Tr("SendOptions", "无效的周期：%1"), {typed}));
     else
       SetAutoPeriod(ticks);
   }
@@ -104,8 +105,9 @@ void PanelSendOptions::ShowState() {
       listed = true;
     }
   CustomPeriod->Checked = !listed;
-  CustomPeriod->Caption = listed ? String("其他周期…") : "其他周期 (" + PeriodText(_nAutoPeriodTicks) + ")…";
-  Panel.Auto->Hint = "自动发送周期为" + PeriodText(_nAutoPeriodTicks);
+  CustomPeriod->Caption = listed ? Tr("SendOptions", "其他周期…")
+                                 : Fill(Tr("SendOptions", "其他周期 (%1)…"), {PeriodText(_nAutoPeriodTicks)});
+  Panel.Auto->Hint = Fill(Tr("SendOptions", "自动发送周期为%1"), {PeriodText(_nAutoPeriodTicks)});
 }
 
 void PanelSendOptions::LoadChoices(TIniFile& Ini, const String& Section) {

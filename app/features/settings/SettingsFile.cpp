@@ -24,6 +24,9 @@ bool IsItem(TComboBox* Box, const String& Text) {
   return false;
 }
 
+// "X (...)", as the parity items read in every language.
+bool IsParityText(const String& Text) { return Text.Length() > 3 && Text.SubString(2, 2) == " ("; }
+
 // A baud rate may be any number the user typed, not only a listed one.
 bool IsBaudText(const String& Text) { return Text.Trim().ToIntDef(0) > 0; }
 
@@ -39,13 +42,24 @@ String SettingsFile::FileName() {
 
 String SettingsFile::Section(int Index) { return "Device" + IntToStr(Index + 1); }
 
-void SettingsFile::Load() {
+std::unique_ptr<TIniFile> SettingsFile::Open() {
   const String fileName = FileName();
-  if (fileName.IsEmpty()) return;
-  _Ini = std::make_unique<TIniFile>(fileName);
-  if (_Ini->Damaged)
+  if (fileName.IsEmpty()) return nullptr;
+  auto ini = std::make_unique<TIniFile>(fileName);
+  if (ini->Damaged)
     LogSettingsProblem(LogRecordLine::kSettingsDamaged, "Settings file " + fileName + " is damaged: ignored, kept as " +
                                                             fileName + ".damaged; the defaults apply");
+  return ini;
+}
+
+String SettingsFile::ReadWindowChoice(const String& Ident) {
+  const std::unique_ptr<TIniFile> ini = Open();
+  return ini ? ini->ReadString(kWindowSection, Ident, "") : String();
+}
+
+void SettingsFile::Load() {
+  _Ini = Open();
+  if (!_Ini) return;
   for (int i = 0; i < 2; ++i) {
     LoadWidgets(_Panels[i], Section(i));
     for (PanelFeature* feature : _Features[i]) feature->LoadChoices(*_Ini, Section(i));
@@ -62,7 +76,15 @@ void SettingsFile::LoadWidgets(const PanelParts& Panel, const String& Section) {
   for (auto [box, key] : {std::pair{Panel.Parity, "Parity"}, std::pair{Panel.DataBits, "DataBits"},
                           std::pair{Panel.StopBits, "StopBits"}}) {
     const String value = ini.ReadString(Section, key, "");
-    if (IsItem(box, value)) box->Text = value;
+    if (IsItem(box, value)) {
+      box->Text = value;
+    } else if (box == Panel.Parity && IsParityText(value)) {
+      // A parity remembered in another language: the item of its letter.
+      for (int i = 0; i < box->Items->Count; ++i) {
+        const String item = box->Items->Strings[i];
+        if (item.SubString(1, 1) == value.SubString(1, 1)) box->Text = item;
+      }
+    }
   }
   Panel.Hex->Checked = ini.ReadBool(Section, "Hex", Panel.Hex->Checked);
   Panel.Auto->Checked = ini.ReadBool(Section, "Auto", Panel.Auto->Checked);

@@ -20,12 +20,21 @@ class SettingsFile {
   // The INI section of panel Index's settings: "Device1" or "Device2".
   static String Section(int Index);
 
+  // The section of the choices that are the window's, not a panel's.
+  static constexpr const char* kWindowSection = "Window";
+  // A choice of the window read before the window is made (its language):
+  // empty when none is remembered.
+  static String ReadWindowChoice(const String& Ident);
+
   // Puts the remembered choices into the panels and their features.
   void Load();
   // Writes every panel's choices; a failure to write is logged once.
   void Save();
 
  private:
+  // The settings file, a damaged one logged and put aside; null when there
+  // is no config folder.
+  static std::unique_ptr<TIniFile> Open();
   void LoadWidgets(const PanelParts& Panel, const String& Section);
   void SaveWidgets(const PanelParts& Panel, const String& Section);
 

@@ -4,7 +4,8 @@
 #include "ReceiveArea.h"
 
 PanelTimeStamps::PanelTimeStamps(PanelParts& Panel)
-    : PanelFeature(Panel), Item(NewCheckItem(Panel.Owner, "时间戳", 0, [this](TObject*) { Set(!_bOn); })) {
+    : PanelFeature(Panel),
+      Item(NewCheckItem(Panel.Owner, Tr("TimeStamps", "时间戳"), 0, [this](TObject*) { Set(!_bOn); })) {
   AddMenuItems(Panel.Owner, Panel.Memo, {Item});
 }
 

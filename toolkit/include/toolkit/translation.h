@@ -18,6 +18,13 @@
 //
 //   ShowMessage(Fill(Tr("Capture", "不能保存到 %1\n%2"), {FileName, Cause}));
 //
+// A text that is shown and also logged is a TrMessage: shown translated,
+// logged as written. Its values are Arg'd in order, and may be messages
+// themselves, translated with it (call it with parentheses, as Tr):
+//
+//   TrMessage cause = TrMessage("OpenFailure", "%1不是串口。").Arg(Device);
+//   ShowMessage(cause.Shown());  Log(cause.Logged());
+//
 // A table of texts marks each entry with TR_MARK (which leaves the text as
 // it is) and translates the entry where it is shown, with TrText and the
 // same context:
@@ -35,6 +42,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <vector>
 
 #include "toolkit/strings.h"
 
@@ -50,6 +58,34 @@ String TrText(const char* Context, const String& Source);
 // are put in as they stand: a "%2" inside a value is not filled again.
 String Fill(const String& Pattern, std::initializer_list<String> Args);
 
+// A pattern (marked as by Tr) with its values, kept untranslated until it
+// is shown. An empty message is one with an empty pattern.
+class TrMessage {
+ public:
+  TrMessage() = default;
+  TrMessage(const char* Context, const char* Pattern);
+  // A text the same in every language (a name, a number).
+  static TrMessage AsItStands(const String& Text);
+
+  // The next value (%1, %2...): a text put in as it stands, or a message
+  // translated with this one.
+  TrMessage Arg(const String& Value) const;
+  TrMessage Arg(const TrMessage& Value) const;
+
+  bool IsEmpty() const { return _Pattern.IsEmpty(); }
+  // In the window's language.
+  String Shown() const;
+  // As written in the code, for the log.
+  String Logged() const;
+
+ private:
+  String Text(bool bTranslated) const;
+
+  const char* _Context = nullptr;  // null for a value put in as it stands
+  String _Pattern;
+  std::vector<TrMessage> _Args;
+};
+
 // The languages a window can be shown in: the source language (Chinese,
 // "zh_CN") and each catalog's, by catalog name ("en").
 extern const char* const kSourceLanguage;
@@ -61,5 +97,7 @@ extern const char* const kSourceLanguage;
 // Application->Initialize and before the window is made; texts set before
 // keep their language. Returns the language in use.
 String UseLanguage(const String& Choice);
+// The language UseLanguage(Choice) would choose now.
+String LanguageFor(const String& Choice);
 // The language in use: kSourceLanguage until UseLanguage chose another.
 String LanguageInUse();
