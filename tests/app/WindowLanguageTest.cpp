@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <sstream>
 
 #include "MainWindowTest.h"
 #include "OpenFailureCause.h"
@@ -358,6 +359,17 @@ TEST_P(TextsFit, EveryTextFitsTheWidthOfItsControl) {
         << text.Utf8();
 }
 
-INSTANTIATE_TEST_SUITE_P(EachLanguage, TextsFit, testing::Values("zh_CN", "en"));
+// The source language and every catalog built into the program (the
+// build lists them, separated by commas).
+std::vector<const char*> Languages() {
+  static std::vector<std::string> names = {kSourceLanguage};
+  std::stringstream catalogs(KESTRIX_CATALOGS);
+  for (std::string name; std::getline(catalogs, name, ',');) names.push_back(name);
+  std::vector<const char*> languages;
+  for (const std::string& name : names) languages.push_back(name.c_str());
+  return languages;
+}
+
+INSTANTIATE_TEST_SUITE_P(EachLanguage, TextsFit, testing::ValuesIn(Languages()));
 
 }  // namespace
