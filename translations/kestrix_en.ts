@@ -59,6 +59,72 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
 </context>
 <context>
+    <name>Checksums</name>
+    <message>
+        <source>无校验</source>
+        <translation>No checksum</translation>
+    </message>
+    <message>
+        <source>Modbus CRC-16 (低字节在前)</source>
+        <translation>Modbus CRC-16 (low byte first)</translation>
+    </message>
+    <message>
+        <source>CRC-16/CCITT-FALSE (高字节在前)</source>
+        <translation>CRC-16/CCITT-FALSE (high byte first)</translation>
+    </message>
+    <message>
+        <source>CRC-16/XMODEM (高字节在前)</source>
+        <translation>CRC-16/XMODEM (high byte first)</translation>
+    </message>
+    <message>
+        <source>CRC-8/SMBUS (多项式 0x07)</source>
+        <translation>CRC-8/SMBUS (polynomial 0x07)</translation>
+    </message>
+    <message>
+        <source>CRC-32 (低字节在前)</source>
+        <translation>CRC-32 (low byte first)</translation>
+    </message>
+    <message>
+        <source>8 位累加和</source>
+        <translation>8-bit sum</translation>
+    </message>
+    <message>
+        <source>8 位异或</source>
+        <translation>8-bit XOR</translation>
+    </message>
+</context>
+<context>
+    <name>Display</name>
+    <message>
+        <source>关</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>%1 毫秒</source>
+        <translation>%1 ms</translation>
+    </message>
+    <message>
+        <source>编码</source>
+        <translation>Encoding</translation>
+    </message>
+    <message>
+        <source>终端颜色</source>
+        <translation>Terminal colours</translation>
+    </message>
+    <message>
+        <source>十六进制+字符</source>
+        <translation>Hex + characters</translation>
+    </message>
+    <message>
+        <source>帧间隔</source>
+        <translation>Frame gap</translation>
+    </message>
+    <message>
+        <source>显示发送内容</source>
+        <translation>Show sent data</translation>
+    </message>
+</context>
+<context>
     <name>FileError</name>
     <message>
         <source>磁盘已满</source>
@@ -374,6 +440,143 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
 </context>
 <context>
+    <name>Plotter</name>
+    <message>
+        <source>绘图…</source>
+        <translation>Plot…</translation>
+    </message>
+    <message>
+        <source>绘图 - 设备%1</source>
+        <translation>Plot - Device %1</translation>
+    </message>
+    <message>
+        <source>已记录 %1 行，%2 个序列</source>
+        <translation>%1 lines recorded, %2 series</translation>
+    </message>
+    <message>
+        <source>；最早的 %1 行已让位给新的</source>
+        <translation>; the oldest %1 lines made way for new ones</translation>
+    </message>
+    <message>
+        <source>；%1 个值未记录（超出范围或第 16 个序列之后）</source>
+        <translation>; %1 values not recorded (out of range, or past the 16th series)</translation>
+    </message>
+    <message>
+        <source>；已暂停，记录继续</source>
+        <translation>; paused, recording goes on</translation>
+    </message>
+    <message>
+        <source>；每秒刷新 %1 次</source>
+        <translation>; redrawn %1 times a second</translation>
+    </message>
+    <message>
+        <source>不能保存到 %1
+%2</source>
+        <translation>Cannot save to %1
+%2</translation>
+    </message>
+    <message>
+        <source>导出记录为 CSV</source>
+        <translation>Export the recording as CSV</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)|*.csv|所有文件 (*)|*</source>
+        <translation>CSV files (*.csv)|*.csv|All files (*)|*</translation>
+    </message>
+    <message>
+        <source>保存图表为图片</source>
+        <translation>Save the chart as a picture</translation>
+    </message>
+    <message>
+        <source>PNG 图片 (*.png)|*.png|所有文件 (*)|*</source>
+        <translation>PNG pictures (*.png)|*.png|All files (*)|*</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>Sample</translation>
+    </message>
+    <message>
+        <source>时间(秒)</source>
+        <translation>Time (s)</translation>
+    </message>
+    <message>
+        <source>图表</source>
+        <translation>Chart</translation>
+    </message>
+    <message>
+        <source>滚轮缩放（Ctrl+滚轮缩放数值），拖动平移；键：+ - 方向键，Home 复位</source>
+        <translation>Wheel zooms (Ctrl+wheel zooms the values), dragging pans; keys: + - arrows, Home resets</translation>
+    </message>
+    <message>
+        <source>记录</source>
+        <translation>Recording</translation>
+    </message>
+    <message>
+        <source>时间（秒）</source>
+        <translation>Time (s)</translation>
+    </message>
+    <message>
+        <source>采样序号</source>
+        <translation>Sample number</translation>
+    </message>
+    <message>
+        <source>横轴(&amp;X):</source>
+        <translation>&amp;X axis:</translation>
+    </message>
+    <message>
+        <source>显示最近(&amp;N):</source>
+        <translation>Show last (&amp;N):</translation>
+    </message>
+    <message>
+        <source>个采样</source>
+        <translation>samples</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>seconds</translation>
+    </message>
+    <message>
+        <source>显示最近的单位</source>
+        <translation>Unit of the span shown</translation>
+    </message>
+    <message>
+        <source>自动范围(&amp;A)</source>
+        <translation>&amp;Auto range</translation>
+    </message>
+    <message>
+        <source>最小(&amp;I):</source>
+        <translation>M&amp;in:</translation>
+    </message>
+    <message>
+        <source>最大(&amp;M):</source>
+        <translation>&amp;Max:</translation>
+    </message>
+    <message>
+        <source>暂停(&amp;P)</source>
+        <translation>&amp;Pause</translation>
+    </message>
+    <message>
+        <source>复位视图(&amp;R)</source>
+        <translation>&amp;Reset view</translation>
+    </message>
+    <message>
+        <source>清除(&amp;C)</source>
+        <translation>&amp;Clear</translation>
+    </message>
+    <message>
+        <source>导出 CSV(&amp;E)…</source>
+        <translation>&amp;Export CSV…</translation>
+    </message>
+    <message>
+        <source>保存图片(&amp;S)…</source>
+        <translation>&amp;Save picture…</translation>
+    </message>
+    <message>
+        <source>继续(&amp;P)</source>
+        <translation>Resume (&amp;P)</translation>
+    </message>
+</context>
+<context>
     <name>PortPanel</name>
     <message>
         <source>打开</source>
@@ -382,6 +585,17 @@ The file holds everything received before the stop; what arrived after it was no
     <message>
         <source>关闭</source>
         <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>QWidgetTextControl</name>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Select All</translation>
     </message>
 </context>
 <context>
