@@ -224,6 +224,127 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
 </context>
 <context>
+    <name>LinkMonitor</name>
+    <message>
+        <source>不能保存到 %1
+%2</source>
+        <translation>Cannot save to %1
+%2</translation>
+    </message>
+    <message>
+        <source>  响应时间 %1 ms</source>
+        <translation>  response time %1 ms</translation>
+    </message>
+    <message>
+        <source>保存链路记录</source>
+        <translation>Save the link record</translation>
+    </message>
+    <message>
+        <source>Wireshark 抓包 (*.pcapng)|*.pcapng|文本文件 (*.txt)|*.txt</source>
+        <translation>Wireshark captures (*.pcapng)|*.pcapng|Text files (*.txt)|*.txt</translation>
+    </message>
+    <message>
+        <source>%1 帧</source>
+        <translation>%1 frames</translation>
+    </message>
+    <message>
+        <source>（已暂停，记录继续）</source>
+        <translation> (paused, recording goes on)</translation>
+    </message>
+    <message>
+        <source>，%1 帧晚到</source>
+        <translation>, %1 frames late</translation>
+    </message>
+    <message>
+        <source>，保存到 %1（%2 帧）</source>
+        <translation>, saving to %1 (%2 frames)</translation>
+    </message>
+    <message>
+        <source>链路监视</source>
+        <translation>Link monitor</translation>
+    </message>
+    <message>
+        <source>监视选项</source>
+        <translation>Monitor options</translation>
+    </message>
+    <message>
+        <source>16进制</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <source>显示发送</source>
+        <translation>Show sent</translation>
+    </message>
+    <message>
+        <source>解码: 无</source>
+        <translation>Decode: none</translation>
+    </message>
+    <message>
+        <source>解码: Modbus RTU</source>
+        <translation>Decode: Modbus RTU</translation>
+    </message>
+    <message>
+        <source>解码</source>
+        <translation>Decode</translation>
+    </message>
+    <message>
+        <source>帧间隔(ms):</source>
+        <translation>Frame gap (ms):</translation>
+    </message>
+    <message>
+        <source>帧间隔(毫秒), 空为 3.5 个字符时间</source>
+        <translation>Frame gap (milliseconds); empty for 3.5 character times</translation>
+    </message>
+    <message>
+        <source>空: 每个串口 3.5 个字符时间</source>
+        <translation>Empty: 3.5 character times of each port</translation>
+    </message>
+    <message>
+        <source>显示上限:</source>
+        <translation>Show at most:</translation>
+    </message>
+    <message>
+        <source>显示上限</source>
+        <translation>Show at most</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>保存…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>查找:</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <source>查找</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>Enter 或 F3: 下一个</source>
+        <translation>Enter or F3: next</translation>
+    </message>
+    <message>
+        <source>链路记录</source>
+        <translation>Link record</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>停止保存</source>
+        <translation>Stop saving</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>串  口：</source>
