@@ -1,7 +1,5 @@
 #include "Checksums.h"
 
-#include <toolkit/translation.h>
-
 #include <cctype>
 
 namespace {
@@ -44,14 +42,14 @@ struct ChecksumInfo {
 };
 
 constexpr ChecksumInfo kInfo[kChecksumCount] = {
-    {"none", TR_MARK("Checksums", "无校验")},
-    {"modbus", TR_MARK("Checksums", "Modbus CRC-16 (低字节在前)")},
-    {"ccitt-false", TR_MARK("Checksums", "CRC-16/CCITT-FALSE (高字节在前)")},
-    {"xmodem", TR_MARK("Checksums", "CRC-16/XMODEM (高字节在前)")},
-    {"crc8", TR_MARK("Checksums", "CRC-8/SMBUS (多项式 0x07)")},
-    {"crc32", TR_MARK("Checksums", "CRC-32 (低字节在前)")},
-    {"sum8", TR_MARK("Checksums", "8 位累加和")},
-    {"xor8", TR_MARK("Checksums", "8 位异或")},
+    {"none", "无校验"},
+    {"modbus", "Modbus CRC-16 (低字节在前)"},
+    {"ccitt-false", "CRC-16/CCITT-FALSE (高字节在前)"},
+    {"xmodem", "CRC-16/XMODEM (高字节在前)"},
+    {"crc8", "CRC-8/SMBUS (多项式 0x07)"},
+    {"crc32", "CRC-32 (低字节在前)"},
+    {"sum8", "8 位累加和"},
+    {"xor8", "8 位异或"},
 };
 
 }  // namespace
