@@ -783,4 +783,39 @@ The file holds everything received before the stop; what arrived after it was no
         <translation>Time stamps</translation>
     </message>
 </context>
+<context>
+    <name>WholeSession</name>
+    <message>
+        <source>%1 字节</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>保留全部接收内容</source>
+        <translation>Keep everything received</translation>
+    </message>
+    <message>
+        <source>保留上限…</source>
+        <translation>Limit kept…</translation>
+    </message>
+    <message>
+        <source>保留上限</source>
+        <translation>Limit kept</translation>
+    </message>
+    <message>
+        <source>每个接收区最多保留（MiB，1–1024）：</source>
+        <translation>Keep at most in each receive area (MiB, 1–1024):</translation>
+    </message>
+    <message>
+        <source>“%1”不是 1 到 1024 之间的整数，保留上限仍为 %2 MiB。</source>
+        <translation>“%1” is not a whole number from 1 to 1024; the limit stays %2 MiB.</translation>
+    </message>
+    <message>
+        <source>保留上限（%1 MiB）…</source>
+        <translation>Limit kept (%1 MiB)…</translation>
+    </message>
+    <message>
+        <source>接收区保留 %1，已舍弃 %2（上限 %3 MiB）</source>
+        <translation>Receive area keeps %1, let go %2 (limit %3 MiB)</translation>
+    </message>
+</context>
 </TS>
