@@ -22,6 +22,11 @@ function(kestrix_test name)
     set(labels both_sides)
   endif()
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest ${main})
+  # The Linux build's controls of the platform; the Windows build has the
+  # real kernel32 and no platform of ours.
+  if(TARGET platform_testing)
+    target_link_libraries(${name} PRIVATE platform_testing)
+  endif()
   # Under Wine the programs are listed when CTest runs, not while building.
   set(mode POST_BUILD)
   if(CMAKE_CROSSCOMPILING)

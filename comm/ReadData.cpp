@@ -39,7 +39,9 @@ ReadData::ReadData() {
 }
 
 ReadData::~ReadData() {
-  // Wait for anyone inside the unit's lock.
+  // The work unit's own lock: nothing else takes it (reading and delivery
+  // share _Lock), so this passes at once. Kept as the teardown has always
+  // begun.
   Lock();
   Unlock();
   // The watch thread calls OnReceive: stop it while this object is whole,

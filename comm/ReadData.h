@@ -11,7 +11,7 @@
 
 #include <atomic>
 
-#include "PortLostMessage.h"
+#include "PortMessages.h"
 #include "ReceivedBlock.h"
 #include "WorkerThread.h"
 #include "cxComm.h"

@@ -7,10 +7,11 @@
 
 #include <windows.h>
 
+#include "PortMessages.h"
+
 class ReadData;
 
 inline constexpr DWORD kReceiveBufferSize = 2048;
-inline constexpr UINT kReceivedDataMessage = WM_USER + 202;  // 1226
 inline constexpr DWORD kMaxReadMarks = 32;
 
 // One read that added bytes to a block: where its bytes end in Bytes and the

@@ -3,6 +3,7 @@
 // the notify window when one is set.
 #include <cstdio>
 
+#include "PortMessages.h"
 #include "cxComm.h"
 
 namespace {
@@ -11,16 +12,6 @@ const DWORD kSetCommMaskFailureLine = 661;
 // How long the loop rests after an event wait that failed or reported
 // nothing (a device that has gone away fails every wait at once).
 const DWORD kFailedWaitPauseMs = 50;
-
-// Messages posted to the notify window; wParam is the port number.
-const UINT kReceiveMessage = WM_USER + 618;  // 1642
-const UINT kCtsMessage = WM_USER + 619;      // 1643, lParam 1 when CTS is on
-const UINT kDsrMessage = WM_USER + 621;      // 1645, lParam 1 when DSR is on
-const UINT kRingMessage = WM_USER + 623;     // 1647
-const UINT kRlsdMessage = WM_USER + 624;     // 1648
-const UINT kBreakMessage = WM_USER + 625;    // 1649
-const UINT kTxEmptyMessage = WM_USER + 626;  // 1650
-const UINT kErrorMessage = WM_USER + 627;    // 1651, lParam the error flags
 
 struct EventSlot {
   DWORD dwEvent;
@@ -125,19 +116,19 @@ void cxComm::WaitAfterDeviceLost() {
 void cxComm::OnDeviceLost() {}
 
 void cxComm::OnReceive() {
-  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kReceiveMessage, _dwPort, 0);
+  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kRxCharMessage, _dwPort, 0);
 }
 
 void cxComm::OnCTS() {
   DWORD dwStatus = 0;
   if (IsWindow(_hNotifyWnd) && GetCommModemStatus(_hComm, &dwStatus))
-    PostMessageA(_hNotifyWnd, kCtsMessage, _dwPort, (dwStatus & MS_CTS_ON) ? 1 : 0);
+    PostMessageA(_hNotifyWnd, kCtsChangedMessage, _dwPort, (dwStatus & MS_CTS_ON) ? 1 : 0);
 }
 
 void cxComm::OnDSR() {
   DWORD dwStatus = 0;
   if (IsWindow(_hNotifyWnd) && GetCommModemStatus(_hComm, &dwStatus))
-    PostMessageA(_hNotifyWnd, kDsrMessage, _dwPort, (dwStatus & MS_DSR_ON) ? 1 : 0);
+    PostMessageA(_hNotifyWnd, kDsrChangedMessage, _dwPort, (dwStatus & MS_DSR_ON) ? 1 : 0);
 }
 
 void cxComm::OnRing() {
@@ -145,7 +136,7 @@ void cxComm::OnRing() {
 }
 
 void cxComm::OnRLSD() {
-  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kRlsdMessage, _dwPort, 0);
+  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kRlsdChangedMessage, _dwPort, 0);
 }
 
 void cxComm::OnBreak() {
@@ -160,5 +151,5 @@ void cxComm::OnError() {
   // Cleared even when no window is told, so the port leaves its error state.
   DWORD dwErrors = 0;
   ClearCommError(_hComm, &dwErrors, NULL);
-  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kErrorMessage, _dwPort, dwErrors);
+  if (IsWindow(_hNotifyWnd)) PostMessageA(_hNotifyWnd, kCommErrorMessage, _dwPort, dwErrors);
 }

@@ -33,8 +33,8 @@ class WorkerThread : public LockerImpl {
   };
 
   // Creates the events and starts the thread. The thread calls the hooks
-  // below from the moment it starts, so the hooks are those of WorkerThread
-  // itself: do not derive from this class to replace them.
+  // below from the moment it starts, before a derived class would be built,
+  // so an override would not reliably run: nothing derives from this class.
   WorkerThread();
   // Signals the exit event and waits for the thread to end before anything
   // it uses is released; items still queued are deleted without running. A
@@ -42,9 +42,11 @@ class WorkerThread : public LockerImpl {
   // its handles are left open.
   ~WorkerThread() override;
 
-  // Runs first on the worker thread: initialises COM for the thread.
+  // Runs first on the worker thread: calls CoInitialize, which on this
+  // platform has nothing to set up and succeeds; a failure would end the
+  // program with a message box.
   virtual void OnThreadStart();
-  // Runs last on the worker thread.
+  // Runs last on the worker thread: CoUninitialize, likewise empty here.
   virtual void OnThreadEnd();
 
   // Appends an item that calls routine(pParam) and wakes the worker.

@@ -246,8 +246,6 @@ std::string replacementIn(Form form) {
 
 }  // namespace
 
-UINT WINAPI GetACP() { return kGbk; }
-
 BOOL WINAPI IsDBCSLeadByte(BYTE TestChar) { return isGbkLead(TestChar) ? TRUE : FALSE; }
 
 BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar) {

@@ -70,13 +70,6 @@ BOOL WINAPI SetCommMask(HANDLE hFile, DWORD dwEvtMask) {
   return port->setMask(dwEvtMask);
 }
 
-BOOL WINAPI GetCommMask(HANDLE hFile, LPDWORD lpEvtMask) {
-  std::shared_ptr<SerialPort> port = requireHandle<SerialPort>(hFile);
-  if (!port) return FALSE;
-  if (lpEvtMask == nullptr) return invalidParameter();
-  return port->getMask(lpEvtMask);
-}
-
 BOOL WINAPI WaitCommEvent(HANDLE hFile, LPDWORD lpEvtMask, LPOVERLAPPED lpOverlapped) {
   std::shared_ptr<SerialPort> port = requireHandle<SerialPort>(hFile);
   if (!port) return FALSE;

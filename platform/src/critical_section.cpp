@@ -27,13 +27,6 @@ void WINAPI EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
     lpCriticalSection->OwningThread = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(GetCurrentThreadId()));
 }
 
-BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
-  if (!lockOf(lpCriticalSection)->try_lock()) return FALSE;
-  if (++lpCriticalSection->RecursionCount == 1)
-    lpCriticalSection->OwningThread = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(GetCurrentThreadId()));
-  return TRUE;
-}
-
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
   std::recursive_mutex* lock = lockOf(lpCriticalSection);
   if (--lpCriticalSection->RecursionCount == 0) lpCriticalSection->OwningThread = nullptr;

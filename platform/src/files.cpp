@@ -74,21 +74,6 @@ class FileObject : public IoObject {
     return TRUE;
   }
 
-  DWORD seek(LONG low, PLONG high, DWORD method) {
-    std::lock_guard<std::mutex> guard(lock_);
-    const int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : SEEK_END;
-    off_t distance = low;
-    if (high) distance = (static_cast<off_t>(*high) << 32) | static_cast<DWORD>(low);
-    const off_t position = ::lseek(fd_, distance, whence);
-    if (position < 0) {
-      fail(errno);
-      return INVALID_SET_FILE_POINTER;
-    }
-    if (high) *high = static_cast<LONG>(position >> 32);
-    SetLastError(ERROR_SUCCESS);
-    return static_cast<DWORD>(position);
-  }
-
   // False with the error set when the size cannot be read.
   bool size(ULONGLONG* result) {
     std::lock_guard<std::mutex> guard(lock_);
@@ -99,13 +84,6 @@ class FileObject : public IoObject {
     }
     *result = S_ISREG(status.st_mode) ? static_cast<ULONGLONG>(status.st_size) : 0;
     return true;
-  }
-
-  BOOL truncateHere() {
-    std::lock_guard<std::mutex> guard(lock_);
-    const off_t position = ::lseek(fd_, 0, SEEK_CUR);
-    if (position < 0 || ::ftruncate(fd_, position) != 0) return fail(errno);
-    return TRUE;
   }
 
  private:
@@ -297,22 +275,6 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     return FALSE;
   }
   return object->write(lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten, lpOverlapped);
-}
-
-DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
-  std::shared_ptr<FileObject> file = requireHandle<FileObject>(hFile);
-  if (!file) return INVALID_SET_FILE_POINTER;
-  if (dwMoveMethod > FILE_END) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return INVALID_SET_FILE_POINTER;
-  }
-  return file->seek(lDistanceToMove, lpDistanceToMoveHigh, dwMoveMethod);
-}
-
-BOOL WINAPI SetEndOfFile(HANDLE hFile) {
-  std::shared_ptr<FileObject> file = requireHandle<FileObject>(hFile);
-  if (!file) return FALSE;
-  return file->truncateHere();
 }
 
 DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {

@@ -85,7 +85,6 @@ class SerialPort : public IoObject {
   BOOL purge(DWORD flags);
   BOOL clearErrors(LPDWORD errors, LPCOMSTAT status);
   BOOL setMask(DWORD mask);
-  BOOL getMask(LPDWORD mask);
   BOOL waitEvent(LPDWORD value, LPOVERLAPPED overlapped);
   BOOL modemStatus(LPDWORD status);
   BOOL escape(DWORD function);

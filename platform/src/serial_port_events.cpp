@@ -53,13 +53,6 @@ BOOL SerialPort::setMask(DWORD mask) {
   return TRUE;
 }
 
-BOOL SerialPort::getMask(LPDWORD mask) {
-  std::lock_guard<std::mutex> guard(mutex_);
-  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
-  *mask = mask_;
-  return TRUE;
-}
-
 BOOL SerialPort::waitEvent(LPDWORD value, LPOVERLAPPED overlapped) {
   OVERLAPPED ownRecord{};
   OVERLAPPED* record = overlapped ? overlapped : &ownRecord;

@@ -15,7 +15,6 @@ class ThreadObject : public Waitable {
   bool ended = false;
   bool terminated = false;
   DWORD exitCode = STILL_ACTIVE;
-  int priority = THREAD_PRIORITY_NORMAL;
 };
 
 // The object of the calling thread when this layer started it, else null.

@@ -129,18 +129,6 @@ uintptr_t _beginthreadex(void* security, unsigned stack_size, _beginthreadex_pro
   return reinterpret_cast<uintptr_t>(handle);
 }
 
-BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
-  std::shared_ptr<ThreadObject> thread = requireHandle<ThreadObject>(hThread);
-  if (!thread) return FALSE;
-  if (lpExitCode == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  WaitLockGuard guard;
-  *lpExitCode = thread->exitCode;
-  return TRUE;
-}
-
 BOOL WINAPI TerminateThread(HANDLE hThread, DWORD dwExitCode) {
   std::shared_ptr<ThreadObject> thread = requireHandle<ThreadObject>(hThread);
   if (!thread) return FALSE;
@@ -163,16 +151,7 @@ BOOL WINAPI SetThreadPriority(HANDLE hThread, int nPriority) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  // Ordinary users may not raise priorities here; the value is kept and
-  // reported, the scheduler is left alone.
-  WaitLockGuard guard;
-  thread->priority = nPriority;
+  // Ordinary users may not raise priorities here: the scheduler is left
+  // alone.
   return TRUE;
-}
-
-int WINAPI GetThreadPriority(HANDLE hThread) {
-  std::shared_ptr<ThreadObject> thread = requireHandle<ThreadObject>(hThread);
-  if (!thread) return INT_MAX;  // THREAD_PRIORITY_ERROR_RETURN
-  WaitLockGuard guard;
-  return thread->priority;
 }

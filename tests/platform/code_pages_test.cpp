@@ -40,7 +40,6 @@ std::string toBytes(UINT codePage, const std::u16string& wide, DWORD flags = 0, 
 std::string gbkToUtf8(const std::string& gbk) { return toBytes(CP_UTF8, toWide(936, gbk)); }
 
 TEST(CodePage, AnsiCodePageIsGbk) {
-  EXPECT_EQ(GetACP(), 936u);
   EXPECT_TRUE(IsDBCSLeadByte(0xD6));
   EXPECT_TRUE(IsDBCSLeadByte(0x81));
   EXPECT_TRUE(IsDBCSLeadByte(0xFE));

@@ -1,6 +1,7 @@
 // Helpers shared by the platform tests.
 #pragma once
 
+#include <kestrix/platform_testing.h>
 #include <windows.h>
 
 #include <functional>

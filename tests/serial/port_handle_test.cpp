@@ -50,11 +50,6 @@ std::vector<std::pair<const char*, std::function<BOOL(HANDLE)>>> portCalls() {
          return ClearCommError(h, &e, &s);
        }},
       {"SetCommMask", [](HANDLE h) { return SetCommMask(h, 0x1FD); }},
-      {"GetCommMask",
-       [](HANDLE h) {
-         DWORD m;
-         return GetCommMask(h, &m);
-       }},
       {"ReadFile",
        [](HANDLE h) {
          char b[8];

@@ -1,5 +1,8 @@
 // The worker thread: order, failures, stopping, and the shared wait.
 #include <windows.h>
+#ifndef _WIN32
+#include <kestrix/platform_testing.h>  // GetExitCodeThread; kernel32 has it
+#endif
 
 #include <gtest/gtest.h>
 #include <time.h>

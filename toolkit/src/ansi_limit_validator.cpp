@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "code_page.h"
+#include "utf8_ansi_conversion.h"
 
 namespace {
 

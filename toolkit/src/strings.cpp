@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "code_page.h"
 #include "toolkit/exceptions.h"
+#include "utf8_ansi_conversion.h"
 
 namespace {
 

@@ -6,13 +6,9 @@
 
 #include <toolkit/toolkit.h>
 
-// Window messages that a port's watcher posts to its notify window when a
-// modem line changes; wParam is the port number.
-inline constexpr UINT kCtsChangedMessage = WM_USER + 619;   // 1643, lParam 1 when CTS is on
-inline constexpr UINT kDsrChangedMessage = WM_USER + 621;   // 1645, lParam 1 when DSR is on
-inline constexpr UINT kRingMessage = WM_USER + 623;         // 1647
-inline constexpr UINT kRlsdChangedMessage = WM_USER + 624;  // 1648
+#include "PortMessages.h"
 
+// Whether a message is one a port's watcher posts when a modem line changes.
 inline bool IsModemLineMessage(UINT Msg) {
   return Msg == kCtsChangedMessage || Msg == kDsrChangedMessage || Msg == kRingMessage || Msg == kRlsdChangedMessage;
 }

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+// How a thread of this layer ended: its exit code, STILL_ACTIVE while it
+// runs (platform_testing library).
+BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
+
 // Makes GetLocalTime report the given time (advancing with the real clock
 // from that moment on); null returns to the real clock.
 void SetLocalClockForTesting(const SYSTEMTIME* now);

@@ -58,9 +58,6 @@ typedef const WCHAR* LPCWSTR;
 #define ERROR_INVALID_FLAGS 1004L
 #define ERROR_NO_UNICODE_TRANSLATION 1113L
 
-// The ANSI code page: 936.
-UINT WINAPI GetACP();
-
 // Whether the byte begins a double-byte character of the ANSI code page
 // (0x81 to 0xFE in GBK), as when cutting text to a byte limit.
 BOOL WINAPI IsDBCSLeadByte(BYTE TestChar);

@@ -139,7 +139,6 @@ BOOL WINAPI SetCommTimeouts(HANDLE hFile, LPCOMMTIMEOUTS lpCommTimeouts);
 BOOL WINAPI PurgeComm(HANDLE hFile, DWORD dwFlags);
 BOOL WINAPI ClearCommError(HANDLE hFile, LPDWORD lpErrors, LPCOMSTAT lpStat);
 BOOL WINAPI SetCommMask(HANDLE hFile, DWORD dwEvtMask);
-BOOL WINAPI GetCommMask(HANDLE hFile, LPDWORD lpEvtMask);
 BOOL WINAPI WaitCommEvent(HANDLE hFile, LPDWORD lpEvtMask, LPOVERLAPPED lpOverlapped);
 BOOL WINAPI GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat);
 // Raises or drops DTR or RTS, starts or ends a break, or acts as if XOFF or

@@ -36,10 +36,6 @@
 // file until it is closed.
 #define FILE_FLAG_DELETE_ON_CLOSE 0x04000000
 
-#define FILE_BEGIN 0
-#define FILE_CURRENT 1
-#define FILE_END 2
-#define INVALID_SET_FILE_POINTER ((DWORD)-1)
 #define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
 
 // Plain paths open files. The names \\.\COM1 to \\.\COM1024 open serial
@@ -55,8 +51,6 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
                      LPOVERLAPPED lpOverlapped);
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                       LPOVERLAPPED lpOverlapped);
-DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod);
-BOOL WINAPI SetEndOfFile(HANDLE hFile);
 // The size of a plain file; its high 32 bits go to *lpFileSizeHigh when
 // given. Files that are not plain (pipes, devices) report 0.
 DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh);

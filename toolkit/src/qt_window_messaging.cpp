@@ -15,11 +15,11 @@
 #include <mutex>
 #include <set>
 
-#include "code_page.h"
 #include "dialog_service.h"
 #include "event_guard.h"
 #include "message_loop.h"
 #include "toolkit/controls.h"
+#include "utf8_ansi_conversion.h"
 
 namespace {
 

@@ -127,33 +127,6 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, 
   return status;
 }
 
-LSTATUS WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD, LPDWORD lpcSubKeys,
-                                LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
-                                LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
-                                void* lpftLastWriteTime) {
-  std::shared_ptr<RegistryKey> key = keyOf(hKey);
-  if (!key) return ERROR_INVALID_HANDLE;
-  if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
-  if (lpcchClass) *lpcchClass = 0;
-  if (lpcSubKeys) *lpcSubKeys = key->hasSubKey ? 1 : 0;
-  if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = key->hasSubKey ? static_cast<DWORD>(std::strlen(kFriendlyNamesSubKey)) : 0;
-  if (lpcbMaxClassLen) *lpcbMaxClassLen = 0;
-  if (lpcValues) *lpcValues = static_cast<DWORD>(key->values.size());
-  DWORD longestName = 0;
-  DWORD longestData = 0;
-  for (const RegistryValue& value : key->values) {
-    longestName = std::max(longestName, static_cast<DWORD>(value.name.size()));
-    longestData = std::max(longestData, static_cast<DWORD>(value.text.size() + 1));
-  }
-  // As on Windows: the longest name without its ending zero, the largest
-  // data with it.
-  if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = longestName;
-  if (lpcbMaxValueLen) *lpcbMaxValueLen = longestData;
-  if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
-  if (lpftLastWriteTime) std::memset(lpftLastWriteTime, 0, 8);
-  return ERROR_SUCCESS;
-}
-
 LSTATUS WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD,
                              LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
   std::shared_ptr<RegistryKey> key = keyOf(hKey);

@@ -1,6 +1,6 @@
 // Conversions through the Win32 layer's code-page calls, so that the
 // toolkit and the program agree byte for byte on what the ANSI code page is.
-#include "code_page.h"
+#include "utf8_ansi_conversion.h"
 
 #include <windows.h>
 
