@@ -13,7 +13,7 @@ function(kestrix_test name)
   set(main GTest::gtest_main)
   if(ARG_GUI)
     set(labels gui)
-    set(main gui_test_main)
+    set(main gui_test_main toolkit_testing)
   endif()
   # One label a program: the discovered tests take a single value whole.
   if(ARG_LINUX_ONLY)

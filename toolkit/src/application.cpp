@@ -37,7 +37,7 @@ void KeepFreedMemoryForReuse() {
 // Shows a dialog on the GUI thread, from whichever thread asks.
 int ShowDialogFromAnyThread(const String& caption, const String& text, UINT flags, bool fromShowMessage) {
   return static_cast<int>(
-      CallOnGuiThread([&]() -> long long { return ShowDialog(caption, text, flags, fromShowMessage); },
+      CallOnGuiThread([&]() -> long long { return Dialogs().Box(caption, text, flags, fromShowMessage); },
                       [&]() -> long long {
                         std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
                         return 0;
@@ -158,5 +158,5 @@ void CallGuarded(TObject* sender, const std::function<void()>& handler) {
 void ShowMessage(const String& Msg) { ShowDialogFromAnyThread(Application->Title, Msg, MB_OK, true); }
 
 bool InputQuery(const String& ACaption, const String& APrompt, String& Value) {
-  return ShowInputDialog(ACaption, APrompt, Value);
+  return Dialogs().Input(ACaption, APrompt, Value);
 }

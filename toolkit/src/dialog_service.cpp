@@ -1,19 +1,19 @@
-// Modal message boxes with the classic MB_* flags, and the test answers.
+// Modal dialogs on screen: message boxes with the classic MB_* flags, the
+// text input and the file dialogs on Qt; and the presenter in use.
 #include "dialog_service.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <deque>
-#include <mutex>
+#include <atomic>
 #include <utility>
 #include <vector>
 
 #include "message_loop.h"
-#include "toolkit/forms.h"
-#include "toolkit/testing.h"
+#include "qt_text.h"
 
 #ifndef MB_ABORTRETRYIGNORE
 #define MB_ABORTRETRYIGNORE 0x00000002L
@@ -68,12 +68,6 @@ std::vector<ButtonSpec> ButtonsFor(UINT flags) {
   }
 }
 
-int DefaultButtonId(UINT flags) {
-  std::vector<ButtonSpec> buttons = ButtonsFor(flags);
-  size_t index = (flags >> 8) & 0x0F;
-  return buttons[index < buttons.size() ? index : 0].id;
-}
-
 QMessageBox::Icon IconFor(UINT flags) {
   switch (flags & 0xF0) {
     case MB_ICONHAND:
@@ -110,108 +104,64 @@ int ShowModalBox(const String& caption, const String& text, UINT flags) {
   return IDCANCEL;
 }
 
-struct TestDialogs {
-  std::mutex mutex;
-  bool answerAutomatically = false;
-  std::deque<int> answers;
-  std::deque<String> inputs;
-  std::deque<String> fileAnswers;
-  std::vector<ShownDialog> shown;
+// "Text (*.txt)|*.txt|All (*)|*" as Qt's ";;"-separated filters: each
+// description, whose text names its patterns anyway.
+QString ToQtFilter(const String& filter) {
+  const QStringList parts = ToQString(filter).split('|');
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2)
+    filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+  return filters.join(";;");
+}
+
+class ScreenDialogs : public DialogPresenter {
+ public:
+  int Box(const String& caption, const String& text, UINT flags, bool) override {
+    return ShowModalBox(caption, text, flags);
+  }
+
+  bool Input(const String& caption, const String& prompt, String& value) override {
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(QString::fromUtf8(caption.c_str()));
+    dialog.setLabelText(QString::fromUtf8(prompt.c_str()));
+    dialog.setTextValue(QString::fromUtf8(value.c_str()));
+    MessageLoopScope loop;
+    if (dialog.exec() != QDialog::Accepted) return false;
+    value = String(dialog.textValue().toStdString());
+    return true;
+  }
+
+  bool ChooseFile(const FileDialogRequest& request, String* fileName) override {
+    MessageLoopScope loop;
+    QWidget* parent = QApplication::activeWindow();
+    const QString title = ToQString(request.Title), start = ToQString(request.FileName);
+    const QString filter = ToQtFilter(request.Filter);
+    const QString chosen = request.ForSaving ? QFileDialog::getSaveFileName(parent, title, start, filter)
+                                             : QFileDialog::getOpenFileName(parent, title, start, filter);
+    if (chosen.isEmpty()) return false;
+    *fileName = FromQString(chosen);
+    return true;
+  }
 };
 
-TestDialogs& Tests() {
-  static TestDialogs tests;
-  return tests;
+ScreenDialogs& Screen() {
+  static ScreenDialogs screen;
+  return screen;
 }
+
+std::atomic<DialogPresenter*> g_presenter{nullptr};
 
 }  // namespace
 
-int ShowDialog(const String& caption, const String& text, UINT flags, bool fromShowMessage) {
-  {
-    TestDialogs& tests = Tests();
-    std::lock_guard<std::mutex> lock(tests.mutex);
-    if (tests.answerAutomatically) {
-      tests.shown.push_back(ShownDialog{caption, text, flags, fromShowMessage, OnGuiThread()});
-      if (tests.answers.empty()) return DefaultButtonId(flags);
-      int answer = tests.answers.front();
-      tests.answers.pop_front();
-      return answer;
-    }
-  }
-  return ShowModalBox(caption, text, flags);
+int DefaultButtonId(UINT flags) {
+  std::vector<ButtonSpec> buttons = ButtonsFor(flags);
+  size_t index = (flags >> 8) & 0x0F;
+  return buttons[index < buttons.size() ? index : 0].id;
 }
 
-bool ShowInputDialog(const String& caption, const String& prompt, String& value) {
-  {
-    TestDialogs& tests = Tests();
-    std::lock_guard<std::mutex> lock(tests.mutex);
-    if (tests.answerAutomatically) {
-      tests.shown.push_back(ShownDialog{caption, prompt, MB_OKCANCEL, false, OnGuiThread()});
-      if (tests.inputs.empty()) return false;
-      value = tests.inputs.front();
-      tests.inputs.pop_front();
-      return true;
-    }
-  }
-  QInputDialog dialog(QApplication::activeWindow());
-  dialog.setWindowTitle(QString::fromUtf8(caption.c_str()));
-  dialog.setLabelText(QString::fromUtf8(prompt.c_str()));
-  dialog.setTextValue(QString::fromUtf8(value.c_str()));
-  MessageLoopScope loop;
-  if (dialog.exec() != QDialog::Accepted) return false;
-  value = String(dialog.textValue().toStdString());
-  return true;
+DialogPresenter& Dialogs() {
+  DialogPresenter* presenter = g_presenter.load();
+  return presenter ? *presenter : Screen();
 }
 
-void QueueInputAnswerForTesting(const String& text) {
-  TestDialogs& tests = Tests();
-  std::lock_guard<std::mutex> lock(tests.mutex);
-  tests.inputs.push_back(text);
-}
-
-bool TestFileDialogAnswer(const String& title, String* answer) {
-  TestDialogs& tests = Tests();
-  std::lock_guard<std::mutex> lock(tests.mutex);
-  if (!tests.answerAutomatically) return false;
-  tests.shown.push_back(ShownDialog{title, String(), MB_OK, false, OnGuiThread()});
-  *answer = String();
-  if (!tests.fileAnswers.empty()) {
-    *answer = tests.fileAnswers.front();
-    tests.fileAnswers.pop_front();
-  }
-  return true;
-}
-
-void QueueFileDialogAnswerForTesting(const String& fileName) {
-  TestDialogs& tests = Tests();
-  std::lock_guard<std::mutex> lock(tests.mutex);
-  tests.fileAnswers.push_back(fileName);
-}
-
-void AnswerDialogsForTesting(bool on) {
-  Application->Initialize();
-  TestDialogs& tests = Tests();
-  std::lock_guard<std::mutex> lock(tests.mutex);
-  tests.answerAutomatically = on;
-}
-
-void QueueDialogAnswerForTesting(int answer) {
-  TestDialogs& tests = Tests();
-  std::lock_guard<std::mutex> lock(tests.mutex);
-  tests.answers.push_back(answer);
-}
-
-std::vector<ShownDialog> ShownDialogsForTesting() {
-  TestDialogs& tests = Tests();
-  std::lock_guard<std::mutex> lock(tests.mutex);
-  return tests.shown;
-}
-
-void ClearShownDialogsForTesting() {
-  TestDialogs& tests = Tests();
-  std::lock_guard<std::mutex> lock(tests.mutex);
-  tests.shown.clear();
-  tests.answers.clear();
-  tests.inputs.clear();
-  tests.fileAnswers.clear();
-}
+void UseDialogPresenter(DialogPresenter* presenter) { g_presenter.store(presenter); }

@@ -1,19 +1,37 @@
-// The one place where message boxes and ShowMessage dialogs are shown (or,
-// for tests, recorded and answered). GUI thread only.
+// The one place where the toolkit's modal dialogs are shown: message boxes,
+// ShowMessage, InputQuery and the file dialogs go to the dialog presenter in
+// use. The program's presenter shows them on screen with Qt; another may
+// stand in for the screen (the toolkit_testing library records and answers
+// them). GUI thread only.
 #pragma once
 
 #include <windows.h>
 
 #include "toolkit/strings.h"
 
-// Returns the ID of the button chosen (IDOK, IDCANCEL...).
-int ShowDialog(const String& caption, const String& text, UINT flags, bool fromShowMessage);
+struct FileDialogRequest {
+  String Title;
+  String FileName;  // the name the dialog starts from
+  String Filter;    // "Text (*.txt)|*.txt|All (*)|*"
+  bool ForSaving;
+};
 
-// Asks for a line of text, starting from value; true with the text typed
-// when the user accepts it, false (value unchanged) when not.
-bool ShowInputDialog(const String& caption, const String& prompt, String& value);
+class DialogPresenter {
+ public:
+  virtual ~DialogPresenter() = default;
+  // Returns the ID of the button chosen (IDOK, IDCANCEL...).
+  virtual int Box(const String& caption, const String& text, UINT flags, bool fromShowMessage) = 0;
+  // Asks for a line of text, starting from value; true with the text typed
+  // when the user accepts it, false (value unchanged) when not.
+  virtual bool Input(const String& caption, const String& prompt, String& value) = 0;
+  // True with the file chosen; false when the dialog was cancelled.
+  virtual bool ChooseFile(const FileDialogRequest& request, String* fileName) = 0;
+};
 
-// While dialogs are answered for tests: records a file dialog with this
-// title, puts the queued answer (empty for Cancel) into *answer and returns
-// true. Returns false when the dialog is to be shown.
-bool TestFileDialogAnswer(const String& title, String* answer);
+// The presenter in use; the screen's unless another was put in its place.
+DialogPresenter& Dialogs();
+// Puts a presenter in place of the screen's; null gives the screen back.
+void UseDialogPresenter(DialogPresenter* presenter);
+
+// The button a message box with these MB_* flags chooses by default.
+int DefaultButtonId(UINT flags);

@@ -114,7 +114,7 @@ void WakeGuiThread(HWND hWnd) { QCoreApplication::postEvent(g_pump, new PostedMe
 int ShowMessageBox(LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   String text(AnsiString(lpText ? lpText : ""));
   String caption(AnsiString(lpCaption ? lpCaption : "Error"));
-  auto show = [=]() -> long long { return ShowDialog(caption, text, uType, false); };
+  auto show = [=]() -> long long { return Dialogs().Box(caption, text, uType, false); };
   // No loop to show it on: the text goes to standard error and the box
   // reports failure (0), as a box that cannot be created does.
   auto cannotShow = [=]() -> long long {

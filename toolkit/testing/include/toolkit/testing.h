@@ -1,4 +1,6 @@
-// Controls for tests. The program never calls these.
+// Controls for tests and benchmarks (toolkit_testing library): dialogs
+// recorded and answered instead of shown, and the event loop run until a
+// condition holds. The program never links them.
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-// Running the event loop for tests.
+// Running the event loop for tests: until a condition holds, or for a time.
 #include "toolkit/testing.h"
 
 #include <QCoreApplication>
