@@ -1,9 +1,6 @@
-// The Win32 communications calls and their test hooks, handed to the port
-// behind the handle. The reference taken here keeps the port alive for the
+// The Win32 communications calls, handed to the port behind the handle. The reference taken here keeps the port alive for the
 // whole call, even when another thread closes the handle meanwhile; a port
 // that was closed fails every call with ERROR_INVALID_HANDLE.
-#include <kestrix/platform_testing.h>
-
 #include "serial_port.h"
 
 using platform::requireHandle;
@@ -84,32 +81,9 @@ BOOL WINAPI GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat) {
   return port->modemStatus(lpModemStat);
 }
 
-BOOL InjectCommEventForTesting(HANDLE hPort, DWORD eventValue) {
-  std::shared_ptr<SerialPort> port = requireHandle<SerialPort>(hPort);
-  if (!port) return FALSE;
-  return port->injectEvent(eventValue);
-}
-
-BOOL InjectCommErrorsForTesting(HANDLE hPort, DWORD errors) {
-  std::shared_ptr<SerialPort> port = requireHandle<SerialPort>(hPort);
-  if (!port) return FALSE;
-  return port->injectErrors(errors);
-}
-
 BOOL WINAPI EscapeCommFunction(HANDLE hFile, DWORD dwFunc) {
   std::shared_ptr<SerialPort> port = requireHandle<SerialPort>(hFile);
   if (!port) return FALSE;
   return port->escape(dwFunc);
 }
 
-BOOL SetModemLinesForTesting(HANDLE hPort, DWORD inputLines) {
-  std::shared_ptr<SerialPort> port = requireHandle<SerialPort>(hPort);
-  if (!port) return FALSE;
-  return port->fakeModemLines(inputLines);
-}
-
-BOOL GetControlLinesForTesting(HANDLE hPort, BOOL* dtr, BOOL* rts) {
-  std::shared_ptr<SerialPort> port = requireHandle<SerialPort>(hPort);
-  if (!port) return FALSE;
-  return port->fakeControlLines(dtr, rts);
-}

@@ -19,8 +19,8 @@
 #include <thread>
 
 #include <kestrix/device_changes.h>
-#include <kestrix/platform_testing.h>
 
+#include "machine_sources.h"
 #include "ports_folder_watch.h"
 #include "serial_device_map.h"
 
@@ -88,8 +88,8 @@ class MonitorThread {
   MonitorThread(const MonitorThread&) = delete;
   MonitorThread& operator=(const MonitorThread&) = delete;
 
-  void simulateDeviceEvent() {
-    simulated_ = true;
+  void announceChange() {
+    announced_ = true;
     wake();
   }
 
@@ -99,11 +99,11 @@ class MonitorThread {
     [[maybe_unused]] ssize_t ignored = write(wakeFd_, &one, sizeof one);
   }
 
-  // Reads the wake-up counter; true when a device event was simulated.
+  // Reads the wake-up counter; true when a change was announced.
   bool readWakeups() {
     uint64_t count;
     [[maybe_unused]] ssize_t ignored = read(wakeFd_, &count, sizeof count);
-    return simulated_.exchange(false);
+    return announced_.exchange(false);
   }
 
   void run() {
@@ -142,7 +142,7 @@ class MonitorThread {
   PortsFolderWatch folders_;
   int wakeFd_;
   std::atomic<bool> stopping_{false};
-  std::atomic<bool> simulated_{false};
+  std::atomic<bool> announced_{false};
   std::thread thread_;
 };
 
@@ -169,9 +169,9 @@ class DeviceMonitor {
     ending.reset();
   }
 
-  void simulateDeviceEvent() {
+  void announceChange() {
     std::lock_guard<std::mutex> guard(mutex_);
-    if (thread_) thread_->simulateDeviceEvent();
+    if (thread_) thread_->announceChange();
   }
 
  private:
@@ -202,4 +202,4 @@ DWORD SubscribeDeviceChanges(DeviceChangeListener listener, void* context) {
 
 void UnsubscribeDeviceChanges(DWORD subscription) { platform::deviceMonitor().unsubscribe(subscription); }
 
-void SimulateDeviceEventForTesting() { platform::deviceMonitor().simulateDeviceEvent(); }
+void platform::announceDeviceChange() { platform::deviceMonitor().announceChange(); }

@@ -1,28 +1,35 @@
 // GetLocalTime and GetSystemTimePreciseAsFileTime from the real-time clock
-// (and the local time zone); tests may move the clock, both times with it.
-// File times converted to the local zone and to date and time fields.
-#include <kestrix/platform_testing.h>
+// (and the local time zone), the clock tests may put in its place; file
+// times converted to the local zone and to date and time fields.
 #include <time.h>
 
 #include <atomic>
 #include <cstdint>
 #include <ctime>
 
+#include <windows.h>
+
+#include "machine_sources.h"
+
+namespace platform {
 namespace {
 
-// Nanoseconds added to the real clock; changed only by tests.
-std::atomic<int64_t> g_clockOffset{0};
+std::atomic<int64_t (*)()> g_clock{&systemRealtime};
 
-int64_t realNanoseconds() {
+}  // namespace
+
+int64_t systemRealtime() {
   timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-}  // namespace
+void useRealtimeClock(int64_t (*clock)()) { g_clock.store(clock ? clock : &systemRealtime); }
+
+}  // namespace platform
 
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
-  const int64_t nanoseconds = realNanoseconds() + g_clockOffset.load(std::memory_order_relaxed);
+  const int64_t nanoseconds = platform::g_clock.load(std::memory_order_relaxed)();
   const time_t seconds = static_cast<time_t>(nanoseconds / 1000000000);
   tm local{};
   localtime_r(&seconds, &local);
@@ -39,7 +46,7 @@ void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
 void WINAPI GetSystemTimePreciseAsFileTime(LPFILETIME lpSystemTimeAsFileTime) {
   // Seconds from 1601 to 1970, the epochs of the two clocks.
   constexpr int64_t kEpochDifference = 11644473600LL;
-  const int64_t nanoseconds = realNanoseconds() + g_clockOffset.load(std::memory_order_relaxed);
+  const int64_t nanoseconds = platform::g_clock.load(std::memory_order_relaxed)();
   const uint64_t intervals = static_cast<uint64_t>(nanoseconds / 100 + kEpochDifference * 10000000);
   lpSystemTimeAsFileTime->dwLowDateTime = static_cast<DWORD>(intervals);
   lpSystemTimeAsFileTime->dwHighDateTime = static_cast<DWORD>(intervals >> 32);
@@ -84,22 +91,4 @@ BOOL WINAPI FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSyst
   lpSystemTime->wSecond = static_cast<WORD>(fields.tm_sec);
   lpSystemTime->wMilliseconds = static_cast<WORD>(intervals % kIntervalsPerSecond / 10000);
   return TRUE;
-}
-
-void SetLocalClockForTesting(const SYSTEMTIME* now) {
-  if (now == nullptr) {
-    g_clockOffset.store(0);
-    return;
-  }
-  tm local{};
-  local.tm_year = now->wYear - 1900;
-  local.tm_mon = now->wMonth - 1;
-  local.tm_mday = now->wDay;
-  local.tm_hour = now->wHour;
-  local.tm_min = now->wMinute;
-  local.tm_sec = now->wSecond;
-  local.tm_isdst = -1;
-  const int64_t wanted =
-      static_cast<int64_t>(mktime(&local)) * 1000000000 + static_cast<int64_t>(now->wMilliseconds) * 1000000;
-  g_clockOffset.store(wanted - realNanoseconds());
 }

@@ -14,15 +14,16 @@
 #include <mutex>
 #include <set>
 
-#include <kestrix/platform_testing.h>
+#include "machine_sources.h"
 
 namespace platform {
 namespace fs = std::filesystem;
 namespace {
 
-// Devices that tests put in place of the machine's; none while unset.
-std::mutex testDevicesLock;
-std::optional<std::vector<SerialDevice>> testDevices;
+// Lists the machine's devices; udev's lister unless another was put in
+// its place.
+std::mutex listerLock;
+std::function<std::vector<SerialDevice>()> lister;
 
 // Numbering reads and writes the remembered numbers; one at a time in this
 // process (a file lock keeps other processes in step).
@@ -44,11 +45,12 @@ bool startsWithDigit(const std::string& text, size_t at) {
 bool byNumber(const SerialMapEntry& a, const SerialMapEntry& b) { return a.number < b.number; }
 
 std::vector<SerialDevice> presentDevices() {
+  std::function<std::vector<SerialDevice>()> current;
   {
-    std::lock_guard<std::mutex> guard(testDevicesLock);
-    if (testDevices) return *testDevices;
+    std::lock_guard<std::mutex> guard(listerLock);
+    current = lister;
   }
-  return listSystemSerialDevices();
+  return current ? current() : listSystemSerialDevices();
 }
 
 // Held while the remembered numbers are read, changed and written, so that
@@ -252,20 +254,9 @@ SerialDeviceMap currentSerialDeviceMap() {
   return map;
 }
 
+void useSerialDeviceLister(std::function<std::vector<SerialDevice>()> replacement) {
+  std::lock_guard<std::mutex> guard(listerLock);
+  lister = std::move(replacement);
+}
+
 }  // namespace platform
-
-void ExcludeSystemSerialDevicesForTesting(bool exclude) {
-  std::lock_guard<std::mutex> guard(platform::testDevicesLock);
-  if (exclude)
-    platform::testDevices.emplace();
-  else
-    platform::testDevices.reset();
-}
-
-void SetSerialDevicesForTesting(const SerialDeviceForTesting* devices, size_t count) {
-  std::vector<platform::SerialDevice> fakes;
-  for (size_t i = 0; i < count; ++i)
-    fakes.push_back({devices[i].identity, devices[i].node, devices[i].description ? devices[i].description : ""});
-  std::lock_guard<std::mutex> guard(platform::testDevicesLock);
-  platform::testDevices = std::move(fakes);
-}

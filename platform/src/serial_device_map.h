@@ -68,8 +68,9 @@ std::filesystem::path runtimePortsFolderPlace();
 // the moment it appears; whether its links are read is decided then.
 std::vector<std::filesystem::path> watchedPortsFolders();
 
-// The map as it is now: the links of both ports folders and (unless tests
-// replaced them) the machine's devices, numbered as above. New numbers are
+// The map as it is now: the links of both ports folders and the machine's
+// devices (as the lister in use gives them, machine_sources.h), numbered as
+// above. New numbers are
 // written to the remembered-numbers file.
 SerialDeviceMap currentSerialDeviceMap();
 

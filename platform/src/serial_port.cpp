@@ -57,7 +57,7 @@ DWORD waitForRecord(OVERLAPPED& record) {
   return static_cast<DWORD>(status());
 }
 
-SerialPort::SerialPort(int fd) : fd_(fd), input_(kSmallestInputQueue) {}
+SerialPort::SerialPort(int fd) : fd_(fd), input_(kSmallestInputQueue), lines_(deviceLineSignals(fd)) {}
 
 SerialPort::~SerialPort() { onClose(); }
 
@@ -84,8 +84,8 @@ std::shared_ptr<SerialPort> SerialPort::start(int fd, const std::string& lockPat
   port->settingsBeforeOpen_ = current;
   rememberHeldLine(fd, current);
   port->dcb_ = dcb;
-  port->hasModemLines_ = ::ioctl(fd, TIOCMGET, &port->modemLines_) == 0;
-  port->hasErrorCounters_ = ::ioctl(fd, TIOCGICOUNT, &port->counters_) == 0;
+  port->hasModemLines_ = port->lines_->readModemLines(&port->modemLines_);
+  port->hasErrorCounters_ = port->lines_->readCounters(&port->counters_);
   port->wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (port->wakeFd_ < 0) {
     *error = errorFromErrno(errno);

@@ -25,6 +25,7 @@
 
 #include "io_object.h"
 #include "serial_byte_queue.h"
+#include "serial_line_signals.h"
 
 namespace platform {
 
@@ -89,12 +90,11 @@ class SerialPort : public IoObject {
   BOOL modemStatus(LPDWORD status);
   BOOL escape(DWORD function);
 
-  BOOL injectEvent(DWORD value);
-  BOOL injectErrors(DWORD errors);
-  BOOL fakeModemLines(DWORD inputLines);
-  BOOL fakeControlLines(BOOL* dtr, BOOL* rts);
-
  private:
+  // Steers a port from the platform_testing library: the program never
+  // links it.
+  friend class SerialPortProbe;
+
   struct PendingWrite {
     std::vector<unsigned char> bytes;
     size_t done = 0;
@@ -117,8 +117,7 @@ class SerialPort : public IoObject {
   void checkOutputDrainedLocked(Clock::time_point now);
   bool watchesLinesLocked() const;
   void watchLinesLocked();
-  // The device's modem lines as TIOCM_* bits (or the fake ones of a test);
-  // false when they cannot be read.
+  // The modem lines as TIOCM_* bits; false when they cannot be read.
   bool readModemLinesLocked(int* lines);
   // Raises or drops one of TIOCM_DTR and TIOCM_RTS.
   bool setControlLineLocked(int line, bool on);
@@ -176,7 +175,6 @@ class SerialPort : public IoObject {
 
   DWORD mask_ = 0;
   DWORD recorded_ = 0;
-  std::optional<DWORD> injectedEvent_;
   std::optional<PendingWait> pendingWait_;
 
   // Output drained: EV_TXEMPTY once the queue and the driver are empty.
@@ -188,14 +186,12 @@ class SerialPort : public IoObject {
   // then spares the look at it.
   bool driverMayHoldOutput_ = true;
 
+  std::unique_ptr<LineSignals> lines_;
   bool hasModemLines_ = false;
   bool hasErrorCounters_ = false;
   int modemLines_ = 0;
-  // Modem lines in memory, given by a test (SetModemLinesForTesting).
-  std::optional<int> fakeModemLines_;
   serial_icounter_struct counters_{};
   DWORD lineErrors_ = 0;
-  DWORD injectedErrors_ = 0;
   Clock::time_point nextLineWatch_{};
 };
 

@@ -16,11 +16,6 @@ void SerialPort::recordEventLocked(DWORD event) {
 }
 
 std::optional<DWORD> SerialPort::takeEventLocked() {
-  if (injectedEvent_) {
-    const DWORD value = *injectedEvent_;
-    injectedEvent_.reset();
-    return value;
-  }
   if (recorded_ == 0) return std::nullopt;
   const DWORD lowest = recorded_ & (~recorded_ + 1);
   recorded_ &= ~lowest;
@@ -79,14 +74,6 @@ BOOL SerialPort::waitEvent(LPDWORD value, LPOVERLAPPED overlapped) {
     SetLastError(error);
     return FALSE;
   }
-  return TRUE;
-}
-
-BOOL SerialPort::injectEvent(DWORD value) {
-  std::lock_guard<std::mutex> guard(mutex_);
-  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
-  injectedEvent_ = value;
-  offerEventToWaiterLocked();
   return TRUE;
 }
 

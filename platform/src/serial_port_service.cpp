@@ -174,7 +174,7 @@ void SerialPort::watchLinesLocked() {
 void SerialPort::collectLineErrorsLocked() {
   if (!hasErrorCounters_ || hangUpError_ != 0) return;
   serial_icounter_struct now{};
-  if (::ioctl(fd_, TIOCGICOUNT, &now) != 0) return;
+  if (!lines_->readCounters(&now)) return;
   DWORD errors = 0;
   if (now.frame != counters_.frame) errors |= CE_FRAME;
   if (now.parity != counters_.parity) errors |= CE_RXPARITY;

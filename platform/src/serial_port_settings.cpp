@@ -116,9 +116,8 @@ BOOL SerialPort::clearErrors(LPDWORD errors, LPCOMSTAT status) {
   std::lock_guard<std::mutex> guard(mutex_);
   if (closed_) return failLocked(ERROR_INVALID_HANDLE);
   collectLineErrorsLocked();
-  if (errors) *errors = lineErrors_ | injectedErrors_;
+  if (errors) *errors = lineErrors_;
   lineErrors_ = 0;
-  injectedErrors_ = 0;
   if (status) {
     catchUpLocked();
     *status = COMSTAT{};
@@ -143,13 +142,6 @@ BOOL SerialPort::modemStatus(LPDWORD status) {
   if (lines & TIOCM_RI) result |= MS_RING_ON;
   if (lines & TIOCM_CD) result |= MS_RLSD_ON;
   *status = result;
-  return TRUE;
-}
-
-BOOL SerialPort::injectErrors(DWORD errors) {
-  std::lock_guard<std::mutex> guard(mutex_);
-  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
-  injectedErrors_ = errors;
   return TRUE;
 }
 

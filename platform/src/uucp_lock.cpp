@@ -15,7 +15,7 @@
 #include <optional>
 #include <thread>
 
-#include <kestrix/platform_testing.h>
+#include "machine_sources.h"
 
 #include "ending_signals.h"
 #include "small_file_read.h"
@@ -28,8 +28,9 @@ namespace {
 // after the id. Nothing longer is read, however large the file.
 constexpr size_t kLockReadLimit = 64;
 
-std::mutex testFolderLock;
-std::optional<fs::path> testFolder;
+// The folders a lock file may go in, the first writable one taken.
+std::mutex lockFoldersLock;
+std::vector<std::string> lockFolders = {"/run/lock", "/var/lock"};
 
 // The locks this process holds or is taking, kept where a signal handler
 // can reach them without allocating or locking: a fixed table of paths.
@@ -112,13 +113,15 @@ bool writeTemporaryLock(const char* path) {
 std::string uucpLockName(const std::string& devicePath) { return "LCK.." + fs::path(devicePath).filename().string(); }
 
 fs::path uucpLockFolder() {
-  {
-    std::lock_guard<std::mutex> guard(testFolderLock);
-    if (testFolder) return ::access(testFolder->c_str(), W_OK) == 0 ? *testFolder : fs::path();
-  }
-  for (const char* folder : {"/run/lock", "/var/lock"})
-    if (::access(folder, W_OK) == 0) return folder;
+  std::lock_guard<std::mutex> guard(lockFoldersLock);
+  for (const std::string& folder : lockFolders)
+    if (::access(folder.c_str(), W_OK) == 0) return folder;
   return {};
+}
+
+void useUucpLockFolders(std::vector<std::string> folders) {
+  std::lock_guard<std::mutex> guard(lockFoldersLock);
+  lockFolders = folders.empty() ? std::vector<std::string>{"/run/lock", "/var/lock"} : std::move(folders);
 }
 
 UucpLockHolder readUucpLockHolder(const fs::path& lockFile) {
@@ -221,11 +224,3 @@ void releaseUucpLock(const std::string& lockPath) {
 }
 
 }  // namespace platform
-
-void SetUucpLockFolderForTesting(const char* folder) {
-  std::lock_guard<std::mutex> guard(platform::testFolderLock);
-  if (folder)
-    platform::testFolder = folder;
-  else
-    platform::testFolder.reset();
-}

@@ -25,8 +25,9 @@ struct UucpLockAttempt {
 // "LCK.." and the device's last path part, as the tools above name it.
 std::string uucpLockName(const std::string& devicePath);
 
-// The first lock folder this process may write to: the test's folder when
-// one is set, else /run/lock, else /var/lock; empty when none is writable.
+// The first lock folder this process may write to: /run/lock, else
+// /var/lock, unless other folders were put in their place
+// (machine_sources.h); empty when none is writable.
 std::filesystem::path uucpLockFolder();
 
 // Takes the lock for a device. A lock of a dead process, or one that names

@@ -1,4 +1,5 @@
-// Controls for tests. The program never calls these.
+// Controls for tests and benchmarks (platform_testing library): they steer
+// and observe the platform layer. The program never links them.
 #pragma once
 
 #include <windows.h>
