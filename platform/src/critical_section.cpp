@@ -8,7 +8,8 @@
 namespace {
 
 std::recursive_mutex* lockOf(LPCRITICAL_SECTION section) {
-  ASSERT_AT(section != nullptr && section->LockSemaphore != nullptr, "critical_section", 0);
+  if (section == nullptr || section->LockSemaphore == nullptr)
+    _assert("section != nullptr && section->LockSemaphore != nullptr", "critical_section", 0);
   return static_cast<std::recursive_mutex*>(section->LockSemaphore);
 }
 

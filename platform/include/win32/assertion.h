@@ -1,11 +1,7 @@
-// The runtime's assertion for programming errors. The source name and line
-// are given by the caller, so that a report names the module and line that
-// the program documents, not wherever the code happens to stand:
-//   ASSERT_AT(szBuffer, "cxComm", 276)
-// prints "Assertion failed: szBuffer, file cxComm, line 276" to standard
-// error and ends the process.
+// The C runtime's assertion report, as Windows' runtime declares it in
+// <assert.h>: prints "Assertion failed: <message>, file <file>, line <line>"
+// to standard error and ends the process. The program's ASSERT_AT
+// (work/Assertion.h) stands on it in both builds.
 #pragma once
 
 [[noreturn]] void _assert(const char* message, const char* file, unsigned line);
-
-#define ASSERT_AT(expression, source, line) ((expression) ? (void)0 : _assert(#expression, source, line))
