@@ -31,7 +31,7 @@ void TForm1::SendData(int Index) {
     PanelSentBytes[Index] += written;
     ReceiveAreas[Index]->Echo(bytes.data(), written, TimeStamps[Index]->On());
     for (PanelFeature* feature : Features[Index]) feature->Sent(bytes.data(), written);
-  } else if (const UINT codePage = Displays[Index]->Choices().CodePage; codePage != GetACP()) {
+  } else if (const UINT codePage = Displays[Index]->Choices().CodePage; codePage != TextEncodings().front().CodePage) {
     // In the panel's encoding; UTF-16 text holds zero bytes.
     const std::string bytes = EncodeText(text.Utf8() + LineEndingBytes(SendOptions[Index]->Ending()), codePage);
     const DWORD written = port.Write(bytes.data(), static_cast<DWORD>(bytes.size()));
