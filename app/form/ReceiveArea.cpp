@@ -67,6 +67,8 @@ void ReceiveArea::SetChoices(const DisplayChoices& Choices) {
   if (Choices == styled_.Choices()) return;
   MakeRoom();
   styled_.SetChoices(Choices);
+  // Colours, sent text and bytes no character shows need the log view's styles.
+  NeedLog(kLogStyles, Choices.NeedStyles());
 }
 
 void ReceiveArea::Echo(const BYTE* pBytes, DWORD dwCount, bool TimeStamps) {

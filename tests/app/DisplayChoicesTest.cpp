@@ -19,7 +19,16 @@ class DisplayChoicesTest : public FirstPanelOpenTest {
     change(choices);
     form->Displays[0]->Set(choices);
   }
-  std::string Shown() { return MemoText(form->Memo1); }
+  // What the panel shows: the memo, or the log view the choices need.
+  // Line breaks as CR LF, as the memo gives them.
+  std::string Shown() {
+    TLogView* log = form->WholeSessions[0]->View();
+    if (!log->Visible.Get()) return MemoText(form->Memo1);
+    const String kept = log->Text();
+    std::string text;
+    for (const char c : kept.Utf8()) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return text;
+  }
 };
 
 TEST_F(DisplayChoicesTest, UnchosenTheAreaShowsBytesAsItAlwaysDid) {
