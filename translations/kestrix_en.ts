@@ -174,6 +174,76 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
 </context>
 <context>
+    <name>Find</name>
+    <message>
+        <source>查找…</source>
+        <translation>Find…</translation>
+    </message>
+</context>
+<context>
+    <name>FindBox</name>
+    <message>
+        <source>查找内容</source>
+        <translation>Find what</translation>
+    </message>
+    <message>
+        <source>上一个</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>上一个 (Shift+F3)</source>
+        <translation>Previous (Shift+F3)</translation>
+    </message>
+    <message>
+        <source>下一个</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>下一个 (F3)</source>
+        <translation>Next (F3)</translation>
+    </message>
+    <message>
+        <source>关闭查找</source>
+        <translation>Close find</translation>
+    </message>
+    <message>
+        <source>关闭 (Esc)</source>
+        <translation>Close (Esc)</translation>
+    </message>
+    <message>
+        <source>区分大小写</source>
+        <translation>Match case</translation>
+    </message>
+    <message>
+        <source>正则表达式</source>
+        <translation>Regular expression</translation>
+    </message>
+    <message>
+        <source>十六进制</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <source>不是十六进制字节</source>
+        <translation>Not hex bytes</translation>
+    </message>
+    <message>
+        <source>表达式无效</source>
+        <translation>Invalid expression</translation>
+    </message>
+    <message>
+        <source>无匹配</source>
+        <translation>No matches</translation>
+    </message>
+    <message>
+        <source>共 %1 个</source>
+        <translation>%1 matches</translation>
+    </message>
+    <message>
+        <source>第 %1 个，共 %2 个</source>
+        <translation>%1 of %2</translation>
+    </message>
+</context>
+<context>
     <name>Language</name>
     <message>
         <source>自动</source>

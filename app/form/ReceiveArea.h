@@ -80,6 +80,7 @@ class ReceiveArea {
   enum : unsigned {
     kLogKeepsAll = 1,  // keep the whole session: no 4 KB rule
     kLogStyles = 2,    // text in styles (colours, sent text)
+    kLogFind = 4,      // the find box is open over it
   };
   // Sets or clears one reason; the view shows what the memo showed when it
   // comes, and gives the memo back what the 4 KB rule lets it hold when it

@@ -20,6 +20,7 @@
 #include "PanelDisplay.h"
 #include "PanelFeature.h"
 #include "PanelFileSend.h"
+#include "PanelFind.h"
 #include "PanelLanguage.h"
 #include "PanelLinkMonitor.h"
 #include "PanelModemLines.h"
@@ -209,6 +210,7 @@ class TForm1 : public TForm {
   std::unique_ptr<LinkMonitor> Monitor;
   std::unique_ptr<PanelLinkMonitor> LinkMonitors[2];
   std::unique_ptr<PanelWholeSession> WholeSessions[2];
+  std::unique_ptr<PanelFind> Finds[2];
   std::unique_ptr<PanelLanguage> Languages[2];
   // Written whenever a panel's remembered choice changes.
   std::unique_ptr<SettingsFile> Settings;

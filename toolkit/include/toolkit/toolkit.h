@@ -10,6 +10,7 @@
 #include "toolkit/events.h"
 #include "toolkit/exceptions.h"
 #include "toolkit/ext_controls.h"
+#include "toolkit/find_box.h"
 #include "toolkit/forms.h"
 #include "toolkit/graphics.h"
 #include "toolkit/ini_files.h"
