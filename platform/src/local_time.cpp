@@ -16,6 +16,21 @@ namespace {
 
 std::atomic<int64_t (*)()> g_clock{&systemRealtime};
 
+constexpr int64_t kIntervalsPerSecond = 10000000;           // file times count 100 ns
+constexpr int64_t kEpochDifferenceSeconds = 11644473600LL;  // 1601 to 1970
+
+// A SYSTEMTIME's fields from broken-down time.
+void setFields(LPSYSTEMTIME time, const tm& fields, WORD milliseconds) {
+  time->wYear = static_cast<WORD>(fields.tm_year + 1900);
+  time->wMonth = static_cast<WORD>(fields.tm_mon + 1);
+  time->wDayOfWeek = static_cast<WORD>(fields.tm_wday);
+  time->wDay = static_cast<WORD>(fields.tm_mday);
+  time->wHour = static_cast<WORD>(fields.tm_hour);
+  time->wMinute = static_cast<WORD>(fields.tm_min);
+  time->wSecond = static_cast<WORD>(fields.tm_sec);
+  time->wMilliseconds = milliseconds;
+}
+
 }  // namespace
 
 int64_t systemRealtime() {
@@ -33,29 +48,21 @@ void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
   const time_t seconds = static_cast<time_t>(nanoseconds / 1000000000);
   tm local{};
   localtime_r(&seconds, &local);
-  lpSystemTime->wYear = static_cast<WORD>(local.tm_year + 1900);
-  lpSystemTime->wMonth = static_cast<WORD>(local.tm_mon + 1);
-  lpSystemTime->wDayOfWeek = static_cast<WORD>(local.tm_wday);
-  lpSystemTime->wDay = static_cast<WORD>(local.tm_mday);
-  lpSystemTime->wHour = static_cast<WORD>(local.tm_hour);
-  lpSystemTime->wMinute = static_cast<WORD>(local.tm_min);
-  lpSystemTime->wSecond = static_cast<WORD>(local.tm_sec);
-  lpSystemTime->wMilliseconds = static_cast<WORD>((nanoseconds / 1000000) % 1000);
+  platform::setFields(lpSystemTime, local, static_cast<WORD>((nanoseconds / 1000000) % 1000));
 }
 
 void WINAPI GetSystemTimePreciseAsFileTime(LPFILETIME lpSystemTimeAsFileTime) {
-  // Seconds from 1601 to 1970, the epochs of the two clocks.
-  constexpr int64_t kEpochDifference = 11644473600LL;
   const int64_t nanoseconds = platform::g_clock.load(std::memory_order_relaxed)();
-  const uint64_t intervals = static_cast<uint64_t>(nanoseconds / 100 + kEpochDifference * 10000000);
+  const uint64_t intervals =
+      static_cast<uint64_t>(nanoseconds / 100 + platform::kEpochDifferenceSeconds * platform::kIntervalsPerSecond);
   lpSystemTimeAsFileTime->dwLowDateTime = static_cast<DWORD>(intervals);
   lpSystemTimeAsFileTime->dwHighDateTime = static_cast<DWORD>(intervals >> 32);
 }
 
 namespace {
 
-constexpr int64_t kIntervalsPerSecond = 10000000;
-constexpr int64_t kEpochDifferenceSeconds = 11644473600LL;  // 1601 to 1970
+using platform::kEpochDifferenceSeconds;
+using platform::kIntervalsPerSecond;
 
 int64_t intervalsOf(const FILETIME* time) {
   return static_cast<int64_t>((static_cast<uint64_t>(time->dwHighDateTime) << 32) | time->dwLowDateTime);
@@ -82,13 +89,6 @@ BOOL WINAPI FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSyst
   const time_t seconds = static_cast<time_t>(intervals / kIntervalsPerSecond - kEpochDifferenceSeconds);
   tm fields{};
   if (gmtime_r(&seconds, &fields) == nullptr) return FALSE;
-  lpSystemTime->wYear = static_cast<WORD>(fields.tm_year + 1900);
-  lpSystemTime->wMonth = static_cast<WORD>(fields.tm_mon + 1);
-  lpSystemTime->wDayOfWeek = static_cast<WORD>(fields.tm_wday);
-  lpSystemTime->wDay = static_cast<WORD>(fields.tm_mday);
-  lpSystemTime->wHour = static_cast<WORD>(fields.tm_hour);
-  lpSystemTime->wMinute = static_cast<WORD>(fields.tm_min);
-  lpSystemTime->wSecond = static_cast<WORD>(fields.tm_sec);
-  lpSystemTime->wMilliseconds = static_cast<WORD>(intervals % kIntervalsPerSecond / 10000);
+  platform::setFields(lpSystemTime, fields, static_cast<WORD>(intervals % kIntervalsPerSecond / 10000));
   return TRUE;
 }
