@@ -26,6 +26,10 @@ class RememberedSettings : public MainWindowTest {
     form = nullptr;
     CreateWindow();
   }
+  // Tests run side by side share the log folder; each test's settings file
+  // lives in its own temporary folder, so counting records that name it
+  // counts only this test's.
+  static int DamagedRecords() { return CountLogLines(FileName() + " is damaged"); }
 };
 
 TEST_F(RememberedSettings, WithoutAFileThePanelsHaveTheirDefaults) {
@@ -100,15 +104,15 @@ TEST_F(RememberedSettings, OpeningAPortAndSendingANewTextAreRememberedAtOnce) {
 
 TEST_F(RememberedSettings, ADamagedFileIsIgnoredWithOneLogRecordAndReplacedOnTheNextSave) {
   WriteFile("[Device1]\nBaud=300\nnot a setting\n[Device2\n");
-  const int before = CountLogLines("is damaged");
+  const int before = DamagedRecords();
   CreateWindow();
   EXPECT_EQ(form->ComboBox2->Text.Get(), String("9600"));
-  EXPECT_TRUE(WaitUntil([&] { return CountLogLines("is damaged") > before; }));
+  EXPECT_TRUE(WaitUntil([&] { return DamagedRecords() > before; }));
   EXPECT_TRUE(std::filesystem::exists(FileName() + ".damaged"));
   form->SendOptions[0]->SetLineEnding(LineEnding::LF);
   Restart();
   EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::LF);
-  EXPECT_EQ(CountLogLines("is damaged"), before + 1);
+  EXPECT_EQ(DamagedRecords(), before + 1);
 }
 
 // A FIFO nobody writes where the settings file should be: the window comes
@@ -118,10 +122,10 @@ TEST_F(RememberedSettings, AFifoForTheFileIsMovedAsideWithoutBeingWaitedOn) {
   std::filesystem::create_directories(std::filesystem::path(FileName()).parent_path());
   UnopenedFifo fifo(FileName());
   ASSERT_TRUE(fifo.Made());
-  const int before = CountLogLines("is damaged");
+  const int before = DamagedRecords();
   EXPECT_TRUE(fifo.ReturnsWithin([&] { CreateWindow(); })) << "the window waited on the FIFO";
   EXPECT_EQ(form->ComboBox2->Text.Get(), String("9600"));
-  EXPECT_TRUE(WaitUntil([&] { return CountLogLines("is damaged") > before; }));
+  EXPECT_TRUE(WaitUntil([&] { return DamagedRecords() > before; }));
   EXPECT_TRUE(std::filesystem::is_fifo(FileName() + ".damaged"));
   form->SendOptions[0]->SetLineEnding(LineEnding::LF);
   Restart();
