@@ -2,6 +2,8 @@
 // it shows both ports' frames in the order they arrived, pauses without
 // losing any, follows a port that closes and opens again, and leaves the
 // panels as they are.
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,10 @@ class LinkMonitorTest : public MainWindowTest {
     CreateWindow();
     OpenPanel(0, 3);
     OpenPanel(1, 4);
+    OpenMonitor();
+  }
+
+  void OpenMonitor() {
     TMenuItem* item = MenuItem(form->Memo2, "链路监视");
     ASSERT_NE(item, nullptr);
     item->Click();
@@ -38,6 +44,22 @@ class LinkMonitorTest : public MainWindowTest {
     rows = Find<TLogView>(monitor, [](TLogView* m) { return m->AccessibleName.Get().Utf8() == "链路记录"; });
     ASSERT_NE(rows, nullptr);
   }
+
+  void Restart() {
+    delete form;
+    form = nullptr;
+    CreateWindow();
+    OpenMonitor();
+  }
+
+  template <typename T>
+  T* Named(const std::string& name) {
+    return Find<T>(monitor, [&](T* c) { return c->AccessibleName.Get().Utf8() == name; });
+  }
+  TCheckBox* Box(const std::string& caption) {
+    return Find<TCheckBox>(monitor, [&](TCheckBox* b) { return b->Caption.Get().Utf8() == caption; });
+  }
+  TEdit* GapEdit() { return Named<TEdit>("帧间隔(毫秒), 空为 3.5 个字符时间"); }
 
   TButton* Button(const std::string& caption) {
     return Find<TButton>(monitor, [&](TButton* b) { return b->Caption.Get().Utf8() == caption; });
@@ -99,6 +121,54 @@ TEST_F(LinkMonitorTest, APortClosedAndOpenedAgainKeepsBothOpeningsFrames) {
   ASSERT_TRUE(WaitForFrames(2));
   EXPECT_EQ(Record().Frames()[0].Bytes, "before");
   EXPECT_EQ(Record().Frames()[1].Bytes, "after");
+}
+
+TEST_F(LinkMonitorTest, TheMonitorsChoicesComeBackAfterARestart) {
+  TCheckBox* hex = Box("16进制");
+  hex->Checked = false;
+  hex->OnClick(hex);
+  TCheckBox* sends = Box("显示发送");
+  sends->Checked = true;
+  sends->OnClick(sends);
+  Named<TComboBox>("解码")->ItemIndex = 1;
+  GapEdit()->Text = "2.5";
+  Named<TComboBox>("显示上限")->ItemIndex = 3;
+  const MonitorChoices chosen{false, true, true, 2.5, 64};
+  EXPECT_EQ(form->Monitor->Choices(), chosen);
+
+  Restart();  // each change wrote the settings: nothing else saves them
+  EXPECT_EQ(form->Monitor->Choices(), chosen);
+  EXPECT_FALSE(Box("16进制")->Checked.Get());
+  EXPECT_TRUE(Box("显示发送")->Checked.Get());
+  EXPECT_EQ(Named<TComboBox>("解码")->ItemIndex.Get(), 1);
+  EXPECT_EQ(GapEdit()->Text.Get().Utf8(), "2.5");
+  EXPECT_EQ(Named<TComboBox>("显示上限")->Text.Get().Utf8(), "64 MB");
+  EXPECT_EQ(form->Monitor->Record().FrameGap(0), 25000u) << "the remembered gap is in force";
+
+  // Back to the defaults, remembered as such.
+  Box("16进制")->Checked = true;
+  Box("16进制")->OnClick(Box("16进制"));
+  GapEdit()->Text = "";
+  Restart();
+  EXPECT_TRUE(form->Monitor->Choices().Hex);
+  EXPECT_EQ(form->Monitor->Choices().FrameGapMs, 0);
+  EXPECT_EQ(GapEdit()->Text.Get().Utf8(), "");
+}
+
+TEST_F(LinkMonitorTest, RememberedValuesThatMakeNoSenseAreSkippedOneByOne) {
+  const std::string file = SettingsFile::FileName().Utf8();
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+  std::ofstream(file, std::ios::binary) << "[LinkMonitor]\nHex=0\nShowSent=yes\nDecode=Modbus ASCII\n"
+                                           "FrameGapMs=inf\nLimitMB=3\n";
+  Restart();
+  MonitorChoices expected;
+  expected.Hex = false;  // the one good value
+  EXPECT_EQ(form->Monitor->Choices(), expected);
+  EXPECT_EQ(Named<TComboBox>("显示上限")->Text.Get().Utf8(), "4 MB");
+
+  for (const char* gap : {"-1", "0", "1e3", "nan", "0x10", "60000", "2 ms"}) EXPECT_EQ(FrameGapOfText(gap), 0) << gap;
+  EXPECT_EQ(FrameGapOfText(" 1.75 "), 1.75);
+  EXPECT_EQ(FrameGapText(1.75), "1.75");
 }
 
 }  // namespace

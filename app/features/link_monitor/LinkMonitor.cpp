@@ -35,7 +35,7 @@ LinkMonitor::~LinkMonitor() = default;
 void LinkMonitor::Show() {
   if (!Window) {
     MonitorWindow::Events events;
-    events.ChoicesChanged = [this] { ApplyChoices(); };
+    events.ChoicesChanged = [this] { TakeChoices(); };
     events.PauseClicked = [this] {
       Paused = !Paused;
       Window->SetPaused(Paused);
@@ -44,7 +44,7 @@ void LinkMonitor::Show() {
     events.ClearClicked = [this] { Clear(); };
     events.SaveClicked = [this] { SaveOrStop(); };
     Window = std::make_unique<MonitorWindow>(Owner, events);
-    ApplyChoices();
+    Window->SetChoices(Choices_);
   }
   Window->Show();
 }
@@ -67,7 +67,7 @@ void LinkMonitor::Received(int Panel, const std::string& PortName, const Receive
 }
 
 void LinkMonitor::Sent(int Panel, const std::string& PortName, const std::string& Bytes) {
-  if (!Recording() || !Window || !Window->ShowSends()) return;
+  if (!Recording() || !Choices_.ShowSends) return;
   Record_.Add(Panel, true, PortName, FileTimeNow(), reinterpret_cast<const BYTE*>(Bytes.data()), Bytes.size());
 }
 
@@ -76,8 +76,20 @@ void LinkMonitor::SetDefaultGap(int Panel, ULONGLONG Intervals) {
   ApplyChoices();
 }
 
+void LinkMonitor::SetChoices(const MonitorChoices& Choices) {
+  Choices_ = Choices;
+  if (Window) Window->SetChoices(Choices_);
+  ApplyChoices();
+}
+
+void LinkMonitor::TakeChoices() {
+  Choices_ = Window->Choices();
+  ApplyChoices();
+  if (ChoicesChanged) ChoicesChanged();
+}
+
 void LinkMonitor::ApplyChoices() {
-  const double chosen = Window ? Window->FrameGapMs() : 0;
+  const double chosen = Choices_.FrameGapMs;
   for (int panel = 0; panel < 2; ++panel)
     Record_.SetFrameGap(panel, chosen > 0 ? static_cast<ULONGLONG>(chosen * kIntervalsPerMs) : DefaultGaps[panel]);
 }
@@ -96,10 +108,10 @@ void LinkMonitor::Tick() {
 }
 
 void LinkMonitor::ShowRow(const LinkFrame& Frame) {
-  Window->AppendRow(LinkRowText(Frame, PreviousEnd, Window->Hex()),
+  Window->AppendRow(LinkRowText(Frame, PreviousEnd, Choices_.Hex),
                     Frame.Sent ? MonitorWindow::RowKind::Sent : MonitorWindow::RowKind::Received);
   PreviousEnd = Frame.End;
-  if (!Window->DecodeModbus()) return;
+  if (!Choices_.DecodeModbus) return;
   // The decoded frame, under its bytes; ⚠ marks a bad one.
   const ModbusRow decoded = Decoder.Decode(Frame);
   String line = String(decoded.Bad ? "        \xE2\x9A\xA0 " : "        ") + String(decoded.Text);
@@ -119,7 +131,7 @@ void LinkMonitor::ShowNewRows() {
   const ULONGLONG first = frames.front().Sequence;
   if (NextShown < first) NextShown = first;  // older frames went past the record's limit
   for (size_t index = static_cast<size_t>(NextShown - first); index < frames.size(); ++index)
-    if (!frames[index].Sent || Window->ShowSends()) ShowRow(frames[index]);
+    if (!frames[index].Sent || Choices_.ShowSends) ShowRow(frames[index]);
   NextShown = Record_.NextSequence();
 }
 
@@ -146,7 +158,7 @@ void LinkMonitor::SaveOrStop() {
 bool LinkMonitor::SaveTo(const String& FileName) {
   const std::string& path = FileName.Utf8();
   const bool text = path.size() >= 4 && path.compare(path.size() - 4, 4, ".txt") == 0;
-  if (!Saver.Open(path, text ? LinkFileSaver::Format::Text : LinkFileSaver::Format::Pcapng, !Window || Window->Hex())) {
+  if (!Saver.Open(path, text ? LinkFileSaver::Format::Text : LinkFileSaver::Format::Pcapng, Choices_.Hex)) {
     ShowMessage(Fill(Tr("LinkMonitor", "不能保存到 %1\n%2"), {FileName, FileErrorText(Saver.LastError)}));
     return false;
   }

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "LinkFileSaver.h"
 #include "LinkRecord.h"
 #include "ModbusRtu.h"
+#include "MonitorChoices.h"
 
 class MonitorWindow;
 struct ReceivedBlock;
@@ -46,10 +48,17 @@ class LinkMonitor {
   // shown, when the file cannot be made.
   bool SaveTo(const String& FileName);
   const LinkRecord& Record() const { return Record_; }
+
+  // The window's choices, kept while its window is not made.
+  const MonitorChoices& Choices() const { return Choices_; }
+  void SetChoices(const MonitorChoices& Choices);
+  // Runs when the user changed a choice, so that it is remembered.
+  std::function<void()> ChoicesChanged;
   const LinkFileSaver& Saving() const { return Saver; }
 
  private:
   void ApplyChoices();
+  void TakeChoices();
   void ShowNewRows();
   void ShowRow(const LinkFrame& Frame);
   void SaveOrStop();
@@ -58,6 +67,7 @@ class LinkMonitor {
 
   TComponent* Owner;
   std::unique_ptr<MonitorWindow> Window;
+  MonitorChoices Choices_;
   LinkRecord Record_;
   ModbusDecoder Decoder;
   LinkFileSaver Saver;

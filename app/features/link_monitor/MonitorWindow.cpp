@@ -1,7 +1,7 @@
 // The monitor window's controls, laid out once.
 #include "MonitorWindow.h"
 
-#include <cstdlib>
+#include <algorithm>
 
 namespace {
 
@@ -45,8 +45,7 @@ MonitorWindow::MonitorWindow(TComponent* Owner, Events Handlers) : Form(new TFor
   LimitLabel->Caption = Tr("LinkMonitor", "显示上限:");
   Limit = Place<TComboBox>(Bar, 600, 8, 90, 22);
   Limit->Style = csDropDownList;
-  for (const char* size : {"1 MB", "4 MB", "16 MB", "64 MB"}) Limit->Items->Add(size);
-  Limit->ItemIndex = 1;
+  for (const int size : MonitorLimits()) Limit->Items->Add(String().sprintf("%d MB", size));
   Limit->AccessibleName = Tr("LinkMonitor", "显示上限");
   LimitLabel->FocusControl = Limit;
 
@@ -68,13 +67,17 @@ MonitorWindow::MonitorWindow(TComponent* Owner, Events Handlers) : Form(new TFor
   Rows = Place<TLogView>(Form, 0, 64, 900, 456);
   Rows->Align = alClient;
   Rows->AccessibleName = Tr("LinkMonitor", "链路记录");
-  Rows->Limit = RowLimit();
+  SetChoices(MonitorChoices());
 
-  HexBox->OnClick = [Handlers](TObject*) { Handlers.ChoicesChanged(); };
-  SendsBox->OnClick = [Handlers](TObject*) { Handlers.ChoicesChanged(); };
-  Decode->OnChange = [Handlers](TObject*) { Handlers.ChoicesChanged(); };
-  Gap->OnChange = [Handlers](TObject*) { Handlers.ChoicesChanged(); };
-  Limit->OnChange = [this](TObject*) { Rows->Limit = RowLimit(); };
+  const auto changed = [this, Handlers](TObject*) {
+    Rows->Limit = static_cast<unsigned long long>(Choices().LimitMb) << 20;
+    if (!Filling) Handlers.ChoicesChanged();
+  };
+  HexBox->OnClick = changed;
+  SendsBox->OnClick = changed;
+  Decode->OnChange = changed;
+  Gap->OnChange = changed;
+  Limit->OnChange = changed;
   FindBox->OnChange = [this](TObject*) { FindText(); };
   Pause->OnClick = [Handlers](TObject*) { Handlers.PauseClicked(); };
   Clear->OnClick = [Handlers](TObject*) { Handlers.ClearClicked(); };
@@ -85,14 +88,30 @@ void MonitorWindow::Show() { Form->Show(); }
 
 bool MonitorWindow::Showing() const { return Form->Visible; }
 
-double MonitorWindow::FrameGapMs() const {
-  const AnsiString text(Gap->Text);
-  const double value = std::strtod(text.c_str(), nullptr);
-  return value > 0 && value < 60000 ? value : 0;
+MonitorChoices MonitorWindow::Choices() const {
+  MonitorChoices choices;
+  choices.Hex = HexBox->Checked;
+  choices.ShowSends = SendsBox->Checked;
+  choices.DecodeModbus = Decode->ItemIndex == 1;
+  choices.FrameGapMs = FrameGapOfText(Gap->Text.Get().Utf8());
+  const int limit = Limit->ItemIndex;
+  if (limit >= 0 && static_cast<size_t>(limit) < MonitorLimits().size()) choices.LimitMb = MonitorLimits()[limit];
+  return choices;
 }
 
-unsigned long long MonitorWindow::RowLimit() const {
-  return static_cast<unsigned long long>(std::atoi(AnsiString(Limit->Text).c_str())) << 20;
+void MonitorWindow::SetChoices(const MonitorChoices& Choices) {
+  Filling = true;
+  HexBox->Checked = Choices.Hex;
+  SendsBox->Checked = Choices.ShowSends;
+  Decode->ItemIndex = Choices.DecodeModbus ? 1 : 0;
+  // A gap typed as the one chosen stays as typed.
+  if (FrameGapOfText(Gap->Text.Get().Utf8()) != Choices.FrameGapMs)
+    Gap->Text = String(FrameGapText(Choices.FrameGapMs));
+  const std::span<const int> limits = MonitorLimits();
+  const auto limit = std::find(limits.begin(), limits.end(), Choices.LimitMb);
+  Limit->ItemIndex = limit == limits.end() ? 1 : static_cast<int>(limit - limits.begin());
+  Rows->Limit = static_cast<unsigned long long>(Choices.LimitMb) << 20;
+  Filling = false;
 }
 
 void MonitorWindow::FindText() {

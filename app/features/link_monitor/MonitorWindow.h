@@ -11,6 +11,8 @@
 
 #include <toolkit/toolkit.h>
 
+#include "MonitorChoices.h"
+
 class MonitorWindow {
  public:
   struct Events {
@@ -25,14 +27,11 @@ class MonitorWindow {
   void Show();
   bool Showing() const;
 
-  bool Hex() const { return HexBox->Checked; }
-  bool ShowSends() const { return SendsBox->Checked; }
-  bool DecodeModbus() const { return Decode->ItemIndex == 1; }
-  // The frame gap the user typed, in milliseconds; 0 when empty (each
-  // port's default).
-  double FrameGapMs() const;
-  // What the rows may keep, in bytes of text; the oldest rows go beyond it.
-  unsigned long long RowLimit() const;
+  // The choices as the controls show them; a frame gap that is not a
+  // valid number is 0 (each port's default).
+  MonitorChoices Choices() const;
+  // Shows the choices in the controls, without a ChoicesChanged.
+  void SetChoices(const MonitorChoices& Choices);
 
   void SetPaused(bool Paused);
   void SetSaving(const String& FileName);  // empty: not saving
@@ -62,4 +61,5 @@ class MonitorWindow {
   TLogView* Rows;
 
   void FindText();
+  bool Filling = false;  // SetChoices is filling the controls
 };

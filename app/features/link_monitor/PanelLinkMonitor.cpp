@@ -11,6 +11,7 @@ PanelLinkMonitor::PanelLinkMonitor(PanelParts& Panel, LinkMonitor& Monitor) : Pa
     PortOpened();
   });
   AddMenuItems(Panel.Owner, Panel.Memo, {item});
+  if (Panel.Index == 0) Monitor.ChoicesChanged = [this] { this->Panel.ChoicesChanged(); };
 }
 
 void PanelLinkMonitor::Tick() {
@@ -32,4 +33,27 @@ void PanelLinkMonitor::Received(const ReceivedBlock& Block) { Monitor.Received(P
 
 void PanelLinkMonitor::Sent(const BYTE* Bytes, DWORD Count) {
   if (Count > 0) Monitor.Sent(Panel.Index, PortName(), std::string(reinterpret_cast<const char*>(Bytes), Count));
+}
+
+void PanelLinkMonitor::LoadChoices(TIniFile& Ini, const String&) {
+  if (Panel.Index != 0) return;
+  // Each value is checked on its own: a bad one keeps its default.
+  MonitorChoices choices;
+  choices.Hex = Ini.ReadBool(kSection, "Hex", choices.Hex);
+  choices.ShowSends = Ini.ReadBool(kSection, "ShowSent", choices.ShowSends);
+  choices.DecodeModbus = Ini.ReadString(kSection, "Decode", "").Utf8() == "ModbusRTU";
+  choices.FrameGapMs = FrameGapOfText(Ini.ReadString(kSection, "FrameGapMs", "").Utf8());
+  const int limit = Ini.ReadInteger(kSection, "LimitMB", choices.LimitMb);
+  if (IsMonitorLimit(limit)) choices.LimitMb = limit;
+  Monitor.SetChoices(choices);
+}
+
+void PanelLinkMonitor::SaveChoices(TIniFile& Ini, const String&) const {
+  if (Panel.Index != 0) return;
+  const MonitorChoices& choices = Monitor.Choices();
+  Ini.WriteBool(kSection, "Hex", choices.Hex);
+  Ini.WriteBool(kSection, "ShowSent", choices.ShowSends);
+  Ini.WriteString(kSection, "Decode", choices.DecodeModbus ? "ModbusRTU" : "None");
+  Ini.WriteString(kSection, "FrameGapMs", String(FrameGapText(choices.FrameGapMs)));
+  Ini.WriteInteger(kSection, "LimitMB", choices.LimitMb);
 }

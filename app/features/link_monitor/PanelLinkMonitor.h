@@ -1,7 +1,9 @@
 // A panel's part in the link monitor: the 链路监视 item of its receive
 // area's menu (Ctrl+M on the first panel's, which reaches it from anywhere
 // in the window), its deliveries and sends copied into the monitor's
-// record, and its port's line settings as the default frame gap.
+// record, and its port's line settings as the default frame gap. The
+// first panel's also remembers the monitor's choices, in a section of
+// their own (they are the window's, not a panel's).
 #pragma once
 
 #include "LinkMonitor.h"
@@ -15,6 +17,10 @@ class PanelLinkMonitor : public PanelFeature {
   void PortOpened() override;
   void Received(const ReceivedBlock& Block) override;
   void Sent(const BYTE* Bytes, DWORD Count) override;
+  void LoadChoices(TIniFile& Ini, const String& Section) override;
+  void SaveChoices(TIniFile& Ini, const String& Section) const override;
+
+  static constexpr const char* kSection = "LinkMonitor";
 
  private:
   std::string PortName() const;
