@@ -479,6 +479,165 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
 </context>
 <context>
+    <name>Modbus</name>
+    <message>
+        <source>请求: 寄存器 %1 = %2 (0x%3)</source>
+        <translation>Request: register %1 = %2 (0x%3)</translation>
+    </message>
+    <message>
+        <source>响应: 寄存器 %1 = %2 (0x%3)</source>
+        <translation>Response: register %1 = %2 (0x%3)</translation>
+    </message>
+    <message>
+        <source>请求: 线圈 %1 = 通</source>
+        <translation>Request: coil %1 = on</translation>
+    </message>
+    <message>
+        <source>响应: 线圈 %1 = 通</source>
+        <translation>Response: coil %1 = on</translation>
+    </message>
+    <message>
+        <source>请求: 线圈 %1 = 断</source>
+        <translation>Request: coil %1 = off</translation>
+    </message>
+    <message>
+        <source>响应: 线圈 %1 = 断</source>
+        <translation>Response: coil %1 = off</translation>
+    </message>
+    <message>
+        <source>请求: 线圈 %1 = 无效值 %2</source>
+        <translation>Request: coil %1 = invalid value %2</translation>
+    </message>
+    <message>
+        <source>响应: 线圈 %1 = 无效值 %2</source>
+        <translation>Response: coil %1 = invalid value %2</translation>
+    </message>
+    <message>
+        <source>请求: 起始 %1, 数量 %2</source>
+        <translation>Request: start %1, quantity %2</translation>
+    </message>
+    <message>
+        <source>请求: 起始 %1, 数量 %2, %3 字节:%4</source>
+        <translation>Request: start %1, quantity %2, %3 bytes:%4</translation>
+    </message>
+    <message>
+        <source>响应: %1 字节, 寄存器%2</source>
+        <translation>Response: %1 bytes, registers%2</translation>
+    </message>
+    <message>
+        <source>响应: %1 字节, 线圈 %2 起:%3</source>
+        <translation>Response: %1 bytes, coils from %2:%3</translation>
+    </message>
+    <message>
+        <source>响应: %1 字节, 输入 %2 起:%3</source>
+        <translation>Response: %1 bytes, inputs from %2:%3</translation>
+    </message>
+    <message>
+        <source>异常响应: 代码 %1</source>
+        <translation>Exception response: code %1</translation>
+    </message>
+    <message>
+        <source>响应: 起始 %1, 数量 %2 已写</source>
+        <translation>Response: start %1, quantity %2 written</translation>
+    </message>
+    <message>
+        <source>非法功能</source>
+        <translation>Illegal function</translation>
+    </message>
+    <message>
+        <source>非法数据地址</source>
+        <translation>Illegal data address</translation>
+    </message>
+    <message>
+        <source>非法数据值</source>
+        <translation>Illegal data value</translation>
+    </message>
+    <message>
+        <source>从站设备故障</source>
+        <translation>Slave device failure</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>Acknowledge</translation>
+    </message>
+    <message>
+        <source>从站设备忙</source>
+        <translation>Slave device busy</translation>
+    </message>
+    <message>
+        <source>存储奇偶性差错</source>
+        <translation>Memory parity error</translation>
+    </message>
+    <message>
+        <source>不可用网关路径</source>
+        <translation>Gateway path unavailable</translation>
+    </message>
+    <message>
+        <source>网关目标设备响应失败</source>
+        <translation>Gateway target device failed to respond</translation>
+    </message>
+    <message>
+        <source>未知异常</source>
+        <translation>Unknown exception</translation>
+    </message>
+    <message>
+        <source>读线圈</source>
+        <translation>Read coils</translation>
+    </message>
+    <message>
+        <source>读离散输入</source>
+        <translation>Read discrete inputs</translation>
+    </message>
+    <message>
+        <source>读保持寄存器</source>
+        <translation>Read holding registers</translation>
+    </message>
+    <message>
+        <source>读输入寄存器</source>
+        <translation>Read input registers</translation>
+    </message>
+    <message>
+        <source>写单个线圈</source>
+        <translation>Write single coil</translation>
+    </message>
+    <message>
+        <source>写单个寄存器</source>
+        <translation>Write single register</translation>
+    </message>
+    <message>
+        <source>写多个线圈</source>
+        <translation>Write multiple coils</translation>
+    </message>
+    <message>
+        <source>写多个寄存器</source>
+        <translation>Write multiple registers</translation>
+    </message>
+    <message>
+        <source>短帧: %1 字节, 不是完整的 Modbus 帧</source>
+        <translation>Short frame: %1 bytes, not a whole Modbus frame</translation>
+    </message>
+    <message>
+        <source>从站 %1  功能 %2</source>
+        <translation>Slave %1  function %2</translation>
+    </message>
+    <message>
+        <source>(无对应请求)</source>
+        <translation>(no matching request)</translation>
+    </message>
+    <message>
+        <source>长度 %1 字节不符合此功能</source>
+        <translation>A length of %1 bytes does not fit this function</translation>
+    </message>
+    <message>
+        <source>CRC 正确</source>
+        <translation>CRC good</translation>
+    </message>
+    <message>
+        <source>CRC 错误 (收到 %1)</source>
+        <translation>CRC error (received %1)</translation>
+    </message>
+</context>
+<context>
     <name>ModemLines</name>
     <message>
         <source>端口未打开（选定 %1）</source>

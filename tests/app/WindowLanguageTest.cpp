@@ -25,6 +25,8 @@
 #include <set>
 #include <sstream>
 
+#include "Checksums.h"
+#include "DecodedRowText.h"
 #include "MainWindowTest.h"
 #include "OpenFailureCause.h"
 #include "control_data.h"
@@ -292,6 +294,71 @@ TEST_F(WindowLanguage, AMessageIsShownInTheWindowsLanguageAndLoggedAsWritten) {
   EXPECT_EQ(refused.Shown(), String("Line settings refused: baud rate 115,200, parity 无, data bits 9, stop bits 8"));
   EXPECT_EQ(refused.Logged(), String("线路设置被拒绝：波特率 115,200，校验位 无，数据位 9，停止位 8"));
   EXPECT_EQ(CannotOpenText("COM3", refused), "Cannot open COM3\n" + refused.Shown());
+}
+
+TEST_F(WindowLanguage, TheLinkMonitorAndItsDecodedFramesSpeakEnglish) {
+  CreateWindowIn("en");
+  form->Monitor->Show();
+  std::set<std::string> texts;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window == ControlAccess::Widget(form) || !window->isVisible()) continue;
+    texts.insert(window->windowTitle().toStdString());
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+      for (const QString& text : {widget->accessibleName(), widget->toolTip()}) texts.insert(text.toStdString());
+      if (auto* button = qobject_cast<QAbstractButton*>(widget)) texts.insert(button->text().toStdString());
+      if (auto* label = qobject_cast<QLabel*>(widget)) texts.insert(label->text().toStdString());
+      if (auto* box = qobject_cast<QComboBox*>(widget))
+        for (int i = 0; i < box->count(); ++i) texts.insert(box->itemText(i).toStdString());
+    }
+  }
+  EXPECT_TRUE(texts.count("Link monitor")) << "the monitor's window is among those read";
+  for (const std::string& text : texts) EXPECT_FALSE(HasChinese(text)) << text;
+
+  // Frames that bring out every kind of phrase the decoder has.
+  const auto frame = [](int port, std::initializer_list<int> body, bool crc = true) {
+    std::string bytes;
+    for (int value : body) bytes += static_cast<char>(value);
+    return LinkFrame{0, port, false, "COM3", 1, 1, crc ? WithChecksum(Checksum::Modbus, bytes) : bytes};
+  };
+  const LinkFrame frames[] = {
+      frame(0, {1, 3, 0, 0x6B, 0, 2}),
+      frame(1, {1, 3, 4, 2, 0x2B, 0, 0x64}),
+      frame(0, {1, 1, 0, 0x13, 0, 10}),
+      frame(1, {1, 1, 2, 0xCD, 1}),
+      frame(0, {1, 2, 0, 0xC4, 0, 0x16}),
+      frame(1, {1, 2, 1, 0x35}),
+      frame(0, {1, 4, 0, 8, 0, 1}),
+      frame(1, {1, 4, 2, 0, 10}),
+      frame(0, {1, 5, 0, 0xAC, 0xFF, 0}),
+      frame(1, {1, 5, 0, 0xAC, 0xFF, 0}),
+      frame(0, {1, 5, 0, 0xAC, 0, 0}),
+      frame(1, {1, 5, 0, 0xAC, 0, 0}),
+      frame(0, {1, 5, 0, 0xAC, 0x12, 0x34}),
+      frame(1, {1, 5, 0, 0xAC, 0x12, 0x34}),
+      frame(0, {1, 6, 0, 1, 0, 3}),
+      frame(1, {1, 6, 0, 1, 0, 3}),
+      frame(0, {1, 15, 0, 0x13, 0, 10, 2, 0xCD, 1}),
+      frame(1, {1, 15, 0, 0x13, 0, 10}),
+      frame(0, {1, 16, 0, 1, 0, 2, 4, 0, 10, 1, 2}),
+      frame(1, {1, 16, 0, 1, 0, 2}),
+      frame(1, {1, 0x83, 2}),
+      frame(1, {1, 3, 4, 0, 10}),
+      frame(1, {1, 3}, false),
+      frame(0, {1, 3, 0, 0, 0, 2, 0, 0}, false),
+      frame(1, {1, 0x42, 0}),
+  };
+  ModbusDecoder decoder;
+  for (const LinkFrame& each : frames) {
+    const std::string shown = DecodedRowText(decoder.Decode(each)).Utf8();
+    EXPECT_FALSE(HasChinese(shown)) << shown;
+  }
+  for (BYTE code = 0; code < 12; ++code)
+    EXPECT_FALSE(HasChinese(TrText("Modbus", ModbusExceptionText(code)).Utf8())) << int{code};
+  ModbusDecoder again;
+  (void)again.Decode(frames[0]);
+  EXPECT_EQ(DecodedRowText(again.Decode(frames[1])).Utf8(),
+            "        Slave 1  function 3  Read holding registers  Response: 4 bytes, registers 107=555 108=100  "
+            "CRC good  response time 0.000 ms");
 }
 
 // The room a control gives its text, and the text, as Qt draws them: a

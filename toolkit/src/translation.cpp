@@ -71,6 +71,10 @@ String Fill(const String& Pattern, std::initializer_list<String> Args) {
   return FillWith(Pattern, Args.begin(), Args.size());
 }
 
+String Fill(const String& Pattern, const std::vector<String>& Args) {
+  return FillWith(Pattern, Args.data(), Args.size());
+}
+
 TrMessage::TrMessage(const char* Context, const char* Pattern) : _Context(Context), _Pattern(Pattern) {}
 
 TrMessage TrMessage::AsItStands(const String& Text) {

@@ -3,8 +3,8 @@
 #include "LinkMonitor.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "DecodedRowText.h"
 #include "FileErrorText.h"
 #include "LinkRowText.h"
 #include "MonitorWindow.h"
@@ -112,16 +112,9 @@ void LinkMonitor::ShowRow(const LinkFrame& Frame) {
                     Frame.Sent ? MonitorWindow::RowKind::Sent : MonitorWindow::RowKind::Received);
   PreviousEnd = Frame.End;
   if (!Choices_.DecodeModbus) return;
-  // The decoded frame, under its bytes; ⚠ marks a bad one.
   const ModbusRow decoded = Decoder.Decode(Frame);
-  String line = String(decoded.Bad ? "        \xE2\x9A\xA0 " : "        ") + String(decoded.Text);
-  if (decoded.ResponseTime) {
-    char milliseconds[32];
-    std::snprintf(milliseconds, sizeof milliseconds, "%.3f",
-                  static_cast<double>(*decoded.ResponseTime) / kIntervalsPerMs);
-    line += Fill(Tr("LinkMonitor", "  响应时间 %1 ms"), {String(milliseconds)});
-  }
-  Window->AppendRow(line.Utf8(), decoded.Bad ? MonitorWindow::RowKind::Bad : MonitorWindow::RowKind::Decoded);
+  Window->AppendRow(DecodedRowText(decoded).Utf8(),
+                    decoded.Bad ? MonitorWindow::RowKind::Bad : MonitorWindow::RowKind::Decoded);
 }
 
 void LinkMonitor::ShowNewRows() {

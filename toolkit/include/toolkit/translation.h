@@ -57,6 +57,8 @@ String TrText(const char* Context, const String& Source);
 // placeholder with no argument, and any other '%', stay as they are. Values
 // are put in as they stand: a "%2" inside a value is not filled again.
 String Fill(const String& Pattern, std::initializer_list<String> Args);
+// The same with values counted only when the program runs.
+String Fill(const String& Pattern, const std::vector<String>& Args);
 
 // A pattern (marked as by Tr) with its values, kept untranslated until it
 // is shown. An empty message is one with an empty pattern.
