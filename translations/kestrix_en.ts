@@ -355,18 +355,6 @@ The file holds everything received before the stop; what arrived after it was no
         <translation>Save…</translation>
     </message>
     <message>
-        <source>查找:</source>
-        <translation>Find:</translation>
-    </message>
-    <message>
-        <source>查找</source>
-        <translation>Find</translation>
-    </message>
-    <message>
-        <source>Enter 或 F3: 下一个</source>
-        <translation>Enter or F3: next</translation>
-    </message>
-    <message>
         <source>链路记录</source>
         <translation>Link record</translation>
     </message>
@@ -377,6 +365,14 @@ The file holds everything received before the stop; what arrived after it was no
     <message>
         <source>停止保存</source>
         <translation>Stop saving</translation>
+    </message>
+    <message>
+        <source>查找…</source>
+        <translation>Find…</translation>
+    </message>
+    <message>
+        <source>Ctrl+F；F3 下一个，Shift+F3 上一个，Esc 关闭</source>
+        <translation>Ctrl+F; F3 next, Shift+F3 previous, Esc closes</translation>
     </message>
 </context>
 <context>

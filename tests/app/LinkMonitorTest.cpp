@@ -123,6 +123,35 @@ TEST_F(LinkMonitorTest, APortClosedAndOpenedAgainKeepsBothOpeningsFrames) {
   EXPECT_EQ(Record().Frames()[1].Bytes, "after");
 }
 
+TEST_F(LinkMonitorTest, FindIsThePanelsFindBoxOverTheRows) {
+  TMenuItem* item = Find<TMenuItem>(monitor, [](TMenuItem* i) { return i->Caption.Get().Utf8() == "查找…"; });
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->ShortCut.Get(), static_cast<TShortCut>(scCtrl | 'F'));
+  EXPECT_EQ(Find<TEdit>(monitor, [](TEdit*) { return true; }), GapEdit()) << "no find field of its own";
+  SendFromFarEnd(3, "ping");
+  ASSERT_TRUE(WaitForFrames(1));
+  SendFromFarEnd(4, "pong");
+  ASSERT_TRUE(WaitForFrames(2));
+  ASSERT_TRUE(TickUntil([&] { return rows->Text().Utf8().find("|pong|") != std::string::npos; }));
+
+  item->Click();
+  TFindBox* box = Find<TFindBox>(monitor, [](TFindBox*) { return true; });
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->Visible.Get());
+  box->Text = "p.ng";
+  EXPECT_EQ(box->Status(), String("无匹配"));
+  box->Regex = true;
+  EXPECT_EQ(box->Status(), String("第 1 个，共 2 个"));
+  box->FindNext();
+  EXPECT_EQ(rows->SelText(), String("pong"));
+  box->FindNext(true);
+  EXPECT_EQ(rows->SelText(), String("ping"));
+  box->Close();
+  EXPECT_FALSE(box->Visible.Get());
+  Button("查找…")->Click();
+  EXPECT_TRUE(box->Visible.Get()) << "the bar's button opens the same box";
+}
+
 TEST_F(LinkMonitorTest, TheMonitorsChoicesComeBackAfterARestart) {
   TCheckBox* hex = Box("16进制");
   hex->Checked = false;

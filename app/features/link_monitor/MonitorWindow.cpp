@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "MenuItems.h"
+
 namespace {
 
 template <typename T>
@@ -55,19 +57,22 @@ MonitorWindow::MonitorWindow(TComponent* Owner, Events Handlers) : Form(new TFor
   Clear->Caption = Tr("LinkMonitor", "清空");
   Save = Place<TButton>(Bar, 160, 36, 90, 24);
   Save->Caption = Tr("LinkMonitor", "保存…");
-  FindLabel = Place<TLabel>(Bar, 260, 40, 40, 20);
-  FindLabel->Caption = Tr("LinkMonitor", "查找:");
-  FindBox = Place<TEdit>(Bar, 300, 36, 160, 22);
-  FindBox->AccessibleName = Tr("LinkMonitor", "查找");
-  FindBox->Hint = Tr("LinkMonitor", "Enter 或 F3: 下一个");
-  FindBox->ShowHint = true;
-  FindLabel->FocusControl = FindBox;
-  Status = Place<TLabel>(Bar, 470, 40, 420, 20);
+  FindButton = Place<TButton>(Bar, 256, 36, 90, 24);
+  FindButton->Caption = Tr("LinkMonitor", "查找…");
+  FindButton->Hint = Tr("LinkMonitor", "Ctrl+F；F3 下一个，Shift+F3 上一个，Esc 关闭");
+  FindButton->ShowHint = true;
+  Status = Place<TLabel>(Bar, 356, 40, 534, 20);
 
   Rows = Place<TLogView>(Form, 0, 64, 900, 456);
   Rows->Align = alClient;
   Rows->AccessibleName = Tr("LinkMonitor", "链路记录");
   SetChoices(MonitorChoices());
+
+  FindItem =
+      NewItem(Form, Tr("LinkMonitor", "查找…"), static_cast<TShortCut>(scCtrl | 'F'), [this](TObject*) { OpenFind(); });
+  AddMenuItems(Form, Rows, {FindItem});
+  Finder = new TFindBox(Form);
+  Finder->OnClose = [this](TObject*) { Rows->SetFocus(); };
 
   const auto changed = [this, Handlers](TObject*) {
     Rows->Limit = static_cast<unsigned long long>(Choices().LimitMb) << 20;
@@ -78,7 +83,7 @@ MonitorWindow::MonitorWindow(TComponent* Owner, Events Handlers) : Form(new TFor
   Decode->OnChange = changed;
   Gap->OnChange = changed;
   Limit->OnChange = changed;
-  FindBox->OnChange = [this](TObject*) { FindText(); };
+  FindButton->OnClick = [this](TObject*) { OpenFind(); };
   Pause->OnClick = [Handlers](TObject*) { Handlers.PauseClicked(); };
   Clear->OnClick = [Handlers](TObject*) { Handlers.ClearClicked(); };
   Save->OnClick = [Handlers](TObject*) { Handlers.SaveClicked(); };
@@ -114,10 +119,7 @@ void MonitorWindow::SetChoices(const MonitorChoices& Choices) {
   Filling = false;
 }
 
-void MonitorWindow::FindText() {
-  const int matches = Rows->Find(FindBox->Text);
-  if (matches > 0) Rows->FindNext();
-}
+void MonitorWindow::OpenFind() { Finder->ShowFor(Rows); }
 
 void MonitorWindow::SetPaused(bool Paused) {
   Pause->Caption = Paused ? Tr("LinkMonitor", "继续") : Tr("LinkMonitor", "暂停");

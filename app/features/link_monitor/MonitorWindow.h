@@ -1,7 +1,8 @@
 // The link monitor's window (链路监视), beside the main window: its choices
 // along the top (hex, the panels' sends as rows, decoding, the frame gap,
 // pause, clear, the view's limit, saving, find) and the rows of the link
-// below in a log view.
+// below in a log view. Find is the panels' find box over the rows: 查找…
+// in the rows' menu, its button, or Ctrl+F anywhere in the window.
 // It holds no state of the link: LinkMonitor reads its choices and hands it
 // rows.
 #pragma once
@@ -41,7 +42,12 @@ class MonitorWindow {
   void AppendRow(const std::string& Row, RowKind Kind);
   void ClearRows();
 
+  // Shows the find box over the rows.
+  void OpenFind();
+
   TForm* const Form;
+  TMenuItem* FindItem;
+  TFindBox* Finder;
 
  private:
   TGroupBox* Bar;
@@ -55,11 +61,9 @@ class MonitorWindow {
   TButton* Pause;
   TButton* Clear;
   TButton* Save;
-  TLabel* FindLabel;
-  TEdit* FindBox;
+  TButton* FindButton;
   TLabel* Status;
   TLogView* Rows;
 
-  void FindText();
   bool Filling = false;  // SetChoices is filling the controls
 };
