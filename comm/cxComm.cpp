@@ -14,6 +14,7 @@ const DWORD kLowestPort = 1;
 const DWORD kHighestPort = 1024;
 const DWORD kQueueSize = 4096;
 const DWORD kPendingReadWaitMs = 10;
+const DWORD kClosedWritesWaitMs = 500;
 
 // Every port event but EV_RXFLAG.
 const DWORD kWatchedEvents = EV_RXCHAR | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;  // 0x1FD
@@ -47,9 +48,6 @@ void cxComm::Init() {
   std::memset(&_ReadOverlapped, 0, sizeof _ReadOverlapped);
   _ReadOverlapped.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
   ASSERT_AT(_ReadOverlapped.hEvent != NULL, "cxComm", __LINE__);
-  std::memset(&_WriteOverlapped, 0, sizeof _WriteOverlapped);
-  _WriteOverlapped.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
-  ASSERT_AT(_WriteOverlapped.hEvent != NULL, "cxComm", __LINE__);
 
   _hNotifyWnd = NULL;
   _dwRxThreshold = 0;
@@ -62,7 +60,7 @@ void cxComm::Init() {
 }
 
 void cxComm::Uninit() {
-  for (OVERLAPPED* pOverlapped : {&_ReadOverlapped, &_WriteOverlapped, &_WaitOverlapped}) {
+  for (OVERLAPPED* pOverlapped : {&_ReadOverlapped, &_WaitOverlapped}) {
     if (pOverlapped->hEvent != NULL) CloseHandle(pOverlapped->hEvent);
     pOverlapped->hEvent = NULL;
   }
@@ -168,11 +166,9 @@ DWORD cxComm::Write(const void* pData, DWORD dwLength) {
   DWORD dwErrors = 0;
   if (ClearCommError(hComm, &dwErrors, NULL) && dwErrors != 0) PurgeComm(hComm, PURGE_TXABORT | PURGE_TXCLEAR);
 
-  // The write is not waited for: the system completes it in the background.
-  // A pending write has taken all its bytes; a refused one took none.
-  DWORD dwWritten = 0;
-  if (!WriteFile(hComm, pData, dwLength, &dwWritten, &_WriteOverlapped))
-    dwWritten = GetLastError() == ERROR_IO_PENDING ? dwLength : 0;
+  // The write is not waited for: the system completes it in the background,
+  // from a copy the port object keeps until it ends.
+  const DWORD dwWritten = _Writes.Start(hComm, pData, dwLength);
   _dwBytesWritten += dwWritten;
   return dwWritten;
 }
@@ -223,6 +219,9 @@ void cxComm::Close() {
   StopWatch(INFINITE);
   _hComm = INVALID_HANDLE_VALUE;
   CloseHandle(hComm);
+  // The purge and the close end the writes in flight; their copies are
+  // reused once the system says so.
+  _Writes.Settle(kClosedWritesWaitMs);
 }
 
 bool cxComm::StopWatch(DWORD dwTimeoutMs) {

@@ -8,6 +8,7 @@
 #include <atomic>
 
 #include "Locker.h"
+#include "PendingWrites.h"
 
 class cxComm {
  public:
@@ -63,7 +64,7 @@ class cxComm {
   COMMTIMEOUTS _Timeouts;
   DWORD _dwOpenFlags;
   OVERLAPPED _ReadOverlapped;
-  OVERLAPPED _WriteOverlapped;
+  PendingWrites _Writes;
   HANDLE _hWatchThread;
   HWND _hNotifyWnd;
   DWORD _dwRxThreshold;
