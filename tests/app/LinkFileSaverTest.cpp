@@ -144,4 +144,19 @@ TEST(LinkRowText, GapsEscapesAndHex) {
   EXPECT_EQ(row.substr(row.size() - 7), "\xE4\xB8\xAD\\r\\n");
 }
 
+TEST(LinkRowText, TextIsReadInTheChosenCodePageAndNoByteIsLost) {
+  // 中 in UTF-8, in Big5 and in UTF-16LE.
+  EXPECT_EQ(TextOfBytes("\xE4\xB8\xAD\n", CP_UTF8), "\xE4\xB8\xAD\\n");
+  EXPECT_EQ(TextOfBytes("\xA4\xA4", 950), "\xE4\xB8\xAD");
+  EXPECT_EQ(TextOfBytes(std::string("\x2D\x4E\x0A\x00", 4), 1200), "\xE4\xB8\xAD\\n");
+  // A GBK character whose second byte is a backslash stays one character
+  // (81 5C is 乗): escaping comes after reading.
+  EXPECT_EQ(TextOfBytes("\x81\x5C", 936), "\xE4\xB9\x97");
+  // Bytes that are no character, and a character cut off at the frame's
+  // end, are shown by their values.
+  EXPECT_EQ(TextOfBytes("a\xFF\xE4\xB8", CP_UTF8), "a\\xFF\\xE4\\xB8");
+  EXPECT_EQ(TextOfBytes("\x81", 936), "\\x81");
+  EXPECT_EQ(TextOfBytes("", 936), "");
+}
+
 }  // namespace

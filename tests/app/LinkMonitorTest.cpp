@@ -123,6 +123,26 @@ TEST_F(LinkMonitorTest, APortClosedAndOpenedAgainKeepsBothOpeningsFrames) {
   EXPECT_EQ(Record().Frames()[1].Bytes, "after");
 }
 
+TEST_F(LinkMonitorTest, TextRowsAreReadInTheEncodingOfTheirPortsPanel) {
+  TCheckBox* hex = Box("16进制");
+  hex->Checked = false;
+  hex->OnClick(hex);
+  DisplayChoices utf8;
+  utf8.CodePage = CP_UTF8;
+  form->Displays[0]->Set(utf8);
+  Tick();
+  // 中 in UTF-8 on device 1's port, in GBK on device 2's.
+  SendFromFarEnd(3, "\xE4\xB8\xAD");
+  ASSERT_TRUE(WaitForFrames(1));
+  SendFromFarEnd(4, "\xD6\xD0");
+  ASSERT_TRUE(WaitForFrames(2));
+  ASSERT_TRUE(TickUntil([&] { return rows->Text().Utf8().find("COM4") != std::string::npos; }));
+  const std::string text = rows->Text().Utf8();
+  const size_t second = text.find('\n') + 1;
+  EXPECT_EQ(text.substr(second - 6, 6), "  \xE4\xB8\xAD\n") << text;
+  EXPECT_EQ(text.substr(text.size() - 6), "  \xE4\xB8\xAD\n") << text;
+}
+
 TEST_F(LinkMonitorTest, FindIsThePanelsFindBoxOverTheRows) {
   TMenuItem* item = Find<TMenuItem>(monitor, [](TMenuItem* i) { return i->Caption.Get().Utf8() == "查找…"; });
   ASSERT_NE(item, nullptr);

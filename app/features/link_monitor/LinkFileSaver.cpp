@@ -26,7 +26,7 @@ bool LinkFileSaver::Open(const std::string& Path, Format Kind_, bool Hex_) {
 
 std::string LinkFileSaver::FrameBytes(const LinkFrame& Frame) {
   if (Kind == Format::Text) {
-    std::string row = LinkRowText(Frame, PreviousEnd, Hex) + "\r\n";
+    std::string row = LinkRowText(Frame, PreviousEnd, Hex, CodePages[Frame.Port]) + "\r\n";
     PreviousEnd = Frame.End;
     return row;
   }

@@ -32,6 +32,9 @@ class LinkFileSaver {
   bool WriteNew(const LinkRecord& Record);
   void Close();
 
+  // The code page each panel's text rows are read in (text logs only).
+  UINT CodePages[2] = {936, 936};
+
   DWORD LastError = 0;
   ULONGLONG FramesWritten = 0;
   // Frames that left the record (past its limit) before they were written.

@@ -108,7 +108,7 @@ void LinkMonitor::Tick() {
 }
 
 void LinkMonitor::ShowRow(const LinkFrame& Frame) {
-  Window->AppendRow(LinkRowText(Frame, PreviousEnd, Choices_.Hex),
+  Window->AppendRow(LinkRowText(Frame, PreviousEnd, Choices_.Hex, CodePages[Frame.Port]),
                     Frame.Sent ? MonitorWindow::RowKind::Sent : MonitorWindow::RowKind::Received);
   PreviousEnd = Frame.End;
   if (!Choices_.DecodeModbus) return;

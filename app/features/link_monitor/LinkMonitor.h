@@ -37,6 +37,9 @@ class LinkMonitor {
   void Received(int Panel, const std::string& PortName, const ReceivedBlock& Block);
   // A panel's own send, a row of its own when the window shows sends.
   void Sent(int Panel, const std::string& PortName, const std::string& Bytes);
+  // The code page the panel reads its text in: its port's text rows are
+  // read in it from now on.
+  void SetCodePage(int Panel, UINT CodePage) { CodePages[Panel] = Saver.CodePages[Panel] = CodePage; }
   // The default frame gap of the panel's port (its line settings).
   void SetDefaultGap(int Panel, ULONGLONG Intervals);
   // Each tick of the main window's timer: settles the record, shows and
@@ -73,6 +76,7 @@ class LinkMonitor {
   LinkFileSaver Saver;
   String SaveName;
   ULONGLONG DefaultGaps[2] = {0, 0};
+  UINT CodePages[2] = {936, 936};
   ULONGLONG NextShown = 0;    // the sequence of the next frame to show
   ULONGLONG PreviousEnd = 0;  // the last shown frame's end, for the gap
   bool Paused = false;

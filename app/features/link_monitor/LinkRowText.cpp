@@ -2,7 +2,8 @@
 #include "LinkRowText.h"
 
 #include <cstdio>
-#include <vector>
+
+#include "StreamDecoder.h"
 
 std::string ArrivalTimeText(ULONGLONG FileTime) {
   const FILETIME utc{static_cast<DWORD>(FileTime), static_cast<DWORD>(FileTime >> 32)};
@@ -69,24 +70,50 @@ std::string EscapedText(const std::string& Bytes) {
   return text;
 }
 
-std::string AnsiToUtf8(const std::string& Bytes) {
-  if (Bytes.empty()) return Bytes;
-  const int length = static_cast<int>(Bytes.size());
-  const int units = MultiByteToWideChar(CP_ACP, 0, Bytes.data(), length, nullptr, 0);
-  if (units <= 0) return Bytes;
-  std::vector<WCHAR> wide(static_cast<size_t>(units));
-  MultiByteToWideChar(CP_ACP, 0, Bytes.data(), length, wide.data(), units);
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return Bytes;
+namespace {
+
+// Characters escaped where they are control characters, bytes that are no
+// character as \xNN, gathered in UTF-16.
+class EscapingSink : public DecodedSink {
+ public:
+  void Text(std::u16string_view Text) override {
+    for (const char16_t c : Text) {
+      if (c < 0x20 || c == 0x7F || c == '\\') {
+        for (const char escaped : EscapedText(std::string(1, static_cast<char>(c)))) Units += escaped;
+      } else {
+        Units += c;
+      }
+    }
+  }
+  void InvalidByte(BYTE Byte) override {
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\x%02X", Byte);
+    for (const char* at = escape; *at; ++at) Units += static_cast<char16_t>(*at);
+  }
+  std::u16string Units;
+};
+
+}  // namespace
+
+std::string TextOfBytes(const std::string& Bytes, UINT CodePage) {
+  EscapingSink sink;
+  StreamDecoder decoder(CodePage);
+  decoder.Take(reinterpret_cast<const BYTE*>(Bytes.data()), static_cast<DWORD>(Bytes.size()), sink);
+  decoder.LetGo(sink);
+  if (sink.Units.empty()) return {};
+  const auto* wide = reinterpret_cast<const WCHAR*>(sink.Units.data());
+  const int units = static_cast<int>(sink.Units.size());
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, units, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return {};
   std::string utf8(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, wide, units, utf8.data(), size, nullptr, nullptr);
   return utf8;
 }
 
-std::string LinkRowText(const LinkFrame& Frame, ULONGLONG Previous, bool Hex) {
+std::string LinkRowText(const LinkFrame& Frame, ULONGLONG Previous, bool Hex, UINT CodePage) {
   std::string row = ArrivalTimeText(Frame.Start) + "  " + DirectionText(Frame) + "  ";
   row += Previous == 0 ? std::string("          ") : GapText(Previous, Frame.Start);
   row += "  ";
-  row += Hex ? HexWithCharacters(Frame.Bytes) : AnsiToUtf8(EscapedText(Frame.Bytes));
+  row += Hex ? HexWithCharacters(Frame.Bytes) : TextOfBytes(Frame.Bytes, CodePage);
   return row;
 }

@@ -5,8 +5,9 @@
 // gap runs from the previous frame's last read to this frame's first (less
 // than zero when the two overlap). Bytes are hex with their characters, or
 // the text itself with control characters written as escapes, so that a
-// row stays one line. Rows are UTF-8: text bytes are read in the system's
-// code page, as the panels read them.
+// row stays one line. Rows are UTF-8: text bytes are read in the code page
+// of the port's panel (its 编码 choice), as the panel reads them; a byte
+// that is no character there is written as its escape, never dropped.
 #pragma once
 
 #include <windows.h>
@@ -26,8 +27,10 @@ std::string HexWithCharacters(const std::string& Bytes);
 // The bytes with \r, \n, \t, \0 and other control bytes escaped.
 std::string EscapedText(const std::string& Bytes);
 
-// Bytes in the system's code page as UTF-8.
-std::string AnsiToUtf8(const std::string& Bytes);
+// The bytes as characters of the code page in UTF-8, escaped as above; a
+// character cut off by the frame's end is bytes that are no character.
+std::string TextOfBytes(const std::string& Bytes, UINT CodePage);
 
 // The whole row; Previous is the previous frame's End (0: none, no gap).
-std::string LinkRowText(const LinkFrame& Frame, ULONGLONG Previous, bool Hex);
+// Text is read in CodePage (GBK, the system's code page, unless chosen).
+std::string LinkRowText(const LinkFrame& Frame, ULONGLONG Previous, bool Hex, UINT CodePage = 936);

@@ -2,6 +2,7 @@
 
 #include "FrameGap.h"
 #include "MenuItems.h"
+#include "ReceiveArea.h"
 
 PanelLinkMonitor::PanelLinkMonitor(PanelParts& Panel, LinkMonitor& Monitor) : PanelFeature(Panel), Monitor(Monitor) {
   // One window for both panels: one key for it, on the first panel's item.
@@ -15,6 +16,8 @@ PanelLinkMonitor::PanelLinkMonitor(PanelParts& Panel, LinkMonitor& Monitor) : Pa
 }
 
 void PanelLinkMonitor::Tick() {
+  // The panel's text is read in its encoding (编码), and so are its rows.
+  Monitor.SetCodePage(Panel.Index, Panel.Receive->Choices().CodePage);
   if (Panel.Index == 0) Monitor.Tick();
 }
 

@@ -1,7 +1,8 @@
 // A panel's part in the link monitor: the 链路监视 item of its receive
 // area's menu (Ctrl+M on the first panel's, which reaches it from anywhere
 // in the window), its deliveries and sends copied into the monitor's
-// record, and its port's line settings as the default frame gap. The
+// record, its port's line settings as the default frame gap, and its
+// encoding as the one its port's text rows are read in. The
 // first panel's also remembers the monitor's choices, in a section of
 // their own (they are the window's, not a panel's).
 #pragma once
