@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include <toolkit/toolkit.h>
 
@@ -49,6 +50,9 @@ struct PanelParts {
   std::function<void()> StateChanged;
   // A remembered choice changed: the settings are written.
   std::function<void()> ChoicesChanged;
+  // Sends bytes through the panel's port as every send of the panel goes;
+  // S: counts what the port took.
+  std::function<void(const std::string& Bytes)> SendBytes;
 
   bool PortOpen() const { return Channel->_hComm != INVALID_HANDLE_VALUE; }
 };

@@ -280,7 +280,8 @@ void TForm1::BindPanels() {
                .SentBytes = &PanelSentBytes[0],
                .Receive = ReceiveAreas[0].get(),
                .StateChanged = [this] { ShowPanelState(0); },
-               .ChoicesChanged = [this] { Settings->Save(); }};
+               .ChoicesChanged = [this] { Settings->Save(); },
+               .SendBytes = [this](const std::string& Bytes) { SendBytes(0, Bytes); }};
   Panels[1] = {.Index = 1,
                .Owner = this,
                .Group = GroupBox2,
@@ -300,5 +301,6 @@ void TForm1::BindPanels() {
                .SentBytes = &PanelSentBytes[1],
                .Receive = ReceiveAreas[1].get(),
                .StateChanged = [this] { ShowPanelState(1); },
-               .ChoicesChanged = [this] { Settings->Save(); }};
+               .ChoicesChanged = [this] { Settings->Save(); },
+               .SendBytes = [this](const std::string& Bytes) { SendBytes(1, Bytes); }};
 }

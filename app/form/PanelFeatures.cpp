@@ -20,10 +20,12 @@ void TForm1::CreateFeatures() {
     WholeSessions[index] = std::make_unique<PanelWholeSession>(panel);
     Finds[index] = std::make_unique<PanelFind>(panel);
     Languages[index] = std::make_unique<PanelLanguage>(panel);
+    QuickSends[index] = std::make_unique<PanelQuickSends>(panel);
     Features[index] = {TimeStamps[index].get(),    SendOptions[index].get(), Shortcuts[index].get(),
                        ModemLines[index].get(),    Captures[index].get(),    FileSends[index].get(),
                        Plotters[index].get(),      Displays[index].get(),    LinkMonitors[index].get(),
-                       WholeSessions[index].get(), Finds[index].get(),       Languages[index].get()};
+                       WholeSessions[index].get(), Finds[index].get(),       QuickSends[index].get(),
+                       Languages[index].get()};
   }
   Settings = std::make_unique<SettingsFile>(Panels, Features);
 }

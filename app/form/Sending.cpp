@@ -1,8 +1,10 @@
 // Sending a panel's edit text, as text (with the panel's line ending) or as
 // hexadecimal bytes, by its Send button, Enter or the auto-send period; and
 // the Clear buttons.
+#include <string>
 #include <vector>
 
+#include "Checksums.h"
 #include "HexText.h"
 #include "TextEncodings.h"
 #include "Unit1.h"
@@ -19,31 +21,36 @@ void TForm1::SendData(int Index) {
   if (port._hComm == INVALID_HANDLE_VALUE) return;
   if (text.IsEmpty()) return;
 
-  // S: counts what the port took: a message it refuses (its output queue
-  // full, the device gone) never goes out and is not counted.
+  // The checksum chosen for typed sends follows the message's own bytes
+  // (before a text's line ending); hex text with no byte gets none.
+  const Checksum check = QuickSends[Index]->TypedChecksum();
   if (Panels[Index].Hex->Checked) {
     // Work areas sized for the text: the edit's limit binds typing only,
     // not text put there otherwise.
     const AnsiString digits(text.Trim());
     std::vector<BYTE> bytes(static_cast<size_t>(digits.Length()) / 2 + 1, 0);
     const int count = HexToBytes(digits.c_str(), bytes.data());
-    const DWORD written = port.Write(bytes.data(), static_cast<DWORD>(count));
-    PanelSentBytes[Index] += written;
-    ReceiveAreas[Index]->Echo(bytes.data(), written, TimeStamps[Index]->On());
-    for (PanelFeature* feature : Features[Index]) feature->Sent(bytes.data(), written);
+    const std::string message(bytes.begin(), bytes.begin() + count);
+    SendBytes(Index, count > 0 ? WithChecksum(check, message) : message);
   } else if (const UINT codePage = Displays[Index]->Choices().CodePage; codePage != TextEncodings().front().CodePage) {
     // In the panel's encoding; UTF-16 text holds zero bytes.
-    const std::string bytes = EncodeText(text.Utf8() + LineEndingBytes(SendOptions[Index]->Ending()), codePage);
-    const DWORD written = port.Write(bytes.data(), static_cast<DWORD>(bytes.size()));
-    PanelSentBytes[Index] += written;
-    ReceiveAreas[Index]->Echo(reinterpret_cast<const BYTE*>(bytes.data()), written, TimeStamps[Index]->On());
-    for (PanelFeature* feature : Features[Index]) feature->Sent(reinterpret_cast<const BYTE*>(bytes.data()), written);
+    const std::string ending = LineEndingBytes(SendOptions[Index]->Ending());
+    SendBytes(Index, WithChecksum(check, EncodeText(text.Utf8(), codePage)) + EncodeText(ending, codePage));
   } else {
-    const AnsiString bytes = AnsiString(text) + LineEndingBytes(SendOptions[Index]->Ending());
-    const DWORD written = port.Write(bytes.c_str());
-    PanelSentBytes[Index] += written;
-    ReceiveAreas[Index]->Echo(reinterpret_cast<const BYTE*>(bytes.c_str()), written, TimeStamps[Index]->On());
-    for (PanelFeature* feature : Features[Index]) feature->Sent(reinterpret_cast<const BYTE*>(bytes.c_str()), written);
+    const AnsiString ansi(text);
+    const AnsiString ending = LineEndingBytes(SendOptions[Index]->Ending());
+    SendBytes(Index, WithChecksum(check, std::string(ansi.c_str(), static_cast<size_t>(ansi.Length()))) +
+                         std::string(ending.c_str(), static_cast<size_t>(ending.Length())));
   }
   SendOptions[Index]->Sent(text);
+}
+
+void TForm1::SendBytes(int Index, const std::string& Bytes) {
+  // S: counts what the port took: a message it refuses (its output queue
+  // full, the device gone) never goes out and is not counted.
+  const auto* data = reinterpret_cast<const BYTE*>(Bytes.data());
+  const DWORD written = Channels[Index].Write(data, static_cast<DWORD>(Bytes.size()));
+  PanelSentBytes[Index] += written;
+  ReceiveAreas[Index]->Echo(data, written, TimeStamps[Index]->On());
+  for (PanelFeature* feature : Features[Index]) feature->Sent(data, written);
 }

@@ -25,6 +25,7 @@
 #include "PanelLinkMonitor.h"
 #include "PanelModemLines.h"
 #include "PanelPlotter.h"
+#include "PanelQuickSends.h"
 #include "PanelSendOptions.h"
 #include "PanelShortcuts.h"
 #include "PanelTimeStamps.h"
@@ -110,6 +111,9 @@ class TForm1 : public TForm {
   // Sends panel Index's edit text through its port, as text or as the bytes
   // its hexadecimal digits spell.
   void SendData(int Index);
+  // Sends bytes through panel Index's port, the way every send of the
+  // panel goes; S: counts what the port took.
+  void SendBytes(int Index, const std::string& Bytes);
   // The received-data message: shows a channel's block in its panel.
   void OnReceiveData(TMessage& Message);
   // Devices came or went: both port lists are read again, keeping the texts
@@ -212,6 +216,7 @@ class TForm1 : public TForm {
   std::unique_ptr<PanelWholeSession> WholeSessions[2];
   std::unique_ptr<PanelFind> Finds[2];
   std::unique_ptr<PanelLanguage> Languages[2];
+  std::unique_ptr<PanelQuickSends> QuickSends[2];
   // Written whenever a panel's remembered choice changes.
   std::unique_ptr<SettingsFile> Settings;
 };
