@@ -910,6 +910,217 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
 </context>
 <context>
+    <name>QuickSends</name>
+    <message>
+        <source>快捷发送…</source>
+        <translation>Quick sends…</translation>
+    </message>
+    <message>
+        <source>校验</source>
+        <translation>Checksum</translation>
+    </message>
+    <message>
+        <source>最多 %1 条快捷发送</source>
+        <translation>At most %1 quick sends</translation>
+    </message>
+    <message>
+        <source>这条快捷发送已不在列表中</source>
+        <translation>This quick send is no longer in the list</translation>
+    </message>
+    <message>
+        <source>文件太大（快捷发送文件最多 1 MB）。</source>
+        <translation>The file is too large (a quick-send file holds at most 1 MB).</translation>
+    </message>
+    <message>
+        <source>不能导入 %1
+%2</source>
+        <translation>Cannot import %1
+%2</translation>
+    </message>
+    <message>
+        <source>列表已满（最多 %1 条），其后 %2 条未导入</source>
+        <translation>The list is full (at most %1); the %2 after it were not imported</translation>
+    </message>
+    <message>
+        <source>从 %1 导入 %2 条快捷发送。</source>
+        <translation>Imported %2 quick sends from %1.</translation>
+    </message>
+    <message>
+        <source>不能导出到 %1
+%2</source>
+        <translation>Cannot export to %1
+%2</translation>
+    </message>
+    <message>
+        <source>%1 快捷发送</source>
+        <translation>%1 quick sends</translation>
+    </message>
+    <message>
+        <source>快捷发送：%1 条定时发送中</source>
+        <translation>Quick sends: %1 sending periodically</translation>
+    </message>
+    <message>
+        <source>没有名称</source>
+        <translation>No name</translation>
+    </message>
+    <message>
+        <source>内容超过 1024 个字符</source>
+        <translation>The content is over 1024 characters</translation>
+    </message>
+    <message>
+        <source>周期须为 0（不定时）或 100 至 3600000 毫秒、100 的整数倍</source>
+        <translation>The period must be 0 (none) or 100 to 3600000 ms in steps of 100</translation>
+    </message>
+    <message>
+        <source>不是 UTF-8 文本</source>
+        <translation>Not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>应有 5 个以制表符分隔的字段：名称、text 或 hex、校验、周期、内容</source>
+        <translation>Expected 5 tab-separated fields: name, text or hex, checksum, period, content</translation>
+    </message>
+    <message>
+        <source>第二个字段应为 text 或 hex，而不是 “%1”</source>
+        <translation>The second field must be text or hex, not “%1”</translation>
+    </message>
+    <message>
+        <source>未知的校验 “%1”（可用 none modbus ccitt-false xmodem crc8 crc32 sum8 xor8）</source>
+        <translation>Unknown checksum “%1” (known: none modbus ccitt-false xmodem crc8 crc32 sum8 xor8)</translation>
+    </message>
+    <message>
+        <source>周期 “%1” 无效（0，或 100 至 3600000 毫秒、100 的整数倍）</source>
+        <translation>Invalid period “%1” (0, or 100 to 3600000 ms in steps of 100)</translation>
+    </message>
+    <message>
+        <source>第 %1 行：%2</source>
+        <translation>Line %1: %2</translation>
+    </message>
+    <message>
+        <source>末尾的 \ 后面缺少字符（要发送 \ 请写 \\）</source>
+        <translation>A character is missing after the final \ (write \\ to send \)</translation>
+    </message>
+    <message>
+        <source>\x 后面要有两个十六进制数字</source>
+        <translation>\x must be followed by two hex digits</translation>
+    </message>
+    <message>
+        <source>未知的转义 \%1（可用 \r \n \t \\ \xHH）</source>
+        <translation>Unknown escape \%1 (known: \r \n \t \\ \xHH)</translation>
+    </message>
+    <message>
+        <source>十六进制内容里没有一个完整的字节</source>
+        <translation>The hex content holds no whole byte</translation>
+    </message>
+    <message>
+        <source>内容为空</source>
+        <translation>The content is empty</translation>
+    </message>
+    <message>
+        <source>每 %1 毫秒</source>
+        <translation>every %1 ms</translation>
+    </message>
+    <message>
+        <source>无周期</source>
+        <translation>no period</translation>
+    </message>
+    <message>
+        <source>还没有快捷发送：在下面填写名称和内容，再按“添加”。</source>
+        <translation>No quick sends yet: fill in a name and content below, then press Add.</translation>
+    </message>
+    <message>
+        <source>编辑</source>
+        <translation>Edit</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>十六进制</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <source>文本可写 \r \n \t \\ \xHH；十六进制如 01 03 00 00 00 0A</source>
+        <translation>Text may hold \r \n \t \\ \xHH; hex as in 01 03 00 00 00 0A</translation>
+    </message>
+    <message>
+        <source>0 为不定时；100 至 3600000，100 的整数倍</source>
+        <translation>0 for none; 100 to 3600000 in steps of 100</translation>
+    </message>
+    <message>
+        <source>名称：</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>内容：</source>
+        <translation>Content:</translation>
+    </message>
+    <message>
+        <source>校验：</source>
+        <translation>Checksum:</translation>
+    </message>
+    <message>
+        <source>周期(毫秒)：</source>
+        <translation>Period (ms):</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>保存修改</source>
+        <translation>Save changes</translation>
+    </message>
+    <message>
+        <source>导入…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>导出…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>发送 %1</source>
+        <translation>Send %1</translation>
+    </message>
+    <message>
+        <source>定时发送 %1 %2</source>
+        <translation>Send %1 periodically %2</translation>
+    </message>
+    <message>
+        <source>编辑 %1</source>
+        <translation>Edit %1</translation>
+    </message>
+    <message>
+        <source>删除 %1</source>
+        <translation>Delete %1</translation>
+    </message>
+    <message>
+        <source>不能添加：%1</source>
+        <translation>Cannot add: %1</translation>
+    </message>
+    <message>
+        <source>不能保存：%1</source>
+        <translation>Cannot save: %1</translation>
+    </message>
+    <message>
+        <source>导入快捷发送</source>
+        <translation>Import quick sends</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)|*.txt|所有文件 (*)|*</source>
+        <translation>Text files (*.txt)|*.txt|All files (*)|*</translation>
+    </message>
+    <message>
+        <source>导出快捷发送</source>
+        <translation>Export quick sends</translation>
+    </message>
+</context>
+<context>
     <name>SendOptions</name>
     <message>
         <source>%1毫秒</source>
