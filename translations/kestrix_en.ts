@@ -59,6 +59,41 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
 </context>
 <context>
+    <name>Checksums</name>
+    <message>
+        <source>无校验</source>
+        <translation>No checksum</translation>
+    </message>
+    <message>
+        <source>Modbus CRC-16 (低字节在前)</source>
+        <translation>Modbus CRC-16 (low byte first)</translation>
+    </message>
+    <message>
+        <source>CRC-16/CCITT-FALSE (高字节在前)</source>
+        <translation>CRC-16/CCITT-FALSE (high byte first)</translation>
+    </message>
+    <message>
+        <source>CRC-16/XMODEM (高字节在前)</source>
+        <translation>CRC-16/XMODEM (high byte first)</translation>
+    </message>
+    <message>
+        <source>CRC-8/SMBUS (多项式 0x07)</source>
+        <translation>CRC-8/SMBUS (polynomial 0x07)</translation>
+    </message>
+    <message>
+        <source>CRC-32 (低字节在前)</source>
+        <translation>CRC-32 (low byte first)</translation>
+    </message>
+    <message>
+        <source>8 位累加和</source>
+        <translation>8-bit sum</translation>
+    </message>
+    <message>
+        <source>8 位异或</source>
+        <translation>8-bit XOR</translation>
+    </message>
+</context>
+<context>
     <name>Display</name>
     <message>
         <source>关</source>

@@ -69,7 +69,6 @@ TEST(Checksums, KeysNameEachOnceAndReadBackInAnyCase) {
     Checksum read = Checksum::None;
     ASSERT_TRUE(ChecksumFromKey(ChecksumKey(kind), read)) << n;
     EXPECT_EQ(read, kind);
-    EXPECT_NE(std::string(ChecksumCaption(kind)), "");
   }
   Checksum read = Checksum::Crc8;
   EXPECT_TRUE(ChecksumFromKey("MODBUS", read));

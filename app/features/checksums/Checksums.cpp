@@ -36,21 +36,9 @@ constexpr CrcModel kXmodem = {16, 0x1021, 0x0000, false, 0};
 constexpr CrcModel kSmbus = {8, 0x07, 0x00, false, 0};
 constexpr CrcModel kIsoHdlc = {32, 0xEDB88320, 0xFFFFFFFF, true, 0xFFFFFFFF};
 
-struct ChecksumInfo {
-  const char* szKey;
-  const char* szCaption;
-};
-
-constexpr ChecksumInfo kInfo[kChecksumCount] = {
-    {"none", "无校验"},
-    {"modbus", "Modbus CRC-16 (低字节在前)"},
-    {"ccitt-false", "CRC-16/CCITT-FALSE (高字节在前)"},
-    {"xmodem", "CRC-16/XMODEM (高字节在前)"},
-    {"crc8", "CRC-8/SMBUS (多项式 0x07)"},
-    {"crc32", "CRC-32 (低字节在前)"},
-    {"sum8", "8 位累加和"},
-    {"xor8", "8 位异或"},
-};
+// In the order of the Checksum values.
+constexpr const char* kKeys[kChecksumCount] = {"none", "modbus", "ccitt-false", "xmodem",
+                                               "crc8", "crc32",  "sum8",        "xor8"};
 
 }  // namespace
 
@@ -109,17 +97,15 @@ std::string WithChecksum(Checksum Kind, const std::string& Message) {
   return Message + std::string(check.begin(), check.end());
 }
 
-const char* ChecksumKey(Checksum Kind) { return kInfo[static_cast<int>(Kind)].szKey; }
+const char* ChecksumKey(Checksum Kind) { return kKeys[static_cast<int>(Kind)]; }
 
 bool ChecksumFromKey(const std::string& Key, Checksum& Kind) {
   std::string lower = Key;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (int n = 0; n < kChecksumCount; ++n)
-    if (lower == kInfo[n].szKey) {
+    if (lower == kKeys[n]) {
       Kind = static_cast<Checksum>(n);
       return true;
     }
   return false;
 }
-
-const char* ChecksumCaption(Checksum Kind) { return kInfo[static_cast<int>(Kind)].szCaption; }

@@ -37,5 +37,3 @@ std::string WithChecksum(Checksum Kind, const std::string& Message);
 const char* ChecksumKey(Checksum Kind);
 // The checksum of that name (any case); false for any other text.
 bool ChecksumFromKey(const std::string& Key, Checksum& Kind);
-// What menus show, such as "Modbus CRC-16 (低字节在前)".
-const char* ChecksumCaption(Checksum Kind);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ChecksumNames.h"
 #include "FileErrorText.h"
 #include "MenuItems.h"
 #include "QuickSendFile.h"
@@ -54,8 +55,8 @@ void PanelQuickSends::CreateMenus() {
   TMenuItem* checksums = NewItem(owner, Tr("QuickSends", "校验"), 0, nullptr);
   for (int n = 0; n < kChecksumCount; ++n) {
     const auto kind = static_cast<Checksum>(n);
-    ChecksumItems[n] = NewRadioItem(owner, checksums, TrText("Checksums", ChecksumCaption(kind)),
-                                    [this, kind](TObject*) { SetTypedChecksum(kind); });
+    ChecksumItems[n] =
+        NewRadioItem(owner, checksums, ChecksumShownName(kind), [this, kind](TObject*) { SetTypedChecksum(kind); });
   }
   AddMenuItems(owner, Panel.Edit, {QuickSendItem, checksums});
 }

@@ -1,5 +1,6 @@
 #include "QuickSendWindow.h"
 
+#include "ChecksumNames.h"
 #include "QuickSendList.h"
 
 namespace {
@@ -93,8 +94,7 @@ void QuickSendWindow::CreateFields() {
   MessageEdit->ShowHint = true;
   ChecksumBox = Placed<TComboBox>(Form, 96, 0, 250, 24, tab);
   ChecksumBox->Style = csDropDownList;
-  for (int n = 0; n < kChecksumCount; ++n)
-    ChecksumBox->Items->Add(TrText("Checksums", ChecksumCaption(static_cast<Checksum>(n))));
+  for (int n = 0; n < kChecksumCount; ++n) ChecksumBox->Items->Add(ChecksumShownName(static_cast<Checksum>(n)));
   ChecksumBox->ItemIndex = 0;
   PeriodEdit = Placed<TEdit>(Form, 456, 0, kWidth - 464, 24, tab);
   PeriodEdit->Text = "0";
