@@ -3,6 +3,7 @@
 // Qt's own edit items and box buttons in the same language; separators
 // without text; the language menu and what it remembers.
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -304,6 +305,12 @@ TEST_F(WindowLanguage, TheLinkMonitorAndItsDecodedFramesSpeakEnglish) {
     if (window == ControlAccess::Widget(form) || !window->isVisible()) continue;
     texts.insert(window->windowTitle().toStdString());
     for (QWidget* widget : window->findChildren<QWidget*>()) {
+      // Every control the user reaches is named for the accessibility tree.
+      if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QComboBox*>(widget) ||
+          (qobject_cast<QLineEdit*>(widget) && !qobject_cast<QComboBox*>(widget->parentWidget()))) {
+        EXPECT_FALSE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).isEmpty())
+            << widget->metaObject()->className();
+      }
       for (const QString& text : {widget->accessibleName(), widget->toolTip()}) texts.insert(text.toStdString());
       if (auto* button = qobject_cast<QAbstractButton*>(widget)) texts.insert(button->text().toStdString());
       if (auto* label = qobject_cast<QLabel*>(widget)) texts.insert(label->text().toStdString());
