@@ -48,8 +48,9 @@ std::string Contents(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void AddRun(LinkRecord& record, int port, ULONGLONG time, const std::string& bytes, bool sent = false) {
-  record.Add(port, sent, port == 0 ? "COM3" : "COM4", time, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
+void AddRun(LinkRecord& record, int port, ULONGLONG time, const std::string& bytes, bool sent = false, BYTE lines = 0) {
+  record.Add(port, sent, port == 0 ? "COM3" : "COM4", time, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(),
+             lines);
 }
 
 // A Modbus exchange: COM3 hears the request, COM4 the answer 4.5 ms later.
@@ -72,8 +73,8 @@ TEST_F(LinkFileSaverTest, APcapngFileHoldsEveryFrameWithItsTimeInterfaceDirectio
   LinkFileSaver saver;
   ASSERT_TRUE(saver.Open(path, LinkFileSaver::Format::Pcapng, true));
 
-  AddRun(record, 0, kT0 + 1, kRequest);
-  AddRun(record, 1, kT0 + 45000 + 123, kResponse);
+  AddRun(record, 0, kT0 + 1, kRequest, false, kLineCts | kLineDtr | kLineRts);
+  AddRun(record, 1, kT0 + 45000 + 123, kResponse, false, kLineDsr | kLineDcd | kLineRing);
   record.Settle(kT0 + 100 * kMs + LinkRecord::kHold);
   ASSERT_TRUE(saver.WriteNew(record));
   // Valid between writes: readable now, with two packets.
@@ -95,6 +96,15 @@ TEST_F(LinkFileSaverTest, APcapngFileHoldsEveryFrameWithItsTimeInterfaceDirectio
   EXPECT_EQ(packets[1], "COM4,1700000000.004512000,0x02,,1,010304000a000b9a36");
   EXPECT_EQ(packets[2], "COM4,1700000002.000000000,0x01,,0,41540d");
   EXPECT_NE(Output("capinfos -I " + path).find("Number of interfaces in file: 2"), std::string::npos);
+  // Each frame's control lines, in the header's fields.
+  const std::vector<std::string> lines = Lines(
+      Output("tshark -r " + path +
+             " -T fields -E separator=, -e rtacser.cts -e rtacser.dcd -e rtacser.dsr -e rtacser.rts -e rtacser.dtr"
+             " -e rtacser.ring"));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "1,0,0,1,1,0");
+  EXPECT_EQ(lines[1], "0,1,1,0,0,1");
+  EXPECT_EQ(lines[2], "0,0,0,0,0,0");
 
   // Wireshark decodes the payload as Modbus RTU when asked.
   const std::string modbus =

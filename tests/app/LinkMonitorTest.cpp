@@ -86,6 +86,8 @@ TEST_F(LinkMonitorTest, BothPortsFramesAppearInTheOrderTheyArrivedAndThePanelsSh
   EXPECT_EQ(Record().Frames()[1].Bytes, "answer");
   EXPECT_EQ(Record().Frames()[1].Port, 1);
   EXPECT_LT(Record().Frames()[0].Start, Record().Frames()[1].Start);
+  // DTR and RTS are raised as a port opens; the frames say so.
+  EXPECT_EQ(Record().Frames()[0].Lines & (kLineDtr | kLineRts), kLineDtr | kLineRts);
 
   ASSERT_TRUE(TickUntil([&] { return rows->Text().Utf8().find("61 6E 73 77 65 72") != std::string::npos; }));
   const std::string text = rows->Text().Utf8();

@@ -51,18 +51,18 @@ void LinkMonitor::Show() {
 
 bool LinkMonitor::Recording() const { return (Window && Window->Showing()) || Saver.IsOpen(); }
 
-void LinkMonitor::Received(int Panel, const std::string& PortName, const ReceivedBlock& Block) {
+void LinkMonitor::Received(int Panel, const std::string& PortName, const ReceivedBlock& Block, BYTE Lines) {
   if (!Recording()) return;
   DWORD start = 0;
   for (DWORD mark = 0; mark < Block.dwMarks && mark < kMaxReadMarks; ++mark) {
     const DWORD end = std::min(Block.Marks[mark].dwEnd, Block.dwCount);
     if (end > start)
-      Record_.Add(Panel, false, PortName, TimeOf(Block.Marks[mark].ftTime), Block.Bytes + start, end - start);
+      Record_.Add(Panel, false, PortName, TimeOf(Block.Marks[mark].ftTime), Block.Bytes + start, end - start, Lines);
     start = std::max(start, end);
   }
   // Bytes with no mark (none are expected) keep the time of their delivery.
   if (start < Block.dwCount)
-    Record_.Add(Panel, false, PortName, FileTimeNow(), Block.Bytes + start, Block.dwCount - start);
+    Record_.Add(Panel, false, PortName, FileTimeNow(), Block.Bytes + start, Block.dwCount - start, Lines);
   if (Block.bLast) Record_.EndFrames(Panel);
 }
 

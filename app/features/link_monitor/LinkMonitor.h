@@ -33,8 +33,8 @@ class LinkMonitor {
   void Show();
   bool Recording() const;
   // A panel's delivery: each read becomes a run of the record. Last ends
-  // the port's frames.
-  void Received(int Panel, const std::string& PortName, const ReceivedBlock& Block);
+  // the port's frames. Lines are the port's control lines (LinkLine bits).
+  void Received(int Panel, const std::string& PortName, const ReceivedBlock& Block, BYTE Lines = 0);
   // A panel's own send, a row of its own when the window shows sends.
   void Sent(int Panel, const std::string& PortName, const std::string& Bytes);
   // The code page the panel reads its text in: its port's text rows are

@@ -14,7 +14,8 @@ void LinkRecord::SetLimit(size_t Bytes) {
   Trim();
 }
 
-void LinkRecord::Add(int Port, bool Sent, const std::string& Name, ULONGLONG Time, const BYTE* Bytes, size_t Count) {
+void LinkRecord::Add(int Port, bool Sent, const std::string& Name, ULONGLONG Time, const BYTE* Bytes, size_t Count,
+                     BYTE Lines) {
   Source& source = Sources[Port * 2 + (Sent ? 1 : 0)];
   while (Count > 0) {
     LinkFrame* frame = source.Open ? &source.Waiting.back() : nullptr;
@@ -24,7 +25,7 @@ void LinkRecord::Add(int Port, bool Sent, const std::string& Name, ULONGLONG Tim
                   frame->Bytes.size() >= kMaxFrameBytes))
       frame = nullptr;
     if (!frame) {
-      source.Waiting.push_back(LinkFrame{0, Port, Sent, Name, Time, Time, std::string()});
+      source.Waiting.push_back(LinkFrame{0, Port, Sent, Name, Time, Time, std::string(), Lines});
       source.Open = true;
       frame = &source.Waiting.back();
     }

@@ -22,6 +22,16 @@
 // stamped.
 inline constexpr ULONGLONG kIntervalsPerMs = 10000;
 
+// The control lines as a frame began: a bit each for those that were on.
+enum LinkLine : BYTE {
+  kLineCts = 0x01,
+  kLineDcd = 0x02,
+  kLineDsr = 0x04,
+  kLineRts = 0x08,
+  kLineDtr = 0x10,
+  kLineRing = 0x20,
+};
+
 struct LinkFrame {
   ULONGLONG Sequence = 0;  // counts the record's frames; never reused, not even after Clear
   int Port = 0;            // the panel: 0 or 1
@@ -30,6 +40,7 @@ struct LinkFrame {
   ULONGLONG Start = 0;     // the arrival of its first read
   ULONGLONG End = 0;       // and of its last
   std::string Bytes;
+  BYTE Lines = 0;  // LinkLine bits as its first read came
 };
 
 class LinkRecord {
@@ -44,8 +55,10 @@ class LinkRecord {
   // everything.
   void SetLimit(size_t Bytes);
 
-  // One read's bytes (or one send's), stamped with when they arrived.
-  void Add(int Port, bool Sent, const std::string& Name, ULONGLONG Time, const BYTE* Bytes, size_t Count);
+  // One read's bytes (or one send's), stamped with when they arrived; Lines
+  // are the port's control lines then, kept by a frame the read begins.
+  void Add(int Port, bool Sent, const std::string& Name, ULONGLONG Time, const BYTE* Bytes, size_t Count,
+           BYTE Lines = 0);
   // The port's opening has ended: its frames end with it.
   void EndFrames(int Port);
   // Moves the frames whose first bytes came kHold or more before Now into

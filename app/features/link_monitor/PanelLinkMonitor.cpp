@@ -32,7 +32,25 @@ void PanelLinkMonitor::PortOpened() {
 
 std::string PanelLinkMonitor::PortName() const { return Panel.Port->Text.Get().Utf8(); }
 
-void PanelLinkMonitor::Received(const ReceivedBlock& Block) { Monitor.Received(Panel.Index, PortName(), Block); }
+BYTE PanelLinkMonitor::Lines() const {
+  const DCB& dcb = Panel.Channel->_Dcb;
+  BYTE lines =
+      (dcb.fDtrControl == DTR_CONTROL_ENABLE ? kLineDtr : 0) | (dcb.fRtsControl == RTS_CONTROL_ENABLE ? kLineRts : 0);
+  DWORD status = 0;
+  if (Panel.PortOpen() && GetCommModemStatus(Panel.Channel->_hComm, &status)) {
+    if (status & MS_CTS_ON) lines |= kLineCts;
+    if (status & MS_DSR_ON) lines |= kLineDsr;
+    if (status & MS_RING_ON) lines |= kLineRing;
+    if (status & MS_RLSD_ON) lines |= kLineDcd;
+  }
+  return lines;
+}
+
+void PanelLinkMonitor::Received(const ReceivedBlock& Block) {
+  // The lines are read only while the monitor records: a panel without it
+  // pays nothing.
+  if (Monitor.Recording()) Monitor.Received(Panel.Index, PortName(), Block, Lines());
+}
 
 void PanelLinkMonitor::Sent(const BYTE* Bytes, DWORD Count) {
   if (Count > 0) Monitor.Sent(Panel.Index, PortName(), std::string(reinterpret_cast<const char*>(Bytes), Count));

@@ -25,6 +25,9 @@ class PanelLinkMonitor : public PanelFeature {
 
  private:
   std::string PortName() const;
+  // The port's control lines now: CTS, DSR, RI and DCD as the device
+  // reports them, DTR and RTS as the panel set them.
+  BYTE Lines() const;
 
   LinkMonitor& Monitor;
 };

@@ -93,7 +93,7 @@ std::string PcapngPacket(DWORD Interface, const LinkFrame& Frame) {
   PutBig32(payload, static_cast<DWORD>(microseconds / 1000000));
   PutBig32(payload, static_cast<DWORD>(microseconds % 1000000));
   payload += static_cast<char>(Frame.Sent ? kEventDataTxStart : kEventDataRxStart);
-  payload += '\0';  // the control lines are not recorded
+  payload += static_cast<char>(Frame.Lines);  // the header's bits are the record's
   payload += std::string(2, '\0');
   payload += Frame.Bytes;
 

@@ -3,7 +3,8 @@
 // enhanced packet per frame. Serial frames are packets of link type
 // LINKTYPE_RTAC_SERIAL (250): each payload starts with that link's 12-byte
 // header (arrival time in seconds and microseconds, big-endian, an event
-// type that gives the direction, the control lines and two footer bytes),
+// type that gives the direction, the control lines as the frame began
+// (CTS, DCD, DSR, RTS, DTR, RI: LinkLine's bits) and two footer bytes),
 // which Wireshark shows and can hand on to a chosen protocol (Modbus RTU).
 #pragma once
 
