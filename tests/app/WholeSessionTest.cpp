@@ -124,6 +124,20 @@ TEST_F(WholeSession, SavingShownTextWritesEverythingKeptAndClearEmptiesIt) {
   EXPECT_EQ(Log()->DroppedBytes(), 0u);
 }
 
+TEST_F(WholeSession, WithADisplayChoiceMadeSavingKeepsEveryCharacterShownInUtf8) {
+  form->WholeSessions[0]->Set(true);
+  DisplayChoices choices;
+  choices.CodePage = CP_UTF8;
+  choices.Colours = true;
+  form->Displays[0]->Set(choices);
+  // Hangul and an invalid byte's mark have no GBK form: GBK lost them.
+  DeliverAll("\x1b[0;32mI (5) app: 温度 23℃ 한국어\x1b[0m\r\nbad \xFF byte\r\n");
+  TempFolder folder;
+  const auto file = folder.path() / "shown.txt";
+  ASSERT_TRUE(form->Captures[0]->SaveShownTextTo(String(file.string())));
+  EXPECT_EQ(FileText(file), "I (5) app: 温度 23℃ 한국어\r\nbad ⟨FF⟩ byte\r\n");
+}
+
 TEST_F(WholeSession, ChoiceAndLimitAreRememberedPerPanel) {
   TempFolder folder;
   const String path((folder.path() / "settings.ini").string());

@@ -64,10 +64,14 @@ void PanelCapture::SaveShownText() {
 }
 
 bool PanelCapture::SaveShownTextTo(const String& FileName) {
-  // Written here, at once, in the ANSI code page as the program's text is:
-  // the memo's few kilobytes, or all a log view keeps.
+  // Written here, at once: the memo's few kilobytes, or all a log view
+  // keeps. With no display choice made the text came from the ANSI code
+  // page and goes back to it; with one made it may hold any character (an
+  // encoding's, a byte's ⟨FF⟩ mark, the sent mark), which only a Unicode
+  // encoding keeps, so it is written in UTF-8.
   Panel.Receive->ShowNow();  // the text the user sees, with what the next frame adds
-  const AnsiString text(Panel.Receive->ShownText());
+  const String shown = Panel.Receive->ShownText();
+  const std::string text = Panel.Receive->Choices().Any() ? shown.Utf8() : AnsiString(shown).Bytes();
   const HANDLE hFile =
       CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD dwError = ERROR_SUCCESS;
@@ -75,8 +79,7 @@ bool PanelCapture::SaveShownTextTo(const String& FileName) {
     dwError = GetLastError();
   } else {
     DWORD dwWritten = 0;
-    if (!WriteFile(hFile, text.c_str(), static_cast<DWORD>(text.Length()), &dwWritten, nullptr))
-      dwError = GetLastError();
+    if (!WriteFile(hFile, text.data(), static_cast<DWORD>(text.size()), &dwWritten, nullptr)) dwError = GetLastError();
     CloseHandle(hFile);
   }
   if (dwError == ERROR_SUCCESS) return true;

@@ -20,7 +20,8 @@ class PanelCapture : public PanelFeature {
   // The port is closing: the capture ends with the last block the close
   // posts.
   void StopAfterLastBlock();
-  // Asks for a file and writes what the memo shows into it.
+  // Asks for a file and writes what the receive area shows into it: in the
+  // ANSI code page (GBK) with no display choice made, else in UTF-8.
   void SaveShownText();
   // False, after a message that says why, when the file cannot be written.
   bool SaveShownTextTo(const String& FileName);
