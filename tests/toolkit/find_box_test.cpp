@@ -3,6 +3,8 @@
 
 #include "string_printer.h"
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -74,6 +76,25 @@ TEST_F(FindBoxTest, SaysWhenNothingMatchesOrTheTextIsNotValid) {
   EXPECT_EQ(box->Status(), String("不是十六进制字节"));
   box->Text = "";
   EXPECT_EQ(box->Status(), String());
+}
+
+TEST_F(FindBoxTest, ALongStatusNeverCutsTheChoicesBesideIt) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "wifi " + std::to_string(i) + "\n";
+  view->Append(String(text));
+  view->SetBounds(10, 10, 680, 150);
+  box->ShowFor(view);
+  QTest::keyClicks(Edit(), "wifi");
+  box->FindNext();
+  ProcessMessagesFor(20);
+  ASSERT_NE(box->Status().Utf8().find("个，共 3000 个"), std::string::npos);
+  QWidget* widget = ControlAccess::Widget(box);
+  for (QCheckBox* choice : widget->findChildren<QCheckBox*>())
+    EXPECT_GE(choice->width(), choice->sizeHint().width()) << choice->text().toStdString();
+  QLabel* status = widget->findChild<QLabel*>();
+  ASSERT_NE(status, nullptr);
+  EXPECT_GE(status->width(), status->sizeHint().width());
+  box->Close();
 }
 
 }  // namespace

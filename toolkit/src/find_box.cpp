@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include <algorithm>
 #include <functional>
 
 #include "control_data.h"
@@ -37,6 +38,13 @@ class FindBoxWidget : public QFrame {
     matchCase->setText(ToQString(Tr("FindBox", "区分大小写")));
     regex->setText(ToQString(Tr("FindBox", "正则表达式")));
     hex->setText(ToQString(Tr("FindBox", "十六进制")));
+    // Room for the longest status from the start, so that a status that
+    // comes later never squeezes the choices beside it.
+    int room = 0;
+    for (const String& text : {Fill(Tr("FindBox", "第 %1 个，共 %2 个"), {"99999", "99999"}),
+                               Tr("FindBox", "不是十六进制字节"), Tr("FindBox", "表达式无效")})
+      room = std::max(room, status->fontMetrics().horizontalAdvance(ToQString(text)));
+    status->setMinimumWidth(room);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(4, 3, 4, 3);
     grid->setSpacing(3);
