@@ -10,7 +10,14 @@
 //     take when due is lost. Bytes taken, lost, counted (R:) and shown in
 //     order; CPU; latency under load;
 //   - tio, the reference peer, on its own two lines fed the same way in the
-//     same run (skipped with a note when it is not installed).
+//     same run (skipped with a note when it is not installed);
+//   - the whole session: both panels keep everything, in terminal colours
+//     and UTF-8, fed an ESP-IDF-like log at the same rates (a write every
+//     10 ms) and at 307,200 bytes/s with a write every 5 ms, beside cat of
+//     two lines of its own with that feed; every line checked in the views.
+//     Then filled to an hour of 11,520 bytes/s (41,472,000 bytes a panel):
+//     resident memory, Ctrl+Home and Ctrl+End in the view, and a find over
+//     all that is kept.
 // Not a test: run it by hand. --quick shortens every run.
 #include <cstdio>
 #include <cstdlib>
@@ -21,8 +28,11 @@
 #include <vector>
 
 #include "app_bench/bench_window.h"
+#include "app_bench/cat_reference.h"
+#include "app_bench/esp_log_feed.h"
 #include "app_bench/measures.h"
 #include "app_bench/runs.h"
+#include "app_bench/session_runs.h"
 #include "app_bench/tio_reference.h"
 
 namespace {
@@ -45,7 +55,18 @@ struct Options {
   int latencyRounds = 400;
   std::vector<double> rates = {11520, 92160, 307200};
   bool tio = true;
+  bool plain = true;                  // the runs with nothing chosen
+  bool session = true;                // the whole-session runs
+  double fillBytes = 11520.0 * 3600;  // an hour at 115200 baud, per panel
 };
+
+// The whole session's aims (share of one core; ms).
+const double kSessionStepFastMs = 5;
+const double kFrameMs = 1000.0 / 60;
+const double kJumpAimMs = 50;
+const double kFindAimMs = 1000;
+const double kMemoryAimFactor = 2.5;  // of the bytes kept,
+const double kMemoryAimBaseMiB = 45;  // plus the program's resident memory without them
 
 struct RateRun {
   LoadResult kestrix;
@@ -64,6 +85,10 @@ struct Report {
   Spread latency;
   Spread idleTicks;
   std::vector<RateRun> runs;
+  std::string sessionError;
+  std::vector<SessionLoadResult> sessionRuns;
+  CatResult cat;
+  SessionViewFigures view;
 };
 
 double CpuAimFor(double rate) {
@@ -83,17 +108,27 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.loadSeconds = std::atof(argument.c_str() + 10);
     } else if (argument == "--no-tio") {
       options.tio = false;
+    } else if (argument == "--no-session") {
+      options.session = false;
+    } else if (argument == "--session-only") {
+      options.plain = false;
+    } else if (argument.rfind("--fill-bytes=", 0) == 0) {
+      options.fillBytes = std::atof(argument.c_str() + 13);
     } else if (argument.rfind("--rates=", 0) == 0) {
       options.rates.clear();
       std::istringstream list(argument.substr(8));
       for (std::string rate; std::getline(list, rate, ',');) options.rates.push_back(std::atof(rate.c_str()));
     } else {
       std::fprintf(stderr,
-                   "usage: app_bench [--quick] [--seconds=S] [--rates=R1,R2,...] [--no-tio]\n"
+                   "usage: app_bench [--quick] [--seconds=S] [--rates=R1,R2,...] [--no-tio] [--no-session]\n"
+                   "                 [--session-only] [--fill-bytes=B]\n"
                    "  --quick      load runs of 10 s, a short idle spell, 100 latency samples\n"
                    "  --seconds=S  length of each load run (default 60)\n"
                    "  --rates=...  rates per line (bytes/s), default 11520,92160,307200\n"
                    "  --no-tio     leave the reference peer out\n"
+                   "  --no-session leave the whole-session runs out\n"
+                   "  --session-only  only the whole-session runs\n"
+                   "  --fill-bytes=B  bytes each log line has sent before the view is timed (default 41472000)\n"
                    "The window is offscreen unless QT_QPA_PLATFORM names a platform (xcb under xvfb-run).\n");
       return false;
     }
@@ -101,10 +136,36 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return options.loadSeconds > 0;
 }
 
+void RunSession(const Lines& lines, const Options& options, Report& report) {
+  report.sessionError = StartSession(lines, "115200");
+  if (!report.sessionError.empty()) return;
+  for (double rate : options.rates) {
+    std::fprintf(stderr, "whole session, %.0f bytes/s per line for %.0f s...\n", rate, options.loadSeconds);
+    report.sessionRuns.push_back(RunSessionLoad(lines, rate, options.loadSeconds, std::chrono::milliseconds(10)));
+  }
+  const auto fastStep = std::chrono::milliseconds(static_cast<int>(kSessionStepFastMs));
+  std::fprintf(stderr, "whole session, 307200 bytes/s per line, a write every 5 ms, for %.0f s...\n",
+               options.loadSeconds);
+  report.sessionRuns.push_back(RunSessionLoad(lines, 307200, options.loadSeconds, fastStep));
+  {
+    std::fprintf(stderr, "cat, the same feed...\n");
+    CatReference cat;
+    report.cat = cat.Run(307200, options.loadSeconds, fastStep);
+  }
+  std::fprintf(stderr, "filling the views to %.0f bytes a panel...\n", options.fillBytes);
+  FillSession(lines, 307200, static_cast<uint64_t>(options.fillBytes));
+  report.view = MeasureSessionView(lines);
+}
+
 void RunBench(const Lines& lines, const Options& options, Report& report) {
   report.error = OpenBothPanels(*lines.form, "115200");
   if (!report.error.empty()) return;
   std::this_thread::sleep_for(std::chrono::seconds(1));  // let start-up work settle
+  if (!options.plain) {
+    RunSession(lines, options, report);
+    report.peakKiB = PeakResidentKiB();
+    return;
+  }
 
   const Clock::time_point idleStart = Clock::now();
   std::fprintf(stderr, "idle %.0f s...\n", options.idleSeconds);
@@ -129,6 +190,7 @@ void RunBench(const Lines& lines, const Options& options, Report& report) {
     report.runs.push_back(run);
   }
   report.peakKiB = PeakResidentKiB();
+  if (options.session) RunSession(lines, options, report);
 }
 
 const char* YesNo(bool value) { return value ? "yes" : "NO"; }
@@ -159,6 +221,64 @@ void PrintRunRows(const RateRun& run) {
               t.Lossless() ? "lossless" : "LOSES");
 }
 
+void PrintSessionRun(const SessionLoadResult& run) {
+  const double aim = run.stepMs == 10 ? CpuAimFor(run.rate) : 0;
+  char aimText[32] = "";
+  if (aim > 0) std::snprintf(aimText, sizeof aimText, "<%.0f%% %s", aim, YesNo(run.cpu.programPercent < aim));
+  std::printf("  %7.0f %4d ms  %10llu %8llu %9llu  %-5s %6.2f%% %-8s %6.2f%%  %5.1f %5.1f %6.1f  %s\n", run.rate,
+              run.stepMs, static_cast<unsigned long long>(run.taken), static_cast<unsigned long long>(run.lost),
+              static_cast<unsigned long long>(run.linesSent), YesNo(run.shownAll), run.cpu.programPercent, aimText,
+              run.cpu.windowPercent, run.answers.median, run.answers.p99, run.answers.max,
+              run.Lossless() ? "lossless" : "LOSES");
+  if (!run.mismatch.empty()) std::printf("           %s\n", run.mismatch.c_str());
+}
+
+void PrintSession(const Report& report, const Options& options) {
+  std::printf(
+      "\nwhole session kept, terminal colours, UTF-8, both panels; an ESP-IDF-like log on both lines, %.0f s a "
+      "run\n",
+      options.loadSeconds);
+  if (!report.sessionError.empty()) {
+    std::printf("FAILED: %s\n", report.sessionError.c_str());
+    return;
+  }
+  std::printf("     rate  write      taken     lost  lines sent  all   CPU      aim      window  window answers ms\n");
+  std::printf(
+      "   B/s/line every                     (both, total) shown                          median  99th   max\n");
+  for (const SessionLoadResult& run : report.sessionRuns) PrintSessionRun(run);
+  std::printf(
+      "  window answers: a call posted to its queue while both lines stream (as a typed key is); aim: "
+      "within one frame (%.1f ms)\n",
+      kFrameMs);
+  const CatResult& cat = report.cat;
+  if (cat.ran)
+    std::printf(
+        "  cat, 307200 B/s per line, a write every 5 ms: %llu taken, %llu lost, %llu in its files, %llu wrong; "
+        "CPU %.2f%%: %s\n",
+        static_cast<unsigned long long>(cat.taken), static_cast<unsigned long long>(cat.lost),
+        static_cast<unsigned long long>(cat.inFiles), static_cast<unsigned long long>(cat.wrong), cat.cpuPercent,
+        cat.Lossless() ? "lossless" : "LOSES");
+  else
+    std::printf("  cat skipped: %s\n", cat.note.c_str());
+
+  const SessionViewFigures& view = report.view;
+  const double keptMiB = static_cast<double>(view.kept) / (1024 * 1024);
+  const double residentMiB = view.residentKiB / 1024.0;
+  const double memoryAim = kMemoryAimFactor * keptMiB + kMemoryAimBaseMiB;
+  std::printf("\nafter %.1f MB received on both lines together: %.1f MiB kept in the views (%.1f MiB let go)\n",
+              static_cast<double>(view.received) / 1e6, keptMiB, static_cast<double>(view.dropped) / (1024 * 1024));
+  std::printf("  resident memory %.1f MiB   aim: under %.1f MiB (%.1f x kept + %.0f): %s\n", residentMiB, memoryAim,
+              kMemoryAimFactor, kMemoryAimBaseMiB, YesNo(residentMiB < memoryAim));
+  const auto printTimes = [](const char* what, const Spread& times, double aim) {
+    std::printf("  %-40s median %7.1f ms  max %7.1f ms   aim: under %.0f ms: %s\n", what, times.median, times.max, aim,
+                YesNo(times.count > 0 && times.max < aim));
+  };
+  printTimes("Ctrl+Home to the top drawn (5 times)", view.top, kJumpAimMs);
+  printTimes("Ctrl+End to the bottom drawn (5 times)", view.bottom, kJumpAimMs);
+  printTimes("find box text typed to matches drawn (5)", view.find, kFindAimMs);
+  std::printf("  matches of \"%s\", which occurs once near the start: %d\n", kEspLogUniqueText, view.matches);
+}
+
 void PrintReport(const Report& report, const Options& options) {
   // Offscreen unless the caller chose a platform (QT_QPA_PLATFORM=xcb under
   // xvfb-run draws on a real X server).
@@ -169,6 +289,10 @@ void PrintReport(const Report& report, const Options& options) {
   std::printf("load average %s at start, %s at end\n", report.loadBefore.c_str(), report.loadAfter.c_str());
   if (!report.error.empty()) {
     std::printf("FAILED: %s\n", report.error.c_str());
+    return;
+  }
+  if (!options.plain) {
+    PrintSession(report, options);
     return;
   }
   std::printf("\nstart-up     process start to window shown %.3f s (from main() %.3f s)\n", report.sinceProcessStart,
@@ -204,6 +328,7 @@ void PrintReport(const Report& report, const Options& options) {
     std::printf("%.0f bytes/s per line at once: kestrix %s, tio %s\n", run.kestrix.rate,
                 run.kestrix.Lossless() ? "lossless" : "LOSES BYTES",
                 run.tio.ran ? (run.tio.Lossless() ? "lossless" : "LOSES BYTES") : "not run");
+  if (options.session) PrintSession(report, options);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <future>
 #include <thread>
 
+#include "esp_log_feed.h"
 #include "ports_folder.h"
 
 namespace {
@@ -29,6 +30,8 @@ void RunWithWindow(const std::function<void()>& shown, const std::function<void(
   serial_lines::PortsFolder folder;
   serial_lines::PatternFarEnd lineOne(folder, 1);
   serial_lines::PatternFarEnd lineTwo(folder, 2);
+  EspLogFarEnd logOne(folder, 3);
+  EspLogFarEnd logTwo(folder, 4);
 
   Application->Initialize();
   Application->Title = "Kestrix";
@@ -37,7 +40,7 @@ void RunWithWindow(const std::function<void()>& shown, const std::function<void(
   Application->CreateForm(form);
   Form1 = form;
   const HWND window = form->Handle;
-  const Lines lines{{&lineOne, &lineTwo}, form};
+  const Lines lines{{&lineOne, &lineTwo}, form, {&logOne, &logTwo}};
 
   std::promise<void> started;
   std::future<void> startedFuture = started.get_future();
@@ -59,11 +62,18 @@ void RunWithWindow(const std::function<void()>& shown, const std::function<void(
 std::string OpenBothPanels(WatchedForm& form, const char* baud) {
   std::string error;
   WatchedForm::RunOnWindowThread(form.Handle, [&] {
-    if (form.ComboBox1->Text.Get() != "COM1" || form.ComboBox3->Text.Get() != "COM2") {
+    if (form.ComboBox1->Text.Get() != "COM1" || form.ComboBox3->Text.Get() != "COM2")
       error = "the window does not offer COM1 and COM2 first";
-      return;
-    }
+  });
+  return error.empty() ? OpenPanelsOn(form, "COM1", "COM2", baud) : error;
+}
+
+std::string OpenPanelsOn(WatchedForm& form, const char* portOne, const char* portTwo, const char* baud) {
+  std::string error;
+  WatchedForm::RunOnWindowThread(form.Handle, [&] {
     ClearShownDialogsForTesting();
+    form.ComboBox1->Text = portOne;
+    form.ComboBox3->Text = portTwo;
     form.ComboBox2->Text = baud;
     form.ComboBox4->Text = baud;
     Press(form.Button1, "打开");

@@ -13,34 +13,6 @@ const milliseconds kDrainTimeout{10000};
 
 double Milliseconds(Clock::duration span) { return std::chrono::duration<double, std::milli>(span).count(); }
 
-class CpuMeter {
- public:
-  explicit CpuMeter(const WatchedForm& form)
-      : form_(form),
-        process_(ProcessCpuSeconds()),
-        thread_(ThreadCpuSeconds()),
-        window_(WindowThreadCpuSeconds()),
-        checks_(form.CheckNanoseconds()),
-        start_(Clock::now()) {}
-
-  CpuShare Share() const {
-    const double wall = Milliseconds(Clock::now() - start_) / 1000;
-    const double checks = (form_.CheckNanoseconds() - checks_) / 1e9;
-    const double bench = ThreadCpuSeconds() - thread_ + checks;
-    const double process = ProcessCpuSeconds() - process_;
-    const double window = WindowThreadCpuSeconds() - window_ - checks;
-    return {100 * (process - bench) / wall, 100 * window / wall, 100 * bench / wall};
-  }
-
- private:
-  const WatchedForm& form_;
-  double process_;
-  double thread_;
-  double window_;
-  int64_t checks_;
-  Clock::time_point start_;
-};
-
 bool AllShown(const Lines& lines) {
   for (int i = 0; i < 2; ++i)
     if (lines.form->Watch[i].shown < lines.ends[i]->Written()) return false;
@@ -81,6 +53,23 @@ std::array<uint64_t, 2> WrittenSoFar(const Lines& lines) {
 
 }  // namespace
 
+CpuMeter::CpuMeter(const WatchedForm& form)
+    : form_(form),
+      process_(ProcessCpuSeconds()),
+      thread_(ThreadCpuSeconds()),
+      window_(WindowThreadCpuSeconds()),
+      checks_(form.CheckNanoseconds()),
+      start_(Clock::now()) {}
+
+CpuShare CpuMeter::Share() const {
+  const double wall = Milliseconds(Clock::now() - start_) / 1000;
+  const double checks = (form_.CheckNanoseconds() - checks_) / 1e9;
+  const double bench = ThreadCpuSeconds() - thread_ + checks;
+  const double process = ProcessCpuSeconds() - process_;
+  const double window = WindowThreadCpuSeconds() - window_ - checks;
+  return {100 * (process - bench) / wall, 100 * window / wall, 100 * bench / wall};
+}
+
 CpuShare RunIdle(const Lines& lines, double seconds) {
   const CpuMeter meter(*lines.form);
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -104,25 +93,32 @@ Spread RunLatency(const Lines& lines, int rounds) {
   return LatenciesSince(lines, from);
 }
 
-std::array<uint64_t, 2> FeedLikeRealLines(const std::array<serial_lines::PatternFarEnd*, 2>& ends, double rate,
-                                          double seconds, const std::function<void()>& eachStep) {
+std::array<uint64_t, 2> FeedLines(const std::array<LineWriter, 2>& writers, double rate, double seconds,
+                                  Clock::duration step, const std::function<void()>& eachStep) {
   std::array<uint64_t, 2> offered = {0, 0};
   std::array<uint64_t, 2> lost = {0, 0};
   const Clock::time_point start = Clock::now();
   const auto length = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-  for (Clock::time_point next = start + kPacingStep;; next += kPacingStep) {
+  for (Clock::time_point next = start + step;; next += step) {
     std::this_thread::sleep_until(next);
     const Clock::duration elapsed = std::min(Clock::now() - start, length);
     const auto due = static_cast<uint64_t>(rate * std::chrono::duration<double>(elapsed).count());
     for (int i = 0; i < 2; ++i) {
       const uint64_t owed = due - offered[i];
       offered[i] = due;
-      lost[i] += owed - ends[i]->Write(owed);
+      lost[i] += owed - writers[i](owed);
     }
     if (eachStep) eachStep();
     if (elapsed >= length) break;
   }
   return lost;
+}
+
+std::array<uint64_t, 2> FeedLikeRealLines(const std::array<serial_lines::PatternFarEnd*, 2>& ends, double rate,
+                                          double seconds, const std::function<void()>& eachStep) {
+  const std::array<LineWriter, 2> writers = {[&](size_t count) { return ends[0]->Write(count); },
+                                             [&](size_t count) { return ends[1]->Write(count); }};
+  return FeedLines(writers, rate, seconds, kPacingStep, eachStep);
 }
 
 LoadResult RunLoad(const Lines& lines, double rate, double seconds, const std::function<void()>& eachStep) {

@@ -11,10 +11,14 @@
 #include "pattern_far_end.h"
 #include "watched_form.h"
 
-// Line i: far end i, the port of panel i.
+class EspLogFarEnd;
+
+// Line i: far end i, the port of panel i (COM1, COM2). The log lines are
+// COM3 and COM4, far ends that send an ESP-IDF-like log.
 struct Lines {
   std::array<serial_lines::PatternFarEnd*, 2> ends;
   WatchedForm* form;
+  std::array<EspLogFarEnd*, 2> logEnds;
 };
 
 // CPU used while a run lasted, as a share of one core: the process's less
@@ -44,6 +48,32 @@ struct LoadResult {
     return lost == 0 && drained && wrongBytes == 0 && memoMisses == 0 && counted == taken && shown == taken;
   }
 };
+
+// Measures the CPU the program uses from its making to Share().
+class CpuMeter {
+ public:
+  explicit CpuMeter(const WatchedForm& form);
+  CpuShare Share() const;
+
+ private:
+  const WatchedForm& form_;
+  double process_;
+  double thread_;
+  double window_;
+  int64_t checks_;
+  Clock::time_point start_;
+};
+
+// Writes up to the count it is given to a line as far as the line takes it
+// now; returns how many it took.
+using LineWriter = std::function<size_t(size_t)>;
+
+// Feeds two lines at `rate` bytes/s each for `seconds`, a write every
+// `step`, as real lines do: what a line does not take when it is due is
+// lost, not sent later. `eachStep`, when given, runs after every step's
+// writes. Returns the bytes lost on each line.
+std::array<uint64_t, 2> FeedLines(const std::array<LineWriter, 2>& writers, double rate, double seconds,
+                                  Clock::duration step, const std::function<void()>& eachStep = {});
 
 // Feeds the lines at `rate` bytes/s each for `seconds` as real lines do:
 // what a line does not take when it is due is lost, not sent later.

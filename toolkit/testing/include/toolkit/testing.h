@@ -46,3 +46,15 @@ void RunMessageLoopFor(int ms);
 // answers as Cancel does. The dialog's title is recorded among the shown
 // dialogs (Caption, with MB_OK and an empty text).
 void QueueFileDialogAnswerForTesting(const String& fileName);
+
+class TControl;
+class TWinControl;
+
+// Presses and lets go of a key on a control as the keyboard does (the
+// control's own key handling runs, whether or not it has the focus).
+// VirtualKey: VK_HOME, VK_END, VK_PRIOR, VK_NEXT, VK_UP, VK_DOWN or a letter
+// 'A' to 'Z'.
+void PressKeyForTesting(TWinControl* Control, WORD VirtualKey, bool Ctrl = false, bool Shift = false);
+// Draws the control now, as its next screen frame would, and returns when
+// it has been drawn.
+void RepaintForTesting(TControl* Control);
