@@ -8,6 +8,17 @@ namespace {
 // is emptied before the next block is shown.
 constexpr int kMemoLimit = 4096;
 
+// How long after its read a block may reach the window: the port gathers
+// arrivals for up to 80 ms and the channel hands them over at a 100 ms tick.
+constexpr ULONGLONG kDeliveryAllowanceMs = 250;
+
+// Now on the read marks' clock (system time), in milliseconds.
+ULONGLONG NowMs() {
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  return ReadTimeMs(now);
+}
+
 std::u16string StampOf(const SYSTEMTIME& At) {
   const std::string stamp = TimeStampText(At);
   return std::u16string(stamp.begin(), stamp.end());
@@ -37,7 +48,7 @@ void ReceiveArea::Take(const ReceivedBlock& Block, bool TimeStamps) {
     const bool adds = Block.dwCount > 0 || ((letGo || Block.bLast) && styled_.Holding());
     if (adds) MakeRoom();
     const Stamping* stamps = StampsFor(adds, TimeStamps, storage, stamp);
-    styled_.Take(Block.Bytes, Block.dwCount, hex, letGo, Block.bLast, GetTickCount(), stamps);
+    styled_.Take(Block, hex, letGo, NowMs(), stamps);
     return;
   }
   const bool adds = carry_.Adds(Block.Bytes, Block.dwCount, hex, letGo, Block.bLast);
@@ -80,10 +91,13 @@ void ReceiveArea::Echo(const BYTE* pBytes, DWORD dwCount, bool TimeStamps) {
 }
 
 void ReceiveArea::Tick() {
-  const ULONGLONG now = GetTickCount();
-  if (!styled_.QuietLine(now)) return;
+  // Bytes reach the window up to a tick and a gathering after their read:
+  // the clock alone ends a line only once no read within its gap can still
+  // be on its way.
+  const ULONGLONG quietBy = NowMs() - kDeliveryAllowanceMs;
+  if (!styled_.QuietLine(quietBy)) return;
   MakeRoom();
-  styled_.EndQuietLine(now);
+  styled_.EndQuietLine(quietBy);
 }
 
 void ReceiveArea::MakeRoom() {

@@ -1,5 +1,7 @@
 #include "StyledReceive.h"
 
+#include <algorithm>
+
 #include "HexText.h"
 
 namespace {
@@ -12,6 +14,10 @@ TTextStyle RoleStyle(TTextStyle::TRole Role) {
 
 }  // namespace
 
+ULONGLONG ReadTimeMs(const FILETIME& Time) {
+  return ((static_cast<ULONGLONG>(Time.dwHighDateTime) << 32) | Time.dwLowDateTime) / 10000;
+}
+
 void StyledReceive::SetChoices(const DisplayChoices& Choices) {
   if (Choices.CodePage != choices_.CodePage) decoder_.SetCodePage(Choices.CodePage);
   if (!Choices.Colours) escapes_.Reset();
@@ -21,8 +27,7 @@ void StyledReceive::SetChoices(const DisplayChoices& Choices) {
   choices_ = Choices;
 }
 
-void StyledReceive::Take(const BYTE* pBytes, DWORD dwCount, bool Hex, bool LetGo, bool Last, ULONGLONG Now,
-                         const Stamping* Stamps) {
+void StyledReceive::Take(const ReceivedBlock& Block, bool Hex, bool LetGo, ULONGLONG Now, const Stamping* Stamps) {
   stamps_ = Stamps;
   DecodedSink& sink = choices_.Colours ? static_cast<DecodedSink&>(escapes_) : plain_;
   if (Hex) {
@@ -30,11 +35,19 @@ void StyledReceive::Take(const BYTE* pBytes, DWORD dwCount, bool Hex, bool LetGo
     decoder_.Forget();
     std::string stamp;
     if (Stamps) stamp.assign(Stamps->Stamp.begin(), Stamps->Stamp.end());
-    dump_.Take(pBytes, dwCount, Now, stamp, *this);
+    // Each read at its own time: a frame gap between two reads of one
+    // block ends a line as one between blocks does.
+    DWORD start = 0;
+    for (DWORD mark = 0; mark < Block.dwMarks && mark < kMaxReadMarks && start < Block.dwCount; ++mark) {
+      const DWORD end = std::min(Block.Marks[mark].dwEnd, Block.dwCount);
+      if (end > start) dump_.Take(Block.Bytes + start, end - start, ReadTimeMs(Block.Marks[mark].ftTime), stamp, *this);
+      start = std::max(start, end);
+    }
+    dump_.Take(Block.Bytes + start, Block.dwCount - start, Now, stamp, *this);
   } else {
     if (LetGo) decoder_.LetGo(sink);
-    decoder_.Take(pBytes, dwCount, sink);
-    if (Last) decoder_.LetGo(sink);
+    decoder_.Take(Block.Bytes, Block.dwCount, sink);
+    if (Block.bLast) decoder_.LetGo(sink);
   }
   stamps_ = nullptr;
 }

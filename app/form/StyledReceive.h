@@ -11,6 +11,7 @@
 
 #include "AnsiTextCarry.h"
 #include "HexDump.h"
+#include "ReceivedBlock.h"
 #include "StreamDecoder.h"
 #include "TerminalEscapes.h"
 
@@ -37,9 +38,11 @@ class StyledReceive : private StyledSink, private DumpSink {
   bool Takes(bool Hex) const { return Hex ? choices_.HexDump : choices_.Any(); }
   bool Holding() const { return decoder_.Holding(); }
 
-  // A block received at Now (milliseconds); LetGo: bytes held from an
-  // earlier opening get no more; Last: nor do this opening's.
-  void Take(const BYTE* pBytes, DWORD dwCount, bool Hex, bool LetGo, bool Last, ULONGLONG Now, const Stamping* Stamps);
+  // A block; LetGo: bytes held from an earlier opening get no more; Last:
+  // nor do this opening's. The dump times each read of the block by its
+  // read mark (milliseconds of system time, as ReadTimeMs gives), and bytes
+  // no mark covers by Now.
+  void Take(const ReceivedBlock& Block, bool Hex, bool LetGo, ULONGLONG Now, const Stamping* Stamps);
   // Whether the dump's open line has been quiet for the frame gap by Now,
   // and ending it.
   bool QuietLine(ULONGLONG Now) const { return choices_.HexDump && dump_.Quiet(Now); }
@@ -79,6 +82,9 @@ class StyledReceive : private StyledSink, private DumpSink {
   bool echoing_ = false;
   bool lineOpen_ = false;
 };
+
+// A read mark's time, in milliseconds of system time.
+ULONGLONG ReadTimeMs(const FILETIME& Time);
 
 // The carry's text into a log view, each run in its style.
 void AppendStyled(TLogView* View, const AnsiTextCarry& Carry);

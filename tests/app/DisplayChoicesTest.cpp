@@ -75,6 +75,34 @@ TEST_F(DisplayChoicesTest, TheHexDumpShowsOffsetsAndCharactersFromTheLastClear) 
   EXPECT_TRUE(TickUntil([&] { return Shown().find("|Z|") != std::string::npos; }));
 }
 
+TEST_F(DisplayChoicesTest, AFrameGapBetweenTwoReadsOfOneBlockStartsALineByTheirReadTimes) {
+  form->RadioButton1->Checked = true;
+  MenuItem(form->Memo1, "十六进制+字符")->Click();
+  SubItem("帧间隔", "10 毫秒")->Click();
+  // The port gathered three reads into one block: 30 ms of quiet before
+  // the second, 5 ms before the third. The window sees them at one moment.
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  const ULONGLONG start = ((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime) - 10'000'000;
+  const auto at = [&](ULONGLONG ms) {
+    const ULONGLONG time = start + ms * 10'000;
+    return FILETIME{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+  };
+  auto* block = new ReceivedBlock{};
+  block->dwOpening = 1;
+  block->dwCount = 6;
+  const BYTE bytes[] = {1, 2, 3, 4, 5, 6};
+  std::copy(std::begin(bytes), std::end(bytes), block->Bytes);
+  block->dwMarks = 3;
+  block->Marks[0] = {3, at(0)};
+  block->Marks[1] = {5, at(30)};
+  block->Marks[2] = {6, at(35)};
+  form->Perform(kReceivedDataMessage, 1, reinterpret_cast<LPARAM>(block));
+  const std::string shown = Shown();
+  EXPECT_EQ(shown.rfind("00000000  01 02 03 ", 0), 0u) << shown;
+  EXPECT_NE(shown.find(" |...|\r\n00000003  04 05 06 "), std::string::npos) << shown;
+}
+
 TEST_F(DisplayChoicesTest, SentTextIsShownInOrderAmongReceivedTextAndNotCountedAsReceived) {
   MenuItem(form->Memo1, "显示发送内容")->Click();
   Deliver(1, "prompt> ");
