@@ -294,6 +294,89 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
 </context>
 <context>
+    <name>LineControl</name>
+    <message>
+        <source>无流控</source>
+        <translation>No flow control</translation>
+    </message>
+    <message>
+        <source>硬件流控 RTS/CTS</source>
+        <translation>Hardware flow control RTS/CTS</translation>
+    </message>
+    <message>
+        <source>软件流控 XON/XOFF</source>
+        <translation>Software flow control XON/XOFF</translation>
+    </message>
+    <message>
+        <source>发送中断（250 毫秒）</source>
+        <translation>Send break (250 ms)</translation>
+    </message>
+    <message>
+        <source>流控</source>
+        <translation>Flow control</translation>
+    </message>
+    <message>
+        <source>端口不能发送中断。</source>
+        <translation>The port cannot send a break.</translation>
+    </message>
+    <message>
+        <source>发送中断</source>
+        <translation>Send break</translation>
+    </message>
+    <message>
+        <source>中断长度（毫秒，1 至 10000）：</source>
+        <translation>Break length (ms, 1 to 10000):</translation>
+    </message>
+    <message>
+        <source>端口不接受这种流控。</source>
+        <translation>The port does not accept this flow control.</translation>
+    </message>
+    <message>
+        <source>字符间隔</source>
+        <translation>Character pause</translation>
+    </message>
+    <message>
+        <source>每个字符之后暂停（毫秒，0 至 1000）：</source>
+        <translation>Pause after each character (ms, 0 to 1000):</translation>
+    </message>
+    <message>
+        <source>行间隔</source>
+        <translation>Line pause</translation>
+    </message>
+    <message>
+        <source>每个行尾之后暂停（毫秒，0 至 10000）：</source>
+        <translation>Pause after each line ending (ms, 0 to 10000):</translation>
+    </message>
+    <message>
+        <source>无效的毫秒数：%1</source>
+        <translation>Not a valid number of milliseconds: %1</translation>
+    </message>
+    <message>
+        <source>发送中断（%1 毫秒）…</source>
+        <translation>Send break (%1 ms)…</translation>
+    </message>
+    <message>
+        <source>字符间隔（%1 毫秒）…</source>
+        <translation>Character pause (%1 ms)…</translation>
+    </message>
+    <message>
+        <source>行间隔（%1 毫秒）…</source>
+        <translation>Line pause (%1 ms)…</translation>
+    </message>
+    <message>
+        <source>字符间隔 %1 毫秒，行间隔 %2 毫秒</source>
+        <translation>character pause %1 ms, line pause %2 ms</translation>
+    </message>
+    <message>
+        <source>正在发送中断</source>
+        <translation>sending a break</translation>
+    </message>
+    <message>
+        <source>%1；%2</source>
+        <translation>%1; %2</translation>
+    </message>
+</context>
+<context>
     <name>LinkMonitor</name>
     <message>
         <source>不能保存到 %1
@@ -685,6 +768,10 @@ The file holds everything received before the stop; what arrived after it was no
     <message>
         <source>复位脉冲（DTR 和 RTS 低 100 ms）</source>
         <translation>Reset pulse (DTR and RTS low for 100 ms)</translation>
+    </message>
+    <message>
+        <source>RTS（由硬件流控 RTS/CTS 驱动）</source>
+        <translation>RTS (driven by RTS/CTS flow control)</translation>
     </message>
 </context>
 <context>

@@ -53,6 +53,9 @@ struct PanelParts {
   // Sends bytes through the panel's port as every send of the panel goes;
   // S: counts what the port took.
   std::function<void(const std::string& Bytes)> SendBytes;
+  // Bytes of a send that went later than the send (paced), as the port took
+  // them: counted, echoed and told to the features as SendBytes does.
+  std::function<void(const std::string& Bytes)> BytesWent;
 
   bool PortOpen() const { return Channel->_hComm != INVALID_HANDLE_VALUE; }
 };
@@ -71,7 +74,7 @@ class PanelFeature {
   // Every block the panel's port receives, in order, before the receive
   // area shows it.
   virtual void Received(const ReceivedBlock& /*Block*/) {}
-  // Bytes the panel's Send (button, Enter or auto-send) wrote to its port.
+  // Bytes the panel's sends wrote to its port (paced ones as they go).
   virtual void Sent(const BYTE* /*Bytes*/, DWORD /*Count*/) {}
   // Brings the feature's menu items in line with its state.
   virtual void ShowState() {}

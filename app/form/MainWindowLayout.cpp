@@ -281,7 +281,8 @@ void TForm1::BindPanels() {
                .Receive = ReceiveAreas[0].get(),
                .StateChanged = [this] { ShowPanelState(0); },
                .ChoicesChanged = [this] { Settings->Save(); },
-               .SendBytes = [this](const std::string& Bytes) { SendBytes(0, Bytes); }};
+               .SendBytes = [this](const std::string& Bytes) { SendBytes(0, Bytes); },
+               .BytesWent = [this](const std::string& Bytes) { BytesWent(0, Bytes.data(), Bytes.size()); }};
   Panels[1] = {.Index = 1,
                .Owner = this,
                .Group = GroupBox2,
@@ -302,5 +303,6 @@ void TForm1::BindPanels() {
                .Receive = ReceiveAreas[1].get(),
                .StateChanged = [this] { ShowPanelState(1); },
                .ChoicesChanged = [this] { Settings->Save(); },
-               .SendBytes = [this](const std::string& Bytes) { SendBytes(1, Bytes); }};
+               .SendBytes = [this](const std::string& Bytes) { SendBytes(1, Bytes); },
+               .BytesWent = [this](const std::string& Bytes) { BytesWent(1, Bytes.data(), Bytes.size()); }};
 }

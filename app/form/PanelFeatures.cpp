@@ -21,11 +21,12 @@ void TForm1::CreateFeatures() {
     Finds[index] = std::make_unique<PanelFind>(panel);
     Languages[index] = std::make_unique<PanelLanguage>(panel);
     QuickSends[index] = std::make_unique<PanelQuickSends>(panel);
+    LineControls[index] = std::make_unique<PanelLineControl>(panel, *ModemLines[index]);
     Features[index] = {TimeStamps[index].get(),    SendOptions[index].get(), Shortcuts[index].get(),
                        ModemLines[index].get(),    Captures[index].get(),    FileSends[index].get(),
                        Plotters[index].get(),      Displays[index].get(),    LinkMonitors[index].get(),
                        WholeSessions[index].get(), Finds[index].get(),       QuickSends[index].get(),
-                       Languages[index].get()};
+                       Languages[index].get(),     LineControls[index].get()};
   }
   Settings = std::make_unique<SettingsFile>(Panels, Features);
 }

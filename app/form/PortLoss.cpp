@@ -19,6 +19,7 @@ void TForm1::OnPortLost(TMessage& Message) {
   ReconnectDelayMs[index] = 0;
   // A file being sent cannot go on; a capture goes on after the reconnect.
   FileSends[index]->Cancel();
+  LineControls[index]->PortClosing();
   // The close hands on every byte received before the loss.
   channel.Close();
   UpdateMenuItems(index);

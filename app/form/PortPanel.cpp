@@ -110,6 +110,7 @@ void TForm1::SetSettingsEnabled(int Index, bool Enabled) {
 
 void TForm1::EndPortWork(int Index) {
   FileSends[Index]->Cancel();
+  LineControls[Index]->PortClosing();
   ReadData& channel = Channels[Index];
   if (channel._hComm == INVALID_HANDLE_VALUE) {
     Captures[Index]->Stop();

@@ -47,10 +47,17 @@ void TForm1::SendData(int Index) {
 
 void TForm1::SendBytes(int Index, const std::string& Bytes) {
   // S: counts what the port took: a message it refuses (its output queue
-  // full, the device gone) never goes out and is not counted.
-  const auto* data = reinterpret_cast<const BYTE*>(Bytes.data());
-  const DWORD written = Channels[Index].Write(data, static_cast<DWORD>(Bytes.size()));
-  PanelSentBytes[Index] += written;
-  ReceiveAreas[Index]->Echo(data, written, TimeStamps[Index]->On());
-  for (PanelFeature* feature : Features[Index]) feature->Sent(data, written);
+  // full, the device gone) never goes out and is not counted. Paced bytes
+  // come back through BytesWent as the port takes them.
+  const DWORD written = LineControls[Index]->Send(Bytes);
+  BytesWent(Index, Bytes.data(), written);
+}
+
+void TForm1::BytesWent(int Index, const char* pBytes, size_t nCount) {
+  if (nCount == 0) return;
+  const auto* data = reinterpret_cast<const BYTE*>(pBytes);
+  const auto count = static_cast<DWORD>(nCount);
+  PanelSentBytes[Index] += count;
+  ReceiveAreas[Index]->Echo(data, count, TimeStamps[Index]->On());
+  for (PanelFeature* feature : Features[Index]) feature->Sent(data, count);
 }

@@ -22,6 +22,7 @@
 #include "PanelFileSend.h"
 #include "PanelFind.h"
 #include "PanelLanguage.h"
+#include "PanelLineControl.h"
 #include "PanelLinkMonitor.h"
 #include "PanelModemLines.h"
 #include "PanelPlotter.h"
@@ -114,6 +115,9 @@ class TForm1 : public TForm {
   // Sends bytes through panel Index's port, the way every send of the
   // panel goes; S: counts what the port took.
   void SendBytes(int Index, const std::string& Bytes);
+  // Bytes of a send that panel Index's port took: counted in S:, echoed
+  // and told to the panel's features.
+  void BytesWent(int Index, const char* pBytes, size_t nCount);
   // The received-data message: shows a channel's block in its panel.
   void OnReceiveData(TMessage& Message);
   // Devices came or went: both port lists are read again, keeping the texts
@@ -217,6 +221,7 @@ class TForm1 : public TForm {
   std::unique_ptr<PanelFind> Finds[2];
   std::unique_ptr<PanelLanguage> Languages[2];
   std::unique_ptr<PanelQuickSends> QuickSends[2];
+  std::unique_ptr<PanelLineControl> LineControls[2];
   // Written whenever a panel's remembered choice changes.
   std::unique_ptr<SettingsFile> Settings;
 };

@@ -1,5 +1,5 @@
-// The modem lines and error counters of a port's device, as the port reads
-// and drives them. An open port uses its device's own (ioctl on the
+// The modem lines, break and error counters of a port's device, as the port
+// reads and drives them. An open port uses its device's own (ioctl on the
 // terminal); lines may also live in memory, for a device without any such
 // as a pseudo-terminal (the platform_testing library gives ports those).
 #pragma once
@@ -17,6 +17,8 @@ class LineSignals {
   virtual bool readModemLines(int* lines) = 0;
   // Raises or drops one of TIOCM_DTR and TIOCM_RTS.
   virtual bool setControlLine(int line, bool on) = 0;
+  // Starts (on) or ends a break on the transmit line.
+  virtual bool setBreak(bool on) = 0;
   // The driver's error and break counters; false when it keeps none.
   virtual bool readCounters(serial_icounter_struct* counters) = 0;
 };

@@ -15,6 +15,7 @@ class DeviceLineSignals : public LineSignals {
   explicit DeviceLineSignals(int fd) : fd_(fd) {}
   bool readModemLines(int* lines) override { return ::ioctl(fd_, TIOCMGET, lines) == 0; }
   bool setControlLine(int line, bool on) override { return ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line) == 0; }
+  bool setBreak(bool on) override { return ::ioctl(fd_, on ? TIOCSBRK : TIOCCBRK) == 0; }
   bool readCounters(serial_icounter_struct* counters) override { return ::ioctl(fd_, TIOCGICOUNT, counters) == 0; }
 
  private:
@@ -45,10 +46,8 @@ BOOL SerialPort::escape(DWORD function) {
       break;
     }
     case SETBREAK:
-      done = ::ioctl(fd_, TIOCSBRK) == 0;
-      break;
     case CLRBREAK:
-      done = ::ioctl(fd_, TIOCCBRK) == 0;
+      done = lines_->setBreak(function == SETBREAK);
       break;
     case SETXOFF:
       done = ::tcflow(fd_, TCOOFF) == 0;

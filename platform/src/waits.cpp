@@ -145,7 +145,9 @@ void WINAPI Sleep(DWORD dwMilliseconds) {
   platform::waitUntil(lock, dwMilliseconds, [] { return false; });
 }
 
-DWORD WINAPI GetTickCount() {
+DWORD WINAPI GetTickCount() { return static_cast<DWORD>(GetTickCount64()); }
+
+ULONGLONG WINAPI GetTickCount64() {
   using namespace std::chrono;
-  return static_cast<DWORD>(duration_cast<milliseconds>(platform::Clock::now().time_since_epoch()).count());
+  return static_cast<ULONGLONG>(duration_cast<milliseconds>(platform::Clock::now().time_since_epoch()).count());
 }

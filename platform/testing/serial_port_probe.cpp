@@ -1,6 +1,7 @@
 // Tests steer an open port from here: an event value or line errors as a
 // driver would report them, and modem lines in memory for a device without
-// any (a pseudo-terminal).
+// any (a pseudo-terminal), which also keep the breaks the port was asked
+// for (a pseudo-terminal takes a break without showing it to its far end).
 #include <sys/ioctl.h>
 #include <termios.h>
 
@@ -27,14 +28,23 @@ class MemoryLineSignals : public LineSignals {
     lines_ = on ? (lines_ | line) : (lines_ & ~line);
     return true;
   }
+  bool setBreak(bool on) override {
+    if (on && !breakOn_) ++breaksStarted_;
+    breakOn_ = on;
+    return true;
+  }
   bool readCounters(serial_icounter_struct*) override { return false; }
   void setInputs(int inputs) { lines_ = (lines_ & ~kInputLines) | inputs; }
   int lines() const { return lines_; }
+  bool breakOn() const { return breakOn_; }
+  DWORD breaksStarted() const { return breaksStarted_; }
 
   static constexpr int kInputLines = TIOCM_CTS | TIOCM_DSR | TIOCM_RI | TIOCM_CD;
 
  private:
   int lines_;
+  bool breakOn_ = false;
+  DWORD breaksStarted_ = 0;
 };
 
 int tiocmFromModemStatus(DWORD status) {
@@ -114,6 +124,16 @@ class SerialPortProbe {
     if (rts) *rts = (memory->lines() & TIOCM_RTS) ? TRUE : FALSE;
     return TRUE;
   }
+
+  static BOOL breakState(SerialPort& port, BOOL* on, DWORD* started) {
+    std::lock_guard<std::mutex> guard(port.mutex_);
+    if (port.closed_) return port.failLocked(ERROR_INVALID_HANDLE);
+    auto* memory = dynamic_cast<MemoryLineSignals*>(port.lines_.get());
+    if (memory == nullptr) return port.failLocked(ERROR_NOT_SUPPORTED);
+    if (on) *on = memory->breakOn() ? TRUE : FALSE;
+    if (started) *started = memory->breaksStarted();
+    return TRUE;
+  }
 };
 
 }  // namespace platform
@@ -139,4 +159,9 @@ BOOL SetModemLinesForTesting(HANDLE hPort, DWORD inputLines) {
 BOOL GetControlLinesForTesting(HANDLE hPort, BOOL* dtr, BOOL* rts) {
   std::shared_ptr<SerialPort> port = platform::requireHandle<SerialPort>(hPort);
   return port ? SerialPortProbe::controlLines(*port, dtr, rts) : FALSE;
+}
+
+BOOL GetBreakStateForTesting(HANDLE hPort, BOOL* on, DWORD* started) {
+  std::shared_ptr<SerialPort> port = platform::requireHandle<SerialPort>(hPort);
+  return port ? SerialPortProbe::breakState(*port, on, started) : FALSE;
 }

@@ -17,9 +17,16 @@ struct ModemLineChoice {
   bool Dtr = true;  // raised, as a port opens
   bool Rts = true;
   bool Pulsing = false;  // both are held low by a reset pulse
+  // RTS/CTS flow control drives RTS: the choice of RTS waits, kept, until
+  // the flow control is another.
+  bool RtsByFlow = false;
 };
 
 class cxComm;
+
+// The settings' fRtsControl for the choice: the handshake while flow
+// control drives RTS, else RTS raised or dropped as chosen.
+DWORD RtsControlOf(const ModemLineChoice& Choice);
 
 // Puts the choice into the open port's settings, so that the driver keeps
 // it.

@@ -43,14 +43,20 @@ void PanelModemLines::SetDtr(bool On) {
 void PanelModemLines::SetRts(bool On) {
   _Choice.Rts = On;
   const HANDLE hComm = Panel.Channel->_hComm;
-  if (hComm != INVALID_HANDLE_VALUE && !_Choice.Pulsing) EscapeCommFunction(hComm, On ? SETRTS : CLRRTS);
+  if (hComm != INVALID_HANDLE_VALUE && !_Choice.Pulsing && !_Choice.RtsByFlow)
+    EscapeCommFunction(hComm, On ? SETRTS : CLRRTS);
   Panel.StateChanged();
   Panel.ChoicesChanged();
 }
 
+void PanelModemLines::SetRtsByFlow(bool ByFlow) {
+  _Choice.RtsByFlow = ByFlow;
+  ShowState();
+}
+
 void PanelModemLines::ResetPulse() {
   const HANDLE hComm = Panel.Channel->_hComm;
-  if (hComm == INVALID_HANDLE_VALUE || _Choice.Pulsing) return;
+  if (hComm == INVALID_HANDLE_VALUE || _Choice.Pulsing || _Choice.RtsByFlow) return;
   _Choice.Pulsing = true;
   EscapeCommFunction(hComm, CLRDTR);
   EscapeCommFunction(hComm, CLRRTS);
@@ -72,8 +78,11 @@ void PanelModemLines::EndResetPulse() {
 
 void PanelModemLines::ShowState() {
   DtrItem->Checked = _Choice.Dtr;
-  RtsItem->Checked = _Choice.Rts;
-  ResetPulseItem->Enabled = Panel.PortOpen() && !_Choice.Pulsing;
+  RtsItem->Checked = _Choice.Rts && !_Choice.RtsByFlow;
+  // Flow control drives RTS: neither the choice nor a pulse may take it.
+  RtsItem->Enabled = !_Choice.RtsByFlow;
+  RtsItem->Caption = _Choice.RtsByFlow ? Tr("ModemLines", "RTS（由硬件流控 RTS/CTS 驱动）") : String("RTS");
+  ResetPulseItem->Enabled = Panel.PortOpen() && !_Choice.Pulsing && !_Choice.RtsByFlow;
 }
 
 String PanelModemLines::Hint() const { return ModemLinesText(Panel.Channel->_hComm, _Choice); }

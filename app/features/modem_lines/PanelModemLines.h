@@ -14,6 +14,10 @@ class PanelModemLines : public PanelFeature {
   const ModemLineChoice& Choice() const { return _Choice; }
   void SetDtr(bool On);
   void SetRts(bool On);
+  // RTS/CTS flow control drives RTS (or no longer does): the RTS choice and
+  // the reset pulse are off meanwhile, and the choice is kept for after.
+  // The port's settings follow with the flow control's.
+  void SetRtsByFlow(bool ByFlow);
   // Nothing while the port is closed or a pulse runs.
   void ResetPulse();
 

@@ -31,3 +31,4 @@ void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 
 DWORD WINAPI GetTickCount();
+ULONGLONG WINAPI GetTickCount64();

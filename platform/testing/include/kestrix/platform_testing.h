@@ -44,6 +44,12 @@ BOOL SetModemLinesForTesting(HANDLE hPort, DWORD inputLines);
 // SetModemLinesForTesting.
 BOOL GetControlLinesForTesting(HANDLE hPort, BOOL* dtr, BOOL* rts);
 
+// Whether a break is on at the port (EscapeCommFunction SETBREAK until
+// CLRBREAK), and how many breaks were started on it, on lines given by
+// SetModemLinesForTesting: a pseudo-terminal takes a break without showing
+// it to its far end.
+BOOL GetBreakStateForTesting(HANDLE hPort, BOOL* on, DWORD* started);
+
 // The device monitor acts as if udev had announced a serial device coming or
 // going.
 void SimulateDeviceEventForTesting();
