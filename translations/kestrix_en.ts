@@ -375,6 +375,10 @@ The file holds everything received before the stop; what arrived after it was no
         <source>%1；%2</source>
         <translation>%1; %2</translation>
     </message>
+    <message>
+        <source>发送其他长度的中断…</source>
+        <translation>Send a break of another length…</translation>
+    </message>
 </context>
 <context>
     <name>LinkMonitor</name>

@@ -131,6 +131,7 @@ TEST_F(LineControl, ABreakReachesThePlatformAndEndsByItselfWithoutHoldingTheWind
   EXPECT_GE(MsSince(start), 235) << "250 ms, less a coarse timer's early firing";
   EXPECT_FALSE(Break().on);
 
+  EXPECT_EQ(Control().CustomBreakItem->Caption.Get(), String("发送其他长度的中断…")) << "not a second 250 ms item";
   QueueInputAnswerForTesting("40");
   Control().CustomBreakItem->Click();
   EXPECT_TRUE(Break().on);

@@ -162,7 +162,10 @@ void PanelLineControl::ShowState() {
   const bool open = Panel.PortOpen();
   BreakItem->Enabled = open && !BreakOn();
   CustomBreakItem->Enabled = open && !BreakOn();
-  CustomBreakItem->Caption = Fill(Tr("LineControl", "发送中断（%1 毫秒）…"), {IntToStr(_nBreakMs)});
+  // Until another length is chosen the item would read as the fixed one.
+  CustomBreakItem->Caption = _nBreakMs == kDefaultBreakMs
+                                 ? Tr("LineControl", "发送其他长度的中断…")
+                                 : Fill(Tr("LineControl", "发送中断（%1 毫秒）…"), {IntToStr(_nBreakMs)});
   FlowItems[static_cast<int>(_Flow)]->Checked = true;
   CharGapItem->Caption = Fill(Tr("LineControl", "字符间隔（%1 毫秒）…"), {IntToStr(_nCharGapMs)});
   LineGapItem->Caption = Fill(Tr("LineControl", "行间隔（%1 毫秒）…"), {IntToStr(_nLineGapMs)});
