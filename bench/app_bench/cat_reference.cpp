@@ -14,30 +14,12 @@
 #include <thread>
 
 #include "esp_log_feed.h"
+#include "process_cpu.h"
 #include "runs.h"
 
 namespace {
 
 const char kCatPath[] = "/bin/cat";
-
-double CpuSecondsOf(pid_t pid) {
-  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-  std::string stat;
-  std::getline(file, stat);
-  const size_t end = stat.rfind(')');
-  if (end == std::string::npos) return 0;
-  std::istringstream fields(stat.substr(end + 2));
-  std::string field;
-  unsigned long long user = 0, system = 0;
-  for (int index = 3; fields >> field; ++index) {
-    if (index == 14) user = std::stoull(field);
-    if (index == 15) {
-      system = std::stoull(field);
-      break;
-    }
-  }
-  return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
 
 }  // namespace
 
@@ -128,13 +110,13 @@ CatResult CatReference::Run(double rate, double seconds, std::chrono::millisecon
   }
   result.ran = true;
   double cpuBefore = 0;
-  for (const auto& line : lines_) cpuBefore += CpuSecondsOf(line->Pid());
+  for (const auto& line : lines_) cpuBefore += ProcessCpuSecondsOf(line->Pid());
   const std::array<LineWriter, 2> writers = {[this](size_t count) { return lines_[0]->End().Write(count); },
                                              [this](size_t count) { return lines_[1]->End().Write(count); }};
   const Clock::time_point start = Clock::now();
   const std::array<uint64_t, 2> lost = FeedLines(writers, rate, seconds, step);
   double cpu = -cpuBefore;
-  for (const auto& line : lines_) cpu += CpuSecondsOf(line->Pid());
+  for (const auto& line : lines_) cpu += ProcessCpuSecondsOf(line->Pid());
   result.cpuPercent = 100 * cpu / std::chrono::duration<double>(Clock::now() - start).count();
 
   // What cat still has on its way to the file.

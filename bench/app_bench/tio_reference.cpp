@@ -13,32 +13,13 @@
 #include <sstream>
 #include <thread>
 
+#include "process_cpu.h"
 #include "runs.h"
 
 namespace {
 
 // Where Debian installs tio; the benchmark looks nowhere else.
 const char kTioPath[] = "/usr/bin/tio";
-
-// User and system CPU of a process so far, in seconds.
-double ProcessCpuSecondsOf(pid_t pid) {
-  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-  std::string stat;
-  std::getline(file, stat);
-  const size_t end = stat.rfind(')');
-  if (end == std::string::npos) return 0;
-  std::istringstream fields(stat.substr(end + 2));
-  std::string field;
-  unsigned long long user = 0, system = 0;
-  for (int index = 3; fields >> field; ++index) {
-    if (index == 14) user = std::stoull(field);
-    if (index == 15) {
-      system = std::stoull(field);
-      break;
-    }
-  }
-  return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
 
 }  // namespace
 

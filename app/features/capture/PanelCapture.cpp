@@ -3,6 +3,7 @@
 #include "FileErrorText.h"
 #include "MenuItems.h"
 #include "ReceiveArea.h"
+#include "WholeFile.h"
 
 PanelCapture::PanelCapture(PanelParts& Panel)
     : PanelFeature(Panel), CaptureItem(NewItem(Panel.Owner, "", 0, [this](TObject*) { CaptureOrStop(); })) {
@@ -72,16 +73,7 @@ bool PanelCapture::SaveShownTextTo(const String& FileName) {
   Panel.Receive->ShowNow();  // the text the user sees, with what the next frame adds
   const String shown = Panel.Receive->ShownText();
   const std::string text = Panel.Receive->Choices().Any() ? shown.Utf8() : AnsiString(shown).Bytes();
-  const HANDLE hFile =
-      CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD dwError = ERROR_SUCCESS;
-  if (hFile == INVALID_HANDLE_VALUE) {
-    dwError = GetLastError();
-  } else {
-    DWORD dwWritten = 0;
-    if (!WriteFile(hFile, text.data(), static_cast<DWORD>(text.size()), &dwWritten, nullptr)) dwError = GetLastError();
-    CloseHandle(hFile);
-  }
+  const DWORD dwError = WriteWholeFile(FileName, text);
   if (dwError == ERROR_SUCCESS) return true;
   ShowMessage(Fill(Tr("Capture", "不能保存到 %1\n%2"), {FileName, FileErrorText(dwError)}));
   return false;

@@ -8,6 +8,7 @@
 #include "QuickSendFile.h"
 #include "QuickSendText.h"
 #include "QuickSendWindow.h"
+#include "WholeFile.h"
 
 namespace {
 
@@ -176,19 +177,7 @@ bool PanelQuickSends::Import(const String& FileName, String& Report) {
 
 bool PanelQuickSends::Export(const String& FileName, String& Error) {
   const std::string text = QuickSendFileText(_Sends);
-  const HANDLE hFile =
-      CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD dwError = ERROR_SUCCESS;
-  if (hFile == INVALID_HANDLE_VALUE) {
-    dwError = GetLastError();
-  } else {
-    DWORD dwWritten = 0;
-    if (!WriteFile(hFile, text.data(), static_cast<DWORD>(text.size()), &dwWritten, nullptr))
-      dwError = GetLastError();
-    else if (dwWritten != text.size())
-      dwError = ERROR_DISK_FULL;
-    CloseHandle(hFile);
-  }
+  const DWORD dwError = WriteWholeFile(FileName, text);
   if (dwError == ERROR_SUCCESS) return true;
   Error = Fill(Tr("QuickSends", "不能导出到 %1\n%2"), {FileName, FileErrorText(dwError)});
   return false;
