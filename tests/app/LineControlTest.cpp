@@ -171,10 +171,11 @@ TEST_F(LineControl, PacedCharactersNeverGoFasterThanTheirPauseAndAreCountedAndEc
   ASSERT_TRUE(log->Visible.Get()) << "the echo shows in the log view";
   // Echoed in the batches the port took, each on a line of its own; how the
   // six fall into batches depends on when the thread ran.
+  const std::string shown = log->Text().Utf8();
   std::string echoed;
-  for (char c : log->Text().Utf8())
+  for (char c : shown)
     if (c >= 'A' && c <= 'Z') echoed += c;
-  EXPECT_EQ(echoed, "ABCDEF") << "echoed as they went: " << log->Text().Utf8();
+  EXPECT_EQ(echoed, "ABCDEF") << "echoed as they went: " << shown;
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
 
   // Without pauses a send goes at once again, after what went paced.
