@@ -11,15 +11,8 @@
 
 namespace {
 
-class QuickSends : public MainWindowTest {
+class QuickSends : public FirstPanelOpenTest {
  protected:
-  void SetUp() override {
-    MainWindowTest::SetUp();
-    AddFarEnd(1);
-    CreateWindow();
-    OpenPanel(0, 1);
-    ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
-  }
   PanelQuickSends& Sends() { return *form->QuickSends[0]; }
   void Add(const QuickSend& send) {
     std::string error;
