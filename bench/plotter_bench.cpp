@@ -100,7 +100,8 @@ std::string OpenPanelsAndPlotters() {
 void RunWindow(serial_lines::FarEnd* const (&ends)[2], double seconds, Figures& figures) {
   std::atomic<bool> fed{false};
   std::thread feeder;
-  double feederCpu = 0, cpuStart = 0;
+  double feederCpu = 0, cpuStart = 0, wall = 0;
+  int ticksAfterFeed = 0;
   Clock::time_point feedStart;
   TTimer each(nullptr);
   each.Interval = 1000;
@@ -122,9 +123,16 @@ void RunWindow(serial_lines::FarEnd* const (&ends)[2], double seconds, Figures& 
         if (ticks > 2) figures.redrawRates[which].push_back(Form1->Plotters[which]->Window()->RedrawRate());
       return;
     }
-    // A second after the last line, for its delivery.
-    const double wall = std::chrono::duration<double>(Clock::now() - feedStart).count();
-    figures.programCpuPercent = 100 * (ProcessCpuSeconds() - cpuStart - feederCpu) / wall;
+    // The CPU is taken at the first tick after the last line; the rows are
+    // counted once every line has been delivered, or after 5 s more.
+    if (wall == 0) {
+      wall = std::chrono::duration<double>(Clock::now() - feedStart).count();
+      figures.programCpuPercent = 100 * (ProcessCpuSeconds() - cpuStart - feederCpu) / wall;
+    }
+    bool delivered = true;
+    for (int which = 0; which < 2 && withPlotters; ++which)
+      delivered &= Form1->Plotters[which]->Record().RowCount() >= figures.sent[which];
+    if (!delivered && ++ticksAfterFeed < 5) return;
     for (int which = 0; which < 2 && withPlotters; ++which) {
       figures.recorded[which] = Form1->Plotters[which]->Record().RowCount();
       figures.csvRows[which] = CsvRows(*Form1->Plotters[which]->Window(), which);
