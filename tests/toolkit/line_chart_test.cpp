@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QChartView>
+#include <QImage>
 #include <QLineSeries>
 #include <QTest>
 
@@ -52,9 +53,9 @@ TEST(LineChart, SeriesKeepTheirPointsNamesAndVisibility) {
   EXPECT_EQ(chart.AddSeries("b"), 1);
   chart.SetPoints(1, {{0, 1}, {1, 2}, {2, 3}});
   auto* view = ControlAccess::WidgetAs<QChartView>(&chart);
-  const auto lines = view->chart()->series();
-  ASSERT_EQ(lines.size(), 2);
-  EXPECT_EQ(static_cast<QLineSeries*>(lines[1])->count(), 3);
+  ASSERT_EQ(view->chart()->series().size(), 2);
+  EXPECT_EQ(chart.PointCount(1), 3u);
+  EXPECT_EQ(chart.PointCount(0), 0u);
   EXPECT_EQ(chart.SeriesName(0), "温度");
   chart.SetSeriesVisible(0, false);
   EXPECT_FALSE(chart.SeriesVisible(0));
@@ -62,6 +63,57 @@ TEST(LineChart, SeriesKeepTheirPointsNamesAndVisibility) {
   EXPECT_THROW(chart.SetPoints(2, {}), Exception);
   chart.ClearSeries();
   EXPECT_EQ(chart.SeriesCount(), 0);
+}
+
+// Pixels of the series' colour in the chart's picture, inside its plot
+// area (the legend's marker has the colour too).
+int LinePixels(TLineChart& chart, int series) {
+  const std::string png = chart.PngImage();
+  QImage image;
+  if (!image.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()), "PNG")) return -1;
+  auto* view = ControlAccess::WidgetAs<QChartView>(&chart);
+  const QColor colour = view->chart()->series().at(series)->property("color").value<QColor>();
+  const QRect area = view->mapFromScene(view->chart()->plotArea()).boundingRect().intersected(image.rect());
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (image.pixelColor(x, y).rgb() == colour.rgb()) ++count;
+  return count;
+}
+
+TEST(LineChart, LinesAreDrawnInTheirColourInsideThePlotAreaAndFollowVisibilityAndRanges) {
+  TForm form(nullptr);
+  form.ClientWidth = 400;
+  form.ClientHeight = 300;
+  auto* chart = new TLineChart(&form);
+  chart->Parent = &form;
+  chart->SetBounds(0, 0, 400, 300);
+  chart->AddSeries("a");
+  chart->SetRanges({0, 1, 0, 1});
+  EXPECT_EQ(LinePixels(*chart, 0), 0);
+  chart->SetPoints(0, {{0, 0.5}, {1, 0.5}});
+  // A line across the plot area: most of its width in pixels, and none
+  // outside it (the points past the range are cut at its edge).
+  const int across = LinePixels(*chart, 0);
+  EXPECT_GT(across, 200);
+  chart->SetPoints(0, {{-10, 0.5}, {10, 0.5}});
+  EXPECT_NEAR(LinePixels(*chart, 0), across, 3);
+  // A range that leaves the line out draws none of it; one far past what
+  // a pixel can hold still draws it whole.
+  chart->SetRanges({0, 1, 2, 3});
+  EXPECT_EQ(LinePixels(*chart, 0), 0);
+  chart->SetRanges({0, 1, 0.4999999, 0.5000001});
+  chart->SetPoints(0, {{0, 0.5}, {0.5, 1e300}, {1, 0.5}});
+  EXPECT_GT(LinePixels(*chart, 0), 0);
+  chart->SetRanges({0, 1, 0, 1});
+  chart->SetPoints(0, {{0, 0.5}, {1, 0.5}});
+  chart->SetSeriesVisible(0, false);
+  EXPECT_EQ(LinePixels(*chart, 0), 0);
+  chart->SetSeriesVisible(0, true);
+  EXPECT_NEAR(LinePixels(*chart, 0), across, 3);
+  chart->ClearSeries();
+  chart->AddSeries("b");
+  EXPECT_EQ(LinePixels(*chart, 0), 0);
 }
 
 TEST(LineChart, PictureIsAPng) {

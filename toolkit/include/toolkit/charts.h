@@ -41,6 +41,7 @@ class TLineChart : public TWinControl {
   void ClearSeries();
   // Replaces the series' points; they are drawn in the order given.
   void SetPoints(int Series, const std::vector<TChartPoint>& Points);
+  size_t PointCount(int Series) const;
   bool SeriesVisible(int Series) const;
   void SetSeriesVisible(int Series, bool Visible);
 
