@@ -148,9 +148,10 @@ TEST(PlotView, ThinnedPointsKeepEachRunsPeaksAndSkipRowsWithoutValue) {
 
 TEST(PlotView, ValueRangeOfShownSeriesOnly) {
   const std::vector<std::vector<PlotPoint>> series{{{0, 10}, {1, 30}}, {{0, -500}}};
+  // 9..31 with its margins, rounded out to steps of 5.
   PlotRange range = ValueRange(series, {true, false});
-  EXPECT_EQ(range.Min, 9);
-  EXPECT_EQ(range.Max, 31);
+  EXPECT_EQ(range.Min, 5);
+  EXPECT_EQ(range.Max, 35);
   range = ValueRange(series, {false, true});
   EXPECT_LT(range.Min, -500);
   EXPECT_GT(range.Max, -500);
@@ -162,6 +163,31 @@ TEST(PlotView, ValueRangeOfShownSeriesOnly) {
   range = ValueRange({{{0, 1.7e308}}}, {});
   EXPECT_LT(range.Min, range.Max);
   EXPECT_TRUE(std::isfinite(range.Max));
+}
+
+TEST(PlotView, AnAutomaticRangeIsRoundAndStaysWhileTheValuesStayInside) {
+  // Values wandering inside 0..100 keep one range, so the axis is not laid
+  // out again at each redraw.
+  for (const double high : {90.0, 91.0, 92.0}) {
+    const PlotRange range = ValueRange({{{0, 3}, {1, high}}}, {});
+    EXPECT_EQ(range.Min, -20) << high;
+    EXPECT_EQ(range.Max, 100) << high;
+  }
+  const PlotRange small = RoundOut({0.00123, 0.00456});
+  EXPECT_NEAR(small.Min, 0.001, 1e-12);
+  EXPECT_NEAR(small.Max, 0.005, 1e-12);
+  const PlotRange negative = RoundOut({-7.5, -2.5});
+  EXPECT_EQ(negative.Min, -8);
+  EXPECT_EQ(negative.Max, -2);
+  // Where a round step would reach past the largest double, or is below the
+  // values' precision, the range stays as given and finite.
+  const PlotRange huge = RoundOut({-1.7e308, 1.7e308});
+  EXPECT_TRUE(std::isfinite(huge.Min) && std::isfinite(huge.Max));
+  EXPECT_LE(huge.Min, -1.7e308);
+  const PlotRange far = RoundOut({1e17, 1e17 + 64});
+  EXPECT_LE(far.Min, 1e17);
+  EXPECT_GE(far.Max, 1e17 + 64);
+  EXPECT_LT(far.Min, far.Max);
 }
 
 }  // namespace

@@ -90,5 +90,21 @@ PlotRange ValueRange(const std::vector<std::vector<PlotPoint>>& Series, const st
   // Values near a double's largest: the span is taken in parts, and the
   // range ends at the largest double rather than at infinity.
   const double margin = high / 20 - low / 20, largest = std::numeric_limits<double>::max();
-  return {std::max(low - margin, -largest), std::min(high + margin, largest)};
+  return RoundOut({std::max(low - margin, -largest), std::min(high + margin, largest)});
+}
+
+PlotRange RoundOut(PlotRange Range) {
+  // A step of 1, 2 or 5 times a power of ten, at least a fifth of the span.
+  const double fifth = Range.Max / 5 - Range.Min / 5;
+  if (!(fifth > 0) || !std::isfinite(fifth)) return Range;
+  const double power = std::pow(10.0, std::floor(std::log10(fifth)));
+  const double fraction = fifth / power;
+  const double step = (fraction <= 1 ? 1 : fraction <= 2 ? 2 : fraction <= 5 ? 5 : 10) * power;
+  const PlotRange rounded{std::floor(Range.Min / step) * step, std::ceil(Range.Max / step) * step};
+  // Far from zero a step can be below the values' precision, and near the
+  // largest double a bound can round to infinity: keep the range as it was.
+  if (!std::isfinite(rounded.Min) || !std::isfinite(rounded.Max) || rounded.Min > Range.Min ||
+      rounded.Max < Range.Max || !(rounded.Max > rounded.Min))
+    return Range;
+  return rounded;
 }

@@ -41,6 +41,12 @@ struct PlotRange {
   double Max;
 };
 
-// The range of the points' values with a margin of 5% each side; a single
-// value gets 5% of itself (at least 1) each side; no points give 0..1.
+// The range of the points' values with a margin of 5% each side, rounded
+// out (below); a single value gets 5% of itself (at least 1) each side; no
+// points give 0..1.
 PlotRange ValueRange(const std::vector<std::vector<PlotPoint>>& Series, const std::vector<bool>& Shown);
+// The range widened to multiples of a round step (1, 2 or 5 times a power
+// of ten): the axis reads in round numbers, and an automatic range stays
+// the same from one redraw to the next while the values stay inside it, so
+// that the axis is not laid out again at each.
+PlotRange RoundOut(PlotRange Range);
