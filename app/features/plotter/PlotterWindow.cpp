@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr unsigned kRedrawMs = 40;  // 25 redraws a second at most
+constexpr unsigned kRedrawMs = 45;  // 22 redraws a second at most: above the 20 that look smooth, at less cost
 
 TLabel* NewLabel(TWinControl* Parent, const String& Caption, int Left, int Top, int Width, TWinControl* For) {
   auto* label = new TLabel(Parent);
