@@ -54,8 +54,10 @@ struct PanelParts {
   // S: counts what the port took.
   std::function<void(const std::string& Bytes)> SendBytes;
   // Bytes of a send that went later than the send (paced), as the port took
-  // them: counted, echoed and told to the features as SendBytes does.
-  std::function<void(const std::string& Bytes)> BytesWent;
+  // them: counted, echoed and told to the features as SendBytes does. More:
+  // the rest of that send follows (its echo continues the line); no bytes
+  // and no More only end the send.
+  std::function<void(const std::string& Bytes, bool More)> BytesWent;
 
   bool PortOpen() const { return Channel->_hComm != INVALID_HANDLE_VALUE; }
 };

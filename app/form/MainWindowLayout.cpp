@@ -282,7 +282,7 @@ void TForm1::BindPanels() {
                .StateChanged = [this] { ShowPanelState(0); },
                .ChoicesChanged = [this] { Settings->Save(); },
                .SendBytes = [this](const std::string& Bytes) { SendBytes(0, Bytes); },
-               .BytesWent = [this](const std::string& Bytes) { BytesWent(0, Bytes.data(), Bytes.size()); }};
+               .BytesWent = [this](const std::string& Run, bool More) { BytesWent(0, Run.data(), Run.size(), More); }};
   Panels[1] = {.Index = 1,
                .Owner = this,
                .Group = GroupBox2,
@@ -304,5 +304,5 @@ void TForm1::BindPanels() {
                .StateChanged = [this] { ShowPanelState(1); },
                .ChoicesChanged = [this] { Settings->Save(); },
                .SendBytes = [this](const std::string& Bytes) { SendBytes(1, Bytes); },
-               .BytesWent = [this](const std::string& Bytes) { BytesWent(1, Bytes.data(), Bytes.size()); }};
+               .BytesWent = [this](const std::string& Run, bool More) { BytesWent(1, Run.data(), Run.size(), More); }};
 }

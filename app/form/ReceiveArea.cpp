@@ -54,6 +54,7 @@ void ReceiveArea::Take(const ReceivedBlock& Block, bool TimeStamps) {
   const bool adds = carry_.Adds(Block.Bytes, Block.dwCount, hex, letGo, Block.bLast);
   if (adds) MakeRoom();
   const Stamping* stamps = StampsFor(adds, TimeStamps, storage, stamp);
+  if (adds) styled_.EndEchoLine(stamps);
   carry_.StyleFrom(TTextStyle());
   if (hex) {
     carry_.TakeHex(Block.Bytes, Block.dwCount, stamps);
@@ -77,17 +78,23 @@ const Stamping* ReceiveArea::StampsFor(bool Adds, bool TimeStamps, Stamping& Sto
 void ReceiveArea::SetChoices(const DisplayChoices& Choices) {
   if (Choices == styled_.Choices()) return;
   MakeRoom();
+  if (styled_.EchoOpen() && !Choices.Echo) {
+    // The rest of a paced send will not be echoed: its line ends now. The
+    // stamper learns of the line break, whether stamps are on or not.
+    const Stamping quiet{stamper_, {}};
+    styled_.EndEcho(&quiet);
+  }
   styled_.SetChoices(Choices);
   // Colours, sent text and bytes no character shows need the log view's styles.
   NeedLog(kLogStyles, Choices.NeedStyles());
 }
 
-void ReceiveArea::Echo(const BYTE* pBytes, DWORD dwCount, bool TimeStamps) {
-  if (!styled_.Choices().Echo || dwCount == 0) return;
+void ReceiveArea::Echo(const BYTE* pBytes, DWORD dwCount, bool More, bool TimeStamps) {
+  if (!styled_.Choices().Echo || (dwCount == 0 && !styled_.EchoOpen())) return;
   MakeRoom();
   Stamping storage{stamper_, {}};
   std::u16string stamp;
-  styled_.Echo(pBytes, dwCount, hex_->Checked, StampsFor(true, TimeStamps, storage, stamp));
+  styled_.Echo(pBytes, dwCount, hex_->Checked, More, StampsFor(true, TimeStamps, storage, stamp));
 }
 
 void ReceiveArea::Tick() {
@@ -113,6 +120,7 @@ void ReceiveArea::MakeRoom() {
     replace_ = true;
     carry_.Forget();
     stamper_.Reset();
+    styled_.ViewEmptied();
   }
 }
 

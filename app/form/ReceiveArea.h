@@ -67,8 +67,8 @@ class ReceiveArea {
   void SetChoices(const DisplayChoices& Choices);
   const DisplayChoices& Choices() const { return styled_.Choices(); }
   // Bytes the panel just sent, shown when it echoes its sends; with
-  // TimeStamps, stamped.
-  void Echo(const BYTE* pBytes, DWORD dwCount, bool TimeStamps);
+  // TimeStamps, stamped. More: the rest of the same send follows (paced).
+  void Echo(const BYTE* pBytes, DWORD dwCount, bool More, bool TimeStamps);
   // Each tick: a hex dump line quiet for the frame gap ends.
   void Tick();
 

@@ -50,14 +50,16 @@ void TForm1::SendBytes(int Index, const std::string& Bytes) {
   // full, the device gone) never goes out and is not counted. Paced bytes
   // come back through BytesWent as the port takes them.
   const DWORD written = LineControls[Index]->Send(Bytes);
-  BytesWent(Index, Bytes.data(), written);
+  // Nothing written now must not end the echo of a paced send under way.
+  if (written > 0) BytesWent(Index, Bytes.data(), written);
 }
 
-void TForm1::BytesWent(int Index, const char* pBytes, size_t nCount) {
-  if (nCount == 0) return;
+void TForm1::BytesWent(int Index, const char* pBytes, size_t nCount, bool More) {
   const auto* data = reinterpret_cast<const BYTE*>(pBytes);
   const auto count = static_cast<DWORD>(nCount);
   PanelSentBytes[Index] += count;
-  ReceiveAreas[Index]->Echo(data, count, TimeStamps[Index]->On());
+  // No bytes may still end a paced send's echo line.
+  ReceiveAreas[Index]->Echo(data, count, More, TimeStamps[Index]->On());
+  if (count == 0) return;
   for (PanelFeature* feature : Features[Index]) feature->Sent(data, count);
 }

@@ -52,34 +52,60 @@ void StyledReceive::Take(const ReceivedBlock& Block, bool Hex, bool LetGo, ULONG
   stamps_ = nullptr;
 }
 
-void StyledReceive::Echo(const BYTE* pBytes, DWORD dwCount, bool Hex, const Stamping* Stamps) {
-  if (dwCount == 0) return;
+void StyledReceive::Echo(const BYTE* pBytes, DWORD dwCount, bool Hex, bool More, const Stamping* Stamps) {
+  if (dwCount == 0 && !sendOpen_) return;
   stamps_ = Stamps;
   echoing_ = true;
   sent_ = RoleStyle(TTextStyle::trSent);
-  dump_.EndLine(*this);
-  if (lineOpen_) Add(u"\r\n", TTextStyle(), Stamps);
-  Add(u"→ ", sent_, Stamps);
-  if (Hex) {
+  // A new send's characters start afresh.
+  if (!sendOpen_) echoDecoder_.Forget();
+  if (echoDecoder_.CodePage() != choices_.CodePage) echoDecoder_.SetCodePage(choices_.CodePage);
+  if (dwCount > 0 && Hex) {
     std::string pairs(3 * static_cast<size_t>(dwCount) + 1, '\0');
     BytesToHex(pBytes, dwCount, pairs.data());
     pairs.pop_back();
     Add(std::u16string(pairs.begin(), pairs.end()), sent_, Stamps);
-  } else {
-    StreamDecoder decoder(choices_.CodePage);
-    decoder.Take(pBytes, dwCount, plain_);
-    decoder.LetGo(plain_);
+  } else if (dwCount > 0) {
+    echoDecoder_.Take(pBytes, dwCount, plain_);
   }
-  if (lineOpen_) Add(u"\r\n", sent_, Stamps);
+  sendOpen_ = More;
+  if (!More) EndEcho(Stamps);
   echoing_ = false;
   stamps_ = nullptr;
+}
+
+void StyledReceive::EndEcho(const Stamping* Stamps) {
+  const bool echoing = echoing_;
+  const Stamping* const stamps = stamps_;
+  echoing_ = true;
+  stamps_ = Stamps;
+  echoDecoder_.LetGo(plain_);
+  sendOpen_ = false;
+  EndEchoLine(Stamps);
+  echoing_ = echoing;
+  stamps_ = stamps;
+}
+
+void StyledReceive::EndEchoLine(const Stamping* Stamps) {
+  if (!echoLineOpen_) return;
+  echoLineOpen_ = false;
+  if (!lineOpen_) return;
+  carry_.TakeStyled(u"\r\n", sent_, Stamps);
+  lineOpen_ = false;
+}
+
+void StyledReceive::StartEchoLine(const Stamping* Stamps) {
+  echoLineOpen_ = true;
+  dump_.EndLine(*this);
+  if (lineOpen_) Add(u"\r\n", TTextStyle(), Stamps);
+  Add(u"→ ", sent_, Stamps);
 }
 
 void StyledReceive::Clear() {
   decoder_.Forget();
   escapes_.Reset();
   dump_.Clear();
-  lineOpen_ = false;
+  lineOpen_ = echoLineOpen_ = false;
 }
 
 void StyledReceive::Styled(std::u16string_view Text, const TTextStyle& Style) {
@@ -100,6 +126,10 @@ void StyledReceive::DumpText(std::string_view Text, bool Stamp) {
 
 void StyledReceive::Add(std::u16string_view Text, const TTextStyle& Style, const Stamping* Stamps) {
   if (Text.empty()) return;
+  // A send's echo starts its line with what it first shows, and keeps the
+  // line for its rest until other text comes.
+  if (echoing_ && !echoLineOpen_) StartEchoLine(Stamps);
+  if (!echoing_) EndEchoLine(Stamps);
   carry_.TakeStyled(Text, Style, Stamps);
   const char16_t last = Text.back();
   if (last != 0) lineOpen_ = last != u'\r' && last != u'\n';

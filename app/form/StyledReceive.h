@@ -48,9 +48,22 @@ class StyledReceive : private StyledSink, private DumpSink {
   bool QuietLine(ULONGLONG Now) const { return choices_.HexDump && dump_.Quiet(Now); }
   void EndQuietLine(ULONGLONG Now) { dump_.EndIfQuiet(Now, *this); }
   // Bytes the panel sent, shown on lines of their own in the sent style.
-  void Echo(const BYTE* pBytes, DWORD dwCount, bool Hex, const Stamping* Stamps);
+  // More: the rest of the same send follows in later calls (a paced send);
+  // it continues this line unless other text is shown before it. No bytes
+  // and no More only end the send.
+  void Echo(const BYTE* pBytes, DWORD dwCount, bool Hex, bool More, const Stamping* Stamps);
+  // Whether a send's echo waits for its rest.
+  bool EchoOpen() const { return sendOpen_; }
+  // The echoed send gets no more (echo turned off): a character it left
+  // split is shown by its bytes, and its line ends.
+  void EndEcho(const Stamping* Stamps);
+  // Text not in the carry's way (the old path) is about to be added: a
+  // line left open for the rest of a send ends first.
+  void EndEchoLine(const Stamping* Stamps);
   // Text not in the carry's way (the old path) left the line open.
   void LineOpened() { lineOpen_ = true; }
+  // The view was emptied to make room: the next text starts a line.
+  void ViewEmptied() { lineOpen_ = echoLineOpen_ = false; }
   // The view was cleared.
   void Clear();
 
@@ -59,6 +72,8 @@ class StyledReceive : private StyledSink, private DumpSink {
   void InvalidByte(BYTE Byte) override;
   void DumpText(std::string_view Text, bool Stamp) override;
   void Add(std::u16string_view Text, const TTextStyle& Style, const Stamping* Stamps);
+  // "→ " on a line of its own, the dump's line ended first.
+  void StartEchoLine(const Stamping* Stamps);
 
   // Decoded text to the carry, plain (no terminal colours).
   class Plain : public DecodedSink {
@@ -81,6 +96,10 @@ class StyledReceive : private StyledSink, private DumpSink {
   TTextStyle sent_;                   // set while the panel's sends are shown
   bool echoing_ = false;
   bool lineOpen_ = false;
+  // A send's echo, whose characters may be split between its calls.
+  StreamDecoder echoDecoder_;
+  bool sendOpen_ = false;      // the echoed send has more to come
+  bool echoLineOpen_ = false;  // the last text shown is its line, left open
 };
 
 // A read mark's time, in milliseconds of system time.

@@ -116,8 +116,9 @@ class TForm1 : public TForm {
   // panel goes; S: counts what the port took.
   void SendBytes(int Index, const std::string& Bytes);
   // Bytes of a send that panel Index's port took: counted in S:, echoed
-  // and told to the panel's features.
-  void BytesWent(int Index, const char* pBytes, size_t nCount);
+  // and told to the panel's features. More: the rest of the same send
+  // follows later (paced), its echo continuing the line.
+  void BytesWent(int Index, const char* pBytes, size_t nCount, bool More = false);
   // The received-data message: shows a channel's block in its panel.
   void OnReceiveData(TMessage& Message);
   // Devices came or went: both port lists are read again, keeping the texts

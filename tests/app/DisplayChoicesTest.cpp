@@ -116,6 +116,29 @@ TEST_F(DisplayChoicesTest, SentTextIsShownInOrderAmongReceivedTextAndNotCountedA
   EXPECT_EQ(form->Channels[0]._dwDelivered.load(), 0u);
 }
 
+TEST_F(DisplayChoicesTest, ASendEchoedInPartsIsOneLineUntilReceivedBytesComeBetween) {
+  MenuItem(form->Memo1, "显示发送内容")->Click();
+  form->RadioButton1->Checked = true;  // hex without the dump: received bytes go the plain way
+  form->BytesWent(0, "A", 1, true);    // the parts of a paced send, as the port took them
+  form->BytesWent(0, "B", 1, true);
+  Deliver(1, "x");
+  form->BytesWent(0, "C", 1, true);
+  form->BytesWent(0, "", 0, false);
+  form->ShowReceivedText();
+  EXPECT_EQ(Shown(), "→ 41 42 \r\n78 \r\n→ 43 \r\n");
+  EXPECT_EQ(PanelSentBytes[0], 3u);
+
+  // Echo turned off before a send's rest went: the next send echoed is a
+  // line of its own.
+  form->BytesWent(0, "D", 1, true);
+  MenuItem(form->Memo1, "显示发送内容")->Click();
+  form->BytesWent(0, "E", 1, false);
+  MenuItem(form->Memo1, "显示发送内容")->Click();
+  form->BytesWent(0, "F", 1, false);
+  form->ShowReceivedText();
+  EXPECT_EQ(Shown(), "→ 41 42 \r\n78 \r\n→ 43 \r\n→ 44 \r\n→ 46 \r\n");
+}
+
 TEST_F(DisplayChoicesTest, TextIsSentInThePanelsEncoding) {
   Choose([](DisplayChoices& choices) { choices.CodePage = CP_UTF8; });
   form->Edit1->Text = "温度";

@@ -33,6 +33,7 @@ bool PacedSender::Send(HANDLE hComm, const std::string& Bytes, DWORD dwCharGapMs
     InnerLocker guard(&_Lock);
     if (_Queue.size() + Bytes.size() > kQueueLimit) return false;
     _Queue.insert(_Queue.end(), Bytes.begin(), Bytes.end());
+    if (!Bytes.empty()) _SendSizes.push_back(Bytes.size());
     _dwCharGapMs = dwCharGapMs;
     _dwLineGapMs = dwLineGapMs;
     _bRunning = _bRunning || !Bytes.empty();
@@ -44,7 +45,7 @@ bool PacedSender::Send(HANDLE hComm, const std::string& Bytes, DWORD dwCharGapMs
   _hThread = CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr);
   if (_hThread != nullptr) return true;
   InnerLocker guard(&_Lock);
-  _Queue.clear();
+  DropQueue();
   _bRunning = false;
   return false;
 }
@@ -54,6 +55,7 @@ void PacedSender::Cancel() {
   {
     InnerLocker guard(&_Lock);
     _Queue.clear();
+    _SendSizes.clear();
   }
   // The thread aborts a write that waits for the line itself.
   SetEvent(_hCancel);
@@ -62,6 +64,8 @@ void PacedSender::Cancel() {
   _hThread = nullptr;
   _hComm = INVALID_HANDLE_VALUE;
   InnerLocker guard(&_Lock);
+  // The byte the thread had in hand went or not: its send is over now.
+  DropQueue();
   _bRunning = false;
 }
 
@@ -70,8 +74,8 @@ bool PacedSender::Busy() const {
   return _bRunning;
 }
 
-std::string PacedSender::TakeSent() {
-  std::string sent;
+std::vector<PacedSender::SentPart> PacedSender::TakeSent() {
+  std::vector<SentPart> sent;
   InnerLocker guard(&_Lock);
   sent.swap(_Sent);
   return sent;
@@ -82,7 +86,7 @@ DWORD WINAPI PacedSender::ThreadEntry(LPVOID pThis) {
   return 0;
 }
 
-bool PacedSender::NextByte(BYTE& Byte, DWORD& dwPauseMs) {
+bool PacedSender::NextByte(BYTE& Byte, DWORD& dwPauseMs, bool& bLast) {
   InnerLocker guard(&_Lock);
   if (_Queue.empty()) {
     _bRunning = false;
@@ -93,7 +97,25 @@ bool PacedSender::NextByte(BYTE& Byte, DWORD& dwPauseMs) {
   _Queue.pop_front();
   Byte = static_cast<BYTE>(next);
   dwPauseMs = EndsALine(next, _Queue) && _dwLineGapMs > 0 ? _dwLineGapMs : _dwCharGapMs;
+  bLast = --_SendSizes.front() == 0;
+  if (bLast) _SendSizes.pop_front();
   return true;
+}
+
+void PacedSender::Went(char Byte, bool bLast) {
+  if (_Sent.empty() || _Sent.back().Ends) _Sent.emplace_back();
+  _Sent.back().Bytes.push_back(Byte);
+  _Sent.back().Ends = bLast;
+  _bSendOpen = !bLast;
+}
+
+void PacedSender::DropQueue() {
+  _Queue.clear();
+  _SendSizes.clear();
+  if (!_bSendOpen) return;
+  _bSendOpen = false;
+  if (_Sent.empty() || _Sent.back().Ends) _Sent.emplace_back();
+  _Sent.back().Ends = true;
 }
 
 bool PacedSender::WaitUntil(ULONGLONG qwDueMs) {
@@ -123,17 +145,18 @@ void PacedSender::Run() {
     if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
     BYTE byte = 0;
     DWORD dwPauseMs = 0;
-    while (NextByte(byte, dwPauseMs)) {
+    bool bLast = false;
+    while (NextByte(byte, dwPauseMs, bLast)) {
       if (!WaitUntil(qwNextWrite)) return;
       const bool bTaken = WriteByte(byte);
       qwNextWrite = GetTickCount64() + dwPauseMs;
       InnerLocker guard(&_Lock);
       if (bTaken) {
-        _Sent.push_back(static_cast<char>(byte));
+        Went(static_cast<char>(byte), bLast);
       } else {
         // The port refused the byte (its device gone, or a cancel): what
         // waits is dropped, as a refused send is not counted.
-        _Queue.clear();
+        DropQueue();
       }
     }
   }

@@ -46,8 +46,7 @@ DWORD PanelLineControl::Send(const std::string& Bytes) {
 }
 
 void PanelLineControl::HandOnSent() {
-  const std::string sent = _Paced.TakeSent();
-  if (!sent.empty()) Panel.BytesWent(sent);
+  for (const PacedSender::SentPart& part : _Paced.TakeSent()) Panel.BytesWent(part.Bytes, !part.Ends);
 }
 
 void PanelLineControl::SendBreak(int Ms) {

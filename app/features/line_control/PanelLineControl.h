@@ -4,8 +4,8 @@
 // after each character of a send (字符间隔, 0 to 1000 ms) and after each
 // line ending (行间隔). Every send of the panel goes through Send: at once
 // without pacing, else byte by byte on the paced sender's thread, handed on
-// (counted in S:, echoed) as the port takes each byte. All but the break
-// are remembered.
+// (counted in S:, echoed) as the port takes each byte, each send's echo
+// one line as an unpaced one. All but the break are remembered.
 //
 // RTS/CTS flow control drives RTS itself: while it is chosen, the modem
 // lines' RTS choice and reset pulse are off (their menu says why), and
