@@ -379,6 +379,10 @@ The file holds everything received before the stop; what arrived after it was no
         <source>发送其他长度的中断…</source>
         <translation>Send a break of another length…</translation>
     </message>
+    <message>
+        <source>按间隔发送的队列已满（最多 %1 字节）：这次发送的 %2 字节没有发送。</source>
+        <translation>The queue of paced sends is full (at most %1 bytes): this send of %2 bytes was not sent.</translation>
+    </message>
 </context>
 <context>
     <name>LinkMonitor</name>

@@ -219,6 +219,33 @@ TEST_F(LineControl, ClosingDuringAPacedSendStopsItAndSCountsOnlyWhatWent) {
   EXPECT_LT(PanelSentBytes[0], 20u);
 }
 
+TEST_F(LineControl, APacedSendTheQueueCannotHoldIsRefusedWholeAndTold) {
+  Open();
+  Control().SetCharGap(1000);
+  form->SendBytes(0, std::string(PacedSender::kQueueLimit, 'a'));
+  EXPECT_TRUE(Dialogs().empty()) << "a send that fits is taken";
+  // Room for it comes only after a hundred pauses of a second.
+  form->SendBytes(0, std::string(100, 'Z'));
+  ASSERT_EQ(Dialogs().size(), 1u);
+  EXPECT_TRUE(Dialogs()[0].FromShowMessage);
+  const std::string told = Dialogs()[0].Text.Utf8();
+  EXPECT_NE(told.find("65536"), std::string::npos) << told;
+  EXPECT_NE(told.find("100 字节"), std::string::npos) << told;
+
+  EXPECT_EQ(ReceiveAtFarEnd(1, 1), "a");
+  form->Button1->Click();  // drops what still waits
+  const std::string rest = ReceiveAtFarEnd(1, 2, std::chrono::milliseconds(500));
+  EXPECT_EQ(rest.find('Z'), std::string::npos) << "no part of the refused send went";
+
+  // With room again, a send is taken.
+  ClearShownDialogsForTesting();
+  Open();
+  const ULONGLONG before = PanelSentBytes[0];
+  form->SendBytes(0, "Z");
+  EXPECT_TRUE(Dialogs().empty());
+  EXPECT_TRUE(TickUntil([&] { return PanelSentBytes[0] == before + 1 && !Control().Pacing(); }));
+}
+
 TEST_F(LineControl, PausesAreRememberedAndOutOfRangeOnesRefused) {
   QueueInputAnswerForTesting("1001");
   Control().CharGapItem->Click();

@@ -1,5 +1,6 @@
 #include "PanelLineControl.h"
 
+#include <string>
 #include <vector>
 
 #include "MenuItems.h"
@@ -40,9 +41,21 @@ DWORD PanelLineControl::Send(const std::string& Bytes) {
     HandOnSent();  // what went paced was sent first
     return port.Write(Bytes.data(), static_cast<DWORD>(Bytes.size()));
   }
-  _Paced.Send(port._hComm, Bytes, static_cast<DWORD>(_nCharGapMs), static_cast<DWORD>(_nLineGapMs));
-  Panel.StateChanged();
+  if (_Paced.Send(port._hComm, Bytes, static_cast<DWORD>(_nCharGapMs), static_cast<DWORD>(_nLineGapMs)))
+    Panel.StateChanged();
+  else
+    TellRefused(Bytes.size());
   return 0;
+}
+
+void PanelLineControl::TellRefused(size_t Size) {
+  // An auto-send or a timed quick send may be refused again while the
+  // message is up: one message at a time.
+  if (_bTellingRefusal) return;
+  _bTellingRefusal = true;
+  ShowMessage(Fill(Tr("LineControl", "按间隔发送的队列已满（最多 %1 字节）：这次发送的 %2 字节没有发送。"),
+                   {String(std::to_string(PacedSender::kQueueLimit)), String(std::to_string(Size))}));
+  _bTellingRefusal = false;
 }
 
 void PanelLineControl::HandOnSent() {

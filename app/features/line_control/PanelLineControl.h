@@ -30,8 +30,8 @@ class PanelLineControl : public PanelFeature {
 
   // Sends through the open port; returns the bytes it took now (bytes sent
   // paced are handed on through the panel's BytesWent as they go, on the
-  // next ticks). A paced send that does not fit the queue is refused and
-  // not counted.
+  // next ticks). A paced send that does not fit the queue is refused
+  // whole, not counted, and a message says so.
   DWORD Send(const std::string& Bytes);
   bool Pacing() const { return _Paced.Busy(); }
 
@@ -73,6 +73,8 @@ class PanelLineControl : public PanelFeature {
 
  private:
   void EndBreak();
+  // Tells that a paced send of Size bytes did not fit the queue.
+  void TellRefused(size_t Size);
   // Hands on what the paced sender's port took.
   void HandOnSent();
   // Asks for a number of milliseconds from 0 (or 1) to Max; false when
@@ -87,4 +89,5 @@ class PanelLineControl : public PanelFeature {
   int _nCharGapMs = 0;
   int _nLineGapMs = 0;
   int _nBreakMs = kDefaultBreakMs;  // the last chosen length
+  bool _bTellingRefusal = false;
 };
