@@ -172,18 +172,22 @@ TEST(PlotView, AnAutomaticRangeIsRoundAndStaysWhileTheValuesStayInside) {
     const PlotRange range = ValueRange({{{0, 3}, {1, high}}}, {});
     EXPECT_EQ(range.Min, -20) << high;
     EXPECT_EQ(range.Max, 100) << high;
+    EXPECT_EQ(range.Steps, 6) << high;
   }
   const PlotRange small = RoundOut({0.00123, 0.00456});
   EXPECT_NEAR(small.Min, 0.001, 1e-12);
   EXPECT_NEAR(small.Max, 0.005, 1e-12);
+  EXPECT_EQ(small.Steps, 4);
   const PlotRange negative = RoundOut({-7.5, -2.5});
   EXPECT_EQ(negative.Min, -8);
   EXPECT_EQ(negative.Max, -2);
+  EXPECT_EQ(negative.Steps, 6);
   // Where a round step would reach past the largest double, or is below the
   // values' precision, the range stays as given and finite.
   const PlotRange huge = RoundOut({-1.7e308, 1.7e308});
   EXPECT_TRUE(std::isfinite(huge.Min) && std::isfinite(huge.Max));
   EXPECT_LE(huge.Min, -1.7e308);
+  EXPECT_EQ(huge.Steps, 0);
   const PlotRange far = RoundOut({1e17, 1e17 + 64});
   EXPECT_LE(far.Min, 1e17);
   EXPECT_GE(far.Max, 1e17 + 64);

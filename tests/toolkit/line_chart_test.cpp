@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLineSeries>
 #include <QTest>
+#include <QValueAxis>
 
 #include "control_data.h"
 #include "toolkit/charts.h"
@@ -24,8 +25,11 @@ TEST(LineChart, ShowsTheProgramsRangesUntilTheUserZoomsOrPansThenUntilReset) {
   chart->SetBounds(0, 0, 600, 400);
   int viewChanges = 0;
   chart->OnViewChange = [&](TObject*) { ++viewChanges; };
-  chart->SetRanges({0, 100, -5, 5});
+  chart->SetRanges({0, 100, -5, 5, 10});
   EXPECT_FALSE(chart->UserView());
+  // The value axis marked at each of the ten steps asked for.
+  auto* valueAxis = ControlAccess::WidgetAs<QChartView>(chart)->chart()->axes(Qt::Vertical).at(0);
+  EXPECT_EQ(static_cast<QValueAxis*>(valueAxis)->tickCount(), 11);
   EXPECT_EQ(chart->Ranges().XMax, 100);
 
   QWidget* view = ControlAccess::Widget(chart);

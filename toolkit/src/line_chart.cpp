@@ -44,6 +44,8 @@ const QColor kSeriesColors[] = {
 // works in floating point, but a value far outside a zoomed view could map
 // to a coordinate beyond what it handles.
 constexpr double kFarOutside = 1e7;
+// Marks on an axis unless the program asks for others: four steps.
+constexpr int kDefaultTicks = 5;
 
 // The series' lines on the chart's plot area, in the axes' current ranges.
 class LinesItem : public QGraphicsItem {
@@ -136,6 +138,7 @@ class ChartWidget : public QChartView {
   void ShowRanges(const TChartRanges& r) {
     xAxis->setRange(r.XMin, r.XMax);
     yAxis->setRange(r.YMin, r.YMax);
+    yAxis->setTickCount(r.YSteps > 0 ? r.YSteps + 1 : kDefaultTicks);
   }
 
   void ResetView() {

@@ -100,11 +100,11 @@ PlotRange RoundOut(PlotRange Range) {
   const double power = std::pow(10.0, std::floor(std::log10(fifth)));
   const double fraction = fifth / power;
   const double step = (fraction <= 1 ? 1 : fraction <= 2 ? 2 : fraction <= 5 ? 5 : 10) * power;
-  const PlotRange rounded{std::floor(Range.Min / step) * step, std::ceil(Range.Max / step) * step};
+  const PlotRange rounded{std::floor(Range.Min / step) * step, std::ceil(Range.Max / step) * step, 0};
   // Far from zero a step can be below the values' precision, and near the
   // largest double a bound can round to infinity: keep the range as it was.
   if (!std::isfinite(rounded.Min) || !std::isfinite(rounded.Max) || rounded.Min > Range.Min ||
       rounded.Max < Range.Max || !(rounded.Max > rounded.Min))
     return Range;
-  return rounded;
+  return {rounded.Min, rounded.Max, static_cast<int>(std::lround((rounded.Max - rounded.Min) / step))};
 }

@@ -39,6 +39,7 @@ void SeriesPoints(const PlotRecording& Recording, size_t Series, PlotRows Rows, 
 struct PlotRange {
   double Min;
   double Max;
+  int Steps = 0;  // rounded out: the round steps it spans
 };
 
 // The range of the points' values with a margin of 5% each side, rounded

@@ -98,6 +98,7 @@ void PlotterWindow::SetRanges(PlotRows Rows, double Now) {
       choices_.Autoscale ? ValueRange(points_, std::vector<bool>()) : PlotRange{choices_.Min, choices_.Max};
   ranges.YMin = values.Min;
   ranges.YMax = values.Max;
+  ranges.YSteps = values.Steps;
   chart_->SetRanges(ranges);
 }
 

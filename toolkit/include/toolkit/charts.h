@@ -24,6 +24,9 @@ struct TChartRanges {
   double XMax;
   double YMin;
   double YMax;
+  // The value axis marked in this many equal steps; 0 leaves it to the
+  // chart (four).
+  int YSteps = 0;
 };
 
 class TLineChart : public TWinControl {
