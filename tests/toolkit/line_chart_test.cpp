@@ -16,13 +16,19 @@
 
 namespace {
 
-TEST(LineChart, ShowsTheProgramsRangesUntilTheUserZoomsOrPansThenUntilReset) {
-  TForm form(nullptr);
-  form.ClientWidth = 600;
-  form.ClientHeight = 400;
+// A chart filling a form of the size given.
+TLineChart* ChartOnForm(TForm& form, int width, int height) {
+  form.ClientWidth = width;
+  form.ClientHeight = height;
   auto* chart = new TLineChart(&form);
   chart->Parent = &form;
-  chart->SetBounds(0, 0, 600, 400);
+  chart->SetBounds(0, 0, width, height);
+  return chart;
+}
+
+TEST(LineChart, ShowsTheProgramsRangesUntilTheUserZoomsOrPansThenUntilReset) {
+  TForm form(nullptr);
+  TLineChart* chart = ChartOnForm(form, 600, 400);
   int viewChanges = 0;
   chart->OnViewChange = [&](TObject*) { ++viewChanges; };
   chart->SetRanges({0, 100, -5, 5, 10});
@@ -87,11 +93,7 @@ int LinePixels(TLineChart& chart, int series) {
 
 TEST(LineChart, LinesAreDrawnInTheirColourInsideThePlotAreaAndFollowVisibilityAndRanges) {
   TForm form(nullptr);
-  form.ClientWidth = 400;
-  form.ClientHeight = 300;
-  auto* chart = new TLineChart(&form);
-  chart->Parent = &form;
-  chart->SetBounds(0, 0, 400, 300);
+  TLineChart* chart = ChartOnForm(form, 400, 300);
   chart->AddSeries("a");
   chart->SetRanges({0, 1, 0, 1});
   EXPECT_EQ(LinePixels(*chart, 0), 0);
