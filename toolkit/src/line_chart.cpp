@@ -109,8 +109,11 @@ class ChartWidget : public QChartView {
     c->addAxis(yAxis, Qt::AlignLeft);
     c->legend()->setAlignment(Qt::AlignTop);
     c->setMargins(QMargins(4, 4, 4, 4));
-    // A square background is filled without a path.
+    // A square background in one colour is filled without a path: the
+    // light theme's white-to-white gradient is painted a span at a time,
+    // each split among the global thread pool's threads.
     c->setBackgroundRoundness(0);
+    c->setBackgroundBrush(Qt::white);
     setFocusPolicy(Qt::StrongFocus);
     setRenderHint(QPainter::Antialiasing, false);
     setDragMode(QGraphicsView::NoDrag);
