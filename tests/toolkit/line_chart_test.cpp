@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QValueAxis>
 
+#include <vector>
+
 #include "control_data.h"
 #include "toolkit/charts.h"
 #include "toolkit/forms.h"
@@ -120,6 +122,52 @@ TEST(LineChart, LinesAreDrawnInTheirColourInsideThePlotAreaAndFollowVisibilityAn
   chart->ClearSeries();
   chart->AddSeries("b");
   EXPECT_EQ(LinePixels(*chart, 0), 0);
+}
+
+// Dark pixels (text) in each row of the chart's picture.
+std::vector<int> DarkRows(TLineChart& chart) {
+  const std::string png = chart.PngImage();
+  QImage image;
+  if (!image.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()), "PNG")) return {};
+  std::vector<int> rows(image.height());
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) ++rows[y];
+  return rows;
+}
+
+int DarkBelow(const std::vector<int>& rows, int row) {
+  int count = 0;
+  for (size_t y = static_cast<size_t>(std::max(0, row + 1)); y < rows.size(); ++y) count += rows[y];
+  return count;
+}
+
+TEST(LineChart, XTitleIsWrittenUnderTheAxisLabelsInRoomMadeForIt) {
+  TForm form(nullptr);
+  TLineChart* chart = ChartOnForm(form, 400, 300);
+  chart->SetRanges({0, 10, 0, 1});
+  auto* view = ControlAccess::WidgetAs<QChartView>(chart);
+  // The chart is laid out as it is drawn. Without a title the axis's
+  // labels are the lowest text.
+  const std::vector<int> without = DarkRows(*chart);
+  const int plotBottom = static_cast<int>(view->chart()->plotArea().bottom());
+  int lastRow = static_cast<int>(without.size()) - 1;
+  while (lastRow > 0 && without[lastRow] == 0) --lastRow;
+  const int labelsDepth = lastRow - plotBottom;
+  EXPECT_GT(labelsDepth, 5);
+
+  chart->XTitle = "时间（秒）";
+  EXPECT_EQ(chart->XTitle.Get(), "时间（秒）");
+  // The plot area gives up a line's height, and the title is written
+  // below the labels, not over them.
+  const std::vector<int> with = DarkRows(*chart);
+  const int plotBottomWith = static_cast<int>(view->chart()->plotArea().bottom());
+  EXPECT_LT(plotBottomWith, plotBottom - 8);
+  EXPECT_GT(DarkBelow(with, plotBottomWith + labelsDepth), 20);
+
+  chart->XTitle = "";
+  EXPECT_EQ(DarkRows(*chart), without);
+  EXPECT_EQ(static_cast<int>(view->chart()->plotArea().bottom()), plotBottom);
 }
 
 TEST(LineChart, PictureIsAPng) {

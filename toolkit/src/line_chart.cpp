@@ -12,6 +12,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QGraphicsItem>
+#include <QGraphicsLayout>
+#include <QGraphicsSimpleTextItem>
 #include <QKeyEvent>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -46,6 +48,9 @@ const QColor kSeriesColors[] = {
 constexpr double kFarOutside = 1e7;
 // Marks on an axis unless the program asks for others: four steps.
 constexpr int kDefaultTicks = 5;
+// Around the chart, in pixels; the space under the x axis's labels for its
+// title comes on top of it.
+constexpr int kChartMargin = 4;
 
 // The series' lines on the chart's plot area, in the axes' current ranges.
 class LinesItem : public QGraphicsItem {
@@ -108,7 +113,7 @@ class ChartWidget : public QChartView {
     c->addAxis(xAxis, Qt::AlignBottom);
     c->addAxis(yAxis, Qt::AlignLeft);
     c->legend()->setAlignment(Qt::AlignTop);
-    c->setMargins(QMargins(4, 4, 4, 4));
+    c->setMargins(QMargins(kChartMargin, kChartMargin, kChartMargin, kChartMargin));
     // A square background in one colour is filled without a path: the
     // light theme's white-to-white gradient is painted a span at a time,
     // each split among the global thread pool's threads.
@@ -121,7 +126,13 @@ class ChartWidget : public QChartView {
     // would be rebuilt each time for nothing.
     scene()->setItemIndexMethod(QGraphicsScene::NoIndex);
     lines = new LinesItem(c, xAxis, yAxis, series, points);
-    QObject::connect(c, &QChart::plotAreaChanged, this, [this] { lines->PlotAreaChanged(); });
+    xTitle->setFont(xAxis->titleFont());
+    xTitle->setBrush(xAxis->titleBrush());
+    QObject::connect(c, &QChart::plotAreaChanged, this, [this] {
+      lines->PlotAreaChanged();
+      PlaceXTitle();
+    });
+    QObject::connect(c, &QGraphicsWidget::geometryChanged, this, [this] { PlaceXTitle(); });
     QObject::connect(xAxis, &QValueAxis::rangeChanged, this, [this] { lines->update(); });
     QObject::connect(yAxis, &QValueAxis::rangeChanged, this, [this] { lines->update(); });
   }
@@ -133,10 +144,35 @@ class ChartWidget : public QChartView {
   std::vector<QLineSeries*> series;
   std::vector<QList<QPointF>> points;  // each series' points, in values
   LinesItem* lines = nullptr;
+  // The x axis's title, under its labels. Not the axis's own: a Qt Charts
+  // axis lays its title out anew (a rich-text document) whenever its range
+  // changes, which on the time axis is at every redraw.
+  QGraphicsSimpleTextItem* const xTitle = new QGraphicsSimpleTextItem(chart());
   TChartRanges programRanges{0, 1, 0, 1};
   bool userView = false;
   std::function<void()> viewChanged;
   std::function<void()> seriesToggled;
+
+  void SetXTitle(const QString& text) {
+    xTitle->setText(text);
+    const int below = text.isEmpty() ? 0 : static_cast<int>(std::ceil(xTitle->boundingRect().height()));
+    chart()->setMargins(QMargins(kChartMargin, kChartMargin, kChartMargin, kChartMargin + below));
+    // Laid out now, not at the event loop's next turn: a picture taken at
+    // once shows the title where it belongs.
+    if (chart()->layout()) chart()->layout()->activate();
+    PlaceXTitle();
+  }
+
+  void PlaceXTitle() {
+    const QRectF area = chart()->plotArea();
+    const QSizeF size = xTitle->boundingRect().size();
+    // The background (and the margin inside it) stops short of the chart's
+    // edge by the layout's own margin.
+    qreal left, top, right, bottom = 0;
+    if (chart()->layout()) chart()->layout()->getContentsMargins(&left, &top, &right, &bottom);
+    xTitle->setPos(std::round(area.center().x() - size.width() / 2),
+                   std::round(chart()->size().height() - bottom - kChartMargin - size.height()));
+  }
 
   void ShowRanges(const TChartRanges& r) {
     xAxis->setRange(r.XMin, r.XMax);
@@ -276,8 +312,8 @@ QLineSeries* Line(const TLineChart* chart, int series) {
 
 TLineChart::TLineChart(TComponent* AOwner)
     : TWinControl(AOwner, NewControlData([] { return new ChartWidget; }, QPalette::Base, clWindow)),
-      XTitle([this] { return FromQString(View(this)->xAxis->titleText()); },
-             [this](const String& value) { View(this)->xAxis->setTitleText(ToQString(value)); }) {
+      XTitle([this] { return FromQString(View(this)->xTitle->text()); },
+             [this](const String& value) { View(this)->SetXTitle(ToQString(value)); }) {
   View(this)->viewChanged = [this] {
     CallGuarded(this, [this] {
       if (OnViewChange) OnViewChange(this);
