@@ -119,6 +119,7 @@ class ChartWidget : public QChartView {
     // each split among the global thread pool's threads.
     c->setBackgroundRoundness(0);
     c->setBackgroundBrush(Qt::white);
+    for (QValueAxis* axis : {xAxis, yAxis}) CosmeticPens(axis);
     setFocusPolicy(Qt::StrongFocus);
     setRenderHint(QPainter::Antialiasing, false);
     setDragMode(QGraphicsView::NoDrag);
@@ -152,6 +153,22 @@ class ChartWidget : public QChartView {
   bool userView = false;
   std::function<void()> viewChanged;
   std::function<void()> seriesToggled;
+
+  // The axis's lines, ticks and grid in the theme's colours, one pixel
+  // wide whatever the scale. A line item with a pen of some width works
+  // out its bounds by stroking an outline of itself, and the time axis's
+  // grid and ticks move at every redraw.
+  static void CosmeticPens(QValueAxis* axis) {
+    QPen pen = axis->linePen();
+    pen.setWidth(0);
+    axis->setLinePen(pen);
+    pen = axis->gridLinePen();
+    pen.setWidth(0);
+    axis->setGridLinePen(pen);
+    pen = axis->minorGridLinePen();
+    pen.setWidth(0);
+    axis->setMinorGridLinePen(pen);
+  }
 
   void SetXTitle(const QString& text) {
     xTitle->setText(text);
