@@ -127,6 +127,9 @@ class ChartWidget : public QChartView {
     // would be rebuilt each time for nothing.
     scene()->setItemIndexMethod(QGraphicsScene::NoIndex);
     lines = new LinesItem(c, xAxis, yAxis, series, points);
+    // The title is drawn again with the labels beside it at every redraw:
+    // from a picture of it, not laid out anew each time.
+    xTitle->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
     xTitle->setFont(xAxis->titleFont());
     xTitle->setBrush(xAxis->titleBrush());
     QObject::connect(c, &QChart::plotAreaChanged, this, [this] {
