@@ -46,6 +46,8 @@ TEST(LineChart, ShowsTheProgramsRangesUntilTheUserZoomsOrPansThenUntilReset) {
   EXPECT_EQ(viewChanges, 1);
   const TChartRanges zoomed = chart->Ranges();
   EXPECT_LT(zoomed.XMax - zoomed.XMin, 100);
+  // The ten marks were for the program's range; a zoomed one has four steps.
+  EXPECT_EQ(static_cast<QValueAxis*>(valueAxis)->tickCount(), 5);
   // New ranges from the program wait while the user's view stands.
   chart->SetRanges({100, 200, -5, 5});
   EXPECT_EQ(chart->Ranges().XMin, zoomed.XMin);
@@ -57,6 +59,9 @@ TEST(LineChart, ShowsTheProgramsRangesUntilTheUserZoomsOrPansThenUntilReset) {
   EXPECT_EQ(viewChanges, 3);
   EXPECT_EQ(chart->Ranges().XMin, 100);
   EXPECT_EQ(chart->Ranges().XMax, 200);
+  EXPECT_EQ(static_cast<QValueAxis*>(valueAxis)->tickCount(), 5);
+  chart->SetRanges({100, 200, -5, 5, 10});
+  EXPECT_EQ(static_cast<QValueAxis*>(valueAxis)->tickCount(), 11);
 }
 
 TEST(LineChart, SeriesKeepTheirPointsNamesAndVisibility) {

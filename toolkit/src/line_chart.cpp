@@ -303,7 +303,11 @@ class ChartWidget : public QChartView {
   static void ZoomAxis(QValueAxis* axis, double about, double factor) {
     if (!std::isfinite(about)) about = (axis->min() + axis->max()) / 2;
     const double low = about - (about - axis->min()) * factor, high = about + (axis->max() - about) * factor;
-    if (high > low && std::isfinite(low) && std::isfinite(high)) axis->setRange(low, high);
+    if (!(high > low && std::isfinite(low) && std::isfinite(high))) return;
+    axis->setRange(low, high);
+    // The program's marks fit its own range, in round steps; a zoomed one
+    // gets the usual four steps.
+    axis->setTickCount(kDefaultTicks);
   }
 
   static void PanAxis(QValueAxis* axis, double fraction) {
