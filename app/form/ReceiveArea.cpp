@@ -151,8 +151,12 @@ void ReceiveArea::ShowNow() {
 
   updating_ = true;
   memo_->Lines->BeginUpdate();
-  if (replace_) memo_->Clear();
-  memo_->Append(carry_.Text());
+  // Emptied and filled in one edit: at a fast line's rate the memo is
+  // emptied every frame or two.
+  if (replace_)
+    memo_->Replace(carry_.Text());
+  else
+    memo_->Append(carry_.Text());
   memo_->Lines->EndUpdate();
   updating_ = false;
   // One UTF-16 unit a character: the carry's text has no surrogates.

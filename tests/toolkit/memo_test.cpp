@@ -229,3 +229,26 @@ TEST_F(MemoTest, TextAppendedInPiecesIsDrawnAsTheSameTextSetWhole) {
 }
 
 }  // namespace
+
+TEST_F(MemoTest, ReplaceLeavesOnlyTheNewTextAndNothingToUndo) {
+  memo->Text = "old\r\ntext";
+  memo->Append(u"more\r\n");
+  QTextEdit::ExtraSelection mark;
+  mark.cursor = QTextCursor(Editor()->document());
+  mark.cursor.setPosition(1);
+  mark.cursor.setPosition(3, QTextCursor::KeepAnchor);
+  Editor()->setExtraSelections({mark});
+
+  memo->Replace(u"new\r\nlines\rend\n");
+  EXPECT_EQ(memo->Text.Get(), String("new\r\nlines\r\nend\r\n"));
+  EXPECT_EQ(memo->Lines->Count, 3);
+  EXPECT_TRUE(Editor()->extraSelections().isEmpty());
+  // As after Clear: the old text cannot be brought back, and later edits
+  // are recorded again.
+  EXPECT_FALSE(Editor()->document()->isUndoAvailable());
+  EXPECT_TRUE(Editor()->document()->isUndoRedoEnabled());
+  memo->Append(u"x");
+  EXPECT_EQ(memo->Text.Get(), String("new\r\nlines\r\nend\r\nx"));
+  memo->Replace(u"");
+  EXPECT_EQ(memo->Text.Get(), String(""));
+}

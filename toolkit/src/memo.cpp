@@ -165,6 +165,11 @@ void TMemo::Clear() { Editor(this)->clear(); }
 
 namespace {
 
+// UTF-16 text where it lies, for as long as the call that reads it.
+QString Borrowed(std::u16string_view text) {
+  return QString::fromRawData(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
 void AppendToEditor(QPlainTextEdit* editor, const QString& text) {
   QTextCursor cursor(editor->document());
   // One edit: the block is laid out once, when it ends, not for each move
@@ -182,8 +187,23 @@ void TMemo::Append(const String& Text) { AppendToEditor(Editor(this), ToWidgetTe
 void TMemo::Append(std::u16string_view Text) {
   // The cursor turns CR LF, a lone CR and a lone LF each into one line
   // break, as the Text setter does; the text is read where it lies.
-  AppendToEditor(Editor(this), QString::fromRawData(reinterpret_cast<const QChar*>(Text.data()),
-                                                    static_cast<qsizetype>(Text.size())));
+  AppendToEditor(Editor(this), Borrowed(Text));
+}
+
+void TMemo::Replace(std::u16string_view Text) {
+  QPlainTextEdit* editor = Editor(this);
+  QTextDocument* document = editor->document();
+  // Marks on the old text would point into the new one.
+  editor->setExtraSelections({});
+  // Turning the history off empties it; the replacement is not recorded.
+  const bool undo = document->isUndoRedoEnabled();
+  document->setUndoRedoEnabled(false);
+  QTextCursor cursor(document);
+  cursor.beginEditBlock();
+  cursor.select(QTextCursor::Document);
+  cursor.insertText(Borrowed(Text));
+  cursor.endEditBlock();
+  document->setUndoRedoEnabled(undo);
 }
 
 void TMemo::Dispatch(TMessage& Message) {

@@ -56,6 +56,10 @@ class TMemo : public TWinControl {
   // The same for UTF-16 text, which the widget takes as it stands: no
   // conversion, no copy before its own.
   void Append(std::u16string_view Text);
+  // Clear and Append as one edit: the text is laid out once, not emptied
+  // and laid out again. What could be undone before is forgotten, as by
+  // Clear.
+  void Replace(std::u16string_view Text);
   void Dispatch(TMessage& Message) override;
 };
 
