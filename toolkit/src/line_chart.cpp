@@ -114,11 +114,13 @@ class ChartWidget : public QChartView {
     c->addAxis(yAxis, Qt::AlignLeft);
     c->legend()->setAlignment(Qt::AlignTop);
     c->setMargins(QMargins(kChartMargin, kChartMargin, kChartMargin, kChartMargin));
-    // A square background in one colour is filled without a path: the
-    // light theme's white-to-white gradient is painted a span at a time,
-    // each split among the global thread pool's threads.
-    c->setBackgroundRoundness(0);
-    c->setBackgroundBrush(Qt::white);
+    // The view fills what it redraws in white, once: neither the window
+    // under it nor the chart over it paints a background there (the light
+    // theme's is a white-to-white gradient, painted a span at a time).
+    c->setBackgroundVisible(false);
+    setBackgroundBrush(Qt::white);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     for (QValueAxis* axis : {xAxis, yAxis}) CosmeticPens(axis);
     setFocusPolicy(Qt::StrongFocus);
     setRenderHint(QPainter::Antialiasing, false);
