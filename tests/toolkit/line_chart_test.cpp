@@ -82,12 +82,19 @@ TEST(LineChart, SeriesKeepTheirPointsNamesAndVisibility) {
   EXPECT_EQ(chart.SeriesCount(), 0);
 }
 
+// The chart's picture as it exports it; null if it is no PNG.
+QImage Picture(TLineChart& chart) {
+  const std::string png = chart.PngImage();
+  QImage image;
+  image.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()), "PNG");
+  return image;
+}
+
 // Pixels of the series' colour in the chart's picture, inside its plot
 // area (the legend's marker has the colour too).
 int LinePixels(TLineChart& chart, int series) {
-  const std::string png = chart.PngImage();
-  QImage image;
-  if (!image.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()), "PNG")) return -1;
+  const QImage image = Picture(chart);
+  if (image.isNull()) return -1;
   auto* view = ControlAccess::WidgetAs<QChartView>(&chart);
   const QColor colour = view->chart()->series().at(series)->property("color").value<QColor>();
   const QRect area = view->mapFromScene(view->chart()->plotArea()).boundingRect().intersected(image.rect());
@@ -131,9 +138,7 @@ TEST(LineChart, LinesAreDrawnInTheirColourInsideThePlotAreaAndFollowVisibilityAn
 
 // Dark pixels (text) in each row of the chart's picture.
 std::vector<int> DarkRows(TLineChart& chart) {
-  const std::string png = chart.PngImage();
-  QImage image;
-  if (!image.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()), "PNG")) return {};
+  const QImage image = Picture(chart);
   std::vector<int> rows(image.height());
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x)
