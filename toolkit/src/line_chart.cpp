@@ -190,7 +190,7 @@ class ChartWidget : public QChartView {
     const QSizeF size = xTitle->boundingRect().size();
     // The background (and the margin inside it) stops short of the chart's
     // edge by the layout's own margin.
-    qreal left, top, right, bottom = 0;
+    qreal left = 0, top = 0, right = 0, bottom = 0;
     if (chart()->layout()) chart()->layout()->getContentsMargins(&left, &top, &right, &bottom);
     xTitle->setPos(std::round(area.center().x() - size.width() / 2),
                    std::round(chart()->size().height() - bottom - kChartMargin - size.height()));
