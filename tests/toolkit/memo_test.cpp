@@ -228,8 +228,6 @@ TEST_F(MemoTest, TextAppendedInPiecesIsDrawnAsTheSameTextSetWhole) {
   EXPECT_TRUE(Editor()->grab().toImage() == wholeEditor->grab().toImage());
 }
 
-}  // namespace
-
 TEST_F(MemoTest, ReplaceLeavesOnlyTheNewTextAndNothingToUndo) {
   memo->Text = "old\r\ntext";
   memo->Append(u"more\r\n");
@@ -252,3 +250,5 @@ TEST_F(MemoTest, ReplaceLeavesOnlyTheNewTextAndNothingToUndo) {
   memo->Replace(u"");
   EXPECT_EQ(memo->Text.Get(), String(""));
 }
+
+}  // namespace
