@@ -1,6 +1,6 @@
 // Every bad input a user can give the window, with what the user sees: a
 // defined result, nothing opened or sent by mistake, nothing lost, no hang.
-// The README's table of bad inputs lists the same rows.
+// The user's manual (docs/manual.md) lists the same rows in its table of bad inputs.
 #include "MainWindowTest.h"
 
 namespace {

@@ -26,6 +26,7 @@ expect_file "share/metainfo/$id.metainfo.xml"
 expect_file "share/icons/hicolor/scalable/apps/$id.svg"
 expect_file share/man/man1/kestrix.1
 expect_file share/doc/kestrix/README.md
+expect_file share/doc/kestrix/manual.md
 expect_file share/doc/kestrix/screenshot.png
 
 # Each PNG is square at the size its folder names (width and height are
