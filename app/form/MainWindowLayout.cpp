@@ -92,6 +92,7 @@ TMemo* NewMemo(TComponent* Owner, TWinControl* Parent, const Bounds& At, int Tab
   Place(memo, Parent, At);
   memo->Color = clSilver;
   memo->ScrollBars = ssVertical;
+  memo->ReadOnly = true;  // received text is never changed by hand (nor undone)
   SetFont(memo->Font, "MS Sans Serif", -11, clWindowText);
   memo->Ctl3D = true;
   memo->TabOrder = Tab;

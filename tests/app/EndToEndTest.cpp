@@ -4,6 +4,7 @@
 // tree instead (tests/accessibility).
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -187,6 +188,54 @@ TEST_F(EndToEnd, TabLeadsFromEachReceiveAreaToItsSendLineAndShiftTabBack) {
     EXPECT_EQ(QApplication::focusWidget(), WidgetOf(memo)) << "Shift+Tab comes back";
     EXPECT_EQ(WidgetText(memo), "received") << "no tab is typed into what was received";
   }
+}
+
+// What was received stays as received whatever the user types, pastes or
+// undoes; and the receive area's menu has the same entries in the same
+// places whichever display choices are on, so that a click learnt in one
+// mode never hits another item in the next.
+TEST_F(EndToEnd, ReceivedTextCannotBeChangedAndItsMenuKeepsItsPlacesInEveryDisplayMode) {
+  AddFarEnd(1);
+  CreateWindow();
+  form->Show();
+  OpenPanel(0, 1);
+  Deliver(1, "438000\r\n436001\r\n");
+  const std::string received = MemoText(form->Memo1);
+  QWidget* memo = WidgetOf(form->Memo1);
+  memo->setFocus();
+  QApplication::clipboard()->setText("PASTED");
+  QTest::keyClicks(memo, "HELLO");
+  Key(form->Memo1, Qt::Key_Z, Qt::ControlModifier);
+  Key(form->Memo1, Qt::Key_Z, Qt::ControlModifier);
+  Key(form->Memo1, Qt::Key_V, Qt::ControlModifier);
+  Key(form->Memo1, Qt::Key_A, Qt::ControlModifier);
+  Key(form->Memo1, Qt::Key_X, Qt::ControlModifier);
+  Key(form->Memo1, Qt::Key_Delete);
+  EXPECT_EQ(WidgetText(form->Memo1), received);
+
+  const auto entries = [this] {
+    TControl* shown = form->Memo1->Visible.Get() ? static_cast<TControl*>(form->Memo1) : form->WholeSessions[0]->View();
+    std::vector<std::string> texts;
+    if (QMenu* menu = RightClick(shown))
+      for (QAction* action : menu->actions())
+        texts.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+    while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    return texts;
+  };
+  const std::vector<std::string> plain = entries();
+  ASSERT_GT(plain.size(), 10u);
+  DisplayChoices choices;
+  choices.Colours = true;
+  form->Displays[0]->Set(choices);
+  ASSERT_FALSE(form->Memo1->Visible.Get());
+  EXPECT_EQ(entries(), plain) << "with colours";
+  choices = DisplayChoices();
+  choices.CodePage = CP_UTF8;
+  form->Displays[0]->Set(choices);
+  EXPECT_EQ(entries(), plain) << "in UTF-8";
+  form->Displays[0]->Set(DisplayChoices());
+  form->WholeSessions[0]->Set(true);
+  EXPECT_EQ(entries(), plain) << "keeping the whole session";
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include "string_printer.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -249,6 +251,61 @@ TEST_F(MemoTest, ReplaceLeavesOnlyTheNewTextAndNothingToUndo) {
   EXPECT_EQ(memo->Text.Get(), String("new\r\nlines\r\nend\r\nx"));
   memo->Replace(u"");
   EXPECT_EQ(memo->Text.Get(), String(""));
+}
+
+TEST_F(MemoTest, ReadOnlyTextTakesNoChangeFromTheUserYetSelectsCopiesAndTabsOn) {
+  auto* after = new TEdit(&form);
+  after->Parent = &form;
+  memo->TabOrder = 0;
+  after->TabOrder = 1;
+  memo->ReadOnly = true;
+  ShowWithNumberedLines(3);
+  memo->Append(u"436001\r\n438000\r\n");  // what the program adds is kept
+  const String text = memo->Text;
+  QApplication::setActiveWindow(Editor()->window());
+  Editor()->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return QApplication::focusWidget() == Editor(); }, 5000));
+  EXPECT_EQ(Editor()->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+
+  QApplication::clipboard()->setText("PASTED");
+  QTest::keyClicks(Editor(), "HELLO");
+  QTest::keyClick(Editor(), Qt::Key_Return);
+  QTest::keyClick(Editor(), Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(Editor(), Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(Editor(), Qt::Key_Right, Qt::ShiftModifier);
+  QTest::keyClick(Editor(), Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(Editor()->textCursor().selectedText(), QString("li")) << "the keyboard still selects";
+  QTest::keyClick(Editor(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), QString("li")) << "and copies";
+  QTest::keyClick(Editor(), Qt::Key_X, Qt::ControlModifier);
+  QTest::keyClick(Editor(), Qt::Key_Delete);
+  QTest::keyClick(Editor(), Qt::Key_Backspace);
+  QTest::keyClick(Editor(), Qt::Key_End, Qt::ControlModifier);
+  for (int i = 0; i < 2; ++i) QTest::keyClick(Editor(), Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(Editor(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  Editor()->undo();
+  EXPECT_EQ(memo->Text.Get(), text);
+
+  // Nor through what a screen reader may do with an editable text.
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(Editor());
+  ASSERT_NE(accessible, nullptr);
+  EXPECT_TRUE(accessible->state().readOnly);
+  if (QAccessibleEditableTextInterface* editable = accessible->editableTextInterface()) {
+    editable->insertText(0, "HELLO");
+    editable->deleteText(0, 4);
+    editable->replaceText(0, 4, "xx");
+  }
+  EXPECT_EQ(memo->Text.Get(), text);
+  ASSERT_NE(accessible->textInterface(), nullptr);
+  EXPECT_EQ(accessible->textInterface()->text(0, 6), QString("line 0"));
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), ControlAccess::Widget(after));
+  // Turned off, the text can be typed into again.
+  memo->ReadOnly = false;
+  Editor()->setFocus();
+  QTest::keyClicks(Editor(), "ok");
+  EXPECT_NE(memo->Text.Get(), text);
 }
 
 }  // namespace

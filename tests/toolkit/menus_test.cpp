@@ -5,6 +5,7 @@
 #include "string_printer.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +16,7 @@
 
 #include "control_data.h"
 #include "toolkit/forms.h"
+#include "toolkit/log_view.h"
 #include "toolkit/menus.h"
 #include "toolkit/std_controls.h"
 #include "toolkit/testing.h"
@@ -149,6 +151,40 @@ TEST_F(MenusTest, AMemoAndAnEditKeepTheirEditingItemsWithOursAfterASeparator) {
   EXPECT_TRUE(merged.isNull());
   RightClick(memo);
   EXPECT_EQ(ShownEntries().back(), "Time stamps");
+}
+
+// A panel shows its text in a read-only memo or in a log view: the same
+// items must sit in the same places in either, or a click meant for one
+// item hits another.
+TEST_F(MenusTest, AReadOnlyMemoAndALogViewShowTheSameEntriesInTheSameOrder) {
+  auto* memo = new TMemo(&form);
+  memo->Parent = box;
+  memo->ReadOnly = true;
+  memo->Text = "received";
+  auto* log = new TLogView(&form);
+  log->Parent = box;
+  log->Append(String("received"));
+  Add("Send file…");
+  memo->PopupMenu = popup;
+  log->PopupMenu = popup;
+
+  RightClick(memo);
+  const std::vector<std::string> inMemo = ShownEntries();
+  CloseMenu();
+  RightClick(log);
+  const std::vector<std::string> inLog = ShownEntries();
+  CloseMenu();
+  EXPECT_EQ(inMemo, inLog);
+  EXPECT_EQ(inMemo, (std::vector<std::string>{"&Copy", "-", "Select All", "-", "Send file…"}));
+  // Copy is there but off with nothing selected; select all then copy work.
+  RightClick(memo);
+  EXPECT_FALSE(ShownAction("&Copy")->isEnabled());
+  ShownAction("Select All")->trigger();
+  CloseMenu();
+  RightClick(memo);
+  ASSERT_TRUE(ShownAction("&Copy")->isEnabled());
+  ShownAction("&Copy")->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(), QString("received"));
 }
 
 TEST_F(MenusTest, CheckedChangesOnlyByAutoCheckOrTheProgramAndRadioItemsExcludeEachOtherPerGroup) {

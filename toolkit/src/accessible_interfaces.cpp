@@ -9,9 +9,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 #include "log_area.h"
 #include "log_view_accessible.h"
+#include "read_only_memo_accessible.h"
 
 namespace {
 
@@ -86,6 +88,10 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
     return combo ? new ComboBoxAccessible(combo) : nullptr;
   }
   if (className == QLatin1String("LogArea")) return NewLogViewAccessible(static_cast<LogArea*>(object));
+  if (className == QLatin1String("QPlainTextEdit")) {
+    auto* editor = qobject_cast<QPlainTextEdit*>(object);
+    if (editor && editor->isReadOnly()) return NewReadOnlyMemoAccessible(editor);
+  }
   // A form is a plain widget that is a window.
   if (className == QLatin1String("QWidget") && object->isWidgetType()) {
     auto* widget = static_cast<QWidget*>(object);

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "log_area.h"
+#include "read_only_text_menu.h"
 
 namespace {
 
@@ -188,14 +189,7 @@ bool LogArea::FindNext(bool backward) {
 }
 
 QMenu* LogArea::CreateStandardContextMenu() {
-  auto* menu = new QMenu(this);
-  QAction* copy = menu->addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy"), [this] { Copy(); });
-  copy->setShortcut(QKeySequence::Copy);
-  copy->setEnabled(SelectionEnd() != SelectionStart());
-  menu->addSeparator();
-  QAction* all = menu->addAction(QCoreApplication::translate("QWidgetTextControl", "Select All"),
-                                 [this] { SetSelection(document.Begin(), document.End()); });
-  all->setShortcut(QKeySequence::SelectAll);
-  all->setEnabled(document.Length() > 0);
-  return menu;
+  return NewReadOnlyTextMenu(
+      this, SelectionEnd() != SelectionStart(), document.Length() > 0, [this] { Copy(); },
+      [this] { SetSelection(document.Begin(), document.End()); });
 }

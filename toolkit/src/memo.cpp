@@ -1,4 +1,5 @@
 // TMemo and its line list.
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QFont>
 #include <QKeyEvent>
@@ -115,12 +116,30 @@ bool ScrollLastLineIn(QPlainTextEdit* editor) {
   return true;
 }
 
+void SetReadOnly(QPlainTextEdit* editor, bool readOnly) {
+  editor->setReadOnly(readOnly);
+  if (readOnly) {
+    // The caret still moves and selects by keyboard, as in a text the user
+    // may change: a reader's user reads by moving it.
+    editor->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  }
+  // What the program writes is never to be undone by the user; nor is the
+  // history kept for it.
+  editor->document()->setUndoRedoEnabled(!readOnly);
+  // Assistive technology gets the interface that suits: made again when
+  // next asked for.
+  if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(editor))
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(accessible));
+}
+
 }  // namespace
 
 TMemo::TMemo(TComponent* AOwner)
     : TWinControl(AOwner, NewControlData(NewEditor, QPalette::Base, clWindow)),
       Text([this] { return FromWidgetText(RawText(Editor(this))); },
            [this](const String& value) { Editor(this)->setPlainText(ToWidgetText(value)); }),
+      ReadOnly([this] { return Editor(this)->isReadOnly(); },
+               [this](const bool& value) { SetReadOnly(Editor(this), value); }),
       Lines(new MemoLines(Editor(this))),
       ScrollBars(
           [this] { return Editor(this)->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? ssVertical : ssNone; },

@@ -10,6 +10,7 @@
 #include "log_area.h"
 #include "menu_data.h"
 #include "qt_text.h"
+#include "read_only_text_menu.h"
 #include "shortcut_keys.h"
 #include "toolkit/exceptions.h"
 #include "toolkit/forms.h"
@@ -144,7 +145,10 @@ void MenuAccess::ShowFor(TPopupMenu* popup, TControl* control, QWidget* widget, 
   // Text controls keep their editing items (copy, select all...) on top.
   QMenu* standard = nullptr;
   if (auto* memo = qobject_cast<QPlainTextEdit*>(widget))
-    standard = memo->createStandardContextMenu();
+    standard = memo->isReadOnly() ? NewReadOnlyTextMenu(
+                                        memo, memo->textCursor().hasSelection(), !memo->document()->isEmpty(),
+                                        [memo] { memo->copy(); }, [memo] { memo->selectAll(); })
+                                  : memo->createStandardContextMenu();
   else if (auto* edit = qobject_cast<QLineEdit*>(widget))
     standard = edit->createStandardContextMenu();
   else if (auto* log = qobject_cast<LogArea*>(widget))

@@ -36,12 +36,17 @@ enum TScrollStyle { ssNone, ssVertical };
 // Messages: WM_KEYDOWN with VK_NEXT / VK_PRIOR scrolls (and moves the caret)
 // one page down / up per repeat (the low word of LParam, at least 1);
 // EM_SCROLLCARET brings the caret into view.
+// ReadOnly: the user cannot change the text by any means (typing, pasting,
+// cutting, deleting, undo, assistive technology); the caret, selection,
+// copy, find, the context menu's copy and select all, focus and Tab work as
+// before. The program still sets and appends text; nothing is kept to undo.
 class TMemo : public TWinControl {
  public:
   explicit TMemo(TComponent* AOwner);
   ~TMemo() override;
 
   Property<String> Text;
+  Property<bool> ReadOnly;
   // The lines of the text (without their breaks). Count leaves out the
   // empty line after a final line break.
   TStrings* const Lines;
