@@ -6,9 +6,15 @@
 #include <QAccessibleInterface>
 #include <QWidget>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "control_data.h"
 #include "toolkit/forms.h"
+#include "toolkit/log_view.h"
 #include "toolkit/std_controls.h"
+#include "toolkit/testing.h"
 
 namespace {
 
@@ -124,6 +130,46 @@ TEST_F(AccessibleNameTest, AFormIsAWindowNamedByItsCaption) {
   EXPECT_EQ(window->text(QAccessible::Name), QString("Kestrix"));
   // The box on it is not a window.
   EXPECT_NE(Accessible(box)->role(), QAccessible::Window);
+}
+
+// A control hidden so that another takes its place (a log view in a memo's
+// place) is no twin in the tree: a reader meets only what is shown.
+TEST_F(AccessibleNameTest, ControlsTheProgramHidLeaveTheTreeAndComeBackWhenShown) {
+  box->Caption = "设备1";
+  auto* memo = new TMemo(&form);
+  memo->Parent = box;
+  memo->AccessibleName = "接收区";
+  auto* log = new TLogView(&form);
+  log->Parent = box;
+  log->AccessibleName = "接收区";
+  memo->Visible = false;
+  form.Show();
+  ProcessMessagesFor(10);
+  const auto names = [](QAccessibleInterface* parent) {
+    std::vector<std::pair<QString, QObject*>> children;
+    for (int i = 0; i < parent->childCount(); ++i)
+      children.emplace_back(parent->child(i)->text(QAccessible::Name), parent->child(i)->object());
+    return children;
+  };
+  QAccessibleInterface* group = Accessible(box);
+  EXPECT_EQ(group->text(QAccessible::Name), QString("设备1"));
+  auto children = names(group);
+  ASSERT_EQ(std::count_if(children.begin(), children.end(), [](auto& c) { return c.first == "接收区"; }), 1);
+  EXPECT_EQ(group->indexOfChild(Accessible(memo)), -1);
+  const int at = group->indexOfChild(Accessible(log));
+  ASSERT_GE(at, 0);
+  EXPECT_EQ(group->child(at)->object(), ControlAccess::Widget(log));
+  EXPECT_EQ(Accessible(log)->parent()->object(), ControlAccess::Widget(box));
+
+  log->Visible = false;
+  memo->Visible = true;
+  children = names(group);
+  ASSERT_EQ(std::count_if(children.begin(), children.end(), [](auto& c) { return c.first == "接收区"; }), 1);
+  EXPECT_GE(group->indexOfChild(Accessible(memo)), 0);
+  EXPECT_EQ(group->indexOfChild(Accessible(log)), -1);
+  // The same on the form itself.
+  box->Visible = false;
+  EXPECT_EQ(Accessible(&form)->indexOfChild(group), -1);
 }
 
 }  // namespace

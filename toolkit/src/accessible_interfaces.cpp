@@ -7,8 +7,10 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 
 #include "log_area.h"
@@ -82,11 +84,48 @@ class ComboBoxAccessible : public QAccessibleWidget {
   }
 };
 
+// A form or a group box: its children as Qt gives them, less those the
+// program hid. A control hidden for another in its place (the log view in
+// a memo's place, or the memo in the view's) would otherwise be a twin
+// with no place on screen, met first by a reader walking the tree.
+class ContainerAccessible : public QAccessibleWidget {
+ public:
+  ContainerAccessible(QWidget* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+
+  int childCount() const override { return int(Shown().size()); }
+  QAccessibleInterface* child(int index) const override {
+    const QList<QWidget*> shown = Shown();
+    return index >= 0 && index < shown.size() ? QAccessible::queryAccessibleInterface(shown[index]) : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    if (!child || !child->object() || !child->object()->isWidgetType()) return -1;
+    return int(Shown().indexOf(static_cast<QWidget*>(child->object())));
+  }
+
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
+      if (auto* box = qobject_cast<QGroupBox*>(widget())) return QString(box->title()).remove(u'&');
+    return QAccessibleWidget::text(kind);
+  }
+
+ private:
+  QList<QWidget*> Shown() const {
+    QList<QWidget*> shown;
+    for (QObject* child : widget()->children()) {
+      auto* w = qobject_cast<QWidget*>(child);
+      if (w && !w->isWindow() && !qobject_cast<QMenu*>(w) && w->isVisibleTo(widget())) shown.append(w);
+    }
+    return shown;
+  }
+};
+
 QAccessibleInterface* Factory(const QString& className, QObject* object) {
   if (className == QLatin1String("QComboBox")) {
     auto* combo = qobject_cast<QComboBox*>(object);
     return combo ? new ComboBoxAccessible(combo) : nullptr;
   }
+  if (className == QLatin1String("QGroupBox"))
+    return new ContainerAccessible(static_cast<QWidget*>(object), QAccessible::Grouping);
   if (className == QLatin1String("LogArea")) return NewLogViewAccessible(static_cast<LogArea*>(object));
   if (className == QLatin1String("QPlainTextEdit")) {
     auto* editor = qobject_cast<QPlainTextEdit*>(object);
@@ -95,7 +134,7 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
   // A form is a plain widget that is a window.
   if (className == QLatin1String("QWidget") && object->isWidgetType()) {
     auto* widget = static_cast<QWidget*>(object);
-    if (widget->isWindow()) return new QAccessibleWidget(widget, QAccessible::Window);
+    if (widget->isWindow()) return new ContainerAccessible(widget, QAccessible::Window);
   }
   return nullptr;
 }
