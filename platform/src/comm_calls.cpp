@@ -1,6 +1,6 @@
-// The Win32 communications calls, handed to the port behind the handle. The reference taken here keeps the port alive for the
-// whole call, even when another thread closes the handle meanwhile; a port
-// that was closed fails every call with ERROR_INVALID_HANDLE.
+// The Win32 communications calls, handed to the port behind the handle. The reference taken here keeps the port alive
+// for the whole call, even when another thread closes the handle meanwhile; a port that was closed fails every call
+// with ERROR_INVALID_HANDLE.
 #include "serial_port.h"
 
 using platform::requireHandle;
@@ -87,3 +87,9 @@ BOOL WINAPI EscapeCommFunction(HANDLE hFile, DWORD dwFunc) {
   return port->escape(dwFunc);
 }
 
+BOOL WINAPI GetCommProperties(HANDLE hFile, LPCOMMPROP lpCommProp) {
+  std::shared_ptr<SerialPort> port = requireHandle<SerialPort>(hFile);
+  if (!port) return FALSE;
+  if (lpCommProp == nullptr) return invalidParameter();
+  return port->properties(lpCommProp);
+}

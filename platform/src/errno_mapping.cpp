@@ -40,6 +40,10 @@ DWORD errorFromErrno(int error) {
       return ERROR_GEN_FAILURE;
     case EPIPE:  // a pipe whose reader has gone
       return ERROR_NO_DATA;
+    case ENOTSUP:  // what the device cannot do (a raw network port's break)
+      return ERROR_NOT_SUPPORTED;
+    case ENOTCONN:  // a network port still reaching its server
+      return ERROR_NOT_READY;
     default:
       return ERROR_GEN_FAILURE;
   }

@@ -15,6 +15,7 @@
 #include <set>
 
 #include "machine_sources.h"
+#include "network_address.h"
 
 namespace platform {
 namespace fs = std::filesystem;
@@ -85,6 +86,11 @@ class NumbersFileLock {
 
 std::string portName(DWORD number) { return "COM" + std::to_string(number); }
 
+std::string networkPortDescription(const NetworkAddress& address) {
+  return address.text() +
+         (address.protocol == NetworkProtocol::Rfc2217 ? " · network port (RFC 2217)" : " · network port (raw TCP)");
+}
+
 std::optional<DWORD> parsePortName(const std::string& name, bool prefixInAnyCase) {
   if (name.size() < 4 || name.size() > 7) return std::nullopt;
   const std::string prefix = name.substr(0, 3);
@@ -116,6 +122,14 @@ SerialDeviceMap readPortLinks(const fs::path& folder) {
     if (!entry->is_symlink(entryError)) continue;
     const std::optional<DWORD> number = parsePortName(entry->path().filename().string(), false);
     if (!number) continue;
+    // A link whose target is a network address stands for a port on a
+    // server; one that does not read as an address stands for nothing.
+    const std::string target = fs::read_symlink(entry->path(), entryError).string();
+    if (!entryError && looksLikeNetworkAddress(target)) {
+      if (std::optional<NetworkAddress> address = parseNetworkAddress(target))
+        links.push_back({*number, address->text(), networkPortDescription(*address)});
+      continue;
+    }
     std::string device = resolvedDevice(entry->path());
     if (device.empty()) continue;  // a broken link stands for nothing
     links.push_back({*number, device, entry->path().string() + " → " + device});

@@ -18,9 +18,11 @@ namespace platform {
 constexpr DWORD kLowestPortNumber = 1;
 constexpr DWORD kHighestPortNumber = 1024;
 
+struct NetworkAddress;
+
 struct SerialMapEntry {
   DWORD number;             // the n of COMn
-  std::string devicePath;   // the device, with links resolved
+  std::string devicePath;   // the device, with links resolved; a network port's address
   std::string description;  // for people: the device and what it is, or where a link points
   bool operator==(const SerialMapEntry&) const = default;
 };
@@ -29,8 +31,9 @@ struct SerialMapEntry {
 using SerialDeviceMap = std::vector<SerialMapEntry>;
 
 // The links COMn in a ports folder whose targets exist, ordered by number,
-// each with its resolved target. Of several links to one device only the
-// lowest number is kept.
+// each with its resolved target, and those whose target is a network
+// port's address (network_address.h). Of several links to one device or
+// address only the lowest number is kept.
 SerialDeviceMap readPortLinks(const std::filesystem::path& portsFolder);
 
 // The links of the user's folder, then those of the runtime folder whose
@@ -79,6 +82,8 @@ SerialDeviceMap currentSerialDeviceMap();
 // matched in either case only when asked: device names ignore case, link
 // names do not.
 std::string portName(DWORD number);
+// The friendly name of a network port: its address and its protocol.
+std::string networkPortDescription(const NetworkAddress& address);
 std::optional<DWORD> parsePortName(const std::string& name, bool prefixInAnyCase);
 
 }  // namespace platform

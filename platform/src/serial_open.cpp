@@ -5,6 +5,8 @@
 // boards), a device that is a session's controlling terminal is refused and
 // the UUCP lock is taken; then the open descriptor is claimed with flock and
 // TIOCEXCL. What the open found out is kept for GetLastSerialOpenReport.
+// A number whose link names a network address opens a network port
+// (network_port.h) instead: one handle at a time in this process.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -14,9 +16,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include <kestrix/serial_open_report.h>
 
+#include "network_port.h"
+#include "network_redial.h"
 #include "serial_device_map.h"
 #include "serial_port.h"
 #include "terminal_sessions.h"
@@ -60,6 +66,44 @@ bool isSessionTerminal(const std::string& path) {
     return true;
   }
   return false;
+}
+
+// COM numbers of the network ports open in this process: a second open of
+// one is refused as a terminal's is.
+std::mutex networkPortsLock;
+std::set<DWORD> openNetworkPorts;
+
+std::shared_ptr<IoObject> openNetworkDevice(DWORD number, const std::string& target, DWORD* error) {
+  const std::optional<NetworkAddress> address = parseNetworkAddress(target);
+  if (!address) return nullptr;  // *error is ERROR_FILE_NOT_FOUND
+  {
+    std::lock_guard<std::mutex> guard(networkPortsLock);
+    if (!openNetworkPorts.insert(number).second) {
+      refuseInUse(error);
+      reportHolder(::getpid());
+      return nullptr;
+    }
+  }
+  int socket = -1;
+  DWORD cause = 0;
+  std::shared_ptr<NetworkPort> port;
+  // A server that went away while the port was open is being reached
+  // again: its connection is taken when it has come, and until then the
+  // open fails at once with what the last try met.
+  if (takeRedialedConnection(number, *address, &socket, &cause) == Redial::Waiting)
+    *error = cause;
+  else
+    port = NetworkPort::open(number, *address, socket, error);
+  if (!port) {
+    std::lock_guard<std::mutex> guard(networkPortsLock);
+    openNetworkPorts.erase(number);
+    return nullptr;
+  }
+  port->whenClosed([number] {
+    std::lock_guard<std::mutex> guard(networkPortsLock);
+    openNetworkPorts.erase(number);
+  });
+  return port;
 }
 
 }  // namespace
@@ -113,6 +157,7 @@ std::shared_ptr<IoObject> openDevice(const char* name, DWORD, DWORD, DWORD, DWOR
   if (entry == map.end()) return nullptr;
   const std::string& path = entry->devicePath;
   copyText(lastOpenReport.szDevice, sizeof lastOpenReport.szDevice, path);
+  if (looksLikeNetworkAddress(path)) return openNetworkDevice(*number, path, error);
 
   // Only a character device can be a serial line: anything else (a file, a
   // FIFO, a disk) is refused before it is locked or opened.

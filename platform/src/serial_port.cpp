@@ -113,19 +113,22 @@ void SerialPort::onClose() {
     service_.join();
   }
   std::lock_guard<std::mutex> guard(mutex_);
-  if (fd_ >= 0) {
-    // Another program (or a shell) may use the device next: give it back
-    // the settings it had. Output still queued in the driver is dropped
-    // rather than waited for.
-    if (settingsBeforeOpen_) ::tcsetattr(fd_, TCSANOW, &*settingsBeforeOpen_);
-    forgetHeldLine(fd_);
-    releaseSerialDevice(fd_);
-  }
+  releaseDeviceLocked();
   fd_ = -1;
   releaseUucpLock(lockPath_);
   lockPath_.clear();
   if (wakeFd_ >= 0) ::close(wakeFd_);
   wakeFd_ = -1;
+}
+
+void SerialPort::releaseDeviceLocked() {
+  if (fd_ < 0) return;
+  // Another program (or a shell) may use the device next: give it back
+  // the settings it had. Output still queued in the driver is dropped
+  // rather than waited for.
+  if (settingsBeforeOpen_) ::tcsetattr(fd_, TCSANOW, &*settingsBeforeOpen_);
+  forgetHeldLine(fd_);
+  releaseSerialDevice(fd_);
 }
 
 BOOL SerialPort::failLocked(DWORD error) const {

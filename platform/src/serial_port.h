@@ -10,6 +10,11 @@
 // them every kLineWatchInterval while the event mask asks for them; on
 // devices without them (pseudo-terminals) an idle port does not wake at all.
 //
+// The device is a terminal here; a port served over the network
+// (network_port.h) puts a connection in its place through the device
+// calls below, so that both have one input queue, one output queue, one
+// way of reporting events and one service thread each.
+//
 // Every member is guarded by mutex_. Lock order: mutex_, then waitLock(),
 // never the reverse.
 #pragma once
@@ -78,8 +83,8 @@ class SerialPort : public IoObject {
   BOOL read(LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) override;
   BOOL write(LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped) override;
 
-  BOOL getState(DCB* dcb);
-  BOOL setState(const DCB& dcb);
+  virtual BOOL getState(DCB* dcb);
+  virtual BOOL setState(const DCB& dcb);
   BOOL setupQueues(DWORD inputSize, DWORD outputSize);
   BOOL getTimeouts(COMMTIMEOUTS* timeouts);
   BOOL setTimeouts(const COMMTIMEOUTS& timeouts);
@@ -89,8 +94,41 @@ class SerialPort : public IoObject {
   BOOL waitEvent(LPDWORD value, LPOVERLAPPED overlapped);
   BOOL modemStatus(LPDWORD status);
   BOOL escape(DWORD function);
+  virtual BOOL properties(COMMPROP* properties);
 
- private:
+ protected:
+  // The device's part of the service thread and of the calls. Each is
+  // called with mutex_ held.
+  //
+  // The descriptor polled for the device; -1 while there is none.
+  virtual int deviceDescriptorLocked() const { return fd_; }
+  // Poll events the device needs for work of its own (a connection's
+  // protocol output); the port adds those of its input and output queues.
+  virtual short deviceInterestLocked() const { return 0; }
+  // Whether the device takes output now; false keeps the output queue.
+  virtual bool deviceTakesOutputLocked() const { return true; }
+  // The next moment the device has work at.
+  virtual std::optional<Clock::time_point> deviceDeadlineLocked() const { return std::nullopt; }
+  // After each wake of the service thread, before input and output, with
+  // the poll's events for the device (0 after a time-out or a wake-up); it
+  // clears those it took itself.
+  virtual void serviceDeviceLocked(short& /*seen*/, Clock::time_point /*now*/) {}
+  // Reads data bytes: how many, 0 at the end of the device's stream, -1 with
+  // errno (EAGAIN when none are there now).
+  virtual ssize_t readDeviceLocked(unsigned char* into, size_t room);
+  // Writes: how many bytes the device took, -1 with errno.
+  virtual ssize_t writeDeviceLocked(const unsigned char* bytes, size_t count);
+  // Bytes the device took that it has not sent yet.
+  virtual size_t deviceOutputLocked();
+  // Drops what the device holds of input, of output.
+  virtual void flushDeviceLocked(bool input, bool output);
+  // Holds or lets go the device's output, as if XOFF or XON came.
+  virtual bool holdDeviceOutputLocked(bool hold);
+  // The device hung up: after the port's own steps.
+  virtual void deviceHungUpLocked() {}
+  // Gives the device back, at the close.
+  virtual void releaseDeviceLocked();
+
   // Steers a port from the platform_testing library: the program never
   // links it.
   friend class SerialPortProbe;
@@ -117,6 +155,10 @@ class SerialPort : public IoObject {
   void checkOutputDrainedLocked(Clock::time_point now);
   bool watchesLinesLocked() const;
   void watchLinesLocked();
+  // The modem lines are now these TIOCM_* bits: records the events of the
+  // changes since they were last seen. changed adds lines that changed and
+  // changed back meanwhile.
+  void takeModemLinesLocked(int lines, int changed = 0);
   // The modem lines as TIOCM_* bits; false when they cannot be read.
   bool readModemLinesLocked(int* lines);
   // Raises or drops one of TIOCM_DTR and TIOCM_RTS.
@@ -130,7 +172,7 @@ class SerialPort : public IoObject {
   // Input (serial_port_receive.cpp).
   // Moves what the device holds into the input queue; returns how many
   // bytes came.
-  size_t readDeviceLocked();
+  size_t takeDeviceInputLocked();
   // The device is readable: reads it, and reports the arrival at once when
   // no gathering runs, starting one.
   void receiveLocked(Clock::time_point now);
@@ -188,6 +230,9 @@ class SerialPort : public IoObject {
 
   std::unique_ptr<LineSignals> lines_;
   bool hasModemLines_ = false;
+  // The device tells its modem lines when they change (takeModemLinesLocked)
+  // rather than being looked at.
+  bool linesTold_ = false;
   bool hasErrorCounters_ = false;
   int modemLines_ = 0;
   serial_icounter_struct counters_{};

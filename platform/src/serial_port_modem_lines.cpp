@@ -50,10 +50,8 @@ BOOL SerialPort::escape(DWORD function) {
       done = lines_->setBreak(function == SETBREAK);
       break;
     case SETXOFF:
-      done = ::tcflow(fd_, TCOOFF) == 0;
-      break;
     case SETXON:
-      done = ::tcflow(fd_, TCOON) == 0;
+      done = holdDeviceOutputLocked(function == SETXOFF);
       break;
     default:
       return failLocked(ERROR_INVALID_PARAMETER);
@@ -61,5 +59,7 @@ BOOL SerialPort::escape(DWORD function) {
   if (!done) return failLocked(errorFromErrno(errno));
   return TRUE;
 }
+
+bool SerialPort::holdDeviceOutputLocked(bool hold) { return ::tcflow(fd_, hold ? TCOOFF : TCOON) == 0; }
 
 }  // namespace platform

@@ -45,12 +45,12 @@ bool meansHangUp(int error) { return error != EAGAIN && error != EWOULDBLOCK && 
 
 }  // namespace
 
-size_t SerialPort::readDeviceLocked() {
+size_t SerialPort::takeDeviceInputLocked() {
   size_t arrived = 0;
   bool sawEventChar = false;
   while (hangUpError_ == 0 && input_.freeSpace() > 0) {
     auto [space, room] = input_.freeSpan();
-    const ssize_t count = ::read(fd_, space, room);
+    const ssize_t count = readDeviceLocked(space, room);
     if (count > 0) {
       if (mask_ & EV_RXFLAG) sawEventChar |= std::memchr(space, dcb_.EvtChar, static_cast<size_t>(count)) != nullptr;
       input_.commit(static_cast<size_t>(count));
@@ -70,8 +70,10 @@ size_t SerialPort::readDeviceLocked() {
   return arrived;
 }
 
+ssize_t SerialPort::readDeviceLocked(unsigned char* into, size_t room) { return ::read(fd_, into, room); }
+
 void SerialPort::receiveLocked(Clock::time_point now) {
-  const size_t arrived = readDeviceLocked();
+  const size_t arrived = takeDeviceInputLocked();
   if (arrived == 0 || gatheringUntil_) return;
   recordEventLocked(EV_RXCHAR);
   if (arrived >= kStreamingPiece) startGatheringLocked(now);
@@ -85,7 +87,7 @@ void SerialPort::startGatheringLocked(Clock::time_point now) {
 }
 
 void SerialPort::endGatheringLocked(Clock::time_point now) {
-  readDeviceLocked();
+  takeDeviceInputLocked();
   gatheringUntil_.reset();
   if (gathered_ > 0) recordEventLocked(EV_RXCHAR);
   if (gathered_ < kStreamingPiece) {
@@ -103,7 +105,7 @@ void SerialPort::endGatheringLocked(Clock::time_point now) {
 }
 
 void SerialPort::catchUpLocked() {
-  if (gatheringUntil_) readDeviceLocked();
+  if (gatheringUntil_) takeDeviceInputLocked();
 }
 
 }  // namespace platform

@@ -49,10 +49,10 @@ void SerialPort::serve() {
     checkOutputDrainedLocked(now);
 
     const bool live = hangUpError_ == 0;
-    short interest = 0;
+    short interest = live ? deviceInterestLocked() : 0;
     if (live && input_.freeSpace() > 0 && !gatheringUntil_) interest |= POLLIN;
-    if (live && !output_.empty()) interest |= POLLOUT;
-    pollfd watched[2] = {{wakeFd_, POLLIN, 0}, {live ? fd_ : -1, interest, 0}};
+    if (live && !output_.empty() && deviceTakesOutputLocked()) interest |= POLLOUT;
+    pollfd watched[2] = {{wakeFd_, POLLIN, 0}, {live ? deviceDescriptorLocked() : -1, interest, 0}};
     const int timeout = pollTimeoutLocked(now);
 
     lock.unlock();
@@ -68,14 +68,15 @@ void SerialPort::serve() {
     }
 
     if (watched[0].revents & POLLIN) drainWakeups();
-    const short seen = watched[1].revents;
-    const bool hungUp = (seen & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    short seen = watched[1].revents;
     const Clock::time_point woken = Clock::now();
+    if (hangUpError_ == 0) serviceDeviceLocked(seen, woken);
+    const bool hungUp = (seen & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     if (gatheringUntil_ && (hungUp || woken >= *gatheringUntil_))
       endGatheringLocked(woken);
     else if (seen & POLLIN)
       receiveLocked(woken);
-    if (seen & POLLOUT) transmitLocked();
+    if ((seen & POLLOUT) && deviceTakesOutputLocked()) transmitLocked();
     // A hang-up is reported whatever was asked for; after reading what still
     // fits, the device is given up so that the loop cannot spin on it.
     if (hangUpError_ == 0 && hungUp) hangUpLocked();
@@ -110,7 +111,7 @@ void SerialPort::transmitLocked() {
   startHeadWriteLocked(Clock::now());
   while (hangUpError_ == 0 && !output_.empty()) {
     PendingWrite& head = output_.front();
-    const ssize_t count = ::write(fd_, head.bytes.data() + head.done, head.bytes.size() - head.done);
+    const ssize_t count = writeDeviceLocked(head.bytes.data() + head.done, head.bytes.size() - head.done);
     if (count < 0) {
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EWOULDBLOCK) return;
@@ -136,9 +137,7 @@ void SerialPort::transmitLocked() {
 void SerialPort::checkOutputDrainedLocked(Clock::time_point now) {
   if (!outputSinceEmpty_ || !output_.empty() || hangUpError_ != 0) return;
   if (drainCheckAt_ && now < *drainCheckAt_) return;
-  int driverOutput = 0;
-  if (::ioctl(fd_, TIOCOUTQ, &driverOutput) != 0) driverOutput = 0;
-  if (driverOutput > 0) {
+  if (deviceOutputLocked() > 0) {
     drainCheckDelay_ = drainCheckAt_ ? std::min(drainCheckDelay_ * 2, kLongestDrainCheck) : kFirstDrainCheck;
     drainCheckAt_ = now + drainCheckDelay_;
     return;
@@ -151,22 +150,22 @@ void SerialPort::checkOutputDrainedLocked(Clock::time_point now) {
 
 bool SerialPort::watchesLinesLocked() const {
   if (hangUpError_ != 0) return false;
-  return (hasModemLines_ && (mask_ & kLineEvents)) || (hasErrorCounters_ && (mask_ & kErrorEvents));
+  return (hasModemLines_ && !linesTold_ && (mask_ & kLineEvents)) || (hasErrorCounters_ && (mask_ & kErrorEvents));
 }
 
 void SerialPort::watchLinesLocked() {
-  if (hasModemLines_) {
-    int lines = 0;
-    if (readModemLinesLocked(&lines)) {
-      const int changed = lines ^ modemLines_;
-      modemLines_ = lines;
-      if (changed & TIOCM_CTS) recordEventLocked(EV_CTS);
-      if (changed & TIOCM_DSR) recordEventLocked(EV_DSR);
-      if (changed & TIOCM_CD) recordEventLocked(EV_RLSD);
-      if ((changed & TIOCM_RI) && (lines & TIOCM_RI)) recordEventLocked(EV_RING);
-    }
-  }
+  int lines = 0;
+  if (hasModemLines_ && !linesTold_ && readModemLinesLocked(&lines)) takeModemLinesLocked(lines);
   collectLineErrorsLocked();
+}
+
+void SerialPort::takeModemLinesLocked(int lines, int changed) {
+  changed |= lines ^ modemLines_;
+  modemLines_ = lines;
+  if (changed & TIOCM_CTS) recordEventLocked(EV_CTS);
+  if (changed & TIOCM_DSR) recordEventLocked(EV_DSR);
+  if (changed & TIOCM_CD) recordEventLocked(EV_RLSD);
+  if ((changed & TIOCM_RI) && (lines & TIOCM_RI)) recordEventLocked(EV_RING);
 }
 
 // Turns the growth of the driver's error counters since the last look into
@@ -194,6 +193,8 @@ int SerialPort::pollTimeoutLocked(Clock::time_point now) const {
   if (watchesLinesLocked()) consider(nextLineWatch_);
   if (drainCheckAt_ && outputSinceEmpty_ && output_.empty()) consider(*drainCheckAt_);
   if (gatheringUntil_) consider(*gatheringUntil_);
+  if (hangUpError_ == 0)
+    if (std::optional<Clock::time_point> device = deviceDeadlineLocked()) consider(*device);
   return next ? millisecondsUntil(now, *next) : -1;
 }
 
@@ -208,6 +209,15 @@ void SerialPort::hangUpLocked() {
   // it comes back.
   releaseUucpLock(lockPath_);
   lockPath_.clear();
+  deviceHungUpLocked();
 }
+
+size_t SerialPort::deviceOutputLocked() {
+  int driverOutput = 0;
+  if (::ioctl(fd_, TIOCOUTQ, &driverOutput) != 0 || driverOutput < 0) return 0;
+  return static_cast<size_t>(driverOutput);
+}
+
+ssize_t SerialPort::writeDeviceLocked(const unsigned char* bytes, size_t count) { return ::write(fd_, bytes, count); }
 
 }  // namespace platform

@@ -99,17 +99,18 @@ BOOL SerialPort::purge(DWORD flags) {
     outputSinceEmpty_ = false;
     drainCheckAt_.reset();
   }
-  if (flags & PURGE_TXCLEAR) {
-    ::tcflush(fd_, TCOFLUSH);
-    driverMayHoldOutput_ = false;
-  }
+  if (flags & PURGE_TXCLEAR) driverMayHoldOutput_ = false;
   if (flags & PURGE_RXCLEAR) {
     const bool wasFull = input_.freeSpace() == 0;
     input_.clear();
-    ::tcflush(fd_, TCIFLUSH);
     if (wasFull) wakeService();
   }
+  if (flags & (PURGE_RXCLEAR | PURGE_TXCLEAR)) flushDeviceLocked(flags & PURGE_RXCLEAR, flags & PURGE_TXCLEAR);
   return TRUE;
+}
+
+void SerialPort::flushDeviceLocked(bool input, bool output) {
+  ::tcflush(fd_, input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH);
 }
 
 BOOL SerialPort::clearErrors(LPDWORD errors, LPCOMSTAT status) {
@@ -122,11 +123,34 @@ BOOL SerialPort::clearErrors(LPDWORD errors, LPCOMSTAT status) {
     catchUpLocked();
     *status = COMSTAT{};
     status->cbInQue = static_cast<DWORD>(input_.size());
-    int driverOutput = 0;
-    if (hangUpError_ != 0 || !driverMayHoldOutput_ || ::ioctl(fd_, TIOCOUTQ, &driverOutput) != 0) driverOutput = 0;
+    const size_t driverOutput = hangUpError_ != 0 || !driverMayHoldOutput_ ? 0 : deviceOutputLocked();
     if (driverOutput == 0) driverMayHoldOutput_ = false;
-    status->cbOutQue = static_cast<DWORD>(queuedOutputLocked() + static_cast<size_t>(driverOutput));
+    status->cbOutQue = static_cast<DWORD>(queuedOutputLocked() + driverOutput);
   }
+  return TRUE;
+}
+
+BOOL SerialPort::properties(COMMPROP* properties) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (closed_) return failLocked(ERROR_INVALID_HANDLE);
+  COMMPROP result{};
+  result.wPacketLength = sizeof(COMMPROP);
+  result.wPacketVersion = 2;
+  result.dwServiceMask = SP_SERIALCOMM;
+  result.dwMaxTxQueue = 0;  // no fixed output queue
+  result.dwMaxRxQueue = kLargestQueueSize;
+  result.dwMaxBaud = BAUD_USER;
+  result.dwProvSubType = PST_RS232;
+  result.dwProvCapabilities = PCF_PARITY_CHECK | PCF_XONXOFF | PCF_TOTALTIMEOUTS | PCF_RTSCTS;
+  if (hasModemLines_) result.dwProvCapabilities |= PCF_DTRDSR | PCF_RLSD;
+  result.dwSettableParams = SP_PARITY | SP_BAUD | SP_DATABITS | SP_STOPBITS | SP_HANDSHAKING | SP_PARITY_CHECK;
+  if (hasModemLines_) result.dwSettableParams |= SP_RLSD;
+  result.dwSettableBaud = BAUD_USER;
+  result.wSettableData = DATABITS_5 | DATABITS_6 | DATABITS_7 | DATABITS_8;
+  result.wSettableStopParity =
+      STOPBITS_10 | STOPBITS_20 | PARITY_NONE | PARITY_ODD | PARITY_EVEN | PARITY_MARK | PARITY_SPACE;
+  result.dwCurrentRxQueue = static_cast<DWORD>(input_.capacity());
+  *properties = result;
   return TRUE;
 }
 

@@ -7,6 +7,8 @@
 #include <kestrix/platform_testing.h>
 
 #include "machine_sources.h"
+#include "network_connector.h"
+#include "network_redial.h"
 
 namespace {
 
@@ -68,3 +70,9 @@ void SimulateDeviceEventForTesting() { platform::announceDeviceChange(); }
 void SetUucpLockFolderForTesting(const char* folder) {
   platform::useUucpLockFolders(folder ? std::vector<std::string>{folder} : std::vector<std::string>{});
 }
+
+void SetNetworkConnectTimeForTesting(DWORD milliseconds) {
+  platform::useNetworkConnectTime(std::chrono::milliseconds(milliseconds));
+}
+
+void ForgetNetworkRedialsForTesting() { platform::forgetRedials(); }

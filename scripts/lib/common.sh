@@ -10,6 +10,7 @@ KESTRIX_PACKAGES=(
   librsvg2-bin desktop-file-utils appstream
   dbus-daemon at-spi2-core python3-pyatspi python3-xlib
   tshark  # reads the link monitor's pcapng files back in its tests
+  ser2net python3-serial  # servers of network ports in their tests
 )
 
 # Installs whichever of the given Debian packages are missing, as root or

@@ -59,6 +59,40 @@
 #define RTS_CONTROL_HANDSHAKE 0x02
 #define RTS_CONTROL_TOGGLE 0x03
 
+// GetCommProperties: the kind of port (dwProvSubType), what it can do
+// (dwProvCapabilities) and which settings it takes (dwSettableParams).
+#define SP_SERIALCOMM 0x00000001
+#define PST_UNSPECIFIED 0x00000000
+#define PST_RS232 0x00000001
+#define PST_NETWORK_BRIDGE 0x00000100
+#define PST_TCPIP_TELNET 0x00000102
+#define PCF_DTRDSR 0x0001
+#define PCF_RTSCTS 0x0002
+#define PCF_RLSD 0x0004
+#define PCF_PARITY_CHECK 0x0008
+#define PCF_XONXOFF 0x0010
+#define PCF_TOTALTIMEOUTS 0x0040
+#define SP_PARITY 0x0001
+#define SP_BAUD 0x0002
+#define SP_DATABITS 0x0004
+#define SP_STOPBITS 0x0008
+#define SP_HANDSHAKING 0x0010
+#define SP_PARITY_CHECK 0x0020
+#define SP_RLSD 0x0040
+#define BAUD_USER 0x10000000
+#define DATABITS_5 0x0001
+#define DATABITS_6 0x0002
+#define DATABITS_7 0x0004
+#define DATABITS_8 0x0008
+#define STOPBITS_10 0x0001
+#define STOPBITS_15 0x0002
+#define STOPBITS_20 0x0004
+#define PARITY_NONE 0x0100
+#define PARITY_ODD 0x0200
+#define PARITY_EVEN 0x0400
+#define PARITY_MARK 0x0800
+#define PARITY_SPACE 0x1000
+
 #define CBR_110 110
 #define CBR_300 300
 #define CBR_600 600
@@ -130,6 +164,27 @@ struct COMSTAT {
 typedef COMSTAT* LPCOMSTAT;
 static_assert(sizeof(COMSTAT) == 12);
 
+typedef struct _COMMPROP {
+  WORD wPacketLength;
+  WORD wPacketVersion;
+  DWORD dwServiceMask;
+  DWORD dwReserved1;
+  DWORD dwMaxTxQueue;
+  DWORD dwMaxRxQueue;
+  DWORD dwMaxBaud;
+  DWORD dwProvSubType;
+  DWORD dwProvCapabilities;
+  DWORD dwSettableParams;
+  DWORD dwSettableBaud;
+  WORD wSettableData;
+  WORD wSettableStopParity;
+  DWORD dwCurrentTxQueue;
+  DWORD dwCurrentRxQueue;
+  DWORD dwProvSpec1;
+  DWORD dwProvSpec2;
+  char16_t wcProvChar[1];  // WCHAR
+} COMMPROP, *LPCOMMPROP;
+
 BOOL WINAPI BuildCommDCBA(LPCSTR lpDef, LPDCB lpDCB);
 BOOL WINAPI GetCommState(HANDLE hFile, LPDCB lpDCB);
 BOOL WINAPI SetCommState(HANDLE hFile, LPDCB lpDCB);
@@ -145,3 +200,15 @@ BOOL WINAPI GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat);
 // XON arrived. DTR and RTS fail with ERROR_NOT_SUPPORTED on a device without
 // modem lines (a pseudo-terminal).
 BOOL WINAPI EscapeCommFunction(HANDLE hFile, DWORD dwFunc);
+// What the port is and which settings it takes. A local port is PST_RS232.
+// A port served over the network by an RFC 2217 server is PST_TCPIP_TELNET;
+// its provider words say which settings the server has not confirmed so far
+// (dwProvSpec1: no answer within the answer time) and which it set
+// otherwise than asked after that time (dwProvSpec2), as SP_BAUD,
+// SP_DATABITS, SP_PARITY, SP_STOPBITS, SP_HANDSHAKING and the
+// PROV_SPEC_* bits below. A raw TCP port is PST_NETWORK_BRIDGE and takes no
+// setting (dwSettableParams 0): the far end's own settings apply.
+#define PROV_SPEC_DTR 0x0100
+#define PROV_SPEC_RTS 0x0200
+#define PROV_SPEC_BREAK 0x0400
+BOOL WINAPI GetCommProperties(HANDLE hFile, LPCOMMPROP lpCommProp);

@@ -62,6 +62,25 @@ BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped, LPDWORD
 // names); INVALID_FILE_ATTRIBUTES when nothing is there.
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+
+// Port names and what they stand for. DefineDosDeviceA gives a COM name
+// (COM1 to COM1024) a target, a device path or a network port's address
+// (rfc2217://host:port, tcp://host:port), as a link of that name in the
+// user's ports folder, so that the definition outlives the program (the
+// links a user makes by hand are the same); DDD_REMOVE_DEFINITION takes it
+// away (with DDD_EXACT_MATCH_ON_REMOVE only while it still names
+// lpTargetPath). ERROR_INVALID_PARAMETER for another name, a target that
+// is neither, or an empty one; ERROR_ALREADY_EXISTS when the name is
+// defined already (remove it first); ERROR_FILE_NOT_FOUND when removing a
+// name not defined so. QueryDosDeviceA gives a COM name's target, or with
+// a null name every COM name in use or held for a device that is away,
+// each ended by a zero, the list by a second zero; the characters copied,
+// 0 with ERROR_INSUFFICIENT_BUFFER when they do not fit.
+#define DDD_RAW_TARGET_PATH 0x00000001
+#define DDD_REMOVE_DEFINITION 0x00000002
+#define DDD_EXACT_MATCH_ON_REMOVE 0x00000004
+BOOL WINAPI DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCSTR lpTargetPath);
+DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucchMax);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);

@@ -58,3 +58,9 @@ void SimulateDeviceEventForTesting();
 // the system's folders. A folder that does not exist stands for a machine
 // without a writable lock folder.
 void SetUucpLockFolderForTesting(const char* folder);
+
+// How long a network port's connect may take before it is given up; 0
+// gives the usual few seconds back.
+void SetNetworkConnectTimeForTesting(DWORD milliseconds);
+// Ends every background redial of a lost network port's server.
+void ForgetNetworkRedialsForTesting();
