@@ -783,6 +783,165 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
 </context>
 <context>
+    <name>NetworkPorts</name>
+    <message>
+        <source>COM%1 已被使用：请换一个编号。</source>
+        <translation>COM%1 is taken: choose another number.</translation>
+    </message>
+    <message>
+        <source>地址无效：主机名或地址不能含空格或特殊字符。</source>
+        <translation>The address is not valid: a host name or address has no blanks or special characters.</translation>
+    </message>
+    <message>
+        <source>错误代码 %1。</source>
+        <translation>Error code %1.</translation>
+    </message>
+    <message>
+        <source>添加网络端口</source>
+        <translation>Add network port</translation>
+    </message>
+    <message>
+        <source>主机：</source>
+        <translation>Host:</translation>
+    </message>
+    <message>
+        <source>名字、IPv4 或 IPv6 地址，如 raspberrypi.local、192.168.1.20、fe80::1</source>
+        <translation>A name, an IPv4 or an IPv6 address, such as raspberrypi.local, 192.168.1.20, fe80::1</translation>
+    </message>
+    <message>
+        <source>TCP 端口：</source>
+        <translation>TCP port:</translation>
+    </message>
+    <message>
+        <source>协议：</source>
+        <translation>Protocol:</translation>
+    </message>
+    <message>
+        <source>RFC 2217（ser2net 的 telnet(rfc2217)，可设置线路）</source>
+        <translation>RFC 2217 (ser2net&apos;s telnet(rfc2217); line settings reach the line)</translation>
+    </message>
+    <message>
+        <source>原始 TCP（只传数据）</source>
+        <translation>Raw TCP (data only)</translation>
+    </message>
+    <message>
+        <source>COM 编号：</source>
+        <translation>COM number:</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>请填写主机：服务器的名字或地址。</source>
+        <translation>Fill in the host: the server&apos;s name or address.</translation>
+    </message>
+    <message>
+        <source>TCP 端口应为 1 至 65535。</source>
+        <translation>The TCP port is 1 to 65535.</translation>
+    </message>
+    <message>
+        <source>COM 编号应为 1 至 1024。</source>
+        <translation>The COM number is 1 to 1024.</translation>
+    </message>
+    <message>
+        <source>不能添加网络端口：%1</source>
+        <translation>Cannot add the network port: %1</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>baud rate</translation>
+    </message>
+    <message>
+        <source>数据位</source>
+        <translation>data bits</translation>
+    </message>
+    <message>
+        <source>校验位</source>
+        <translation>parity</translation>
+    </message>
+    <message>
+        <source>停止位</source>
+        <translation>stop bits</translation>
+    </message>
+    <message>
+        <source>流控制</source>
+        <translation>flow control</translation>
+    </message>
+    <message>
+        <source>中断</source>
+        <translation>break</translation>
+    </message>
+    <message>
+        <source>%1、%2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>添加网络端口…</source>
+        <translation>Add network port…</translation>
+    </message>
+    <message>
+        <source>移除网络端口…</source>
+        <translation>Remove network port…</translation>
+    </message>
+    <message>
+        <source>%1 不是网络端口：只有添加的网络端口可以移除。</source>
+        <translation>%1 is not a network port: only network ports that were added can be removed.</translation>
+    </message>
+    <message>
+        <source>%1 正在使用：请先关闭它。</source>
+        <translation>%1 is in use: close it first.</translation>
+    </message>
+    <message>
+        <source>移除网络端口 %1（%2）？</source>
+        <translation>Remove the network port %1 (%2)?</translation>
+    </message>
+    <message>
+        <source>移除网络端口</source>
+        <translation>Remove network port</translation>
+    </message>
+    <message>
+        <source>不能移除 %1：错误代码 %2。</source>
+        <translation>Cannot remove %1: error code %2.</translation>
+    </message>
+    <message>
+        <source>%1：原始 TCP 只传数据，线路设置和调制解调器线由服务器一端决定</source>
+        <translation>%1: raw TCP carries data only; the line settings and modem lines are the server&apos;s</translation>
+    </message>
+    <message>
+        <source>%1：服务器不支持 RFC 2217，线路设置未送达</source>
+        <translation>%1: the server does not speak RFC 2217; the line settings did not reach the line</translation>
+    </message>
+    <message>
+        <source>服务器未确认：%1</source>
+        <translation>the server did not confirm: %1</translation>
+    </message>
+    <message>
+        <source>服务器改用了别的值：%1</source>
+        <translation>the server set another value: %1</translation>
+    </message>
+    <message>
+        <source>%1：服务器已确认全部设置</source>
+        <translation>%1: the server confirmed every setting</translation>
+    </message>
+    <message>
+        <source>%1；%2</source>
+        <translation>%1; %2</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>不能添加网络端口 %1：错误代码 %2。</source>
+        <translation>Cannot add the network port %1: error code %2.</translation>
+    </message>
+</context>
+<context>
     <name>OpenFailure</name>
     <message>
         <source>不能打开 %1</source>
@@ -855,6 +1014,34 @@ The file holds everything received before the stop; what arrived after it was no
     <message>
         <source>错误代码 %1。</source>
         <translation>Error code %1.</translation>
+    </message>
+    <message>
+        <source>%1拒绝连接：那台机器上没有服务器在这个端口等待连接。</source>
+        <translation>%1refused the connection: nothing on that machine waits for connections on that port.</translation>
+    </message>
+    <message>
+        <source>%1的主机名无法解析：没有这台主机。</source>
+        <translation>The host name of %1cannot be resolved: there is no such host.</translation>
+    </message>
+    <message>
+        <source>%1的主机名暂时无法解析：名字服务器没有应答。</source>
+        <translation>The host name of %1cannot be resolved for now: the name server did not answer.</translation>
+    </message>
+    <message>
+        <source>连接 %1超时：服务器没有应答。</source>
+        <translation>Connecting to %1timed out: the server did not answer.</translation>
+    </message>
+    <message>
+        <source>到不了 %1：网络不通。</source>
+        <translation>%1cannot be reached: no route through the network.</translation>
+    </message>
+    <message>
+        <source>连接 %1被本机拒绝（防火墙规则）。</source>
+        <translation>Connecting to %1was refused on this machine (a firewall rule).</translation>
+    </message>
+    <message>
+        <source>%1的服务器关闭了连接（也许它已被别人占用）。</source>
+        <translation>The server of %1closed the connection (perhaps someone else holds it).</translation>
     </message>
 </context>
 <context>

@@ -58,6 +58,23 @@ TrMessage OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report) {
       return TrMessage("OpenFailure", "%1是%2会话的终端，不是串口。").Arg(DeviceText(Report)).Arg(Holder(Report));
     case ERROR_NOT_SUPPORTED:
       return TrMessage("OpenFailure", "%1不是串口。").Arg(DeviceText(Report));
+    // A port on a server: the device text is its address.
+    case ERROR_CONNECTION_REFUSED:
+      return TrMessage("OpenFailure", "%1拒绝连接：那台机器上没有服务器在这个端口等待连接。").Arg(DeviceText(Report));
+    case WSAHOST_NOT_FOUND:
+    case WSANO_RECOVERY:
+      return TrMessage("OpenFailure", "%1的主机名无法解析：没有这台主机。").Arg(DeviceText(Report));
+    case WSATRY_AGAIN:
+      return TrMessage("OpenFailure", "%1的主机名暂时无法解析：名字服务器没有应答。").Arg(DeviceText(Report));
+    case ERROR_SEM_TIMEOUT:
+      return TrMessage("OpenFailure", "连接 %1超时：服务器没有应答。").Arg(DeviceText(Report));
+    case ERROR_HOST_UNREACHABLE:
+    case ERROR_NETWORK_UNREACHABLE:
+      return TrMessage("OpenFailure", "到不了 %1：网络不通。").Arg(DeviceText(Report));
+    case ERROR_NETWORK_ACCESS_DENIED:
+      return TrMessage("OpenFailure", "连接 %1被本机拒绝（防火墙规则）。").Arg(DeviceText(Report));
+    case ERROR_NETNAME_DELETED:
+      return TrMessage("OpenFailure", "%1的服务器关闭了连接（也许它已被别人占用）。").Arg(DeviceText(Report));
     default:
       return TrMessage("OpenFailure", "错误代码 %1。").Arg(IntToStr(static_cast<int>(Error)));
   }

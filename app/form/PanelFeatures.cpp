@@ -22,11 +22,12 @@ void TForm1::CreateFeatures() {
     Languages[index] = std::make_unique<PanelLanguage>(panel);
     QuickSends[index] = std::make_unique<PanelQuickSends>(panel);
     LineControls[index] = std::make_unique<PanelLineControl>(panel, *ModemLines[index]);
-    Features[index] = {TimeStamps[index].get(),    SendOptions[index].get(), Shortcuts[index].get(),
-                       ModemLines[index].get(),    Captures[index].get(),    FileSends[index].get(),
-                       Plotters[index].get(),      Displays[index].get(),    LinkMonitors[index].get(),
-                       WholeSessions[index].get(), Finds[index].get(),       QuickSends[index].get(),
-                       Languages[index].get(),     LineControls[index].get()};
+    NetworkPorts[index] = std::make_unique<PanelNetworkPorts>(panel);
+    Features[index] = {TimeStamps[index].get(),    SendOptions[index].get(),  Shortcuts[index].get(),
+                       ModemLines[index].get(),    Captures[index].get(),     FileSends[index].get(),
+                       Plotters[index].get(),      Displays[index].get(),     LinkMonitors[index].get(),
+                       WholeSessions[index].get(), Finds[index].get(),        QuickSends[index].get(),
+                       Languages[index].get(),     LineControls[index].get(), NetworkPorts[index].get()};
   }
   Settings = std::make_unique<SettingsFile>(Panels, Features);
 }

@@ -25,6 +25,7 @@
 #include "PanelLineControl.h"
 #include "PanelLinkMonitor.h"
 #include "PanelModemLines.h"
+#include "PanelNetworkPorts.h"
 #include "PanelPlotter.h"
 #include "PanelQuickSends.h"
 #include "PanelSendOptions.h"
@@ -223,6 +224,7 @@ class TForm1 : public TForm {
   std::unique_ptr<PanelLanguage> Languages[2];
   std::unique_ptr<PanelQuickSends> QuickSends[2];
   std::unique_ptr<PanelLineControl> LineControls[2];
+  std::unique_ptr<PanelNetworkPorts> NetworkPorts[2];
   // Written whenever a panel's remembered choice changes.
   std::unique_ptr<SettingsFile> Settings;
 };

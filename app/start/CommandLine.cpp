@@ -28,7 +28,7 @@ struct PanelOption {
 };
 
 const PanelOption kPanelOptions[] = {
-    {"port", PortChoice, "COM1 to COM1024", &PanelStartChoices::Port},
+    {"port", PortChoice, "COM1 to COM1024, rfc2217://HOST:PORT or tcp://HOST:PORT", &PanelStartChoices::Port},
     {"baud", BaudChoice, "a rate from 50 to 4000000", &PanelStartChoices::Baud},
     {"parity", ParityChoice, "N, O, E, M, S or none, odd, even, mark, space", &PanelStartChoices::Parity},
     {"data", DataBitsChoice, "5, 6, 7 or 8", &PanelStartChoices::DataBits},
@@ -46,7 +46,10 @@ std::string HelpText(const char* szLogFolder) {
              "  -V, --version     print the version and exit\n"
              "\n"
              "Device panel N (1 or 2) starts with these choices made:\n"
-             "  --portN COMn      the port, COM1 to COM1024\n"
+             "  --portN COMn      the port, COM1 to COM1024, or a port on a server:\n"
+             "                    rfc2217://HOST:PORT (RFC 2217, as ser2net serves it) or\n"
+             "                    tcp://HOST:PORT (raw TCP); HOST a name, an IPv4 address\n"
+             "                    or an IPv6 address in brackets\n"
              "  --baudN RATE      the baud rate, 50 to 4000000\n"
              "  --parityN P       N, O, E, M or S (none, odd, even, mark, space)\n"
              "  --dataN BITS      data bits, 5 to 8\n"
@@ -60,7 +63,9 @@ std::string HelpText(const char* szLogFolder) {
              "\n"
              "Ports are named COM1 to COM1024. A link named COMn in\n"
              "$XDG_CONFIG_HOME/kestrix/ports/ (~/.config/kestrix/ports/) names the device it\n"
-             "points to; the machine's serial devices take the lowest free numbers.\n"
+             "points to, or the server a link to rfc2217://HOST:PORT or tcp://HOST:PORT\n"
+             "names; the machine's serial devices take the lowest free numbers. A server\n"
+             "named by --portN gets such a link at the lowest free number, once.\n"
              "Opening a port needs membership of its group (dialout on Debian).\n"
              "\n"
              "Log files: ") +

@@ -1,5 +1,7 @@
 #include "CommandLineValues.h"
 
+#include "NetworkPortNames.h"
+
 #include <cctype>
 #include <cstdint>
 
@@ -27,6 +29,8 @@ std::optional<std::int64_t> WholeNumber(const std::string& Digits) {
 }  // namespace
 
 std::optional<std::string> PortChoice(const std::string& Value) {
+  const std::string address = NetworkAddressOf(Value);
+  if (!address.empty()) return address;
   if (Value.size() < 4 || Lower(Value.substr(0, 3)) != "com") return std::nullopt;
   const std::optional<std::int64_t> number = WholeNumber(Value.substr(3));
   if (!number || *number < 1 || *number > 1024) return std::nullopt;

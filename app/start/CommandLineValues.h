@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 
-// "COM1" to "COM1024" in any case, digits without a sign: "COM<n>".
+// "COM1" to "COM1024" in any case, digits without a sign: "COM<n>"; or a
+// network port's address, rfc2217://HOST:PORT or tcp://HOST:PORT, in the
+// form the system keeps it (NetworkPortNames.h).
 std::optional<std::string> PortChoice(const std::string& Value);
 // A whole number of bits per second from 50 to 4000000.
 std::optional<std::string> BaudChoice(const std::string& Value);

@@ -1,5 +1,6 @@
 #include "StartChoicesMade.h"
 
+#include "NetworkPortNames.h"
 #include "Unit1.h"
 
 namespace {
@@ -7,6 +8,19 @@ namespace {
 // Context names the catalog of a choice that is words (the parity's).
 void Choose(TComboBox* Box, const std::optional<std::string>& Choice, const char* Context = nullptr) {
   if (Choice) Box->Text = Context ? TrText(Context, Choice->c_str()) : String(Choice->c_str());
+}
+
+// A port on a server is chosen by the COM name that stands for it, made now
+// when none does yet.
+std::optional<std::string> PortNameOf(const std::optional<std::string>& Choice) {
+  const std::string address = Choice ? NetworkAddressOf(*Choice) : std::string();
+  if (address.empty()) return Choice;
+  DWORD error = ERROR_SUCCESS;
+  const int number = NetworkPortNumber(address, error);
+  if (number > 0) return "COM" + std::to_string(number);
+  ShowMessage(Fill(Tr("NetworkPorts", "不能添加网络端口 %1：错误代码 %2。"),
+                   {String(Choice->c_str()), IntToStr(static_cast<int>(error))}));
+  return std::nullopt;
 }
 
 }  // namespace
@@ -22,7 +36,7 @@ void MakeStartChoices(TForm1& Form, const StartChoices& Choices) {
   for (int index = 0; index < 2; ++index) {
     const PanelStartChoices& choice = Choices.Panels[index];
     const PanelBoxes& boxes = panels[index];
-    Choose(boxes.Port, choice.Port);
+    Choose(boxes.Port, PortNameOf(choice.Port));
     Choose(boxes.Baud, choice.Baud);
     Choose(boxes.Parity, choice.Parity, "Parity");
     Choose(boxes.DataBits, choice.DataBits);

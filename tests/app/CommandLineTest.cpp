@@ -97,6 +97,9 @@ TEST(CommandLine, EachPanelOptionTakesThePanelsOwnValuesInEitherForm) {
                              {"space", "S (空格)"}})
     EXPECT_EQ(Read({"--parity1", typed}).Choices.Panels[0].Parity, item) << typed;
   EXPECT_EQ(Read({"--port1", "COM1024"}).Choices.Panels[0].Port, "COM1024");
+  // A port on a server, in the form the system keeps.
+  EXPECT_EQ(Read({"--port1", "RFC2217://pi.lab:2000/"}).Choices.Panels[0].Port, "rfc2217://pi.lab:2000");
+  EXPECT_EQ(Read({"--port2", "tcp://[::1]:4000"}).Choices.Panels[1].Port, "tcp://[::1]:4000");
   EXPECT_EQ(Read({"--baud1", "50"}).Choices.Panels[0].Baud, "50");
   EXPECT_EQ(Read({"--baud1", "4000000"}).Choices.Panels[0].Baud, "4000000");
 }
@@ -106,11 +109,20 @@ TEST(CommandLine, AWrongPanelOptionOrValueIsAUsageErrorSayingWhatIsAccepted) {
     std::vector<const char*> arguments;
     const char* message;
   } cases[] = {
-      {{"--port1", "COM0"}, "invalid value 'COM0' for '--port1' (COM1 to COM1024)"},
-      {{"--port1", "COM1025"}, "invalid value 'COM1025' for '--port1' (COM1 to COM1024)"},
-      {{"--port2", "/dev/ttyUSB0"}, "invalid value '/dev/ttyUSB0' for '--port2' (COM1 to COM1024)"},
-      {{"--port1", "COM+3"}, "invalid value 'COM+3' for '--port1' (COM1 to COM1024)"},
-      {{"--port1", "COM"}, "invalid value 'COM' for '--port1' (COM1 to COM1024)"},
+      {{"--port1", "COM0"},
+       "invalid value 'COM0' for '--port1' (COM1 to COM1024, rfc2217://HOST:PORT or tcp://HOST:PORT)"},
+      {{"--port1", "COM1025"},
+       "invalid value 'COM1025' for '--port1' (COM1 to COM1024, rfc2217://HOST:PORT or tcp://HOST:PORT)"},
+      {{"--port2", "/dev/ttyUSB0"},
+       "invalid value '/dev/ttyUSB0' for '--port2' (COM1 to COM1024, rfc2217://HOST:PORT or tcp://HOST:PORT)"},
+      {{"--port1", "COM+3"},
+       "invalid value 'COM+3' for '--port1' (COM1 to COM1024, rfc2217://HOST:PORT or tcp://HOST:PORT)"},
+      {{"--port1", "COM"},
+       "invalid value 'COM' for '--port1' (COM1 to COM1024, rfc2217://HOST:PORT or tcp://HOST:PORT)"},
+      {{"--port1", "tcp://::1:4000"},
+       "invalid value 'tcp://::1:4000' for '--port1' (COM1 to COM1024, rfc2217://HOST:PORT or tcp://HOST:PORT)"},
+      {{"--port1", "rfc2217://pi:0"},
+       "invalid value 'rfc2217://pi:0' for '--port1' (COM1 to COM1024, rfc2217://HOST:PORT or tcp://HOST:PORT)"},
       {{"--baud1", "fast"}, "invalid value 'fast' for '--baud1' (a rate from 50 to 4000000)"},
       {{"--baud1", "49"}, "invalid value '49' for '--baud1' (a rate from 50 to 4000000)"},
       {{"--baud2=4000001"}, "invalid value '4000001' for '--baud2' (a rate from 50 to 4000000)"},
@@ -122,7 +134,7 @@ TEST(CommandLine, AWrongPanelOptionOrValueIsAUsageErrorSayingWhatIsAccepted) {
       {{"--data2", "4"}, "invalid value '4' for '--data2' (5, 6, 7 or 8)"},
       {{"--stop1", "1.5"}, "invalid value '1.5' for '--stop1' (1 or 2)"},
       {{"--stop2="}, "invalid value '' for '--stop2' (1 or 2)"},
-      {{"--port1"}, "option '--port1' needs a value (COM1 to COM1024)"},
+      {{"--port1"}, "option '--port1' needs a value (COM1 to COM1024, rfc2217://HOST:PORT or tcp://HOST:PORT)"},
       {{"--baud3", "9600"}, "unknown option '--baud3'"},
       {{"--port", "COM1"}, "unknown option '--port'"},
       {{"--port1", "COM1", "--port1", "COM2"}, "option '--port1' is given twice"},

@@ -25,6 +25,10 @@ int QtKeyOf(WORD virtualKey) {
       return Qt::Key_Up;
     case VK_DOWN:
       return Qt::Key_Down;
+    case VK_RETURN:
+      return Qt::Key_Return;
+    case VK_ESCAPE:
+      return Qt::Key_Escape;
     default:
       return virtualKey >= 'A' && virtualKey <= 'Z' ? Qt::Key_A + (virtualKey - 'A') : Qt::Key_unknown;
   }
