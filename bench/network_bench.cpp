@@ -116,7 +116,7 @@ void MeasureDrops(const Lines& lines, serial_lines::Ser2net& server, const char*
   auto panelState = [&](bool& open, bool& lost) {
     WatchedForm::RunOnWindowThread(form.Handle, [&] {
       open = form.Channels[0]._hComm != INVALID_HANDLE_VALUE;
-      lost = form.StatusBar1->Panels->Items[1]->Text.Get().Pos(Tr("StatusBar", "已断开")) > 0;
+      lost = form.StatusBar1->Panels->Items[1]->Text.Get().Utf8().find("已断开") != std::string::npos;
     });
   };
   WatchedForm::RunOnWindowThread(form.Handle, [&] {
