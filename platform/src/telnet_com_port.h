@@ -3,6 +3,13 @@
 // SUPPRESS-GO-AHEAD both ways, COM-PORT-OPTION) and the COM-PORT-OPTION
 // subnegotiations. Only bytes in and bytes out: no socket, no clock, so
 // that every case can be fed to it in a test.
+//
+// The client is this layer's own rather than gensio's (the library ser2net
+// is built on): gensio drives its connections from an event loop of its own
+// (its selector, its timers, and a process signal to wake its threads),
+// where a network port must run on its service thread's poll loop as a
+// terminal does, and needs answers checked the way SetCommState reports
+// them (a refusal, a setting left unanswered).
 #pragma once
 
 #include <cstddef>

@@ -14,6 +14,15 @@
 //                            session (someone's shell or login)
 //   ERROR_NOT_SUPPORTED      the name stands for no terminal device (a file,
 //                            a FIFO, a disk)
+// and for a port on a server (szDevice its address, rfc2217://host:port or
+// tcp://host:port), why the server could not be reached:
+//   ERROR_CONNECTION_REFUSED nothing listens on that port of the host
+//   WSAHOST_NOT_FOUND        the host's name does not resolve
+//   WSATRY_AGAIN             the name's servers did not answer
+//   ERROR_SEM_TIMEOUT        the host did not answer within the connect time
+//   ERROR_HOST_UNREACHABLE,
+//   ERROR_NETWORK_UNREACHABLE no route to the host
+//   ERROR_NETNAME_DELETED    the server ended the connection at once
 #pragma once
 
 #include <windows.h>
