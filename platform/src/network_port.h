@@ -92,7 +92,9 @@ class NetworkPort : public SerialPort {
     Setting setting;
     unsigned value;  // as sent
     Clock::time_point sent;
-    unsigned batch;  // the SetCommState that sent it; 0 for others
+    unsigned batch;     // the SetCommState that sent it; 0 for others
+    uint64_t sequence;  // in the order sent
+    bool query;         // a question whose answer only shows the order
   };
 
   void startLocked(int connectedSocket);
@@ -101,7 +103,7 @@ class NetworkPort : public SerialPort {
   bool comPortLocked() const;
   // Sends a COM-PORT-OPTION command; expecting an answer of setting.
   void commandLocked(telnet::ComPortCommand command, const std::vector<unsigned char>& value);
-  void expectLocked(Setting setting, unsigned value, unsigned batch);
+  void expectLocked(Setting setting, unsigned value, unsigned batch, bool query = false);
   // Sends what differs between dcb and what the server was told (all of it
   // the first time); returns the batch number.
   unsigned tellSettingsLocked(const DCB& dcb);
@@ -141,10 +143,16 @@ class NetworkPort : public SerialPort {
   bool settingsWaiting_ = false;  // settings kept for when the server agrees
   bool dtrOn_ = true;
   bool rtsOn_ = true;
+  // Commands waiting for their answer, in the order sent; then those past
+  // their answer time, whose answer may still come late. A command that the
+  // server answered a later command after was left unanswered for good and
+  // is in neither.
   std::deque<Expectation> expected_;
-  std::deque<Expectation> unanswered_;  // past their time, a late answer may still come
+  std::deque<Expectation> late_;
+  uint64_t nextSequence_ = 0;
   unsigned lastBatch_ = 0;
-  DWORD refusedInBatch_ = 0;  // settings the current batch's answers refused
+  unsigned waitingBatch_ = 0;  // the batch a SetCommState waits for the answers of
+  DWORD refusedInBatch_ = 0;   // settings that batch's answers refused
   DWORD unconfirmed_ = 0;
   DWORD overruled_ = 0;
 };

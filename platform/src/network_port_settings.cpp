@@ -65,8 +65,8 @@ void NetworkPort::commandLocked(ComPortCommand command, const std::vector<unsign
   appendComPortCommand(toSend_, command, value);
 }
 
-void NetworkPort::expectLocked(Setting setting, unsigned value, unsigned batch) {
-  expected_.push_back({setting, value, Clock::now(), batch});
+void NetworkPort::expectLocked(Setting setting, unsigned value, unsigned batch, bool query) {
+  expected_.push_back({setting, value, Clock::now(), batch, nextSequence_++, query});
 }
 
 unsigned NetworkPort::tellSettingsLocked(const DCB& dcb) {
@@ -104,6 +104,13 @@ unsigned NetworkPort::tellSettingsLocked(const DCB& dcb) {
     commandLocked(kSetStopSize, {static_cast<unsigned char>(stopSizeOf(dcb))});
     expectLocked(Setting::StopSize, stopSizeOf(dcb), batch);
   }
+  // Controls alone: a question after them (the rate, which every server
+  // answers) shows at once which of them the server left unanswered, so
+  // that the caller does not wait the whole answer time for them.
+  if (!expected_.empty() && expected_.back().batch == batch && expected_.back().setting >= Setting::Flow) {
+    commandLocked(kSetBaudRate, fourBytes(0));
+    expectLocked(Setting::Baud, 0, batch, true);
+  }
   told_ = dcb;
   return batch;
 }
@@ -114,34 +121,34 @@ void NetworkPort::answerLocked(Setting setting, unsigned value) {
   auto matches = [&](const Expectation& expected) {
     return setting == Setting::Break ? value >= 4 && value <= 6 : value == expected.value;
   };
+  auto ofSetting = [&](const Expectation& e) { return e.setting == setting; };
+  // The server answers in order: this answers the oldest command of the
+  // setting still without one, a late one first.
+  std::optional<Expectation> answered;
+  if (auto late = std::find_if(late_.begin(), late_.end(), ofSetting); late != late_.end()) {
+    answered = *late;
+  } else if (auto waiting = std::find_if(expected_.begin(), expected_.end(), ofSetting); waiting != expected_.end()) {
+    answered = *waiting;
+  } else {
+    return;  // a change another client of the server made
+  }
+  // What was sent before it and has no answer yet was left unanswered.
+  auto before = [&](const Expectation& e) { return e.sequence <= answered->sequence; };
+  for (const Expectation& skipped : expected_)
+    if (skipped.sequence < answered->sequence && !skipped.query) unconfirmed_ |= bitOf(skipped.setting);
+  std::erase_if(late_, before);
+  while (!expected_.empty() && before(expected_.front())) expected_.pop_front();
+
+  if (answered->query) return;
   const DWORD bit = bitOf(setting);
-  auto answered =
-      std::find_if(expected_.begin(), expected_.end(), [&](const Expectation& e) { return e.setting == setting; });
-  if (answered == expected_.end()) {
-    // A late answer to a command past its time (or a change another client
-    // of the server made, which no command of ours waits for).
-    auto late = std::find_if(unanswered_.begin(), unanswered_.end(),
-                             [&](const Expectation& e) { return e.setting == setting; });
-    if (late == unanswered_.end()) return;
-    unconfirmed_ &= ~bit;
-    if (!matches(*late)) overruled_ |= bit;
-    unanswered_.erase(late);
-    return;
-  }
-  // The server answers in order: what was sent before this command and is
-  // still waiting went unanswered.
-  for (auto skipped = expected_.begin(); skipped != answered; ++skipped) {
-    unconfirmed_ |= bitOf(skipped->setting);
-    unanswered_.push_back(*skipped);
-  }
-  const Expectation expected = *answered;
-  expected_.erase(expected_.begin(), answered + 1);
-  while (unanswered_.size() > kLongestUnansweredList) unanswered_.pop_front();
   unconfirmed_ &= ~bit;
-  if (matches(expected)) {
+  // Another unconfirmed command of the same setting may still wait.
+  for (const Expectation& e : late_)
+    if (e.setting == setting && !e.query) unconfirmed_ |= bit;
+  if (matches(*answered)) {
     overruled_ &= ~bit;
-  } else if (expected.batch != 0 && expected.batch == lastBatch_) {
-    refusedInBatch_ |= bit;
+  } else if (answered->batch != 0 && answered->batch == waitingBatch_) {
+    refusedInBatch_ |= bit;  // SetCommState fails with it
   } else {
     overruled_ |= bit;
   }
@@ -150,12 +157,14 @@ void NetworkPort::answerLocked(Setting setting, unsigned value) {
 void NetworkPort::expireAnswersLocked(Clock::time_point now) {
   bool expired = false;
   while (!expected_.empty() && expected_.front().sent + kAnswerTime <= now) {
-    unconfirmed_ |= bitOf(expected_.front().setting);
-    unanswered_.push_back(expected_.front());
+    if (!expected_.front().query) unconfirmed_ |= bitOf(expected_.front().setting);
+    late_.push_back(expected_.front());
     expected_.pop_front();
     expired = true;
   }
-  while (unanswered_.size() > kLongestUnansweredList) unanswered_.pop_front();
+  // A server that never answers a setting would leave its commands here
+  // for good: only the newest few are kept.
+  while (late_.size() > kLongestUnansweredList) late_.pop_front();
   if (expired) changed_.notify_all();
 }
 
@@ -189,13 +198,15 @@ BOOL NetworkPort::setState(const DCB& dcb) {
   const unsigned batch = tellSettingsLocked(dcb);
   if (!flushLocked()) return failLocked(hangUpError_);
   wakeService();  // the answers' time is watched there
+  waitingBatch_ = batch;
   changed_.wait_for(lock, kAnswerTime, [&] {
     return phase_ == Phase::Gone ||
            std::none_of(expected_.begin(), expected_.end(), [&](const Expectation& e) { return e.batch == batch; });
   });
+  waitingBatch_ = 0;
   if (closed_) return failLocked(ERROR_INVALID_HANDLE);
   if (hangUpError_ != 0) return failLocked(hangUpError_);
-  if (refusedInBatch_ != 0 && batch == lastBatch_) {
+  if (refusedInBatch_ != 0) {
     // All or nothing, as a terminal: the server is told the settings it had
     // again, when it had any from us.
     if (previous) {
