@@ -166,10 +166,14 @@ void RunBench(const Lines& lines, double seconds, bool dropsOnly, Report& report
   std::this_thread::sleep_for(1s);  // the port lists take the new names
 
   if (!dropsOnly) {
-    report.network = MeasureOn(lines, "COM7", "COM8", seconds);
+    // The lines themselves first: ser2net opens a line only while a client
+    // is connected, and lets it go a moment after the client has gone.
     report.local = MeasureOn(lines, "COM1", "COM2", seconds);
+    report.network = MeasureOn(lines, "COM7", "COM8", seconds);
+    std::this_thread::sleep_for(1s);
     std::fprintf(stderr, "baud changes, %d rounds...\n", kBaudRounds);
     MeasureBaudChanges(lines, "COM7", report);
+    std::this_thread::sleep_for(1s);
   }
   std::fprintf(stderr, "server killed and back, %d rounds...\n", kDropRounds);
   MeasureDrops(lines, one, "COM7", report);
