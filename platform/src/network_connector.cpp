@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -12,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace platform {
 namespace {
@@ -99,27 +100,32 @@ DWORD errorFromLookup(int code) {
   }
 }
 
-// A lookup in progress. The C library's helper thread tells its end by
-// writing to a descriptor of the lookup's own, and holds a reference until
-// then, so that a connector dropped meanwhile leaves nothing behind.
+// A lookup in progress, on a short-lived thread of its own (the C
+// library's lookup can only wait). It tells its end by writing to a
+// descriptor of its own and holds a reference until then, so that a
+// connector dropped meanwhile leaves nothing behind.
 struct NetworkConnector::Lookup {
-  gaicb request{};
-  addrinfo hints{};
   std::string host;
   std::string service;
   int notifyFd = -1;
-  // The helper's reference, for a lookup cancelled before it began (the
-  // library then never calls back).
-  std::shared_ptr<Lookup>* helperReference = nullptr;
+  std::atomic<bool> done{false};
+  int result = EAI_AGAIN;
+  int lookupErrno = 0;
+  addrinfo* addresses = nullptr;
   ~Lookup() {
-    if (request.ar_result) ::freeaddrinfo(request.ar_result);
+    if (addresses) ::freeaddrinfo(addresses);
     if (notifyFd >= 0) ::close(notifyFd);
   }
-  static void done(sigval value) {
-    auto* reference = static_cast<std::shared_ptr<Lookup>*>(value.sival_ptr);
+  void run() {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_ADDRCONFIG | AI_NUMERICSERV;
+    result = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &addresses);
+    lookupErrno = errno;
+    done.store(true, std::memory_order_release);
     const uint64_t one = 1;
-    [[maybe_unused]] ssize_t ignored = ::write((*reference)->notifyFd, &one, sizeof one);
-    delete reference;
+    [[maybe_unused]] ssize_t ignored = ::write(notifyFd, &one, sizeof one);
   }
 };
 
@@ -128,10 +134,7 @@ NetworkConnector::NetworkConnector(const NetworkAddress& address, int wakeFd)
   startLookup();
 }
 
-NetworkConnector::~NetworkConnector() {
-  if (lookup_ && gai_cancel(&lookup_->request) == EAI_CANCELED) delete lookup_->helperReference;
-  closeSocket();
-}
+NetworkConnector::~NetworkConnector() { closeSocket(); }
 
 void NetworkConnector::startLookup() {
   if (isInvalidName(address_.host)) {
@@ -160,41 +163,30 @@ void NetworkConnector::startLookup() {
   auto lookup = std::make_shared<Lookup>();
   lookup->host = address_.host;
   lookup->service = service;
-  lookup->hints.ai_family = AF_UNSPEC;
-  lookup->hints.ai_socktype = SOCK_STREAM;
-  lookup->hints.ai_flags = AI_ADDRCONFIG | AI_NUMERICSERV;
-  lookup->request.ar_name = lookup->host.c_str();
-  lookup->request.ar_service = lookup->service.c_str();
-  lookup->request.ar_request = &lookup->hints;
   lookup->notifyFd = ::fcntl(wakeFd_, F_DUPFD_CLOEXEC, 0);
   if (lookup->notifyFd < 0) {
     fail(errorFromSocketErrno(errno));
     return;
   }
-  lookup->helperReference = new std::shared_ptr<Lookup>(lookup);
-  sigevent notification{};
-  notification.sigev_notify = SIGEV_THREAD;
-  notification.sigev_notify_function = &Lookup::done;
-  notification.sigev_value.sival_ptr = lookup->helperReference;
-  gaicb* list[] = {&lookup->request};
-  const int started = ::getaddrinfo_a(GAI_NOWAIT, list, 1, &notification);
-  if (started != 0) {
-    delete lookup->helperReference;
-    fail(errorFromLookup(started));
+  try {
+    std::thread([lookup] { lookup->run(); }).detach();
+  } catch (const std::system_error&) {
+    fail(ERROR_NOT_ENOUGH_MEMORY);
     return;
   }
   lookup_ = std::move(lookup);
 }
 
 bool NetworkConnector::takeLookupResult() {
-  const int result = ::gai_error(&lookup_->request);
-  if (result == EAI_INPROGRESS) return false;
-  if (result != 0) {
+  if (!lookup_->done.load(std::memory_order_acquire)) return false;
+  if (lookup_->result != 0) {
+    errno = lookup_->lookupErrno;
+    const DWORD error = errorFromLookup(lookup_->result);
     lookup_.reset();
-    fail(errorFromLookup(result));
+    fail(error);
     return true;
   }
-  for (addrinfo* entry = lookup_->request.ar_result; entry; entry = entry->ai_next) {
+  for (addrinfo* entry = lookup_->addresses; entry; entry = entry->ai_next) {
     sockaddr_storage storage{};
     std::memcpy(&storage, entry->ai_addr, entry->ai_addrlen);
     addresses_.push_back(storage);

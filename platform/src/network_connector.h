@@ -1,5 +1,5 @@
 // Reaching a network port's server without waiting: the host's name is
-// looked up by the C library's asynchronous lookup (numbers need none),
+// looked up on a short-lived thread of its own (numbers need none),
 // then each of its addresses is connected to in turn, without blocking,
 // until one answers or the connect time runs out. Whoever polls drives it:
 // the descriptor it gives is polled for output, and its wake-up
