@@ -90,10 +90,15 @@ std::shared_ptr<IoObject> openNetworkDevice(DWORD number, const std::string& tar
   // A server that went away while the port was open is being reached
   // again: its connection is taken when it has come, and until then the
   // open fails at once with what the last try met.
-  if (takeRedialedConnection(number, *address, &socket, &cause) == Redial::Waiting)
+  const Redial redial = takeRedialedConnection(number, *address, &socket, &cause);
+  if (redial == Redial::Waiting)
     *error = cause;
   else
     port = NetworkPort::open(number, *address, socket, error);
+  // A server reached again that drops the connection at once (one that is
+  // still starting) is reached again, so that the port waiting for it is
+  // not left waiting for good.
+  if (!port && redial == Redial::Connected) redialLostServer(number, *address, *error);
   if (!port) {
     std::lock_guard<std::mutex> guard(networkPortsLock);
     openNetworkPorts.erase(number);
