@@ -10,6 +10,7 @@
 //
 //   network_bench [--seconds N]    N seconds of load per run (default 20)
 //   network_bench --drops-only     only the server killed and back
+//   network_bench --baud-only      only the baud changes
 #include <termios.h>
 
 #include <cstdio>
@@ -21,6 +22,7 @@
 
 #include "app_bench/bench_window.h"
 #include "app_bench/measures.h"
+#include <toolkit/testing.h>
 #include "network_servers.h"
 #include "soak_bench/panel_senders.h"
 
@@ -89,8 +91,11 @@ void MeasureBaudChanges(const Lines& lines, const char* port, Report& report) {
       if (form.Button1->Caption.Get() == Tr("PortPanel", "关闭")) form.Button1->Click();
       form.ComboBox1->Text = port;
       form.ComboBox2->Text = fast ? "115200" : "57600";
+      ClearShownDialogsForTesting();
       pressed = Clock::now();
       form.Button1->Click();
+      for (const ShownDialog& shown : ShownDialogsForTesting())
+        std::fprintf(stderr, "  round %d: the open said: %s\n", round + 1, shown.Text.Utf8().c_str());
     });
     while (FarSpeed(far) != wanted && Clock::now() - pressed < 5s) std::this_thread::sleep_for(200us);
     reopened.push_back(Ms(Clock::now() - pressed));
@@ -102,10 +107,15 @@ void MeasureBaudChanges(const Lines& lines, const char* port, Report& report) {
       GetCommState(form.Channels[0]._hComm, &dcb);
       dcb.BaudRate = fast ? 57600 : 115200;
       called = Clock::now();
-      SetCommState(form.Channels[0]._hComm, &dcb);
+      if (!SetCommState(form.Channels[0]._hComm, &dcb))
+        std::fprintf(stderr, "  round %d: SetCommState failed, error %u\n", round + 1,
+                     static_cast<unsigned>(GetLastError()));
     });
     while (FarSpeed(far) != other && Clock::now() - called < 5s) std::this_thread::sleep_for(200us);
     set.push_back(Ms(Clock::now() - called));
+    if (set.back() > 1000)
+      std::fprintf(stderr, "  round %d: the rate set on the open port did not reach the far terminal (it has %o)\n",
+                   round + 1, static_cast<unsigned>(FarSpeed(far)));
   }
   WatchedForm::RunOnWindowThread(form.Handle, [&] { form.Button1->Click(); });
   report.reopenBaud = SpreadOf(reopened);
@@ -154,7 +164,7 @@ void MeasureDrops(const Lines& lines, serial_lines::Ser2net& server, const char*
   report.reconnected = SpreadOf(back);
 }
 
-void RunBench(const Lines& lines, double seconds, bool dropsOnly, Report& report) {
+void RunBench(const Lines& lines, double seconds, bool dropsOnly, bool baudOnly, Report& report) {
   serial_lines::Ser2net one(lines.ends[0]->TerminalPath(), serial_lines::FreeLoopbackPort(), true);
   serial_lines::Ser2net two(lines.ends[1]->TerminalPath(), serial_lines::FreeLoopbackPort(), true);
   if (!one.Unavailable().empty()) {
@@ -165,7 +175,9 @@ void RunBench(const Lines& lines, double seconds, bool dropsOnly, Report& report
   DefineDosDeviceA(0, "COM8", two.Address().c_str());
   std::this_thread::sleep_for(1s);  // the port lists take the new names
 
-  if (!dropsOnly) {
+  if (baudOnly) {
+    MeasureBaudChanges(lines, "COM7", report);
+  } else if (!dropsOnly) {
     // The lines themselves first: ser2net opens a line only while a client
     // is connected, and lets it go a moment after the client has gone.
     report.local = MeasureOn(lines, "COM1", "COM2", seconds);
@@ -176,7 +188,7 @@ void RunBench(const Lines& lines, double seconds, bool dropsOnly, Report& report
     std::this_thread::sleep_for(1s);
   }
   std::fprintf(stderr, "server killed and back, %d rounds...\n", kDropRounds);
-  MeasureDrops(lines, one, "COM7", report);
+  if (!baudOnly) MeasureDrops(lines, one, "COM7", report);
   DefineDosDeviceA(DDD_REMOVE_DEFINITION, "COM7", nullptr);
   DefineDosDeviceA(DDD_REMOVE_DEFINITION, "COM8", nullptr);
 }
@@ -206,14 +218,16 @@ void PrintSpread(const char* name, const Spread& spread, double aim) {
 int main(int argc, char** argv) {
   double seconds = 20;
   bool dropsOnly = false;
+  bool baudOnly = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) seconds = std::atof(argv[i + 1]);
     if (std::strcmp(argv[i], "--drops-only") == 0) dropsOnly = true;
+    if (std::strcmp(argv[i], "--baud-only") == 0) baudOnly = true;
   }
   Report report;
   const std::string machine = MachineDescription();
   const std::string before = LoadAverage();
-  RunWithWindow([] {}, [&](const Lines& lines) { RunBench(lines, seconds, dropsOnly, report); });
+  RunWithWindow([] {}, [&](const Lines& lines) { RunBench(lines, seconds, dropsOnly, baudOnly, report); });
   std::printf("network_bench: ports served by ser2net on 127.0.0.1 (RFC 2217) against the same lines local\n");
   std::printf("machine: %s\nload average before: %s, after: %s\n", machine.c_str(), before.c_str(),
               LoadAverage().c_str());

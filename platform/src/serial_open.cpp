@@ -18,6 +18,7 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include <kestrix/serial_open_report.h>
 
@@ -68,6 +69,8 @@ bool isSessionTerminal(const std::string& path) {
   return false;
 }
 
+constexpr std::chrono::milliseconds kTurnedAwayPause{100};
+
 // COM numbers of the network ports open in this process: a second open of
 // one is refused as a terminal's is.
 std::mutex networkPortsLock;
@@ -91,10 +94,21 @@ std::shared_ptr<IoObject> openNetworkDevice(DWORD number, const std::string& tar
   // again: its connection is taken when it has come, and until then the
   // open fails at once with what the last try met.
   const Redial redial = takeRedialedConnection(number, *address, &socket, &cause);
-  if (redial == Redial::Waiting)
+  if (redial == Redial::Waiting) {
     *error = cause;
-  else
+  } else {
     port = NetworkPort::open(number, *address, socket, error);
+    // A server that lets one client in at a time (ser2net) turns a new
+    // connection away while it still lets the last one go, as after a close
+    // and an open at once: asked again a moment later, within the open's
+    // wait, it takes it.
+    const auto end = std::chrono::steady_clock::now() + NetworkPort::kOpenWait;
+    while (!port && redial == Redial::None && *error == ERROR_NETNAME_DELETED &&
+           std::chrono::steady_clock::now() + kTurnedAwayPause < end) {
+      std::this_thread::sleep_for(kTurnedAwayPause);
+      port = NetworkPort::open(number, *address, -1, error);
+    }
+  }
   // A server reached again that drops the connection at once (one that is
   // still starting) is reached again, so that the port waiting for it is
   // not left waiting for good.
