@@ -1043,6 +1043,10 @@ The file holds everything received before the stop; what arrived after it was no
         <source>%1的服务器关闭了连接（也许它已被别人占用）。</source>
         <translation>The server of %1closed the connection (perhaps someone else holds it).</translation>
     </message>
+    <message>
+        <source>%1在打开的过程中断开了（设备被拔出，或服务器关闭了连接）。</source>
+        <translation>%1went away while it was being opened (the device was unplugged, or the server closed the connection).</translation>
+    </message>
 </context>
 <context>
     <name>Parity</name>

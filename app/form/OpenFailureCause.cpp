@@ -73,6 +73,9 @@ TrMessage OpenFailureCause(DWORD Error, const SERIAL_OPEN_REPORT& Report) {
       return TrMessage("OpenFailure", "到不了 %1：网络不通。").Arg(DeviceText(Report));
     case ERROR_NETWORK_ACCESS_DENIED:
       return TrMessage("OpenFailure", "连接 %1被本机拒绝（防火墙规则）。").Arg(DeviceText(Report));
+    case ERROR_DEVICE_REMOVED:
+      return TrMessage("OpenFailure", "%1在打开的过程中断开了（设备被拔出，或服务器关闭了连接）。")
+          .Arg(DeviceText(Report));
     case ERROR_NETNAME_DELETED:
       return TrMessage("OpenFailure", "%1的服务器关闭了连接（也许它已被别人占用）。").Arg(DeviceText(Report));
     default:
