@@ -26,6 +26,7 @@
 
 #include "Checksums.h"
 #include "ModbusRtu.h"
+#include "PanelLinkMonitor.h"
 #include "app_bench/bench_window.h"
 #include "app_bench/measures.h"
 #include "app_bench/runs.h"
@@ -57,15 +58,15 @@ void RunBothLines(const Lines& lines, const std::string& capture) {
   uint64_t starts[2] = {lines.ends[0]->Written(), lines.ends[1]->Written()};
   ULONGLONG firstSequence = 0;
   OnWindow(lines, [&] {
-    lines.form->Monitor->Show();
-    lines.form->Monitor->SaveTo(capture.c_str());
-    firstSequence = lines.form->Monitor->Record().NextSequence();
+    lines.form->Panels[0]->Find<PanelLinkMonitor>()->Monitor.Show();
+    lines.form->Panels[0]->Find<PanelLinkMonitor>()->Monitor.SaveTo(capture.c_str());
+    firstSequence = lines.form->Panels[0]->Find<PanelLinkMonitor>()->Monitor.Record().NextSequence();
   });
   const LoadResult load = RunLoad(lines, kRate, kLoadSeconds);
   Settle();
   uint64_t recorded[2] = {0, 0}, wrong[2] = {0, 0}, frames = 0;
   OnWindow(lines, [&] {
-    for (const LinkFrame& frame : lines.form->Monitor->Record().Frames()) {
+    for (const LinkFrame& frame : lines.form->Panels[0]->Find<PanelLinkMonitor>()->Monitor.Record().Frames()) {
       if (frame.Sequence < firstSequence || frame.Sent) continue;
       ++frames;
       for (const char byte : frame.Bytes)
@@ -179,14 +180,15 @@ void RunBareReader() {
 
 void RunModbus(const Lines& lines) {
   ULONGLONG firstSequence = 0;
-  OnWindow(lines, [&] { firstSequence = lines.form->Monitor->Record().NextSequence(); });
+  OnWindow(lines,
+           [&] { firstSequence = lines.form->Panels[0]->Find<PanelLinkMonitor>()->Monitor.Record().NextSequence(); });
   const std::vector<double> farTimes = ExchangePairs(*lines.ends[0], *lines.ends[1]);
   Settle();
   int requests = 0, responses = 0, bad = 0, paired = 0;
   std::vector<double> differences;
   OnWindow(lines, [&] {
     ModbusDecoder decoder;
-    for (const LinkFrame& frame : lines.form->Monitor->Record().Frames()) {
+    for (const LinkFrame& frame : lines.form->Panels[0]->Find<PanelLinkMonitor>()->Monitor.Record().Frames()) {
       if (frame.Sequence < firstSequence || frame.Sent) continue;
       const ModbusRow row = decoder.Decode(frame);
       if (row.Bad) ++bad;

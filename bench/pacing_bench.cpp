@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "PacedSender.h"
+#include "PortWriter.h"
 #include "cxComm.h"
 #include "far_end.h"
 #include "ports_folder.h"
@@ -37,9 +37,9 @@ void Measure(const serial_lines::PortsFolder& folder, DWORD port, DWORD gapMs) {
   serial_lines::FarEnd line(folder, port);
   cxComm comm;
   if (!comm.Open(port, "115200,N,8,1")) std::abort();
-  PacedSender sender;
+  PortWriter sender;
   const size_t count = gapMs >= 20 ? 50 : 200;
-  sender.Send(comm._hComm, std::string(count, 'x'), gapMs, 0);
+  sender.Queue(comm._hComm, std::string(count, 'x'), SendPacing{gapMs, 0}, true);
   const std::vector<Clock::time_point> times = Arrivals(line.Master(), count);
   comm.Close();
   if (times.size() != count) {

@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "PanelPlotter.h"
 #include "PlotterWindow.h"
 #include "Unit1.h"
 #include "app_bench/measures.h"
@@ -93,7 +94,7 @@ std::string OpenPanelsAndPlotters() {
   for (const ReadData& channel : Form1->Channels)
     if (channel._hComm == INVALID_HANDLE_VALUE) return "a port did not open";
   if (withPlotters)
-    for (auto& plotter : Form1->Plotters) plotter->Open();
+    for (auto& panel : Form1->Panels) panel->Find<PanelPlotter>()->Open();
   return std::string();
 }
 
@@ -120,7 +121,8 @@ void RunWindow(serial_lines::FarEnd* const (&ends)[2], double seconds, Figures& 
     }
     if (!fed) {
       for (int which = 0; which < 2 && withPlotters; ++which)
-        if (ticks > 2) figures.redrawRates[which].push_back(Form1->Plotters[which]->Window()->RedrawRate());
+        if (ticks > 2)
+          figures.redrawRates[which].push_back(Form1->Panels[which]->Find<PanelPlotter>()->Window()->RedrawRate());
       return;
     }
     // The CPU is taken at the first tick after the last line; the rows are
@@ -131,11 +133,11 @@ void RunWindow(serial_lines::FarEnd* const (&ends)[2], double seconds, Figures& 
     }
     bool delivered = true;
     for (int which = 0; which < 2 && withPlotters; ++which)
-      delivered &= Form1->Plotters[which]->Record().RowCount() >= figures.sent[which];
+      delivered &= Form1->Panels[which]->Find<PanelPlotter>()->Record().RowCount() >= figures.sent[which];
     if (!delivered && ++ticksAfterFeed < 5) return;
     for (int which = 0; which < 2 && withPlotters; ++which) {
-      figures.recorded[which] = Form1->Plotters[which]->Record().RowCount();
-      figures.csvRows[which] = CsvRows(*Form1->Plotters[which]->Window(), which);
+      figures.recorded[which] = Form1->Panels[which]->Find<PanelPlotter>()->Record().RowCount();
+      figures.csvRows[which] = CsvRows(*Form1->Panels[which]->Find<PanelPlotter>()->Window(), which);
     }
     Application->Terminate();
   };

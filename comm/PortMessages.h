@@ -22,3 +22,8 @@ inline constexpr UINT kRlsdChangedMessage = WM_USER + 624;  // 1648
 inline constexpr UINT kBreakMessage = WM_USER + 625;        // 1649
 inline constexpr UINT kTxEmptyMessage = WM_USER + 626;      // 1650
 inline constexpr UINT kCommErrorMessage = WM_USER + 627;    // 1651, lParam the error flags
+
+// Whether a message is one a port's watcher posts when a modem line changes.
+inline bool IsModemLineMessage(UINT Msg) {
+  return Msg == kCtsChangedMessage || Msg == kDsrChangedMessage || Msg == kRingMessage || Msg == kRlsdChangedMessage;
+}

@@ -16,12 +16,6 @@
         <translation>All files (*)|*</translation>
     </message>
     <message>
-        <source>不能保存到 %1
-%2</source>
-        <translation>Cannot save to %1
-%2</translation>
-    </message>
-    <message>
         <source>停止保存</source>
         <translation>Stop saving</translation>
     </message>
@@ -162,6 +156,20 @@ The file holds everything received before the stop; what arrived after it was no
         <source>错误代码 %1</source>
         <translation>Error code %1</translation>
     </message>
+    <message>
+        <source>文件只写入了一部分</source>
+        <translation>The file took only part of the data</translation>
+    </message>
+    <message>
+        <source>磁盘写入太慢，等待写入的数据超过了上限</source>
+        <translation>The disk is too slow: the data waiting to be written passed its limit</translation>
+    </message>
+    <message>
+        <source>不能保存到 %1
+%2</source>
+        <translation>Cannot save to %1
+%2</translation>
+    </message>
 </context>
 <context>
     <name>FileSend</name>
@@ -206,6 +214,10 @@ The file holds everything received before the stop; what arrived after it was no
     <message>
         <source>发送文件 %1（%2 / %3 字节）</source>
         <translation>Sending %1 (%2 / %3 bytes)</translation>
+    </message>
+    <message>
+        <source>端口的设备已断开。</source>
+        <translation>The port&apos;s device was disconnected.</translation>
     </message>
 </context>
 <context>
@@ -386,12 +398,6 @@ The file holds everything received before the stop; what arrived after it was no
 </context>
 <context>
     <name>LinkMonitor</name>
-    <message>
-        <source>不能保存到 %1
-%2</source>
-        <translation>Cannot save to %1
-%2</translation>
-    </message>
     <message>
         <source>  响应时间 %1 ms</source>
         <translation>  response time %1 ms</translation>
@@ -1100,12 +1106,6 @@ The file holds everything received before the stop; what arrived after it was no
     <message>
         <source>；每秒刷新 %1 次</source>
         <translation>; redrawn %1 times a second</translation>
-    </message>
-    <message>
-        <source>不能保存到 %1
-%2</source>
-        <translation>Cannot save to %1
-%2</translation>
     </message>
     <message>
         <source>导出记录为 CSV</source>

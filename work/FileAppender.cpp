@@ -55,25 +55,38 @@ DWORD FileAppender::Start(const char* szPath) {
 bool FileAppender::Append(const void* pData, DWORD dwLength) {
   {
     InnerLocker lock(&_Lock);
-    if (!_bTaking) return false;
-    if (dwLength == 0) return true;
-    if (_nQueued + dwLength > _nQueueLimit) {
-      // The disk does not keep up: stop here rather than leave a hole.
-      _bTaking = false;
-      _bOverflowed = true;
-      SetEvent(_hFinish);
-      return false;
-    }
-    const BYTE* pBytes = static_cast<const BYTE*>(pData);
+    if (!Room(dwLength)) return false;
+    const char* pBytes = static_cast<const char*>(pData);
     if (_Queue.empty() || _Queue.back().size() + dwLength > kLargestBuffer) {
       _Queue.emplace_back();
       _Queue.back().reserve(std::max<size_t>(dwLength, kLargestBuffer));
     }
-    _Queue.back().insert(_Queue.back().end(), pBytes, pBytes + dwLength);
+    _Queue.back().append(pBytes, dwLength);
     _nQueued += dwLength;
   }
   SetEvent(_hWork);
   return true;
+}
+
+bool FileAppender::Append(std::string&& Bytes) {
+  {
+    InnerLocker lock(&_Lock);
+    if (!Room(Bytes.size())) return false;
+    _nQueued += Bytes.size();
+    _Queue.push_back(std::move(Bytes));
+  }
+  SetEvent(_hWork);
+  return true;
+}
+
+bool FileAppender::Room(size_t nLength) {
+  if (!_bTaking) return false;
+  if (_nQueued + nLength <= _nQueueLimit) return true;
+  // The disk does not keep up: stop here rather than leave a hole.
+  _bTaking = false;
+  _bOverflowed = true;
+  SetEvent(_hFinish);
+  return false;
 }
 
 void FileAppender::Finish() {
@@ -120,12 +133,12 @@ void FileAppender::Run() {
 }
 
 bool FileAppender::WriteQueued() {
-  std::deque<std::vector<BYTE>> batch;
+  std::deque<std::string> batch;
   {
     InnerLocker lock(&_Lock);
     batch.swap(_Queue);
   }
-  for (const std::vector<BYTE>& buffer : batch) {
+  for (const std::string& buffer : batch) {
     DWORD dwWritten = 0;
     const BOOL bWritten = WriteFile(_hFile, buffer.data(), static_cast<DWORD>(buffer.size()), &dwWritten, nullptr);
     _qwWritten += dwWritten;
@@ -133,9 +146,9 @@ bool FileAppender::WriteQueued() {
       InnerLocker lock(&_Lock);
       _nQueued -= buffer.size();
     }
-    if (!bWritten) {
-      const DWORD dwError = GetLastError();
-      _dwError = dwError != ERROR_SUCCESS ? dwError : ERROR_WRITE_FAULT;
+    if (!bWritten || dwWritten != buffer.size()) {
+      const DWORD dwError = bWritten ? ERROR_SUCCESS : GetLastError();
+      _dwError = dwError != ERROR_SUCCESS ? dwError : ERROR_PARTIAL_COPY;
       InnerLocker lock(&_Lock);
       _bTaking = false;
       _Queue.clear();

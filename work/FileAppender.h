@@ -5,14 +5,19 @@
 // that would pass it are not queued and the appender stops taking any more
 // (it has overflowed): the file then holds exactly the bytes taken before,
 // never a file with a hole in it. A failed write (full disk, a file that
-// cannot be written) stops it the same way, with the error kept.
+// cannot be written) stops it the same way, with the error kept; so does a
+// write the file took only part of (ERROR_PARTIAL_COPY).
+//
+// Every file the program writes for the user goes through one of these: a
+// capture, the link monitor's record, a session log, and whole files saved
+// at once (the shown text, an export), so the window never waits for a disk.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
 #include <deque>
-#include <vector>
+#include <string>
 
 #include "Locker.h"
 
@@ -35,6 +40,8 @@ class FileAppender {
   // queued, when the appender does not take bytes (not started, finished,
   // failed, or overflowed now or before).
   bool Append(const void* pData, DWORD dwLength);
+  // The same, taking the bytes without a copy (a whole file at once).
+  bool Append(std::string&& Bytes);
   // No more bytes: the thread writes what is queued, closes the file and
   // ends. Does not wait for it.
   void Finish();
@@ -59,10 +66,13 @@ class FileAppender {
   void Run();
   // Writes everything queued; false when a write failed.
   bool WriteQueued();
+  // Whether nLength more bytes may be queued; overflows when not (under the
+  // lock).
+  bool Room(size_t nLength);
 
   const size_t _nQueueLimit;
   mutable LockerImpl _Lock;  // guards _Queue, _nQueued and _bTaking
-  std::deque<std::vector<BYTE>> _Queue;
+  std::deque<std::string> _Queue;
   size_t _nQueued = 0;
   bool _bTaking = false;
   HANDLE _hFile = INVALID_HANDLE_VALUE;

@@ -239,12 +239,6 @@ void TForm1::CreateWidgets() {
   Timer1 = new TTimer(this);
   Timer1->Interval = 100;
   Timer1->Enabled = true;
-  // One-shot timers that try a lost port again while it is busy.
-  for (int index = 0; index < 2; ++index) {
-    ReconnectTimers[index] = new TTimer(this);
-    ReconnectTimers[index]->Enabled = false;
-    ReconnectTimers[index]->OnTimer = [this, index](TObject*) { ReconnectLostPort(index); };
-  }
 
   Button1->OnClick = Bind(this, &TForm1::Button1Click);
   Button2->OnClick = Bind(this, &TForm1::Button2Click);
@@ -257,53 +251,40 @@ void TForm1::CreateWidgets() {
   OnClose = Bind(this, &TForm1::FormClose);
 }
 
-void TForm1::BindPanels() {
+void TForm1::CreatePanels() {
   ScreenFrame = std::make_unique<ReceiveFrame>(this);
   ScreenFrame->OnFrame = [this] { ShowReceivedText(); };
-  ReceiveAreas[0] = std::make_unique<ReceiveArea>(*ScreenFrame, Memo1, RadioButton1);
-  ReceiveAreas[1] = std::make_unique<ReceiveArea>(*ScreenFrame, Memo2, RadioButton2);
-  Panels[0] = {.Index = 0,
-               .Owner = this,
-               .Group = GroupBox1,
-               .Port = ComboBox1,
-               .Baud = ComboBox2,
-               .Parity = ComboBox5,
-               .DataBits = ComboBox6,
-               .StopBits = ComboBox7,
-               .OpenClose = Button1,
-               .Memo = Memo1,
-               .Edit = Edit1,
-               .Hex = RadioButton1,
-               .Auto = CheckBox1,
-               .Send = Button2,
-               .Clear = Button4,
-               .Channel = &Channels[0],
-               .SentBytes = &PanelSentBytes[0],
-               .Receive = ReceiveAreas[0].get(),
-               .StateChanged = [this] { ShowPanelState(0); },
-               .ChoicesChanged = [this] { Settings->Save(); },
-               .SendBytes = [this](const std::string& Bytes) { SendBytes(0, Bytes); },
-               .BytesWent = [this](const std::string& Run, bool More) { BytesWent(0, Run.data(), Run.size(), More); }};
-  Panels[1] = {.Index = 1,
-               .Owner = this,
-               .Group = GroupBox2,
-               .Port = ComboBox3,
-               .Baud = ComboBox4,
-               .Parity = ComboBox8,
-               .DataBits = ComboBox9,
-               .StopBits = ComboBox10,
-               .OpenClose = Button6,
-               .Memo = Memo2,
-               .Edit = Edit2,
-               .Hex = RadioButton2,
-               .Auto = CheckBox2,
-               .Send = Button5,
-               .Clear = Button7,
-               .Channel = &Channels[1],
-               .SentBytes = &PanelSentBytes[1],
-               .Receive = ReceiveAreas[1].get(),
-               .StateChanged = [this] { ShowPanelState(1); },
-               .ChoicesChanged = [this] { Settings->Save(); },
-               .SendBytes = [this](const std::string& Bytes) { SendBytes(1, Bytes); },
-               .BytesWent = [this](const std::string& Run, bool More) { BytesWent(1, Run.data(), Run.size(), More); }};
+  const PanelWidgets widgets[2] = {{.Group = GroupBox1,
+                                    .Port = ComboBox1,
+                                    .Baud = ComboBox2,
+                                    .Parity = ComboBox5,
+                                    .DataBits = ComboBox6,
+                                    .StopBits = ComboBox7,
+                                    .OpenClose = Button1,
+                                    .Memo = Memo1,
+                                    .Edit = Edit1,
+                                    .Hex = RadioButton1,
+                                    .Auto = CheckBox1,
+                                    .SendButton = Button2,
+                                    .Clear = Button4,
+                                    .Counter = StatusBar1->Panels->Items[1]},
+                                   {.Group = GroupBox2,
+                                    .Port = ComboBox3,
+                                    .Baud = ComboBox4,
+                                    .Parity = ComboBox8,
+                                    .DataBits = ComboBox9,
+                                    .StopBits = ComboBox10,
+                                    .OpenClose = Button6,
+                                    .Memo = Memo2,
+                                    .Edit = Edit2,
+                                    .Hex = RadioButton2,
+                                    .Auto = CheckBox2,
+                                    .SendButton = Button5,
+                                    .Clear = Button7,
+                                    .Counter = StatusBar1->Panels->Items[2]}};
+  for (int index = 0; index < 2; ++index) {
+    Panels[index] = std::make_unique<DevicePanel>(index, this, widgets[index], Channels[index], PanelSentBytes[index],
+                                                  *ScreenFrame);
+    Panels[index]->ChoicesChanged = [this] { Settings->Save(); };
+  }
 }

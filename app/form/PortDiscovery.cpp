@@ -1,6 +1,7 @@
 // The port lists, filled from the system's serial device map (the registry
 // key HARDWARE\DEVICEMAP\SERIALCOMM), each item with its device as tool tip;
-// at creation and again whenever devices come or go (WM_DEVICECHANGE).
+// at creation and again whenever devices come or go (WM_DEVICECHANGE), when
+// a panel waiting for its lost port tries it again.
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -40,12 +41,12 @@ void TForm1::FillPortLists() {
 
   // Each port's device, for the tool tips: a value per port name.
   registry->CloseKey();
-  const bool described = registry->OpenKey("HARDWARE\\DEVICEMAP\\SERIALCOMM\\FriendlyNames", false);
+  const bool named = registry->OpenKey("HARDWARE\\DEVICEMAP\\SERIALCOMM\\FriendlyNames", false);
   for (int port : ports) {
     const String name = "COM" + IntToStr(port);
     String description;
     try {
-      if (described && registry->ValueExists(name)) description = registry->ReadString(name);
+      if (named && registry->ValueExists(name)) description = registry->ReadString(name);
     } catch (const ERegistryException&) {
       // No description: the item has no tool tip.
     }
@@ -66,8 +67,14 @@ void TForm1::RefreshPortLists() {
 
 void TForm1::OnDeviceChange(TMessage& Message) {
   RefreshPortLists();
-  ReconnectLostPorts();
+  for (const std::unique_ptr<DevicePanel>& panel : Panels) panel->Reconnect();
   Message.Result = TRUE;
+}
+
+void TForm1::OnPortLost(TMessage& Message) {
+  const auto entry = PortToPanel.find(static_cast<int>(Message.WParam));
+  if (entry == PortToPanel.end()) return;  // closed by the user meanwhile
+  Panels[entry->second]->PortLost();
 }
 
 void TForm1::FormCreate(TObject*) {

@@ -1,6 +1,6 @@
 // The received-data message: a channel's block goes to the panel whose
 // channel read it: to its features (a capture among them), and to its
-// receive area, with time stamps when the panel has them on.
+// receive area.
 #include <memory>
 
 #include "Assertion.h"
@@ -10,11 +10,7 @@ void TForm1::OnReceiveData(TMessage& Message) {
   ReceivedBlock* pItem = reinterpret_cast<ReceivedBlock*>(Message.LParam);
   ASSERT_AT(pItem, "Unit1", 311);
   const std::unique_ptr<ReceivedBlock> release(pItem);  // on every path
-  // Every byte a panel receives passes here once, in order, zero bytes
-  // included.
-  const int index = PanelOf(*pItem, Message.WParam);
-  for (PanelFeature* feature : Features[index]) feature->Received(*pItem);
-  ReceiveAreas[index]->Take(*pItem, TimeStamps[index]->On());
+  Panels[PanelOf(*pItem, Message.WParam)]->Received(*pItem);
 }
 
 int TForm1::PanelOf(const ReceivedBlock& Block, WPARAM Port) const {
@@ -28,5 +24,5 @@ int TForm1::PanelOf(const ReceivedBlock& Block, WPARAM Port) const {
 }
 
 void TForm1::ShowReceivedText() {
-  for (const std::unique_ptr<ReceiveArea>& area : ReceiveAreas) area->ShowNow();
+  for (const std::unique_ptr<DevicePanel>& panel : Panels) panel->Receive->ShowNow();
 }

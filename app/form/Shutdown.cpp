@@ -31,6 +31,6 @@ void TForm1::FormClose(TObject*, TCloseAction& Action) {
   // event; they use the channels, which go with this window, so wait for it
   // to end rather than for a fixed time.
   WaitForSingleObject(TheWorkerThread._hThread, INFINITE);
-  for (int index = 0; index < 2; ++index) EndPortWork(index);
+  for (const std::unique_ptr<DevicePanel>& panel : Panels) panel->EndPortWork(PortCloseReason::Exit);
   if (!PortToPanel.empty()) PortToPanel.clear();
 }

@@ -2,6 +2,8 @@
 
 #include <TheWorkerThread.h>
 
+#include "SavedFiles.h"
+
 #include <memory>
 
 std::map<int, int> PortToPanel;
@@ -13,7 +15,7 @@ TForm1* Form1 = nullptr;
 
 TForm1::TForm1(TComponent* Owner) : TForm(Owner) {
   CreateWidgets();
-  BindPanels();
+  CreatePanels();
   CreateFeatures();
   PortToPanel.clear();
 }
@@ -25,6 +27,11 @@ TForm1::~TForm1() {
   Timer1->Enabled = false;
   TheWorkerThread.WaitForQueuedItems();
   DestroyHandle();
+  // Files still being written get their last bytes, unless a writer is
+  // stuck (a pipe nobody reads).
+  Panels[0].reset();
+  Panels[1].reset();
+  EndSavedFiles();
 }
 
 void TForm1::Dispatch(TMessage& Message) {
@@ -49,6 +56,6 @@ void TForm1::DropMessage(TMessage& Message) {
   }
   const std::unique_ptr<ReceivedBlock> block(reinterpret_cast<ReceivedBlock*>(Message.LParam));
   // The window goes before it could show the block (the last ones of a
-  // close at exit): a capture still takes its bytes.
-  if (block) Captures[PanelOf(*block, Message.WParam)]->Received(*block);
+  // close at exit): the panel's features (a capture) still take its bytes.
+  if (block) Panels[PanelOf(*block, Message.WParam)]->Received(*block, false);
 }

@@ -1,9 +1,10 @@
 // The main window: two device panels, each opening its own serial port,
 // sending what its edit holds and showing what arrives; a status bar with
-// the clock and each port's counters. What was added to the panels since
-// (time stamps, send options, shortcuts, modem lines, capture, file send,
-// remembered settings) are objects of app/features, made by the
-// constructor and handed the panel they serve (PanelFeature.h).
+// the clock and each port's counters. Each panel is a DevicePanel
+// (app/panel), made by the constructor with its widgets and channel and
+// given the features registered for it (PanelFeatures.cpp, the only file
+// here that knows them); the window lays the panels out and hands them its
+// events.
 #pragma once
 
 #include <windows.h>
@@ -15,32 +16,11 @@
 
 #include <toolkit/toolkit.h>
 
-#include "CannotOpenText.h"
-#include "PanelCapture.h"
-#include "PanelDisplay.h"
-#include "PanelFeature.h"
-#include "PanelFileSend.h"
-#include "PanelFind.h"
-#include "PanelLanguage.h"
-#include "PanelLineControl.h"
-#include "PanelLinkMonitor.h"
-#include "PanelModemLines.h"
-#include "PanelNetworkPorts.h"
-#include "PanelPlotter.h"
-#include "PanelQuickSends.h"
-#include "PanelSendOptions.h"
-#include "PanelShortcuts.h"
-#include "PanelTimeStamps.h"
-#include "PanelWholeSession.h"
+#include "DevicePanel.h"
+#include "PanelPorts.h"
 #include "ReadData.h"
-#include "ReceiveArea.h"
+#include "ReceiveFrame.h"
 #include "SettingsFile.h"
-
-// Process-wide state of the window's module.
-extern std::map<int, int> PortToPanel;  // port number -> panel index, one entry per open panel
-extern int PanelPort[2];                // the port each panel tried last, -1 when none
-extern ULONGLONG PanelSentBytes[2];     // bytes each panel's port took for sending; never reset
-extern int TimerTicks;                  // ticks of Timer1 since start
 
 class TForm1 : public TForm {
  public:
@@ -113,13 +93,6 @@ class TForm1 : public TForm {
   // Sends panel Index's edit text through its port, as text or as the bytes
   // its hexadecimal digits spell.
   void SendData(int Index);
-  // Sends bytes through panel Index's port, the way every send of the
-  // panel goes; S: counts what the port took.
-  void SendBytes(int Index, const std::string& Bytes);
-  // Bytes of a send that panel Index's port took: counted in S:, echoed
-  // and told to the panel's features. More: the rest of the same send
-  // follows later (paced), its echo continuing the line.
-  void BytesWent(int Index, const char* pBytes, size_t nCount, bool More = false);
   // The received-data message: shows a channel's block in its panel.
   void OnReceiveData(TMessage& Message);
   // Devices came or went: both port lists are read again, keeping the texts
@@ -139,6 +112,12 @@ class TForm1 : public TForm {
   void ShowReceivedText();
   void Dispatch(TMessage& Message) override;
 
+  // The two device panels, element 0 device 1. Declared after Channels:
+  // they go first, so no sending or capture outlives its port.
+  std::unique_ptr<DevicePanel> Panels[2];
+  // Written whenever a panel's remembered choice changes.
+  std::unique_ptr<SettingsFile> Settings;
+
  protected:
   // Releases the block of a received-data message that never got shown.
   void DropMessage(TMessage& Message) override;
@@ -148,85 +127,18 @@ class TForm1 : public TForm {
 
   // The screen frame both receive areas are brought up to date at.
   std::unique_ptr<ReceiveFrame> ScreenFrame;
-  std::unique_ptr<ReceiveArea> ReceiveAreas[2];
 
  private:
   void CreateWidgets();
-  void BindPanels();
-  // Makes each panel's features, in the order their items appear in the
-  // menus they share (PanelFeatures.cpp).
+  void CreatePanels();
+  // Registers each panel's features, in the order their items appear in
+  // the menus they share (PanelFeatures.cpp).
   void CreateFeatures();
-  // Opens or closes panel Index's port, by its button's caption.
-  void OpenOrClosePort(int Index);
-  void OpenPort(int Index);
-  void ClosePort(int Index);
-  // Opens panel Index's channel on PanelPort[Index] with the settings its
-  // combo boxes hold; true when the port is open.
-  bool OpenChannel(int Index);
-  LineSettingsTexts SettingsTexts(int Index) const;
-  void SetSettingsEnabled(int Index, bool Enabled);
   // The port lists again, after a device came or went.
   void RefreshPortLists();
-  void ReconnectLostPorts();
-  void ReconnectLostPort(int Index);
-  // Asks panel Index's lost port to be opened again after the next delay of
-  // its back-off.
-  void RetryReconnectLater(int Index);
-  // What panel Index's counter panel shows for its port: the counters, or
-  // that the port is lost and waited for.
-  String StatusLine(int Index, int Port);
 
-  // Each feature of panel Index hears that its port opened.
-  void TellPortOpened(int Index);
-  // Captions, checks and enabled states that follow panel Index's state.
-  void UpdateMenuItems(int Index);
-  // The counter panel's tool tip: each feature's line.
-  String CounterHint(int Index) const;
-  void RefreshCounterHint(int Index);
-  // After panel Index's state changed: its tool tip and menu items.
-  void ShowPanelState(int Index);
-  // Closes a panel's port when it is open, ending what runs on it: a file
-  // being sent stops; a capture takes the blocks the close hands on, and
-  // ends with the last.
-  void EndPortWork(int Index);
-
-  // Each panel as its features see it: its widgets, channel and counters.
-  PanelParts Panels[2];
-  // Every feature of each panel, in the order they were made.
-  std::vector<PanelFeature*> Features[2];
-  // Per panel: its port's device has gone; the port is closed, the panel
-  // still reads as open and waits for the device to come back.
-  bool PanelLost[2] = {false, false};
-  // One-shot timers that try a lost port again, and each panel's current
-  // delay between tries (0 before the first).
-  TTimer* ReconnectTimers[2];
-  unsigned ReconnectDelayMs[2] = {0, 0};
   // The window closes because the session ends: nobody is asked.
   bool SessionEnding = false;
-
- public:
-  // The features added to each panel (app/features), made by the
-  // constructor. Declared after Channels and Panels: they go first, so no
-  // sending or capture outlives its port.
-  std::unique_ptr<PanelTimeStamps> TimeStamps[2];
-  std::unique_ptr<PanelSendOptions> SendOptions[2];
-  std::unique_ptr<PanelShortcuts> Shortcuts[2];
-  std::unique_ptr<PanelModemLines> ModemLines[2];
-  std::unique_ptr<PanelCapture> Captures[2];
-  std::unique_ptr<PanelFileSend> FileSends[2];
-  std::unique_ptr<PanelPlotter> Plotters[2];
-  std::unique_ptr<PanelDisplay> Displays[2];
-  // The link monitor serves both panels; it outlives their parts of it.
-  std::unique_ptr<LinkMonitor> Monitor;
-  std::unique_ptr<PanelLinkMonitor> LinkMonitors[2];
-  std::unique_ptr<PanelWholeSession> WholeSessions[2];
-  std::unique_ptr<PanelFind> Finds[2];
-  std::unique_ptr<PanelLanguage> Languages[2];
-  std::unique_ptr<PanelQuickSends> QuickSends[2];
-  std::unique_ptr<PanelLineControl> LineControls[2];
-  std::unique_ptr<PanelNetworkPorts> NetworkPorts[2];
-  // Written whenever a panel's remembered choice changes.
-  std::unique_ptr<SettingsFile> Settings;
 };
 
 extern TForm1* Form1;

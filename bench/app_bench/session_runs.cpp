@@ -5,6 +5,9 @@
 #include <atomic>
 #include <thread>
 
+#include "PanelDisplay.h"
+#include "PanelFind.h"
+#include "PanelWholeSession.h"
 #include "bench_window.h"
 #include "esp_log_feed.h"
 
@@ -14,17 +17,18 @@ using std::chrono::milliseconds;
 
 double Milliseconds(Clock::duration span) { return std::chrono::duration<double, std::milli>(span).count(); }
 
-TLogView* ViewOf(const Lines& lines, int panel) { return lines.form->WholeSessions[panel]->View(); }
+TLogView* ViewOf(const Lines& lines, int panel) { return lines.form->Panels[panel]->Find<PanelWholeSession>()->View(); }
 
 // Makes one panel's choices by its menu items.
 std::string ChooseInMenus(TForm1& form, int panel) {
-  if (!form.WholeSessions[panel]->On()) form.WholeSessions[panel]->Item->Click();
-  PanelDisplay& display = *form.Displays[panel];
+  if (!form.Panels[panel]->Find<PanelWholeSession>()->On())
+    form.Panels[panel]->Find<PanelWholeSession>()->Item->Click();
+  PanelDisplay& display = *form.Panels[panel]->Find<PanelDisplay>();
   for (const auto& [codePage, item] : display.Encodings)
     if (codePage == CP_UTF8) item->Click();
   if (!display.Choices().Colours) display.ColoursItem->Click();
-  const bool made = form.WholeSessions[panel]->On() && display.Choices().CodePage == CP_UTF8 &&
-                    display.Choices().Colours && form.WholeSessions[panel]->View()->Visible.Get();
+  const bool made = form.Panels[panel]->Find<PanelWholeSession>()->On() && display.Choices().CodePage == CP_UTF8 &&
+                    display.Choices().Colours && form.Panels[panel]->Find<PanelWholeSession>()->View()->Visible.Get();
   return made ? std::string() : "panel " + std::to_string(panel + 1) + " did not take its choices; ";
 }
 
@@ -205,11 +209,11 @@ SessionViewFigures MeasureSessionView(const Lines& lines) {
         RepaintForTesting(view);
       });
   // The box as 查找… opens it; typing its text searches everything kept.
-  TFindBox* box = form.Finds[0]->Box;
+  TFindBox* box = form.Panels[0]->Find<PanelFind>()->Box;
   figures.find = TimeOnWindow(
       lines, 5,
       [&] {
-        form.Finds[0]->Open();
+        form.Panels[0]->Find<PanelFind>()->Open();
         box->Text = "";
       },
       [&] {

@@ -35,7 +35,7 @@ WatchedForm::WatchedForm(TComponent* Owner) : TForm1(Owner) {
     }
     tick(Sender);
   };
-  for (int index = 0; index < 2; ++index) ReceiveAreas[index]->OnShown = [this, index] { CheckShown(index); };
+  for (int index = 0; index < 2; ++index) Panels[index]->Receive->OnShown = [this, index] { CheckShown(index); };
 }
 
 void WatchedForm::Dispatch(TMessage& Message) {

@@ -9,6 +9,7 @@
 #include "../support/temp_folder.h"
 #include "../support/unopened_fifo.h"
 #include "MainWindowTest.h"
+#include "SavedFiles.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -69,7 +70,7 @@ TEST_F(Capture, TheFileHoldsEveryByteReceivedWhileTheMemoShowsOnlyTheNewest) {
 
 TEST_F(Capture, ClosingThePanelEndsTheCapture) {
   const std::string file = folder / "closing.bin";
-  form->Captures[0]->Start(String(file));
+  FeatureOf<PanelCapture>(0).Start(String(file));
   Receive("kept");
   form->Button1->Click();
   EXPECT_EQ(CaptureItem()->Caption.Get(), String("保存接收数据到文件…"));
@@ -81,7 +82,7 @@ TEST_F(Capture, ClosingThePanelEndsTheCapture) {
 
 TEST_F(Capture, TheFileHoldsTheBytesThePortReadBeforeItsCloseToo) {
   const std::string file = folder / "last block.bin";
-  form->Captures[0]->Start(String(file));
+  FeatureOf<PanelCapture>(0).Start(String(file));
   Receive("delivered, ");
   // Read by the port, not yet delivered by a tick when the panel closes:
   // the close hands them on as the port's last block.
@@ -99,10 +100,10 @@ TEST_F(Capture, TheFileHoldsTheBytesThePortReadBeforeItsCloseToo) {
 TEST_F(Capture, ACaptureStartedBetweenACloseAndItsLastBlockGetsNoneOfThatPortsBytes) {
   const std::string closed = folder / "closed.bin";
   const std::string next = folder / "next.bin";
-  form->Captures[0]->Start(String(closed));
+  FeatureOf<PanelCapture>(0).Start(String(closed));
   Post(1, "on its way", &form->Channels[0]);  // posted before the close, not yet taken
   form->Button1->Click();
-  form->Captures[0]->Start(String(next));
+  FeatureOf<PanelCapture>(0).Start(String(next));
   ProcessMessagesFor(50);
   OpenPanel(0, 1);
   Receive("new");
@@ -112,7 +113,7 @@ TEST_F(Capture, ACaptureStartedBetweenACloseAndItsLastBlockGetsNoneOfThatPortsBy
 }
 
 TEST_F(Capture, AFullDiskStopsTheCaptureWithAMessageAndThePortRunsOn) {
-  form->Captures[0]->Start("/dev/full");
+  FeatureOf<PanelCapture>(0).Start("/dev/full");
   ASSERT_TRUE(Dialogs().empty());
   Receive("first");
   ASSERT_TRUE(TickUntil([&] { return !Dialogs().empty(); }));
@@ -128,7 +129,7 @@ TEST_F(Capture, AFullDiskStopsTheCaptureWithAMessageAndThePortRunsOn) {
 }
 
 TEST_F(Capture, AFileThatCannotBeMadeIsToldAndNothingIsCaptured) {
-  form->Captures[0]->Start(String(folder / "no-such-folder/x.bin"));
+  FeatureOf<PanelCapture>(0).Start(String(folder / "no-such-folder/x.bin"));
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_NE(Dialogs()[0].Text.Utf8().find("文件夹不存在"), std::string::npos);
   Receive("still shown");
@@ -140,9 +141,10 @@ TEST_F(Capture, TheShownTextIsSavedInTheAnsiCodePage) {
   const std::string file = folder / "shown.txt";
   QueueFileDialogAnswerForTesting(String(file));
   MenuItem(form->Memo1, "保存显示内容")->Click();
+  EndSavedFiles();  // the writer has written the file
   EXPECT_EQ(Contents(file), "AB\r\n\xD6\xD0\xCE\xC4");
   ClearShownDialogsForTesting();
-  EXPECT_FALSE(form->Captures[0]->SaveShownTextTo(String(folder.path().string())));
+  EXPECT_FALSE(FeatureOf<PanelCapture>(0).SaveShownTextTo(String(folder.path().string())));
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_NE(Dialogs()[0].Text.Utf8().find("不能保存到"), std::string::npos);
 }

@@ -15,14 +15,14 @@ class DisplayChoicesTest : public FirstPanelOpenTest {
     return nullptr;
   }
   void Choose(void (*change)(DisplayChoices&)) {
-    DisplayChoices choices = form->Displays[0]->Choices();
+    DisplayChoices choices = FeatureOf<PanelDisplay>(0).Choices();
     change(choices);
-    form->Displays[0]->Set(choices);
+    FeatureOf<PanelDisplay>(0).Set(choices);
   }
   // What the panel shows: the memo, or the log view the choices need.
   // Line breaks as CR LF, as the memo gives them.
   std::string Shown() {
-    TLogView* log = form->WholeSessions[0]->View();
+    TLogView* log = FeatureOf<PanelWholeSession>(0).View();
     if (!log->Visible.Get()) return MemoText(form->Memo1);
     const String kept = log->Text();
     std::string text;
@@ -32,7 +32,7 @@ class DisplayChoicesTest : public FirstPanelOpenTest {
 };
 
 TEST_F(DisplayChoicesTest, UnchosenTheAreaShowsBytesAsItAlwaysDid) {
-  EXPECT_FALSE(form->Displays[0]->Choices().Any());
+  EXPECT_FALSE(FeatureOf<PanelDisplay>(0).Choices().Any());
   Deliver(1, "\x1B[32mok\xD6\xD0\r\n");
   EXPECT_EQ(Shown(), "\x1B[32mok中\r\n");
 }
@@ -119,22 +119,23 @@ TEST_F(DisplayChoicesTest, SentTextIsShownInOrderAmongReceivedTextAndNotCountedA
 TEST_F(DisplayChoicesTest, ASendEchoedInPartsIsOneLineUntilReceivedBytesComeBetween) {
   MenuItem(form->Memo1, "显示发送内容")->Click();
   form->RadioButton1->Checked = true;  // hex without the dump: received bytes go the plain way
-  form->BytesWent(0, "A", 1, true);    // the parts of a paced send, as the port took them
-  form->BytesWent(0, "B", 1, true);
+  form->Panels[0]->BytesWent(reinterpret_cast<const BYTE*>("A"), 1,
+                             true);  // the parts of a paced send, as the port took them
+  form->Panels[0]->BytesWent(reinterpret_cast<const BYTE*>("B"), 1, true);
   Deliver(1, "x");
-  form->BytesWent(0, "C", 1, true);
-  form->BytesWent(0, "", 0, false);
+  form->Panels[0]->BytesWent(reinterpret_cast<const BYTE*>("C"), 1, true);
+  form->Panels[0]->BytesWent(reinterpret_cast<const BYTE*>(""), 0, false);
   form->ShowReceivedText();
   EXPECT_EQ(Shown(), "→ 41 42 \r\n78 \r\n→ 43 \r\n");
   EXPECT_EQ(PanelSentBytes[0], 3u);
 
   // Echo turned off before a send's rest went: the next send echoed is a
   // line of its own.
-  form->BytesWent(0, "D", 1, true);
+  form->Panels[0]->BytesWent(reinterpret_cast<const BYTE*>("D"), 1, true);
   MenuItem(form->Memo1, "显示发送内容")->Click();
-  form->BytesWent(0, "E", 1, false);
+  form->Panels[0]->BytesWent(reinterpret_cast<const BYTE*>("E"), 1, false);
   MenuItem(form->Memo1, "显示发送内容")->Click();
-  form->BytesWent(0, "F", 1, false);
+  form->Panels[0]->BytesWent(reinterpret_cast<const BYTE*>("F"), 1, false);
   form->ShowReceivedText();
   EXPECT_EQ(Shown(), "→ 41 42 \r\n78 \r\n→ 43 \r\n→ 44 \r\n→ 46 \r\n");
 }
@@ -158,12 +159,12 @@ TEST_F(DisplayChoicesTest, ChoicesAreRememberedPerPanel) {
     choices.FrameGap = 50;
   });
   TIniFile ini(String(::testing::TempDir() + "display.ini"));
-  form->Displays[0]->SaveChoices(ini, "Panel1");
+  FeatureOf<PanelDisplay>(0).SaveChoices(ini, "Panel1");
   ini.WriteInteger("Panel1", "FrameGap", 1);  // out of range: none
-  form->Displays[1]->LoadChoices(ini, "Panel1");
-  DisplayChoices expected = form->Displays[0]->Choices();
+  FeatureOf<PanelDisplay>(1).LoadChoices(ini, "Panel1");
+  DisplayChoices expected = FeatureOf<PanelDisplay>(0).Choices();
   expected.FrameGap = 0;
-  EXPECT_EQ(form->Displays[1]->Choices(), expected);
+  EXPECT_EQ(FeatureOf<PanelDisplay>(1).Choices(), expected);
 }
 
 }  // namespace

@@ -135,9 +135,9 @@ TEST_F(EndToEnd, TimeStampsALineEndingAndTheKeysThroughMenusAndKeysAndBackAfterA
 
   // Device 2 stamps what arrives; device 1 ends its lines with CR LF.
   ASSERT_TRUE(Choose(RightClick(form->Memo2), "时间戳"));
-  EXPECT_TRUE(form->TimeStamps[1]->On());
+  EXPECT_TRUE(FeatureOf<PanelTimeStamps>(1).On());
   ASSERT_TRUE(Choose(Submenu(RightClick(form->Edit1), "行尾"), "CR LF"));
-  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::CRLF);
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).Ending(), LineEnding::CRLF);
 
   // Enter sends; the line arrives stamped, with its ending.
   Type(form->Edit1, "hi");
@@ -163,9 +163,9 @@ TEST_F(EndToEnd, TimeStampsALineEndingAndTheKeysThroughMenusAndKeysAndBackAfterA
   delete form;
   form = nullptr;
   CreateWindow();
-  EXPECT_TRUE(form->TimeStamps[1]->On());
-  EXPECT_TRUE(form->TimeStamps[1]->Item->Checked.Get());
-  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::CRLF);
+  EXPECT_TRUE(FeatureOf<PanelTimeStamps>(1).On());
+  EXPECT_TRUE(FeatureOf<PanelTimeStamps>(1).Item->Checked.Get());
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).Ending(), LineEnding::CRLF);
   EXPECT_TRUE(form->RadioButton1->Checked.Get());
   form->Show();
   Type(form->Edit1, "");
@@ -214,7 +214,7 @@ TEST_F(EndToEnd, ReceivedTextCannotBeChangedAndItsMenuKeepsItsPlacesInEveryDispl
   EXPECT_EQ(WidgetText(form->Memo1), received);
 
   const auto entries = [this] {
-    TControl* shown = form->Memo1->Visible.Get() ? static_cast<TControl*>(form->Memo1) : form->WholeSessions[0]->View();
+    TControl* shown = form->Memo1->Visible.Get() ? static_cast<TControl*>(form->Memo1) : FeatureOf<PanelWholeSession>(0).View();
     std::vector<std::string> texts;
     if (QMenu* menu = RightClick(shown))
       for (QAction* action : menu->actions())
@@ -226,15 +226,15 @@ TEST_F(EndToEnd, ReceivedTextCannotBeChangedAndItsMenuKeepsItsPlacesInEveryDispl
   ASSERT_GT(plain.size(), 10u);
   DisplayChoices choices;
   choices.Colours = true;
-  form->Displays[0]->Set(choices);
+  FeatureOf<PanelDisplay>(0).Set(choices);
   ASSERT_FALSE(form->Memo1->Visible.Get());
   EXPECT_EQ(entries(), plain) << "with colours";
   choices = DisplayChoices();
   choices.CodePage = CP_UTF8;
-  form->Displays[0]->Set(choices);
+  FeatureOf<PanelDisplay>(0).Set(choices);
   EXPECT_EQ(entries(), plain) << "in UTF-8";
-  form->Displays[0]->Set(DisplayChoices());
-  form->WholeSessions[0]->Set(true);
+  FeatureOf<PanelDisplay>(0).Set(DisplayChoices());
+  FeatureOf<PanelWholeSession>(0).Set(true);
   EXPECT_EQ(entries(), plain) << "keeping the whole session";
 }
 

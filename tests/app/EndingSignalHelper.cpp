@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "PanelCapture.h"
 #include "Unit1.h"
 
 namespace {
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
       Say("cannot open COM" + std::string(ports[index]));
       return 1;
     }
-  if (capture != nullptr) Form1->Captures[0]->Start(capture);
+  if (capture != nullptr) Form1->Panels[0]->Find<PanelCapture>()->Start(capture);
   TTimer* dialogs = new TTimer(Form1);  // the form owns it
   dialogs->Interval = 50;
   dialogs->OnTimer = ReportDialogsAndQuit;

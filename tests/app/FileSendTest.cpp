@@ -54,7 +54,7 @@ TEST_F(FileSend, EveryByteValueArrivesExactlyAndIsCounted) {
 TEST_F(FileSend, ALargerFileArrivesWholeInOrder) {
   OpenAt("115200");
   const std::string path = MakeFile("large.bin", 3 * 1024 * 1024 + 17);
-  form->FileSends[0]->Start(String(path));
+  FeatureOf<PanelFileSend>(0).Start(String(path));
   EXPECT_EQ(ReceiveAtFarEnd(1, contents.size(), std::chrono::seconds(60)), contents);
   ASSERT_TRUE(TickUntil([&] { return PanelSentBytes[0] == contents.size(); }));
   EXPECT_TRUE(Dialogs().empty());
@@ -64,7 +64,7 @@ TEST_F(FileSend, ProgressShowsWhileTheFarEndIsSlowAndCancelStopsIt) {
   OpenAt("9600");
   // Nobody reads the far end: the line fills and the sending waits for room.
   const std::string path = MakeFile("stalled.bin", 4 * 1024 * 1024);
-  form->FileSends[0]->Start(String(path));
+  FeatureOf<PanelFileSend>(0).Start(String(path));
   ASSERT_TRUE(TickUntil([&] { return CounterText().find('%') != std::string::npos; }));
   EXPECT_EQ(SendFileItem()->Caption.Get(), String("取消发送文件"));
   EXPECT_NE(form->StatusBar1->Panels->Items[1]->Hint.Get().Utf8().find("stalled.bin"), std::string::npos);
@@ -87,7 +87,7 @@ TEST_F(FileSend, ProgressShowsWhileTheFarEndIsSlowAndCancelStopsIt) {
 TEST_F(FileSend, ClosingThePanelCancelsTheSending) {
   OpenAt("9600");
   const std::string path = MakeFile("closing.bin", 4 * 1024 * 1024);
-  form->FileSends[0]->Start(String(path));
+  FeatureOf<PanelFileSend>(0).Start(String(path));
   ASSERT_TRUE(WaitUntil([&] { return form->Channels[0]._hComm.load() != INVALID_HANDLE_VALUE; }));
   form->Button1->Click();
   EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
@@ -98,13 +98,13 @@ TEST_F(FileSend, ClosingThePanelCancelsTheSending) {
 }
 
 TEST_F(FileSend, AMissingFileOrAClosedPortIsToldAndSendsNothing) {
-  form->FileSends[0]->SendOrCancel();
+  FeatureOf<PanelFileSend>(0).SendOrCancel();
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_NE(Dialogs()[0].Text.Utf8().find("请先打开端口"), std::string::npos);
   ClearShownDialogsForTesting();
 
   OpenAt("9600");
-  form->FileSends[0]->Start(String(folder / "missing.bin"));
+  FeatureOf<PanelFileSend>(0).Start(String(folder / "missing.bin"));
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_NE(Dialogs()[0].Text.Utf8().find("文件不存在"), std::string::npos);
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));

@@ -12,13 +12,13 @@ class Find : public MainWindowTest {
     CreateWindow();
     OpenPanel(0, 1);
   }
-  TLogView* View() { return form->WholeSessions[0]->View(); }
-  TFindBox* Box() { return form->Finds[0]->Box; }
+  TLogView* View() { return FeatureOf<PanelWholeSession>(0).View(); }
+  TFindBox* Box() { return FeatureOf<PanelFind>(0).Box; }
 };
 
 TEST_F(Find, OpensOverTheReceiveAreaAndClosingGivesTheMemoBack) {
   Deliver(1, "I (312) boot: ok\r\nE (400) wifi: fail\r\nI (500) boot: done\r\n");
-  form->Finds[0]->Item->Click();
+  FeatureOf<PanelFind>(0).Item->Click();
   EXPECT_TRUE(Box()->Visible.Get());
   EXPECT_TRUE(View()->Visible.Get());
   EXPECT_FALSE(form->Memo1->Visible.Get());
@@ -46,7 +46,7 @@ TEST_F(Find, OpensOverTheReceiveAreaAndClosingGivesTheMemoBack) {
 TEST_F(Find, InHexModeTheBoxLooksForBytesAndABadTextIsSaidSo) {
   form->RadioButton1->Checked = true;
   Deliver(1, "AB\r\nC\r\n");
-  form->Finds[0]->Open();
+  FeatureOf<PanelFind>(0).Open();
   EXPECT_TRUE(Box()->Hex.Get());
   Box()->Text = "0d0a";
   EXPECT_EQ(Box()->Status(), String("第 1 个，共 2 个"));
@@ -60,11 +60,11 @@ TEST_F(Find, InHexModeTheBoxLooksForBytesAndABadTextIsSaidSo) {
 }
 
 TEST_F(Find, WithTheWholeSessionKeptItSearchesEverythingAndTheViewStays) {
-  form->WholeSessions[0]->Set(true);
+  FeatureOf<PanelWholeSession>(0).Set(true);
   std::string text;
   for (int i = 0; i < 400; ++i) text += "line " + std::to_string(i) + "\r\n";
   for (std::size_t at = 0; at < text.size(); at += 2048) Deliver(1, text.substr(at, 2048));
-  form->Finds[0]->Open();
+  FeatureOf<PanelFind>(0).Open();
   Box()->Text = "line 7";
   EXPECT_EQ(View()->MatchCount(), 11);  // 7 and 70 to 79
   EXPECT_NE(Box()->Status().Utf8().find("共 11 个"), std::string::npos);

@@ -156,7 +156,7 @@ TEST_F(HotPlug, AReconnectDrivesDtrAndRtsAsThePanelChoseThem) {
   AddFarEnd(3);
   CreateWindow();
   OpenPanel(0, 3);
-  form->ModemLines[0]->SetDtr(false);
+  FeatureOf<PanelModemLines>(0).SetDtr(false);
   HangUpFarEnd(3);
   ASSERT_TRUE(ProcessMessagesUntil([&] { return PanelText(form, 1) == String(kLostLine); }, 5000));
   RemoveLink(3);
@@ -165,8 +165,8 @@ TEST_F(HotPlug, AReconnectDrivesDtrAndRtsAsThePanelChoseThem) {
   EXPECT_EQ(ControlLines(form->Channels[0]._hComm), "0 1") << "a replug must not raise a DTR the panel has off";
 
   // And the other way round, on the next replug.
-  form->ModemLines[0]->SetDtr(true);
-  form->ModemLines[0]->SetRts(false);
+  FeatureOf<PanelModemLines>(0).SetDtr(true);
+  FeatureOf<PanelModemLines>(0).SetRts(false);
   HangUpFarEnd(3);
   ASSERT_TRUE(ProcessMessagesUntil([&] { return PanelText(form, 1) == String(kLostLine); }, 5000));
   RemoveLink(3);

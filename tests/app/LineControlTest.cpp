@@ -25,7 +25,7 @@ class LineControl : public MainWindowTest {
     OpenPanel(0, 1);
     ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
   }
-  PanelLineControl& Control() { return *form->LineControls[0]; }
+  PanelLineControl& Control() { return FeatureOf<PanelLineControl>(0); }
   void Send(const char* text) {
     form->Edit1->Text = text;
     form->Button2->Click();
@@ -79,7 +79,7 @@ TEST_F(LineControl, FlowControlReachesTheLineAtOnceAndAtEveryOpenAndIsRemembered
 }
 
 TEST_F(LineControl, RtsCtsFlowTakesRtsFromTheRtsChoiceWhichComesBackAfterIt) {
-  PanelModemLines& lines = *form->ModemLines[0];
+  PanelModemLines& lines = FeatureOf<PanelModemLines>(0);
   lines.SetRts(false);
   Open();
   ASSERT_TRUE(SetModemLinesForTesting(form->Channels[0]._hComm, 0));
@@ -158,17 +158,17 @@ TEST_F(LineControl, ABreakReachesThePlatformAndEndsByItselfWithoutHoldingTheWind
 
 TEST_F(LineControl, PacedCharactersNeverGoFasterThanTheirPauseAndAreCountedAndEchoedAsTheyGo) {
   Open();
-  form->Displays[0]->EchoItem->Click();  // sent text shown in the receive area
+  FeatureOf<PanelDisplay>(0).EchoItem->Click();  // sent text shown in the receive area
   Control().SetCharGap(60);
   const Clock::time_point start = Clock::now();
   Send("ABCDEF");
   EXPECT_EQ(PanelSentBytes[0], 0u) << "the send returned before its bytes went";
   // Ticking meanwhile, the window is handed the bytes in several batches.
-  ASSERT_TRUE(TickUntil([&] { return PanelSentBytes[0] == 6 && !Control().Pacing(); }));
+  ASSERT_TRUE(TickUntil([&] { return PanelSentBytes[0] == 6 && !form->Panels[0]->Writer().Busy(); }));
   EXPECT_EQ(ReceiveAtFarEnd(1, 6), "ABCDEF");
   EXPECT_GE(MsSince(start), 5 * 60) << "five pauses between six characters";
   form->ShowReceivedText();
-  TLogView* log = form->WholeSessions[0]->View();
+  TLogView* log = FeatureOf<PanelWholeSession>(0).View();
   ASSERT_TRUE(log->Visible.Get()) << "the echo shows in the log view";
   EXPECT_EQ(log->Text().Utf8(), "→ ABCDEF\n") << "one line, as an unpaced send's echo";
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
@@ -177,7 +177,7 @@ TEST_F(LineControl, PacedCharactersNeverGoFasterThanTheirPauseAndAreCountedAndEc
   Send("GH");
   ASSERT_TRUE(TickUntil([&] { return PanelSentBytes[0] >= 7; }));
   Send("IJ");
-  ASSERT_TRUE(TickUntil([&] { return PanelSentBytes[0] == 10 && !Control().Pacing(); }));
+  ASSERT_TRUE(TickUntil([&] { return PanelSentBytes[0] == 10 && !form->Panels[0]->Writer().Busy(); }));
   EXPECT_EQ(ReceiveAtFarEnd(1, 4), "GHIJ");
   form->ShowReceivedText();
   EXPECT_EQ(log->Text().Utf8(), "→ ABCDEF\n→ GH\n→ IJ\n");
@@ -192,7 +192,7 @@ TEST_F(LineControl, PacedCharactersNeverGoFasterThanTheirPauseAndAreCountedAndEc
 TEST_F(LineControl, ALinePauseFollowsEachLineEndingAndSendsQueueInOrder) {
   Open();
   Control().SetLineGap(200);
-  form->SendOptions[0]->SetLineEnding(LineEnding::CRLF);
+  FeatureOf<PanelSendOptions>(0).SetLineEnding(LineEnding::CRLF);
   const Clock::time_point start = Clock::now();
   Send("ab");
   Send("cd");  // queued behind the first, after its line's pause
@@ -209,7 +209,7 @@ TEST_F(LineControl, ClosingDuringAPacedSendStopsItAndSCountsOnlyWhatWent) {
   std::string received = ReceiveAtFarEnd(1, 3);
   ASSERT_EQ(received, "012");
   form->Button1->Click();
-  EXPECT_FALSE(Control().Pacing());
+  EXPECT_FALSE(form->Panels[0]->Writer().Busy());
   received += ReceiveAtFarEnd(1, 17, std::chrono::milliseconds(500));
   EXPECT_LT(received.size(), 20u) << "the rest was dropped";
   // A byte the port took just before the close can be purged by the close
@@ -222,10 +222,10 @@ TEST_F(LineControl, ClosingDuringAPacedSendStopsItAndSCountsOnlyWhatWent) {
 TEST_F(LineControl, APacedSendTheQueueCannotHoldIsRefusedWholeAndTold) {
   Open();
   Control().SetCharGap(1000);
-  form->SendBytes(0, std::string(PacedSender::kQueueLimit, 'a'));
+  form->Panels[0]->SendBytes(std::string(PortWriter::kQueueLimit, 'a'));
   EXPECT_TRUE(Dialogs().empty()) << "a send that fits is taken";
   // Room for it comes only after a hundred pauses of a second.
-  form->SendBytes(0, std::string(100, 'Z'));
+  form->Panels[0]->SendBytes(std::string(100, 'Z'));
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_TRUE(Dialogs()[0].FromShowMessage);
   const std::string told = Dialogs()[0].Text.Utf8();
@@ -241,9 +241,9 @@ TEST_F(LineControl, APacedSendTheQueueCannotHoldIsRefusedWholeAndTold) {
   ClearShownDialogsForTesting();
   Open();
   const ULONGLONG before = PanelSentBytes[0];
-  form->SendBytes(0, "Z");
+  form->Panels[0]->SendBytes("Z");
   EXPECT_TRUE(Dialogs().empty());
-  EXPECT_TRUE(TickUntil([&] { return PanelSentBytes[0] == before + 1 && !Control().Pacing(); }));
+  EXPECT_TRUE(TickUntil([&] { return PanelSentBytes[0] == before + 1 && !form->Panels[0]->Writer().Busy(); }));
 }
 
 TEST_F(LineControl, PausesAreRememberedAndOutOfRangeOnesRefused) {
@@ -260,7 +260,7 @@ TEST_F(LineControl, PausesAreRememberedAndOutOfRangeOnesRefused) {
   CreateWindow();
   EXPECT_EQ(Control().CharGapMs(), 15);
   EXPECT_EQ(Control().LineGapMs(), 300);
-  EXPECT_EQ(form->LineControls[1]->CharGapMs(), 0) << "each panel has its own";
+  EXPECT_EQ(FeatureOf<PanelLineControl>(1).CharGapMs(), 0) << "each panel has its own";
 }
 
 }  // namespace

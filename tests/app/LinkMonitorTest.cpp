@@ -2,11 +2,18 @@
 // it shows both ports' frames in the order they arrived, pauses without
 // losing any, follows a port that closes and opens again, and leaves the
 // panels as they are.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "../support/temp_folder.h"
+#include "../support/unopened_fifo.h"
 #include "MainWindowTest.h"
 
 namespace {
@@ -65,7 +72,7 @@ class LinkMonitorTest : public MainWindowTest {
     return Find<TButton>(monitor, [&](TButton* b) { return b->Caption.Get().Utf8() == caption; });
   }
 
-  const LinkRecord& Record() const { return form->Monitor->Record(); }
+  const LinkRecord& Record() const { return FeatureOf<PanelLinkMonitor>(0).Monitor.Record(); }
 
   bool WaitForFrames(size_t count) {
     return TickUntil([&] { return Record().Frames().size() >= count; }, 20000);
@@ -131,7 +138,7 @@ TEST_F(LinkMonitorTest, TextRowsAreReadInTheEncodingOfTheirPortsPanel) {
   hex->OnClick(hex);
   DisplayChoices utf8;
   utf8.CodePage = CP_UTF8;
-  form->Displays[0]->Set(utf8);
+  FeatureOf<PanelDisplay>(0).Set(utf8);
   Tick();
   // 中 in UTF-8 on device 1's port, in GBK on device 2's.
   SendFromFarEnd(3, "\xE4\xB8\xAD");
@@ -185,24 +192,24 @@ TEST_F(LinkMonitorTest, TheMonitorsChoicesComeBackAfterARestart) {
   GapEdit()->Text = "2.5";
   Named<TComboBox>("显示上限")->ItemIndex = 3;
   const MonitorChoices chosen{false, true, true, 2.5, 64};
-  EXPECT_EQ(form->Monitor->Choices(), chosen);
+  EXPECT_EQ(FeatureOf<PanelLinkMonitor>(0).Monitor.Choices(), chosen);
 
   Restart();  // each change wrote the settings: nothing else saves them
-  EXPECT_EQ(form->Monitor->Choices(), chosen);
+  EXPECT_EQ(FeatureOf<PanelLinkMonitor>(0).Monitor.Choices(), chosen);
   EXPECT_FALSE(Box("16进制")->Checked.Get());
   EXPECT_TRUE(Box("显示发送")->Checked.Get());
   EXPECT_EQ(Named<TComboBox>("解码")->ItemIndex.Get(), 1);
   EXPECT_EQ(GapEdit()->Text.Get().Utf8(), "2.5");
   EXPECT_EQ(Named<TComboBox>("显示上限")->Text.Get().Utf8(), "64 MB");
-  EXPECT_EQ(form->Monitor->Record().FrameGap(0), 25000u) << "the remembered gap is in force";
+  EXPECT_EQ(FeatureOf<PanelLinkMonitor>(0).Monitor.Record().FrameGap(0), 25000u) << "the remembered gap is in force";
 
   // Back to the defaults, remembered as such.
   Box("16进制")->Checked = true;
   Box("16进制")->OnClick(Box("16进制"));
   GapEdit()->Text = "";
   Restart();
-  EXPECT_TRUE(form->Monitor->Choices().Hex);
-  EXPECT_EQ(form->Monitor->Choices().FrameGapMs, 0);
+  EXPECT_TRUE(FeatureOf<PanelLinkMonitor>(0).Monitor.Choices().Hex);
+  EXPECT_EQ(FeatureOf<PanelLinkMonitor>(0).Monitor.Choices().FrameGapMs, 0);
   EXPECT_EQ(GapEdit()->Text.Get().Utf8(), "");
 }
 
@@ -214,12 +221,45 @@ TEST_F(LinkMonitorTest, RememberedValuesThatMakeNoSenseAreSkippedOneByOne) {
   Restart();
   MonitorChoices expected;
   expected.Hex = false;  // the one good value
-  EXPECT_EQ(form->Monitor->Choices(), expected);
+  EXPECT_EQ(FeatureOf<PanelLinkMonitor>(0).Monitor.Choices(), expected);
   EXPECT_EQ(Named<TComboBox>("显示上限")->Text.Get().Utf8(), "4 MB");
 
   for (const char* gap : {"-1", "0", "1e3", "nan", "0x10", "60000", "2 ms"}) EXPECT_EQ(FrameGapOfText(gap), 0) << gap;
   EXPECT_EQ(FrameGapOfText(" 1.75 "), 1.75);
   EXPECT_EQ(FrameGapText(1.75), "1.75");
+}
+
+}  // namespace
+
+namespace {
+
+// Saving into a pipe whose reader never reads, as a stalled disk behaves:
+// the pipe fills, its writer waits, and the window goes on answering,
+// recording and showing rows; closing the file does not wait for the pipe
+// either.
+TEST_F(LinkMonitorTest, SavingOntoAStalledFileNeverHoldsTheWindow) {
+  TempFolder folder;
+  const std::string path = folder / "link.pcapng";
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);  // opened, never read
+  ASSERT_GE(reader, 0);
+  LinkMonitor& monitor = FeatureOf<PanelLinkMonitor>(0).Monitor;
+  ASSERT_TRUE(monitor.SaveTo(String(path)));
+  // Far more than a pipe holds (64 KiB), in frames of their own.
+  const std::string chunk(4000, 'x');
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 60; ++i) {
+    SendFromFarEnd(3, chunk);
+    Tick();
+  }
+  ASSERT_TRUE(WaitForFrames(10));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "the window waited for the file";
+  TButton* stop = Button("停止保存");
+  ASSERT_NE(stop, nullptr);
+  EXPECT_TRUE(ReturnsWithin([&] { stop->Click(); }, std::chrono::seconds(5), [] {}))
+      << "stopping the save waited for the file";
+  EXPECT_EQ(stop->Caption.Get(), String("保存…"));
+  ::close(reader);  // the writer's write ends, and with it the writer
 }
 
 }  // namespace

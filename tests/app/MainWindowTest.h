@@ -8,6 +8,21 @@
 
 #include <string>
 
+#include "PanelCapture.h"
+#include "PanelDisplay.h"
+#include "PanelFileSend.h"
+#include "PanelFind.h"
+#include "PanelLanguage.h"
+#include "PanelLineControl.h"
+#include "PanelLinkMonitor.h"
+#include "PanelModemLines.h"
+#include "PanelNetworkPorts.h"
+#include "PanelPlotter.h"
+#include "PanelQuickSends.h"
+#include "PanelSendOptions.h"
+#include "PanelShortcuts.h"
+#include "PanelTimeStamps.h"
+#include "PanelWholeSession.h"
 #include "Unit1.h"
 #include "serial_port_test.h"
 
@@ -61,6 +76,13 @@ class MainWindowTest : public SerialPortTest {
   // What the memo's widget holds at this moment.
   static std::string WidgetText(TMemo* memo) { return memo->Text.Get().Utf8(); }
   static std::vector<ShownDialog> Dialogs() { return ShownDialogsForTesting(); }
+  // The feature of that class registered with panel Index.
+  template <class Feature>
+  Feature& FeatureOf(int Index) const {
+    Feature* feature = form->Panels[Index]->Find<Feature>();
+    EXPECT_NE(feature, nullptr);
+    return *feature;
+  }
 
   TForm1* form = nullptr;
 };

@@ -54,14 +54,14 @@ TEST_F(ModemLinesWindow, ChoicesApplyWhenThePortOpensAndAtOnceWhileItIsOpen) {
 TEST_F(ModemLinesWindow, AResetPulseDropsBothLinesFor100MsWithoutHoldingTheWindow) {
   OpenPanel(0, 1);
   ASSERT_TRUE(SetModemLinesForTesting(Port(), 0));
-  form->ModemLines[0]->SetRts(false);
+  FeatureOf<PanelModemLines>(0).SetRts(false);
   const DWORD start = GetTickCount();
   PanelItem(2)->Click();
   EXPECT_LT(GetTickCount() - start, 50u);
   EXPECT_EQ(ControlLines(), "0 0");
   EXPECT_NE(Hint().find("DTR=0 RTS=0"), std::string::npos) << Hint();
   // A choice made during the pulse waits for its end.
-  form->ModemLines[0]->SetDtr(true);
+  FeatureOf<PanelModemLines>(0).SetDtr(true);
   EXPECT_EQ(ControlLines(), "0 0");
   ASSERT_TRUE(ProcessMessagesUntil([&] { return ControlLines() != "0 0"; }, 2000));
   EXPECT_GE(GetTickCount() - start, 90u);
@@ -84,11 +84,11 @@ TEST_F(ModemLinesWindow, TheToolTipFollowsTheInputLinesByTheirEvents) {
 }
 
 TEST_F(ModemLinesWindow, APortWithoutModemLinesSaysSoAndStillWorks) {
-  form->ModemLines[0]->SetDtr(false);
+  FeatureOf<PanelModemLines>(0).SetDtr(false);
   OpenPanel(0, 1);
   ASSERT_NE(Port(), INVALID_HANDLE_VALUE);
-  form->ModemLines[0]->ResetPulse();
-  form->ModemLines[0]->SetRts(false);
+  FeatureOf<PanelModemLines>(0).ResetPulse();
+  FeatureOf<PanelModemLines>(0).SetRts(false);
   Tick();
   EXPECT_NE(Hint().find("没有调制解调器线"), std::string::npos) << Hint();
   EXPECT_NE(Hint().find("DTR=0 RTS=0"), std::string::npos) << Hint();

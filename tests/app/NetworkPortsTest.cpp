@@ -50,7 +50,7 @@ TEST_F(NetworkPorts, AddedFromThePanelsMenuIsChosenAndListedWithItsAddress) {
   ASSERT_NE(add, nullptr);
   ASSERT_NE(MenuItem(form->ComboBox1, "添加网络端口"), nullptr);
   add->Click();
-  NetworkPortWindow* window = form->NetworkPorts[0]->Window();
+  NetworkPortWindow* window = FeatureOf<PanelNetworkPorts>(0).Window();
   ASSERT_NE(window, nullptr);
   const String number = window->NumberEdit->Text;
   EXPECT_FALSE(number.IsEmpty());
@@ -72,8 +72,8 @@ TEST_F(NetworkPorts, AddedFromThePanelsMenuIsChosenAndListedWithItsAddress) {
 
 TEST_F(NetworkPorts, FieldsThatDescribeNoPortAreToldAndNothingIsAdded) {
   CreateWindow();
-  form->NetworkPorts[0]->ShowWindow();
-  NetworkPortWindow& window = *form->NetworkPorts[0]->Window();
+  FeatureOf<PanelNetworkPorts>(0).ShowWindow();
+  NetworkPortWindow& window = *FeatureOf<PanelNetworkPorts>(0).Window();
   ASSERT_EQ(DefineNetworkPort(37, "tcp://h:1"), DWORD{ERROR_SUCCESS});
   const struct {
     const char *host, *port, *number, *says;
@@ -148,7 +148,7 @@ TEST_F(NetworkPorts, ARawPortOpensAndItsToolTipSaysTheSettingsAreTheServers) {
   form->FillPortLists();
   OpenPanel(0, 36);
   ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE) << LastDialog();
-  const std::string hint = form->NetworkPorts[0]->Hint().Utf8();
+  const std::string hint = FeatureOf<PanelNetworkPorts>(0).Hint().Utf8();
   EXPECT_NE(hint.find(server.Address() + "：原始 TCP 只传数据"), std::string::npos) << hint;
   form->Button1->Click();
   RemoveNetworkPort(36);

@@ -11,21 +11,25 @@
 #include <sstream>
 #include <string>
 
+#include "DevicePanel.h"
 #include "PanelPlotter.h"
 #include "PlotterWindow.h"
 #include "ReceivedBlock.h"
+#include "SavedFiles.h"
 
 namespace {
 
 class Plotter : public ::testing::Test {
  protected:
-  PanelParts Parts() {
+  // A panel of the plotter's own: a memo and a hex box on a form, a
+  // channel that is never opened.
+  PanelWidgets Widgets() {
     memo->Parent = &owner;
-    PanelParts panel;
-    panel.Owner = &owner;
-    panel.Memo = memo;
+    hex->Parent = &owner;
+    return PanelWidgets{.Memo = memo, .Hex = hex};
+  }
+  DevicePanel& Panel() {
     panel.ChoicesChanged = [this] { ++choicesChanged; };
-    panel.StateChanged = [] {};
     return panel;
   }
 
@@ -45,9 +49,13 @@ class Plotter : public ::testing::Test {
 
   TForm owner{nullptr};
   TMemo* memo = new TMemo(&owner);
+  TCheckBox* hex = new TCheckBox(&owner);
   int choicesChanged = 0;
-  PanelParts parts = Parts();
-  PanelPlotter plotter{parts};
+  ReadData channel;
+  ULONGLONG sentBytes = 0;
+  ReceiveFrame frame{&owner};
+  DevicePanel panel{0, &owner, Widgets(), channel, sentBytes, frame};
+  PanelPlotter& plotter = Panel().Add<PanelPlotter>();
 };
 
 TEST_F(Plotter, RecordsOnlyWhileItsWindowIsOpenAndClosingEmptiesTheRecording) {
@@ -120,6 +128,7 @@ TEST_F(Plotter, CsvExportHoldsEveryRowAndAnUnwritableFileIsReported) {
   ASSERT_EQ(plotter.Record().RowCount(), 3000u);
   const std::string path = TempPath("export.csv");
   ASSERT_TRUE(plotter.Window()->ExportCsvTo(path.c_str()));
+  EndSavedFiles();  // the writer has written the file
   std::ifstream file(path);
   std::string line;
   int rows = -1;

@@ -8,12 +8,13 @@
 #include "../support/temp_folder.h"
 #include "MainWindowTest.h"
 #include "QuickSendWindow.h"
+#include "SavedFiles.h"
 
 namespace {
 
 class QuickSends : public FirstPanelOpenTest {
  protected:
-  PanelQuickSends& Sends() { return *form->QuickSends[0]; }
+  PanelQuickSends& Sends() { return FeatureOf<PanelQuickSends>(0); }
   void Add(const QuickSend& send) {
     std::string error;
     ASSERT_TRUE(Sends().Add(send, error)) << error;
@@ -140,6 +141,7 @@ TEST_F(QuickSends, ExportThenImportGivesTheSameListAndBadLinesAreReported) {
   const std::string path = folder / "sends.txt";
   QueueFileDialogAnswerForTesting(String(path));
   Window().ExportButton->Click();
+  EndSavedFiles();  // the writer has written the file
   const std::string written = ReadFile(path);
   EXPECT_NE(written.find("one\thex\tcrc8\t0\t01 02\n"), std::string::npos) << written;
 
@@ -180,10 +182,10 @@ TEST_F(QuickSends, TheListAndTheTypedChecksumAreRememberedAndTheChecksumFollowsT
   delete form;
   form = nullptr;
   CreateWindow();
-  EXPECT_EQ(form->QuickSends[0]->Sends(), (std::vector<QuickSend>{{"a", "A", false, Checksum::None, 200}}));
-  EXPECT_EQ(form->QuickSends[0]->TypedChecksum(), Checksum::Modbus);
-  EXPECT_TRUE(form->QuickSends[1]->Sends().empty()) << "each panel has its own";
-  EXPECT_EQ(form->QuickSends[1]->TypedChecksum(), Checksum::None);
+  EXPECT_EQ(FeatureOf<PanelQuickSends>(0).Sends(), (std::vector<QuickSend>{{"a", "A", false, Checksum::None, 200}}));
+  EXPECT_EQ(FeatureOf<PanelQuickSends>(0).TypedChecksum(), Checksum::Modbus);
+  EXPECT_TRUE(FeatureOf<PanelQuickSends>(1).Sends().empty()) << "each panel has its own";
+  EXPECT_EQ(FeatureOf<PanelQuickSends>(1).TypedChecksum(), Checksum::None);
 }
 
 }  // namespace

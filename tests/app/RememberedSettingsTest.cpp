@@ -35,12 +35,12 @@ class RememberedSettings : public MainWindowTest {
 TEST_F(RememberedSettings, WithoutAFileThePanelsHaveTheirDefaults) {
   CreateWindow();
   for (int i = 0; i < 2; ++i) {
-    EXPECT_FALSE(form->TimeStamps[i]->On());
-    EXPECT_EQ(form->SendOptions[i]->Ending(), LineEnding::None);
-    EXPECT_EQ(form->SendOptions[i]->AutoPeriodTicks(), 10);
-    EXPECT_TRUE(form->SendOptions[i]->History().Texts().empty());
-    EXPECT_TRUE(form->SendOptions[i]->Endings[0]->Checked.Get());
-    EXPECT_FALSE(form->TimeStamps[i]->Item->Checked.Get());
+    EXPECT_FALSE(FeatureOf<PanelTimeStamps>(i).On());
+    EXPECT_EQ(FeatureOf<PanelSendOptions>(i).Ending(), LineEnding::None);
+    EXPECT_EQ(FeatureOf<PanelSendOptions>(i).AutoPeriodTicks(), 10);
+    EXPECT_TRUE(FeatureOf<PanelSendOptions>(i).History().Texts().empty());
+    EXPECT_TRUE(FeatureOf<PanelSendOptions>(i).Endings[0]->Checked.Get());
+    EXPECT_FALSE(FeatureOf<PanelTimeStamps>(i).Item->Checked.Get());
   }
   EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM1"));
   EXPECT_EQ(form->ComboBox3->Text.Get(), String("COM2"));
@@ -58,10 +58,10 @@ TEST_F(RememberedSettings, EveryChoiceOfEachPanelComesBackAfterARestart) {
   form->RadioButton2->Checked = true;
   form->CheckBox1->Checked = true;
   form->Edit2->Text = "中文 text";
-  form->TimeStamps[1]->Set(true);
-  form->SendOptions[0]->SetLineEnding(LineEnding::CRLF);
-  form->SendOptions[1]->SetAutoPeriod(25);
-  form->SendOptions[0]->History().Assign({"one", "two"});
+  FeatureOf<PanelTimeStamps>(1).Set(true);
+  FeatureOf<PanelSendOptions>(0).SetLineEnding(LineEnding::CRLF);
+  FeatureOf<PanelSendOptions>(1).SetAutoPeriod(25);
+  FeatureOf<PanelSendOptions>(0).History().Assign({"one", "two"});
   form->Settings->Save();
 
   Restart();
@@ -77,16 +77,16 @@ TEST_F(RememberedSettings, EveryChoiceOfEachPanelComesBackAfterARestart) {
   EXPECT_FALSE(form->CheckBox2->Checked.Get());
   EXPECT_EQ(form->Edit1->Text.Get(), String("12345678"));
   EXPECT_EQ(form->Edit2->Text.Get(), String("中文 text"));
-  EXPECT_FALSE(form->TimeStamps[0]->On());
-  EXPECT_TRUE(form->TimeStamps[1]->On());
-  EXPECT_TRUE(form->TimeStamps[1]->Item->Checked.Get());
-  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::CRLF);
-  EXPECT_TRUE(form->SendOptions[0]->Endings[3]->Checked.Get());
-  EXPECT_EQ(form->SendOptions[1]->Ending(), LineEnding::None);
-  EXPECT_EQ(form->SendOptions[1]->AutoPeriodTicks(), 25);
+  EXPECT_FALSE(FeatureOf<PanelTimeStamps>(0).On());
+  EXPECT_TRUE(FeatureOf<PanelTimeStamps>(1).On());
+  EXPECT_TRUE(FeatureOf<PanelTimeStamps>(1).Item->Checked.Get());
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).Ending(), LineEnding::CRLF);
+  EXPECT_TRUE(FeatureOf<PanelSendOptions>(0).Endings[3]->Checked.Get());
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(1).Ending(), LineEnding::None);
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(1).AutoPeriodTicks(), 25);
   EXPECT_EQ(form->CheckBox2->Hint.Get(), String("自动发送周期为2.5秒"));
-  EXPECT_EQ(form->SendOptions[0]->History().Texts(), (std::vector<String>{"one", "two"}));
-  EXPECT_TRUE(form->SendOptions[1]->History().Texts().empty());
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).History().Texts(), (std::vector<String>{"one", "two"}));
+  EXPECT_TRUE(FeatureOf<PanelSendOptions>(1).History().Texts().empty());
 }
 
 TEST_F(RememberedSettings, OpeningAPortAndSendingANewTextAreRememberedAtOnce) {
@@ -99,7 +99,7 @@ TEST_F(RememberedSettings, OpeningAPortAndSendingANewTextAreRememberedAtOnce) {
   Restart();
   EXPECT_EQ(form->ComboBox1->Text.Get(), String("COM3"));
   EXPECT_EQ(form->ComboBox2->Text.Get(), String("19200"));
-  EXPECT_EQ(form->SendOptions[0]->History().Texts(), (std::vector<String>{"hello"}));
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).History().Texts(), (std::vector<String>{"hello"}));
 }
 
 TEST_F(RememberedSettings, ADamagedFileIsIgnoredWithOneLogRecordAndReplacedOnTheNextSave) {
@@ -109,9 +109,9 @@ TEST_F(RememberedSettings, ADamagedFileIsIgnoredWithOneLogRecordAndReplacedOnThe
   EXPECT_EQ(form->ComboBox2->Text.Get(), String("9600"));
   EXPECT_TRUE(WaitUntil([&] { return DamagedRecords() > before; }));
   EXPECT_TRUE(std::filesystem::exists(FileName() + ".damaged"));
-  form->SendOptions[0]->SetLineEnding(LineEnding::LF);
+  FeatureOf<PanelSendOptions>(0).SetLineEnding(LineEnding::LF);
   Restart();
-  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::LF);
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).Ending(), LineEnding::LF);
   EXPECT_EQ(DamagedRecords(), before + 1);
 }
 
@@ -127,10 +127,10 @@ TEST_F(RememberedSettings, AFifoForTheFileIsMovedAsideWithoutBeingWaitedOn) {
   EXPECT_EQ(form->ComboBox2->Text.Get(), String("9600"));
   EXPECT_TRUE(WaitUntil([&] { return DamagedRecords() > before; }));
   EXPECT_TRUE(std::filesystem::is_fifo(FileName() + ".damaged"));
-  form->SendOptions[0]->SetLineEnding(LineEnding::LF);
+  FeatureOf<PanelSendOptions>(0).SetLineEnding(LineEnding::LF);
   Restart();
   EXPECT_TRUE(std::filesystem::is_regular_file(FileName()));
-  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::LF);
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).Ending(), LineEnding::LF);
   std::filesystem::remove(FileName() + ".damaged");
 }
 
@@ -152,12 +152,12 @@ TEST_F(RememberedSettings, ValuesThatMakeNoSenseAreSkippedOneByOne) {
   EXPECT_EQ(form->ComboBox7->Text.Get(), String("1"));
   EXPECT_FALSE(form->RadioButton1->Checked.Get());
   EXPECT_EQ(form->Edit1->Text.Get(), String("12345678")) << "longer than the line takes";
-  EXPECT_EQ(form->SendOptions[0]->Ending(), LineEnding::None);
-  EXPECT_EQ(form->SendOptions[0]->AutoPeriodTicks(), 10);
-  EXPECT_TRUE(form->TimeStamps[0]->On()) << "the sound values of the same panel still apply";
-  EXPECT_EQ(form->SendOptions[1]->AutoPeriodTicks(), 1);
-  ASSERT_EQ(form->SendOptions[0]->History().Texts().size(), 50u);
-  EXPECT_EQ(form->SendOptions[0]->History().Texts().back(), String("t50"));
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).Ending(), LineEnding::None);
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).AutoPeriodTicks(), 10);
+  EXPECT_TRUE(FeatureOf<PanelTimeStamps>(0).On()) << "the sound values of the same panel still apply";
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(1).AutoPeriodTicks(), 1);
+  ASSERT_EQ(FeatureOf<PanelSendOptions>(0).History().Texts().size(), 50u);
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).History().Texts().back(), String("t50"));
 }
 
 }  // namespace

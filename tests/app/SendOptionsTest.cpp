@@ -22,8 +22,8 @@ TEST_F(SendOptions, EachLineEndingFollowsTheTextOnTheLineAndIsCounted) {
   int counted = 0;
   form->Edit1->Text = "ab";
   for (const auto& c : cases) {
-    form->SendOptions[0]->Endings[static_cast<int>(c.ending)]->Click();
-    EXPECT_TRUE(form->SendOptions[0]->Endings[static_cast<int>(c.ending)]->Checked.Get());
+    FeatureOf<PanelSendOptions>(0).Endings[static_cast<int>(c.ending)]->Click();
+    EXPECT_TRUE(FeatureOf<PanelSendOptions>(0).Endings[static_cast<int>(c.ending)]->Checked.Get());
     form->Button2->Click();
     EXPECT_EQ(ReceiveAtFarEnd(1, c.bytes.size()), c.bytes);
     counted += static_cast<int>(c.bytes.size());
@@ -32,8 +32,8 @@ TEST_F(SendOptions, EachLineEndingFollowsTheTextOnTheLineAndIsCounted) {
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
 
   // Hex sends are bytes as typed: no ending; device 2 keeps its own choice.
-  form->SendOptions[0]->SetLineEnding(LineEnding::CRLF);
-  EXPECT_EQ(form->SendOptions[1]->Ending(), LineEnding::None);
+  FeatureOf<PanelSendOptions>(0).SetLineEnding(LineEnding::CRLF);
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(1).Ending(), LineEnding::None);
   form->RadioButton1->Checked = true;
   form->Edit1->Text = "41 42";
   form->Button2->Click();
@@ -66,13 +66,13 @@ TEST_F(SendOptions, UpAndDownWalkWhatThisPanelSent) {
   EXPECT_FALSE(Press(VK_DOWN));
   Press(VK_DOWN);
   EXPECT_EQ(form->Edit1->Text.Get(), String("typing"));
-  EXPECT_TRUE(form->SendOptions[1]->History().Texts().empty()) << "device 2 has its own";
+  EXPECT_TRUE(FeatureOf<PanelSendOptions>(1).History().Texts().empty()) << "device 2 has its own";
 
   // Nothing is kept for a text that was not sent (port closed).
   form->Button1->Click();
   form->Edit1->Text = "unsent";
   Press(VK_RETURN);
-  EXPECT_EQ(form->SendOptions[0]->History().Texts().back(), String("first"));
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).History().Texts().back(), String("first"));
 }
 
 TEST_F(SendOptions, AutoSendFollowsThePeriodInTicksOfTheTimer) {
@@ -88,7 +88,7 @@ TEST_F(SendOptions, AutoSendFollowsThePeriodInTicksOfTheTimer) {
     const char* hint;
   } periods[] = {{1, "自动发送周期为100毫秒"}, {3, "自动发送周期为300毫秒"}, {25, "自动发送周期为2.5秒"}};
   for (const auto& p : periods) {
-    form->SendOptions[0]->SetAutoPeriod(p.ticks);
+    FeatureOf<PanelSendOptions>(0).SetAutoPeriod(p.ticks);
     EXPECT_EQ(form->CheckBox1->Hint.Get(), String(p.hint));
     const int before = PanelSentBytes[0];
     const int first = TimerTicks;
@@ -102,55 +102,55 @@ TEST_F(SendOptions, AutoSendFollowsThePeriodInTicksOfTheTimer) {
 
 TEST_F(SendOptions, APeriodIsChosenFromTheListOrTypedAndABadOneChangesNothing) {
   TMenuItem* half = nullptr;
-  for (const auto& [ticks, item] : form->SendOptions[0]->Periods)
+  for (const auto& [ticks, item] : FeatureOf<PanelSendOptions>(0).Periods)
     if (ticks == 5) half = item;
   ASSERT_NE(half, nullptr);
   half->Click();
-  EXPECT_EQ(form->SendOptions[0]->AutoPeriodTicks(), 5);
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).AutoPeriodTicks(), 5);
   EXPECT_TRUE(half->Checked.Get());
 
   QueueInputAnswerForTesting("2500");
-  form->SendOptions[0]->CustomPeriod->Click();
-  EXPECT_EQ(form->SendOptions[0]->AutoPeriodTicks(), 25);
-  EXPECT_TRUE(form->SendOptions[0]->CustomPeriod->Checked.Get());
+  FeatureOf<PanelSendOptions>(0).CustomPeriod->Click();
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).AutoPeriodTicks(), 25);
+  EXPECT_TRUE(FeatureOf<PanelSendOptions>(0).CustomPeriod->Checked.Get());
   EXPECT_FALSE(half->Checked.Get());
-  EXPECT_EQ(form->SendOptions[0]->CustomPeriod->Caption.Get(), String("其他周期 (2.5秒)…"));
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).CustomPeriod->Caption.Get(), String("其他周期 (2.5秒)…"));
 
   for (const char* bad : {"150", "0", "70000", "fast"}) {
     ClearShownDialogsForTesting();
     QueueInputAnswerForTesting(bad);
-    form->SendOptions[0]->CustomPeriod->Click();
-    EXPECT_EQ(form->SendOptions[0]->AutoPeriodTicks(), 25) << bad;
+    FeatureOf<PanelSendOptions>(0).CustomPeriod->Click();
+    EXPECT_EQ(FeatureOf<PanelSendOptions>(0).AutoPeriodTicks(), 25) << bad;
     ASSERT_EQ(Dialogs().size(), 2u) << bad;  // the question, then the refusal
     EXPECT_EQ(Dialogs()[1].Text, "无效的周期：" + String(bad));
   }
   // Cancelled: nothing changes, the check stays where the period is.
-  form->SendOptions[0]->SetAutoPeriod(5);
-  form->SendOptions[0]->CustomPeriod->Click();
-  EXPECT_EQ(form->SendOptions[0]->AutoPeriodTicks(), 5);
+  FeatureOf<PanelSendOptions>(0).SetAutoPeriod(5);
+  FeatureOf<PanelSendOptions>(0).CustomPeriod->Click();
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(0).AutoPeriodTicks(), 5);
   EXPECT_TRUE(half->Checked.Get());
-  EXPECT_FALSE(form->SendOptions[0]->CustomPeriod->Checked.Get());
-  EXPECT_EQ(form->SendOptions[1]->AutoPeriodTicks(), 10);
+  EXPECT_FALSE(FeatureOf<PanelSendOptions>(0).CustomPeriod->Checked.Get());
+  EXPECT_EQ(FeatureOf<PanelSendOptions>(1).AutoPeriodTicks(), 10);
 }
 
 TEST_F(SendOptions, ThePanelMenuOpensClearsAndSwitchesHexWithItsKeysInTheTooltips) {
-  EXPECT_EQ(form->Shortcuts[0]->OpenClose->ShortCut.Get(), TextToShortCut("Ctrl+O"));
-  EXPECT_EQ(form->Shortcuts[1]->OpenClose->ShortCut.Get(), TextToShortCut("Ctrl+Shift+O"));
+  EXPECT_EQ(FeatureOf<PanelShortcuts>(0).OpenClose->ShortCut.Get(), TextToShortCut("Ctrl+O"));
+  EXPECT_EQ(FeatureOf<PanelShortcuts>(1).OpenClose->ShortCut.Get(), TextToShortCut("Ctrl+Shift+O"));
   EXPECT_EQ(form->Button1->HintShortCut.Get(), TextToShortCut("Ctrl+O"));
   EXPECT_EQ(form->Button7->HintShortCut.Get(), TextToShortCut("Ctrl+Shift+L"));
   EXPECT_EQ(form->RadioButton2->HintShortCut.Get(), TextToShortCut("Ctrl+Shift+H"));
   EXPECT_EQ(form->Button4->Hint.Get(), String("清空接收区"));
 
   form->Memo1->Text = "old";
-  form->Shortcuts[0]->Clear->Click();
+  FeatureOf<PanelShortcuts>(0).Clear->Click();
   EXPECT_EQ(MemoText(form->Memo1), "");
-  form->Shortcuts[0]->Hex->Click();
+  FeatureOf<PanelShortcuts>(0).Hex->Click();
   EXPECT_TRUE(form->RadioButton1->Checked.Get());
   EXPECT_FALSE(form->RadioButton2->Checked.Get());
-  form->Shortcuts[0]->OpenClose->Click();
+  FeatureOf<PanelShortcuts>(0).OpenClose->Click();
   EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));
   EXPECT_EQ(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
-  form->Shortcuts[0]->OpenClose->Click();
+  FeatureOf<PanelShortcuts>(0).OpenClose->Click();
   EXPECT_EQ(form->Button1->Caption.Get(), String("关闭"));
 }
 

@@ -99,7 +99,7 @@ TEST_F(Shutdown, ACaptureHoldsWhatTheClosesAtExitHandOn) {
   AddFarEnd(1);
   CreateWindow();
   OpenPanel(0, 1);
-  form->Captures[0]->Start(String(file));
+  FeatureOf<PanelCapture>(0).Start(String(file));
   const std::string bytes("read\0before exit", 17);
   SendFromFarEnd(1, bytes);
   ASSERT_TRUE(WaitUntil([&] { return form->Channels[0]._dwBytesRead == bytes.size(); }));

@@ -25,8 +25,8 @@ class TimeStamps : public MainWindowTest {
 };
 
 TEST_F(TimeStamps, EachLineStartsWithAStampAndOnlyThereAlsoWhenALineSpansTwoDeliveries) {
-  form->TimeStamps[0]->Item->Click();
-  EXPECT_TRUE(form->TimeStamps[0]->Item->Checked.Get());
+  FeatureOf<PanelTimeStamps>(0).Item->Click();
+  EXPECT_TRUE(FeatureOf<PanelTimeStamps>(0).Item->Checked.Get());
   Deliver(1, "one\r\ntw");
   Deliver(1, "o\r\nthree");
   Deliver(1, "\r\n");
@@ -40,7 +40,7 @@ TEST_F(TimeStamps, EachLineStartsWithAStampAndOnlyThereAlsoWhenALineSpansTwoDeli
 }
 
 TEST_F(TimeStamps, InHexEachDeliveryStartsALineWithItsStamp) {
-  form->TimeStamps[1]->Set(true);
+  FeatureOf<PanelTimeStamps>(1).Set(true);
   form->RadioButton2->Checked = true;
   Deliver(2, "AB");
   Deliver(2, "\r\n");
@@ -53,14 +53,14 @@ TEST_F(TimeStamps, InHexEachDeliveryStartsALineWithItsStamp) {
 
 TEST_F(TimeStamps, ClearingOrSwitchingThemOnMidLineKeepsStampsAtLineStarts) {
   Deliver(1, "before, half");
-  form->TimeStamps[0]->Set(true);
+  FeatureOf<PanelTimeStamps>(0).Set(true);
   Deliver(1, " a line\r\nnext");
   EXPECT_EQ(Stamps(form->Memo1), "before, half a line\r\n[T] next");
   form->Button4->Click();
   Deliver(1, "fresh");
   EXPECT_EQ(Stamps(form->Memo1), "[T] fresh");
   // Off again: nothing more is stamped.
-  form->TimeStamps[0]->Item->Click();
+  FeatureOf<PanelTimeStamps>(0).Item->Click();
   Deliver(1, "\r\nlast");
   EXPECT_EQ(Stamps(form->Memo1), "[T] fresh\r\nlast");
 }

@@ -5,6 +5,7 @@
 
 #include "../support/temp_folder.h"
 #include "MainWindowTest.h"
+#include "SavedFiles.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ class WholeSession : public MainWindowTest {
   void DeliverAll(const std::string& bytes) {
     for (std::size_t at = 0; at < bytes.size(); at += 2048) Deliver(1, bytes.substr(at, 2048));
   }
-  TLogView* Log() { return form->WholeSessions[0]->View(); }
+  TLogView* Log() { return FeatureOf<PanelWholeSession>(0).View(); }
   std::string LogText() {
     form->ShowReceivedText();
     return Log()->Text().Utf8();
@@ -40,8 +41,8 @@ class WholeSession : public MainWindowTest {
 
 TEST_F(WholeSession, OffThePanelEmptiesAt4KBAsBeforeOnItKeepsEverythingInTheMemosPlace) {
   Deliver(1, "before\r\n");
-  form->WholeSessions[0]->Item->Click();
-  EXPECT_TRUE(form->WholeSessions[0]->Item->Checked.Get());
+  FeatureOf<PanelWholeSession>(0).Item->Click();
+  EXPECT_TRUE(FeatureOf<PanelWholeSession>(0).Item->Checked.Get());
   EXPECT_FALSE(form->Memo1->Visible.Get());
   EXPECT_TRUE(Log()->Visible.Get());
   EXPECT_EQ(Log()->Left.Get(), form->Memo1->Left.Get());
@@ -58,7 +59,7 @@ TEST_F(WholeSession, OffThePanelEmptiesAt4KBAsBeforeOnItKeepsEverythingInTheMemo
 
   // Off: the memo is back, under the rule (more than 4 KB: emptied), and the
   // view lets go of what it kept.
-  form->WholeSessions[0]->Item->Click();
+  FeatureOf<PanelWholeSession>(0).Item->Click();
   EXPECT_TRUE(form->Memo1->Visible.Get());
   EXPECT_FALSE(Log()->Visible.Get());
   EXPECT_EQ(MemoText(form->Memo1), "");
@@ -72,12 +73,12 @@ TEST_F(WholeSession, OffThePanelEmptiesAt4KBAsBeforeOnItKeepsEverythingInTheMemo
 }
 
 TEST_F(WholeSession, PastTheLimitTheOldestLinesGoAndTheCounterTipSaysHowMuch) {
-  form->WholeSessions[0]->Set(true);
+  FeatureOf<PanelWholeSession>(0).Set(true);
   // Switching on shows the line in the counter panel's tool tip at once.
   EXPECT_NE(
       form->StatusBar1->Panels->Items[1]->Hint.Get().Utf8().find("接收区保留 0 字节，已舍弃 0 字节（上限 64 MiB）"),
       std::string::npos);
-  ASSERT_TRUE(form->WholeSessions[0]->SetLimitMiB(1));
+  ASSERT_TRUE(FeatureOf<PanelWholeSession>(0).SetLimitMiB(1));
   const std::string block = Lines(0, 2000);  // about 35 KB
   for (int i = 0; i < 45; ++i) DeliverAll(block);
   form->ShowReceivedText();
@@ -86,7 +87,7 @@ TEST_F(WholeSession, PastTheLimitTheOldestLinesGoAndTheCounterTipSaysHowMuch) {
   EXPECT_GT(Log()->DroppedBytes(), 200u * 1024u);
   // Whole lines went: the first kept line is whole.
   EXPECT_EQ(Log()->TextRange(0, 10), String("boot line "));
-  const std::string hint = form->WholeSessions[0]->Hint().Utf8();
+  const std::string hint = FeatureOf<PanelWholeSession>(0).Hint().Utf8();
   EXPECT_NE(hint.find("接收区保留 1"), std::string::npos) << hint;
   EXPECT_EQ(hint.find("已舍弃 0 字节"), std::string::npos) << hint;
   EXPECT_NE(hint.find(" KiB，"), std::string::npos) << hint;
@@ -96,24 +97,25 @@ TEST_F(WholeSession, PastTheLimitTheOldestLinesGoAndTheCounterTipSaysHowMuch) {
 TEST_F(WholeSession, ALimitThatIsNoNumberInRangeIsRefusedAndSaidSo) {
   ClearShownDialogsForTesting();
   QueueInputAnswerForTesting("0");
-  form->WholeSessions[0]->LimitItem->Click();
+  FeatureOf<PanelWholeSession>(0).LimitItem->Click();
   QueueInputAnswerForTesting("12x");
-  form->WholeSessions[0]->LimitItem->Click();
-  EXPECT_EQ(form->WholeSessions[0]->LimitMiB(), 64);
+  FeatureOf<PanelWholeSession>(0).LimitItem->Click();
+  EXPECT_EQ(FeatureOf<PanelWholeSession>(0).LimitMiB(), 64);
   ASSERT_EQ(ShownDialogsForTesting().size(), 4u);  // two queries, two refusals
   EXPECT_TRUE(ShownDialogsForTesting()[1].FromShowMessage);
   QueueInputAnswerForTesting(" 256 ");
-  form->WholeSessions[0]->LimitItem->Click();
-  EXPECT_EQ(form->WholeSessions[0]->LimitMiB(), 256);
-  EXPECT_EQ(form->WholeSessions[0]->LimitItem->Caption.Get(), String("保留上限（256 MiB）…"));
+  FeatureOf<PanelWholeSession>(0).LimitItem->Click();
+  EXPECT_EQ(FeatureOf<PanelWholeSession>(0).LimitMiB(), 256);
+  EXPECT_EQ(FeatureOf<PanelWholeSession>(0).LimitItem->Caption.Get(), String("保留上限（256 MiB）…"));
 }
 
 TEST_F(WholeSession, SavingShownTextWritesEverythingKeptAndClearEmptiesIt) {
-  form->WholeSessions[0]->Set(true);
+  FeatureOf<PanelWholeSession>(0).Set(true);
   DeliverAll(Lines(0, 1000));
   TempFolder folder;
   const auto file = folder.path() / "shown.txt";
-  ASSERT_TRUE(form->Captures[0]->SaveShownTextTo(String(file.string())));
+  ASSERT_TRUE(FeatureOf<PanelCapture>(0).SaveShownTextTo(String(file.string())));
+  EndSavedFiles();  // the writer has written the file
   // What the view shows, line breaks as CR LF as the memo saves them.
   std::string shown;
   for (char c : LogText()) shown += c == '\n' ? std::string("\r\n") : std::string(1, c);
@@ -125,16 +127,17 @@ TEST_F(WholeSession, SavingShownTextWritesEverythingKeptAndClearEmptiesIt) {
 }
 
 TEST_F(WholeSession, WithADisplayChoiceMadeSavingKeepsEveryCharacterShownInUtf8) {
-  form->WholeSessions[0]->Set(true);
+  FeatureOf<PanelWholeSession>(0).Set(true);
   DisplayChoices choices;
   choices.CodePage = CP_UTF8;
   choices.Colours = true;
-  form->Displays[0]->Set(choices);
+  FeatureOf<PanelDisplay>(0).Set(choices);
   // Hangul and an invalid byte's mark have no GBK form: GBK lost them.
   DeliverAll("\x1b[0;32mI (5) app: 温度 23℃ 한국어\x1b[0m\r\nbad \xFF byte\r\n");
   TempFolder folder;
   const auto file = folder.path() / "shown.txt";
-  ASSERT_TRUE(form->Captures[0]->SaveShownTextTo(String(file.string())));
+  ASSERT_TRUE(FeatureOf<PanelCapture>(0).SaveShownTextTo(String(file.string())));
+  EndSavedFiles();  // the writer has written the file
   EXPECT_EQ(FileText(file), "I (5) app: 温度 23℃ 한국어\r\nbad ⟨FF⟩ byte\r\n");
 }
 
@@ -143,22 +146,22 @@ TEST_F(WholeSession, ChoiceAndLimitAreRememberedPerPanel) {
   const String path((folder.path() / "settings.ini").string());
   {
     TIniFile ini(path);
-    form->WholeSessions[0]->Set(true);
-    form->WholeSessions[0]->SetLimitMiB(8);
-    form->WholeSessions[0]->SaveChoices(ini, "Device1");
-    form->WholeSessions[1]->SaveChoices(ini, "Device2");
+    FeatureOf<PanelWholeSession>(0).Set(true);
+    FeatureOf<PanelWholeSession>(0).SetLimitMiB(8);
+    FeatureOf<PanelWholeSession>(0).SaveChoices(ini, "Device1");
+    FeatureOf<PanelWholeSession>(1).SaveChoices(ini, "Device2");
     ini.UpdateFile();
   }
-  form->WholeSessions[0]->Set(false);
+  FeatureOf<PanelWholeSession>(0).Set(false);
   TIniFile ini(path);
-  form->WholeSessions[1]->LoadChoices(ini, "Device1");
-  EXPECT_TRUE(form->WholeSessions[1]->On());
-  EXPECT_EQ(form->WholeSessions[1]->LimitMiB(), 8);
-  EXPECT_TRUE(form->WholeSessions[1]->View()->Visible.Get());
+  FeatureOf<PanelWholeSession>(1).LoadChoices(ini, "Device1");
+  EXPECT_TRUE(FeatureOf<PanelWholeSession>(1).On());
+  EXPECT_EQ(FeatureOf<PanelWholeSession>(1).LimitMiB(), 8);
+  EXPECT_TRUE(FeatureOf<PanelWholeSession>(1).View()->Visible.Get());
   EXPECT_FALSE(form->Memo2->Visible.Get());
-  EXPECT_EQ(form->WholeSessions[1]->View()->Limit.Get(), 8ull * 1024 * 1024);
-  form->WholeSessions[1]->LoadChoices(ini, "Device2");
-  EXPECT_FALSE(form->WholeSessions[1]->On());
+  EXPECT_EQ(FeatureOf<PanelWholeSession>(1).View()->Limit.Get(), 8ull * 1024 * 1024);
+  FeatureOf<PanelWholeSession>(1).LoadChoices(ini, "Device2");
+  EXPECT_FALSE(FeatureOf<PanelWholeSession>(1).On());
   EXPECT_TRUE(form->Memo2->Visible.Get());
 }
 

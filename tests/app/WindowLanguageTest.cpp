@@ -26,6 +26,7 @@
 #include <set>
 #include <sstream>
 
+#include "CannotOpenText.h"
 #include "Checksums.h"
 #include "DecodedRowText.h"
 #include "MainWindowTest.h"
@@ -246,10 +247,10 @@ TEST_F(WindowLanguage, TheMenusChoiceIsRememberedForTheNextStartAndSaysSo) {
   setenv("LANGUAGE", "", 1);
   setenv("LC_ALL", "C", 1);  // the desktop asks for the texts as written
   CreateWindowIn("zh_CN");
-  EXPECT_TRUE(form->Languages[0]->Items[0]->Checked);  // automatic
-  form->Languages[0]->Items[2]->Click();               // English
-  EXPECT_TRUE(form->Languages[0]->Items[2]->Checked && form->Languages[1]->Items[2]->Checked);
-  EXPECT_FALSE(form->Languages[1]->Items[0]->Checked);
+  EXPECT_TRUE(FeatureOf<PanelLanguage>(0).Items[0]->Checked);  // automatic
+  FeatureOf<PanelLanguage>(0).Items[2]->Click();               // English
+  EXPECT_TRUE(FeatureOf<PanelLanguage>(0).Items[2]->Checked && FeatureOf<PanelLanguage>(1).Items[2]->Checked);
+  EXPECT_FALSE(FeatureOf<PanelLanguage>(1).Items[0]->Checked);
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_EQ(Dialogs()[0].Text, String("新的语言在下次启动本程序时生效。"));
   EXPECT_EQ(form->Button1->Caption.Get(), String("打开"));  // at the next start
@@ -258,16 +259,16 @@ TEST_F(WindowLanguage, TheMenusChoiceIsRememberedForTheNextStartAndSaysSo) {
   delete form;
   CreateWindowIn(PanelLanguage::Remembered().c_str());
   EXPECT_EQ(form->Button1->Caption.Get(), String("Open"));
-  EXPECT_TRUE(form->Languages[1]->Items[2]->Checked);
+  EXPECT_TRUE(FeatureOf<PanelLanguage>(1).Items[2]->Checked);
   // Back to the desktop's choice, which is not the language in use: said,
   // now in English.
   ClearShownDialogsForTesting();
-  form->Languages[1]->Items[0]->Click();
+  FeatureOf<PanelLanguage>(1).Items[0]->Click();
   ASSERT_EQ(Dialogs().size(), 1u);
   EXPECT_EQ(Dialogs()[0].Text, String("The new language takes effect the next time the program starts."));
   EXPECT_EQ(PanelLanguage::Remembered(), String(""));
   // English again: the language in use, nothing to say.
-  form->Languages[1]->Items[2]->Click();
+  FeatureOf<PanelLanguage>(1).Items[2]->Click();
   EXPECT_EQ(Dialogs().size(), 1u);
   EXPECT_EQ(PanelLanguage::Remembered(), String("en"));
   unsetenv("LC_ALL");
@@ -299,7 +300,7 @@ TEST_F(WindowLanguage, AMessageIsShownInTheWindowsLanguageAndLoggedAsWritten) {
 
 TEST_F(WindowLanguage, TheLinkMonitorAndItsDecodedFramesSpeakEnglish) {
   CreateWindowIn("en");
-  form->Monitor->Show();
+  FeatureOf<PanelLinkMonitor>(0).Monitor.Show();
   std::set<std::string> texts;
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (window == ControlAccess::Widget(form) || !window->isVisible()) continue;

@@ -1,11 +1,11 @@
 #include "PanelCapture.h"
 
-#include "FileErrorText.h"
+#include "DevicePanel.h"
 #include "MenuItems.h"
 #include "ReceiveArea.h"
-#include "WholeFile.h"
+#include "SavedFiles.h"
 
-PanelCapture::PanelCapture(PanelParts& Panel)
+PanelCapture::PanelCapture(DevicePanel& Panel)
     : PanelFeature(Panel), CaptureItem(NewItem(Panel.Owner, "", 0, [this](TObject*) { CaptureOrStop(); })) {
   TMenuItem* saveShown = NewItem(Panel.Owner, Tr("Capture", "保存显示内容…"), 0, [this](TObject*) { SaveShownText(); });
   AddMenuItems(Panel.Owner, Panel.Memo, {CaptureItem, saveShown});
@@ -25,8 +25,7 @@ void PanelCapture::CaptureOrStop() {
 
 void PanelCapture::Start(const String& FileName) {
   const DWORD dwError = _Capture.Start(FileName);
-  if (dwError != ERROR_SUCCESS)
-    ShowMessage(Fill(Tr("Capture", "不能保存到 %1\n%2"), {FileName, FileErrorText(dwError)}));
+  if (dwError != ERROR_SUCCESS) TellCannotSave(FileName, dwError);
   Panel.StateChanged();
 }
 
@@ -36,6 +35,15 @@ void PanelCapture::Stop() {
 }
 
 void PanelCapture::StopAfterLastBlock() { _Capture.StopAfterLastBlock(); }
+
+void PanelCapture::PortClosed(PortCloseReason Reason, bool BlocksFollow) {
+  // A capture goes on after a lost port's reconnect.
+  if (Reason == PortCloseReason::Lost) return;
+  if (BlocksFollow)
+    StopAfterLastBlock();
+  else
+    Stop();
+}
 
 void PanelCapture::Received(const ReceivedBlock& Block) { _Capture.Add(Block.Bytes, Block.dwCount, Block.bLast); }
 
@@ -73,8 +81,8 @@ bool PanelCapture::SaveShownTextTo(const String& FileName) {
   Panel.Receive->ShowNow();  // the text the user sees, with what the next frame adds
   const String shown = Panel.Receive->ShownText();
   const std::string text = Panel.Receive->Choices().Any() ? shown.Utf8() : AnsiString(shown).Bytes();
-  const DWORD dwError = WriteWholeFile(FileName, text);
+  const DWORD dwError = SaveWholeFile(FileName, text);
   if (dwError == ERROR_SUCCESS) return true;
-  ShowMessage(Fill(Tr("Capture", "不能保存到 %1\n%2"), {FileName, FileErrorText(dwError)}));
+  TellCannotSave(FileName, dwError);
   return false;
 }

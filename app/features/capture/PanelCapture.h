@@ -9,7 +9,7 @@ struct ReceivedBlock;
 
 class PanelCapture : public PanelFeature {
  public:
-  explicit PanelCapture(PanelParts& Panel);
+  explicit PanelCapture(DevicePanel& Panel);
 
   bool Active() const { return _Capture.Active(); }
   // Asks for a file and captures into it, or stops the capture running.
@@ -26,6 +26,9 @@ class PanelCapture : public PanelFeature {
   // False, after a message that says why, when the file cannot be written.
   bool SaveShownTextTo(const String& FileName);
 
+  // Closed by the user or the exit, the capture ends with the last block
+  // the close posts (at once when none follows).
+  void PortClosed(PortCloseReason Reason, bool BlocksFollow) override;
   // A capture takes every byte of its own port, whatever the memo shows.
   void Received(const ReceivedBlock& Block) override;
   // Tells when the capture stopped by itself.

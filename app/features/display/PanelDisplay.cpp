@@ -1,5 +1,6 @@
 #include "PanelDisplay.h"
 
+#include "DevicePanel.h"
 #include "MenuItems.h"
 #include "ReceiveArea.h"
 #include "TextEncodings.h"
@@ -15,7 +16,7 @@ String GapCaption(unsigned Milliseconds) {
 
 }  // namespace
 
-PanelDisplay::PanelDisplay(PanelParts& Panel) : PanelFeature(Panel) {
+PanelDisplay::PanelDisplay(DevicePanel& Panel) : PanelFeature(Panel) {
   CreateMenus();
   ShowState();
 }
@@ -66,6 +67,14 @@ void PanelDisplay::Set(const DisplayChoices& Choices) {
 void PanelDisplay::Apply() { Panel.Receive->SetChoices(_Choices); }
 
 void PanelDisplay::Tick() { Panel.Receive->Tick(); }
+
+void PanelDisplay::Shape(SendStep Step, PanelSend& Send) {
+  // Text goes in the panel's encoding; GBK is what the panel made already.
+  if (Step != SendStep::Encode || Send.Text.IsEmpty() || Send.Hex || _Choices.CodePage == Send.CodePage) return;
+  // UTF-16 text holds zero bytes.
+  Send.Bytes = EncodeText(Send.Text.Utf8(), _Choices.CodePage);
+  Send.CodePage = _Choices.CodePage;
+}
 
 void PanelDisplay::ShowState() {
   for (auto& [codePage, item] : Encodings) item->Checked = codePage == _Choices.CodePage;

@@ -14,12 +14,14 @@
 
 class PanelDisplay : public PanelFeature {
  public:
-  explicit PanelDisplay(PanelParts& Panel);
+  explicit PanelDisplay(DevicePanel& Panel);
 
   const DisplayChoices& Choices() const { return _Choices; }
   void Set(const DisplayChoices& Choices);
 
   void Tick() override;
+  // Text sends go in the chosen encoding.
+  void Shape(SendStep Step, PanelSend& Send) override;
   void ShowState() override;
   void LoadChoices(TIniFile& Ini, const String& Section) override;
   void SaveChoices(TIniFile& Ini, const String& Section) const override;

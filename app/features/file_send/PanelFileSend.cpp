@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "DevicePanel.h"
 #include "FileErrorText.h"
 #include "MenuItems.h"
 
@@ -11,14 +12,16 @@ String Count(ULONGLONG qwCount) { return String().sprintf("%llu", static_cast<un
 
 }  // namespace
 
-PanelFileSend::PanelFileSend(PanelParts& Panel)
+PanelFileSend::PanelFileSend(DevicePanel& Panel)
     : PanelFeature(Panel), SendFileItem(NewItem(Panel.Owner, "", 0, [this](TObject*) { SendOrCancel(); })) {
   AddMenuItems(Panel.Owner, Panel.Edit, {SendFileItem});
   ShowState();
 }
 
+bool PanelFileSend::Running() const { return Panel.Writer().File().Running; }
+
 void PanelFileSend::SendOrCancel() {
-  if (_Sender.Running()) {
+  if (Running()) {
     Cancel();
     return;
   }
@@ -33,49 +36,60 @@ void PanelFileSend::SendOrCancel() {
 }
 
 void PanelFileSend::Start(const String& FileName) {
-  if (!Panel.PortOpen() || _Sender.Running()) return;
-  const ReadData& channel = *Panel.Channel;
-  // File names reach the file calls as the file system spells them.
-  const DWORD dwError = _Sender.Start(FileName.c_str(), channel._hComm, channel._Dcb.BaudRate);
+  if (!Panel.PortOpen() || Running()) return;
+  const DWORD dwError = Panel.SendFile(FileName);
   if (dwError != ERROR_SUCCESS) {
     ShowMessage(Fill(Tr("FileSend", "不能发送文件 %1\n%2"), {FileName, FileErrorText(dwError)}));
     return;
   }
   _bStarted = true;
+  _bPortLost = false;
   _FileName = FileName;
   Panel.StateChanged();
 }
 
 void PanelFileSend::Cancel() {
-  _Sender.Cancel();
+  Panel.Writer().CancelFile();
   Tick();
 }
 
+void PanelFileSend::PortClosing(PortCloseReason Reason) {
+  if (Reason == PortCloseReason::Lost && Running()) _bPortLost = true;
+}
+
 void PanelFileSend::Tick() {
-  *Panel.SentBytes += _Sender.TakeNewlySent();
-  if (!_bStarted || _Sender.Running()) return;
+  if (!_bStarted || Running()) return;
   _bStarted = false;
   Panel.StateChanged();
-  const DWORD dwResult = _Sender.Result();
-  if (dwResult != ERROR_SUCCESS && dwResult != ERROR_OPERATION_ABORTED)
+  TellEnd(Panel.Writer().File().Result);
+}
+
+void PanelFileSend::TellEnd(DWORD Result) {
+  const ULONGLONG qwSent = Panel.Writer().File().Sent;
+  if (_bPortLost) {
+    _bPortLost = false;
     ShowMessage(Fill(Tr("FileSend", "发送文件中断：%1\n%2\n已发送 %3 字节。"),
-                     {FileErrorText(dwResult), _FileName, Count(_Sender.BytesSent())}));
+                     {Tr("FileSend", "端口的设备已断开。"), _FileName, Count(qwSent)}));
+    return;
+  }
+  if (Result != ERROR_SUCCESS && Result != ERROR_OPERATION_ABORTED)
+    ShowMessage(Fill(Tr("FileSend", "发送文件中断：%1\n%2\n已发送 %3 字节。"),
+                     {FileErrorText(Result), _FileName, Count(qwSent)}));
 }
 
 String PanelFileSend::Progress() const {
-  if (!_Sender.Running()) return String();
-  const ULONGLONG qwSize = _Sender.FileSize();
-  const ULONGLONG qwSent = _Sender.BytesSent();
-  if (qwSize == 0) return Fill(Tr("FileSend", " 发送 %1"), {Count(qwSent)});
-  return String().sprintf(" %d%%", static_cast<int>(std::min<ULONGLONG>(qwSent * 100 / qwSize, 100)));
+  const PortWriter::FileProgress file = Panel.Writer().File();
+  if (!file.Running) return String();
+  if (file.Size == 0) return Fill(Tr("FileSend", " 发送 %1"), {Count(file.Sent)});
+  return String().sprintf(" %d%%", static_cast<int>(std::min<ULONGLONG>(file.Sent * 100 / file.Size, 100)));
 }
 
 void PanelFileSend::ShowState() {
-  SendFileItem->Caption = _Sender.Running() ? Tr("FileSend", "取消发送文件") : Tr("FileSend", "发送文件…");
+  SendFileItem->Caption = Running() ? Tr("FileSend", "取消发送文件") : Tr("FileSend", "发送文件…");
 }
 
 String PanelFileSend::Hint() const {
-  if (!_Sender.Running()) return String();
-  return Fill(Tr("FileSend", "发送文件 %1（%2 / %3 字节）"),
-              {_FileName, Count(_Sender.BytesSent()), Count(_Sender.FileSize())});
+  const PortWriter::FileProgress file = Panel.Writer().File();
+  if (!file.Running) return String();
+  return Fill(Tr("FileSend", "发送文件 %1（%2 / %3 字节）"), {_FileName, Count(file.Sent), Count(file.Size)});
 }

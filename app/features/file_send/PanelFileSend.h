@@ -1,36 +1,42 @@
-// Sending a file through a panel's port from its send line's context menu:
-// its progress after the counter line and in the counter panel's tool tip,
-// a cancel, and its bytes counted in S:.
+// Sending a file through a panel's port from its send line's context menu.
+// The file goes through the panel's writer, as every send of the panel does
+// (paced when pacing is chosen, echoed when sends are shown, counted in S:
+// as the line takes it); its progress follows the counter line and shows in
+// the counter panel's tool tip, and the same item cancels it.
 #pragma once
 
-#include "FileSender.h"
 #include "PanelFeature.h"
 
 class PanelFileSend : public PanelFeature {
  public:
-  explicit PanelFileSend(PanelParts& Panel);
+  explicit PanelFileSend(DevicePanel& Panel);
 
-  bool Running() const { return _Sender.Running(); }
+  bool Running() const;
   // Asks for a file and sends it, or cancels the sending that runs.
   void SendOrCancel();
   // Nothing while the port is closed or a sending runs; a file that cannot
   // be read is told in a message.
   void Start(const String& FileName);
-  // Stops a sending (the port closes or its device went); its bytes sent
-  // are counted.
+  // Stops a sending; the bytes it sent are counted.
   void Cancel();
-  // " 37%" while a file is sent, else empty; follows the counter line.
-  String Progress() const;
 
-  // Counts what went since the last tick, and tells when a sending ended.
+  // Tells when a sending ended otherwise than as asked.
   void Tick() override;
+  // A port lost under a sending cuts it short: the user is told how much
+  // went.
+  void PortClosing(PortCloseReason Reason) override;
   void ShowState() override;
   String Hint() const override;
+  // " 37%" while a file is sent.
+  String Progress() const override;
 
   TMenuItem* const SendFileItem;
 
  private:
-  FileSender _Sender;
+  // Tells how a sending that did not end as asked ended.
+  void TellEnd(DWORD Result);
+
   bool _bStarted = false;
+  bool _bPortLost = false;
   String _FileName;
 };

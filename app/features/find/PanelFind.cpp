@@ -1,9 +1,10 @@
 #include "PanelFind.h"
 
+#include "DevicePanel.h"
 #include "MenuItems.h"
 #include "ReceiveArea.h"
 
-PanelFind::PanelFind(PanelParts& Panel)
+PanelFind::PanelFind(DevicePanel& Panel)
     : PanelFeature(Panel),
       Item(NewItem(Panel.Owner, Tr("Find", "查找…"),
                    static_cast<TShortCut>(scCtrl | (Panel.Index == 1 ? scShift : 0) | 'F'),

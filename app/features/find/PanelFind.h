@@ -10,7 +10,7 @@
 
 class PanelFind : public PanelFeature {
  public:
-  explicit PanelFind(PanelParts& Panel);
+  explicit PanelFind(DevicePanel& Panel);
 
   void Open();
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "DevicePanel.h"
 #include "MenuItems.h"
 #include "SettingsFile.h"
 
@@ -31,7 +32,7 @@ String PanelLanguage::Remembered() {
   return IsChoice(language) ? language : String();
 }
 
-PanelLanguage::PanelLanguage(PanelParts& Panel)
+PanelLanguage::PanelLanguage(DevicePanel& Panel)
     : PanelFeature(Panel), Menu(NewItem(Panel.Owner, Tr("Language", "语言"), 0, nullptr)) {
   for (const auto& choice : kChoices) {
     const String language = choice.Language;

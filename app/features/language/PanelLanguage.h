@@ -15,7 +15,7 @@ class PanelLanguage : public PanelFeature {
   static constexpr const char* kIdent = "Language";
   static String Remembered();
 
-  explicit PanelLanguage(PanelParts& Panel);
+  explicit PanelLanguage(DevicePanel& Panel);
   ~PanelLanguage() override;
 
   // Remembers Language for the next start; both panels' menus follow.

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "DevicePanel.h"
 #include "MenuItems.h"
 
 namespace {
@@ -13,14 +14,14 @@ const char* const kFlowCaptions[kFlowControlCount] = {TR_MARK("LineControl", "�
 
 }  // namespace
 
-PanelLineControl::PanelLineControl(PanelParts& Panel, PanelModemLines& ModemLines)
+PanelLineControl::PanelLineControl(DevicePanel& Panel)
     : PanelFeature(Panel),
       BreakItem(NewItem(Panel.Owner, Tr("LineControl", "发送中断（250 毫秒）"), 0,
                         [this](TObject*) { SendBreak(kDefaultBreakMs); })),
       CustomBreakItem(NewItem(Panel.Owner, "", 0, [this](TObject*) { AskBreak(); })),
       CharGapItem(NewItem(Panel.Owner, "", 0, [this](TObject*) { AskCharGap(); })),
       LineGapItem(NewItem(Panel.Owner, "", 0, [this](TObject*) { AskLineGap(); })),
-      _ModemLines(ModemLines),
+      _ModemLines(*Panel.Find<PanelModemLines>()),
       _BreakTimer(new TTimer(Panel.Owner)) {
   TMenuItem* flow = NewItem(Panel.Owner, Tr("LineControl", "流控"), 0, nullptr);
   for (int n = 0; n < kFlowControlCount; ++n)
@@ -33,33 +34,8 @@ PanelLineControl::PanelLineControl(PanelParts& Panel, PanelModemLines& ModemLine
   ShowState();
 }
 
-DWORD PanelLineControl::Send(const std::string& Bytes) {
-  ReadData& port = *Panel.Channel;
-  // Bytes behind a paced send wait for it, also after pacing was turned
-  // off, so that nothing overtakes.
-  if ((_nCharGapMs == 0 && _nLineGapMs == 0 && !_Paced.Busy()) || Bytes.empty() || !Panel.PortOpen()) {
-    HandOnSent();  // what went paced was sent first
-    return port.Write(Bytes.data(), static_cast<DWORD>(Bytes.size()));
-  }
-  if (_Paced.Send(port._hComm, Bytes, static_cast<DWORD>(_nCharGapMs), static_cast<DWORD>(_nLineGapMs)))
-    Panel.StateChanged();
-  else
-    TellRefused(Bytes.size());
-  return 0;
-}
-
-void PanelLineControl::TellRefused(size_t Size) {
-  // An auto-send or a timed quick send may be refused again while the
-  // message is up: one message at a time.
-  if (_bTellingRefusal) return;
-  _bTellingRefusal = true;
-  ShowMessage(Fill(Tr("LineControl", "按间隔发送的队列已满（最多 %1 字节）：这次发送的 %2 字节没有发送。"),
-                   {String(std::to_string(PacedSender::kQueueLimit)), String(std::to_string(Size))}));
-  _bTellingRefusal = false;
-}
-
-void PanelLineControl::HandOnSent() {
-  for (const PacedSender::SentPart& part : _Paced.TakeSent()) Panel.BytesWent(part.Bytes, !part.Ends);
+void PanelLineControl::Shape(SendStep Step, PanelSend& Send) {
+  if (Step == SendStep::Pace) Send.Pace = {static_cast<DWORD>(_nCharGapMs), static_cast<DWORD>(_nLineGapMs)};
 }
 
 void PanelLineControl::SendBreak(int Ms) {
@@ -151,11 +127,7 @@ bool PanelLineControl::AskMilliseconds(const String& Caption, const String& Prom
   return true;
 }
 
-void PanelLineControl::PortClosing() {
-  _Paced.Cancel();
-  HandOnSent();
-  EndBreak();
-}
+void PanelLineControl::PortClosing(PortCloseReason) { EndBreak(); }
 
 void PanelLineControl::PortOpened() {
   if (!Panel.PortOpen()) return;
@@ -165,9 +137,8 @@ void PanelLineControl::PortOpened() {
 }
 
 void PanelLineControl::Tick() {
-  HandOnSent();
-  // A port closed by any way ends what ran on it.
-  if (!Panel.PortOpen() && (_Paced.Busy() || BreakOn())) PortClosing();
+  // A port closed by any way ends a break on it.
+  if (!Panel.PortOpen() && BreakOn()) EndBreak();
 }
 
 void PanelLineControl::ShowState() {

@@ -2,10 +2,10 @@
 // chosen length (发送中断), flow control (none, RTS/CTS, XON/XOFF; applied
 // when the port opens and at once while it is open), and pacing: a pause
 // after each character of a send (字符间隔, 0 to 1000 ms) and after each
-// line ending (行间隔). Every send of the panel goes through Send: at once
-// without pacing, else byte by byte on the paced sender's thread, handed on
-// (counted in S:, echoed) as the port takes each byte, each send's echo
-// one line as an unpaced one. All but the break are remembered.
+// line ending (行间隔), given to every send of the panel at its pacing step:
+// the panel's writer then sends it byte by byte, handed on (counted in S:,
+// echoed) as the port takes each byte, each send's echo one line as an
+// unpaced one. All but the break are remembered.
 //
 // RTS/CTS flow control drives RTS itself: while it is chosen, the modem
 // lines' RTS choice and reset pulse are off (their menu says why), and
@@ -15,7 +15,6 @@
 #include <string>
 
 #include "FlowControl.h"
-#include "PacedSender.h"
 #include "PanelFeature.h"
 #include "PanelModemLines.h"
 
@@ -26,14 +25,11 @@ class PanelLineControl : public PanelFeature {
   static constexpr int kDefaultBreakMs = 250;
   static constexpr int kMaxBreakMs = 10000;
 
-  PanelLineControl(PanelParts& Panel, PanelModemLines& ModemLines);
+  // Made after the panel's modem lines, which its flow control steers.
+  explicit PanelLineControl(DevicePanel& Panel);
 
-  // Sends through the open port; returns the bytes it took now (bytes sent
-  // paced are handed on through the panel's BytesWent as they go, on the
-  // next ticks). A paced send that does not fit the queue is refused
-  // whole, not counted, and a message says so.
-  DWORD Send(const std::string& Bytes);
-  bool Pacing() const { return _Paced.Busy(); }
+  // Sends get the pauses chosen.
+  void Shape(SendStep Step, PanelSend& Send) override;
 
   // Starts a break of Ms milliseconds (ended by a timer, so the window runs
   // on); nothing while the port is closed or a break is on.
@@ -55,8 +51,8 @@ class PanelLineControl : public PanelFeature {
   void AskLineGap();
 
   // The port is about to close (by the user, the exit or a lost device):
-  // a paced send stops, handing on what went, and a break ends.
-  void PortClosing();
+  // a break ends.
+  void PortClosing(PortCloseReason Reason) override;
 
   void PortOpened() override;
   void Tick() override;
@@ -73,21 +69,15 @@ class PanelLineControl : public PanelFeature {
 
  private:
   void EndBreak();
-  // Tells that a paced send of Size bytes did not fit the queue.
-  void TellRefused(size_t Size);
-  // Hands on what the paced sender's port took.
-  void HandOnSent();
   // Asks for a number of milliseconds from 0 (or 1) to Max; false when
   // cancelled or refused (a message then says why).
   bool AskMilliseconds(const String& Caption, const String& Prompt, int Min, int Max, int& Ms);
 
   PanelModemLines& _ModemLines;
-  PacedSender _Paced;
   TTimer* const _BreakTimer;
   HANDLE _hBreakComm = INVALID_HANDLE_VALUE;  // the port a break is on
   FlowControl _Flow = FlowControl::None;
   int _nCharGapMs = 0;
   int _nLineGapMs = 0;
   int _nBreakMs = kDefaultBreakMs;  // the last chosen length
-  bool _bTellingRefusal = false;
 };

@@ -4,16 +4,21 @@
 #include "LinkRowText.h"
 #include "PcapngBlocks.h"
 
+namespace {
+
+// How long a writer may write nothing before it is taken to be stuck.
+constexpr DWORD kWriterStallMs = 500;
+
+}  // namespace
+
 LinkFileSaver::~LinkFileSaver() { Close(); }
 
 bool LinkFileSaver::Open(const std::string& Path, Format Kind_, bool Hex_) {
   Close();
-  File =
-      CreateFileA(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (File == INVALID_HANDLE_VALUE) {
-    LastError = GetLastError();
-    return false;
-  }
+  auto writer = std::make_unique<FileAppender>();
+  LastError = writer->Start(Path.c_str());
+  if (LastError != ERROR_SUCCESS) return false;
+  Writer = std::move(writer);
   Kind = Kind_;
   Hex = Hex_;
   Interfaces.clear();
@@ -43,6 +48,7 @@ std::string LinkFileSaver::FrameBytes(const LinkFrame& Frame) {
 
 bool LinkFileSaver::WriteNew(const LinkRecord& Record) {
   if (!IsOpen()) return false;
+  if (!Writer->Taking()) return Failed();
   const std::deque<LinkFrame>& frames = Record.Frames();
   if (frames.empty()) return true;
   const ULONGLONG first = frames.front().Sequence;
@@ -61,17 +67,21 @@ bool LinkFileSaver::WriteNew(const LinkRecord& Record) {
 }
 
 bool LinkFileSaver::Write(const std::string& Bytes) {
-  DWORD written = 0;
-  if (WriteFile(File, Bytes.data(), static_cast<DWORD>(Bytes.size()), &written, nullptr) && written == Bytes.size())
-    return true;
-  LastError = GetLastError();
-  if (LastError == ERROR_SUCCESS) LastError = ERROR_DISK_FULL;  // a short write with no error
+  return Writer->Append(Bytes.data(), static_cast<DWORD>(Bytes.size())) || Failed();
+}
+
+bool LinkFileSaver::Failed() {
+  LastError = Writer->Overflowed() ? ERROR_NOT_ENOUGH_QUOTA : Writer->Error();
   Close();
   return false;
 }
 
 void LinkFileSaver::Close() {
-  if (File == INVALID_HANDLE_VALUE) return;
-  CloseHandle(File);
-  File = INVALID_HANDLE_VALUE;
+  if (!Writer) return;
+  Writer->Finish();
+  if (Retire)
+    Retire(std::move(Writer));
+  else if (!Writer->EndWhileWriting(kWriterStallMs))
+    static_cast<void>(Writer.release());  // stuck in a write: left to the ending process
+  Writer.reset();
 }

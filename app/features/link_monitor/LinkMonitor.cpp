@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "DecodedRowText.h"
-#include "FileErrorText.h"
 #include "LinkRowText.h"
 #include "MonitorWindow.h"
 #include "ReceivedBlock.h"
+#include "SavedFiles.h"
 
 namespace {
 
@@ -28,7 +28,12 @@ constexpr size_t kRecordLimit = 64u << 20;
 
 }  // namespace
 
-LinkMonitor::LinkMonitor(TComponent* Owner) : Owner(Owner) { Record_.SetLimit(kRecordLimit); }
+LinkMonitor::LinkMonitor(TComponent* Owner) : Owner(Owner) {
+  Record_.SetLimit(kRecordLimit);
+  // A closed file's writer goes on writing what it was given while the
+  // window runs.
+  Saver.Retire = [](std::unique_ptr<FileAppender> Writer) { RetireFileWriter(std::move(Writer), String(), false); };
+}
 
 LinkMonitor::~LinkMonitor() = default;
 
@@ -101,7 +106,7 @@ void LinkMonitor::Tick() {
     const String name = SaveName;
     SaveName = String();
     if (Window) Window->SetSaving(SaveName);
-    ShowMessage(Fill(Tr("LinkMonitor", "不能保存到 %1\n%2"), {name, FileErrorText(Saver.LastError)}));
+    TellCannotSave(name, Saver.LastError);
   }
   if (!Paused) ShowNewRows();
   ShowStatus();
@@ -152,7 +157,7 @@ bool LinkMonitor::SaveTo(const String& FileName) {
   const std::string& path = FileName.Utf8();
   const bool text = path.size() >= 4 && path.compare(path.size() - 4, 4, ".txt") == 0;
   if (!Saver.Open(path, text ? LinkFileSaver::Format::Text : LinkFileSaver::Format::Pcapng, Choices_.Hex)) {
-    ShowMessage(Fill(Tr("LinkMonitor", "不能保存到 %1\n%2"), {FileName, FileErrorText(Saver.LastError)}));
+    TellCannotSave(FileName, Saver.LastError);
     return false;
   }
   SaveName = FileName;

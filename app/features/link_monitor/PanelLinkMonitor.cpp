@@ -1,10 +1,12 @@
 #include "PanelLinkMonitor.h"
 
+#include "DevicePanel.h"
 #include "FrameGap.h"
 #include "MenuItems.h"
 #include "ReceiveArea.h"
 
-PanelLinkMonitor::PanelLinkMonitor(PanelParts& Panel, LinkMonitor& Monitor) : PanelFeature(Panel), Monitor(Monitor) {
+PanelLinkMonitor::PanelLinkMonitor(DevicePanel& Panel, std::shared_ptr<LinkMonitor> Shared)
+    : PanelFeature(Panel), Monitor(*Shared), _Shared(std::move(Shared)) {
   // One window for both panels: one key for it, on the first panel's item.
   const TShortCut key = Panel.Index == 0 ? static_cast<TShortCut>(scCtrl | 'M') : 0;
   TMenuItem* item = NewItem(Panel.Owner, Tr("LinkMonitor", "链路监视"), key, [this](TObject*) {

@@ -7,12 +7,15 @@
 // their own (they are the window's, not a panel's).
 #pragma once
 
+#include <memory>
+
 #include "LinkMonitor.h"
 #include "PanelFeature.h"
 
 class PanelLinkMonitor : public PanelFeature {
  public:
-  PanelLinkMonitor(PanelParts& Panel, LinkMonitor& Monitor);
+  // Both panels' parts share the monitor; it goes with the last of them.
+  PanelLinkMonitor(DevicePanel& Panel, std::shared_ptr<LinkMonitor> Shared);
 
   void Tick() override;
   void PortOpened() override;
@@ -23,11 +26,13 @@ class PanelLinkMonitor : public PanelFeature {
 
   static constexpr const char* kSection = "LinkMonitor";
 
+  LinkMonitor& Monitor;
+
  private:
   std::string PortName() const;
   // The port's control lines now: CTS, DSR, RI and DCD as the device
   // reports them, DTR and RTS as the panel set them.
   BYTE Lines() const;
 
-  LinkMonitor& Monitor;
+  const std::shared_ptr<LinkMonitor> _Shared;
 };

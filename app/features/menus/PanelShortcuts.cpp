@@ -1,5 +1,6 @@
 #include "PanelShortcuts.h"
 
+#include "DevicePanel.h"
 #include "MenuItems.h"
 
 namespace {
@@ -8,7 +9,7 @@ TShortCut PanelKey(int Index, char Key) { return static_cast<TShortCut>(scCtrl |
 
 }  // namespace
 
-PanelShortcuts::PanelShortcuts(PanelParts& Panel)
+PanelShortcuts::PanelShortcuts(DevicePanel& Panel)
     : PanelFeature(Panel),
       OpenClose(NewItem(Panel.Owner, Tr("Shortcuts", "打开/关闭串口"), PanelKey(Panel.Index, 'O'),
                         [this](TObject*) { this->Panel.OpenClose->Click(); })),

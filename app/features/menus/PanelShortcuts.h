@@ -8,7 +8,7 @@
 
 class PanelShortcuts : public PanelFeature {
  public:
-  explicit PanelShortcuts(PanelParts& Panel);
+  explicit PanelShortcuts(DevicePanel& Panel);
 
   TMenuItem* const OpenClose;
   TMenuItem* const Clear;

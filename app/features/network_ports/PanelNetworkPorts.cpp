@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "DevicePanel.h"
 #include "MenuItems.h"
 #include "NetworkPortNames.h"
 #include "NetworkPortWindow.h"
@@ -42,7 +43,7 @@ int PortNumberOfText(const String& Text) {
 
 }  // namespace
 
-PanelNetworkPorts::PanelNetworkPorts(PanelParts& Panel)
+PanelNetworkPorts::PanelNetworkPorts(DevicePanel& Panel)
     : PanelFeature(Panel),
       AddItem(NewItem(Panel.Owner, Tr("NetworkPorts", "添加网络端口…"), 0, [this](TObject*) { ShowWindow(); })),
       RemoveItem(NewItem(Panel.Owner, Tr("NetworkPorts", "移除网络端口…"), 0, [this](TObject*) { RemoveChosen(); })),

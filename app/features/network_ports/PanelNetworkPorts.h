@@ -15,7 +15,7 @@ class NetworkPortWindow;
 
 class PanelNetworkPorts : public PanelFeature {
  public:
-  explicit PanelNetworkPorts(PanelParts& Panel);
+  explicit PanelNetworkPorts(DevicePanel& Panel);
   ~PanelNetworkPorts() override;
 
   void PortOpened() override;

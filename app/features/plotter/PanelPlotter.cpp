@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "DevicePanel.h"
 #include "MenuItems.h"
 #include "PlotterWindow.h"
 #include "ReceivedBlock.h"
@@ -15,7 +16,7 @@ constexpr double kDeliverySeconds = 0.1;
 
 }  // namespace
 
-PanelPlotter::PanelPlotter(PanelParts& Panel)
+PanelPlotter::PanelPlotter(DevicePanel& Panel)
     : PanelFeature(Panel), Item(NewItem(Panel.Owner, Tr("Plotter", "绘图…"), 0, [this](TObject*) { Open(); })) {
   AddMenuItems(Panel.Owner, Panel.Memo, {Item});
 }

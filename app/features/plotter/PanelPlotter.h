@@ -29,7 +29,7 @@ class PlotterWindow;
 
 class PanelPlotter : public PanelFeature {
  public:
-  explicit PanelPlotter(PanelParts& Panel);
+  explicit PanelPlotter(DevicePanel& Panel);
   ~PanelPlotter() override;
 
   // Shows the window, starting a recording when none runs.

@@ -1,35 +1,14 @@
 // The plotter window's exports: the whole recording as CSV (in the ANSI
 // code page, as the names came), and the chart as shown as PNG.
-#include "FileErrorText.h"
 #include "PlotCsv.h"
 #include "PlotterWindow.h"
+#include "SavedFiles.h"
 
 namespace {
 
-using PieceWriter = std::function<bool(std::string_view Piece)>;
-
-// Makes FileName anew and writes into it what Produce hands to its writer;
-// the error of the first call that failed, or ERROR_SUCCESS.
-DWORD WriteNewFile(const String& FileName, const std::function<bool(const PieceWriter&)>& Produce) {
-  const HANDLE hFile =
-      CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (hFile == INVALID_HANDLE_VALUE) return GetLastError();
-  DWORD dwError = ERROR_SUCCESS;
-  Produce([&](std::string_view Piece) {
-    DWORD dwWritten = 0;
-    if (!WriteFile(hFile, Piece.data(), static_cast<DWORD>(Piece.size()), &dwWritten, nullptr))
-      dwError = GetLastError();
-    else if (dwWritten != Piece.size())
-      dwError = ERROR_WRITE_FAULT;
-    return dwError == ERROR_SUCCESS;
-  });
-  CloseHandle(hFile);
-  return dwError;
-}
-
 bool Saved(const String& FileName, DWORD dwError) {
   if (dwError == ERROR_SUCCESS) return true;
-  ShowMessage(Fill(Tr("Plotter", "不能保存到 %1\n%2"), {FileName, FileErrorText(dwError)}));
+  TellCannotSave(FileName, dwError);
   return false;
 }
 
@@ -51,13 +30,16 @@ void PlotterWindow::SavePicture() {
 
 bool PlotterWindow::ExportCsvTo(const String& FileName) {
   const AnsiString sample(Tr("Plotter", "序号")), time(Tr("Plotter", "时间(秒)"));
-  return Saved(FileName, WriteNewFile(FileName, [&](const PieceWriter& Write) {
-                 return WritePlotCsv(recording_, sample.c_str(), time.c_str(), Write);
-               }));
+  std::string csv;
+  WritePlotCsv(recording_, sample.c_str(), time.c_str(), [&csv](std::string_view Piece) {
+    csv.append(Piece);
+    return true;
+  });
+  return Saved(FileName, SaveWholeFile(FileName, std::move(csv)));
 }
 
 bool PlotterWindow::SavePictureTo(const String& FileName) {
-  const std::string png = chart_->PngImage();
+  std::string png = chart_->PngImage();
   if (png.empty()) return Saved(FileName, ERROR_NOT_ENOUGH_MEMORY);
-  return Saved(FileName, WriteNewFile(FileName, [&](const PieceWriter& Write) { return Write(png); }));
+  return Saved(FileName, SaveWholeFile(FileName, std::move(png)));
 }

@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "ChecksumNames.h"
+#include "DevicePanel.h"
 #include "FileErrorText.h"
 #include "MenuItems.h"
 #include "QuickSendFile.h"
 #include "QuickSendText.h"
 #include "QuickSendWindow.h"
-#include "WholeFile.h"
+#include "SavedFiles.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ DWORD ReadSmallFile(const String& FileName, std::string& Text) {
 
 }  // namespace
 
-PanelQuickSends::PanelQuickSends(PanelParts& Panel)
+PanelQuickSends::PanelQuickSends(DevicePanel& Panel)
     : PanelFeature(Panel),
       QuickSendItem(NewItem(Panel.Owner, Tr("QuickSends", "快捷发送…"), 0, [this](TObject*) { ShowWindow(); })) {
   CreateMenus();
@@ -177,7 +178,7 @@ bool PanelQuickSends::Import(const String& FileName, String& Report) {
 
 bool PanelQuickSends::Export(const String& FileName, String& Error) {
   const std::string text = QuickSendFileText(_Sends);
-  const DWORD dwError = WriteWholeFile(FileName, text);
+  const DWORD dwError = SaveWholeFile(FileName, text);
   if (dwError == ERROR_SUCCESS) return true;
   Error = Fill(Tr("QuickSends", "不能导出到 %1\n%2"), {FileName, FileErrorText(dwError)});
   return false;
@@ -208,6 +209,12 @@ void PanelQuickSends::ListChanged() {
 void PanelQuickSends::Refresh() {
   if (_Window) _Window->Refresh();
   Panel.StateChanged();
+}
+
+void PanelQuickSends::Shape(SendStep Step, PanelSend& Send) {
+  // The checksum follows a typed message's own bytes (before a text's line
+  // ending); hex text with no byte gets none.
+  if (Step == SendStep::Check && Send.Typed && !Send.Bytes.empty()) Send.Bytes = WithChecksum(_Typed, Send.Bytes);
 }
 
 void PanelQuickSends::ShowState() { ChecksumItems[static_cast<int>(_Typed)]->Checked = true; }

@@ -2,7 +2,7 @@
 // messages, text or hex, each with an optional checksum, sent from a window
 // of buttons, by Alt+1 to Alt+9 (in that window and in the send line), or
 // every period of their own while their box is checked. Every send goes
-// the panel's way (PanelParts::SendBytes), so S: counts what the port took.
+// the panel's way (DevicePanel::SendBytes), so S: counts what the port took.
 // Periodic sends stop when the port closes and when the window closes.
 // The send line's menu also chooses the checksum of what is typed
 // (校验). The list and that choice are remembered; lists are imported and
@@ -22,12 +22,14 @@ class QuickSendWindow;
 
 class PanelQuickSends : public PanelFeature, public QuickSendList {
  public:
-  explicit PanelQuickSends(PanelParts& Panel);
+  explicit PanelQuickSends(DevicePanel& Panel);
   ~PanelQuickSends() override;
 
   // The checksum appended to what the send line sends.
   Checksum TypedChecksum() const { return _Typed; }
   void SetTypedChecksum(Checksum Kind);
+  // Typed sends get the chosen checksum.
+  void Shape(SendStep Step, PanelSend& Send) override;
 
   const std::vector<QuickSend>& Sends() const override { return _Sends; }
   // Adds a quick send at the end, or puts one in place of the one at

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "DevicePanel.h"
 #include "MenuItems.h"
+#include "TextEncodings.h"
 
 namespace {
 
@@ -15,7 +17,7 @@ String HistorySection(const String& Section) { return Section + ".History"; }
 
 }  // namespace
 
-PanelSendOptions::PanelSendOptions(PanelParts& Panel) : PanelFeature(Panel) {
+PanelSendOptions::PanelSendOptions(DevicePanel& Panel) : PanelFeature(Panel) {
   CreateMenus();
   Panel.Edit->OnKeyDown = [this](TObject*, unsigned short& Key, TShiftState Shift) { SendLineKeyDown(Key, Shift); };
   Panel.Edit->Hint = Tr("SendOptions", "回车发送；↑ ↓ 取出发送过的行");
@@ -49,6 +51,7 @@ void PanelSendOptions::SetLineEnding(LineEnding Ending) {
 void PanelSendOptions::SetAutoPeriod(int Ticks) {
   if (Ticks < kMinAutoPeriodTicks || Ticks > kMaxAutoPeriodTicks) return;
   _nAutoPeriodTicks = Ticks;
+  Panel.AutoPeriodTicks = Ticks;
   ShowState();
   Panel.ChoicesChanged();
 }
@@ -67,6 +70,14 @@ void PanelSendOptions::AskAutoPeriod() {
   ShowState();
 }
 
+void PanelSendOptions::Shape(SendStep Step, PanelSend& Send) {
+  if (Step != SendStep::End || !Send.Typed) return;
+  // A text send ends with the line ending, in the text's encoding; a hex
+  // send is the bytes typed and nothing more.
+  if (!Send.Hex) Send.Ending = EncodeText(LineEndingBytes(_Ending), Send.CodePage);
+  Sent(Send.Text);
+}
+
 void PanelSendOptions::Sent(const String& Text) {
   // Sending the newest text again (auto-send) changes nothing to remember.
   const bool changed = _History.Texts().empty() || _History.Texts().back() != Text;
@@ -81,7 +92,7 @@ void PanelSendOptions::SendLineKeyDown(unsigned short& Key, TShiftState Shift) {
   switch (Key) {
     case VK_RETURN:
       Key = 0;
-      Panel.Send->Click();
+      Panel.SendButton->Click();
       break;
     case VK_UP:
       Key = 0;
@@ -116,6 +127,7 @@ void PanelSendOptions::LoadChoices(TIniFile& Ini, const String& Section) {
     if (ending == kEndingNames[e]) _Ending = static_cast<LineEnding>(e);
   const int ticks = PeriodTicksFromMilliseconds(IntToStr(Ini.ReadInteger(Section, "AutoPeriodMs", 0)));
   if (ticks != 0) _nAutoPeriodTicks = ticks;
+  Panel.AutoPeriodTicks = _nAutoPeriodTicks;
 
   std::vector<String> texts;
   const String history = HistorySection(Section);

@@ -13,7 +13,7 @@
 
 class PanelSendOptions : public PanelFeature {
  public:
-  explicit PanelSendOptions(PanelParts& Panel);
+  explicit PanelSendOptions(DevicePanel& Panel);
 
   LineEnding Ending() const { return _Ending; }
   int AutoPeriodTicks() const { return _nAutoPeriodTicks; }
@@ -28,6 +28,8 @@ class PanelSendOptions : public PanelFeature {
   // Text was sent: it becomes the newest in the history.
   void Sent(const String& Text);
 
+  // Typed texts end with the line ending and join the history.
+  void Shape(SendStep Step, PanelSend& Send) override;
   void ShowState() override;
   void LoadChoices(TIniFile& Ini, const String& Section) override;
   void SaveChoices(TIniFile& Ini, const String& Section) const override;

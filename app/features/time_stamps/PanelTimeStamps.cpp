@@ -1,9 +1,10 @@
 #include "PanelTimeStamps.h"
 
+#include "DevicePanel.h"
 #include "MenuItems.h"
 #include "ReceiveArea.h"
 
-PanelTimeStamps::PanelTimeStamps(PanelParts& Panel)
+PanelTimeStamps::PanelTimeStamps(DevicePanel& Panel)
     : PanelFeature(Panel),
       Item(NewCheckItem(Panel.Owner, Tr("TimeStamps", "时间戳"), 0, [this](TObject*) { Set(!_bOn); })) {
   AddMenuItems(Panel.Owner, Panel.Memo, {Item});
@@ -12,6 +13,7 @@ PanelTimeStamps::PanelTimeStamps(PanelParts& Panel)
 void PanelTimeStamps::Set(bool On) {
   if (On && !_bOn) Panel.Receive->StartTimeStamps();
   _bOn = On;
+  Panel.TimeStamps = On;
   ShowState();
   Panel.ChoicesChanged();
 }
@@ -20,6 +22,7 @@ void PanelTimeStamps::ShowState() { Item->Checked = _bOn; }
 
 void PanelTimeStamps::LoadChoices(TIniFile& Ini, const String& Section) {
   _bOn = Ini.ReadBool(Section, "TimeStamps", _bOn);
+  Panel.TimeStamps = _bOn;
   ShowState();
 }
 

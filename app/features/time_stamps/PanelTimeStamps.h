@@ -6,7 +6,7 @@
 
 class PanelTimeStamps : public PanelFeature {
  public:
-  explicit PanelTimeStamps(PanelParts& Panel);
+  explicit PanelTimeStamps(DevicePanel& Panel);
 
   bool On() const { return _bOn; }
   // Switching on stamps the next line that starts, not the one shown open.

@@ -1,5 +1,6 @@
 #include "PanelWholeSession.h"
 
+#include "DevicePanel.h"
 #include "MenuItems.h"
 #include "ReceiveArea.h"
 
@@ -16,7 +17,7 @@ String SizeText(unsigned long long Bytes) {
 
 }  // namespace
 
-PanelWholeSession::PanelWholeSession(PanelParts& Panel)
+PanelWholeSession::PanelWholeSession(DevicePanel& Panel)
     : PanelFeature(Panel),
       Item(NewCheckItem(Panel.Owner, Tr("WholeSession", "保留全部接收内容"), 0, [this](TObject*) { Set(!_bOn); })),
       LimitItem(NewItem(Panel.Owner, Tr("WholeSession", "保留上限…"), 0, [this](TObject*) { AskLimit(); })) {

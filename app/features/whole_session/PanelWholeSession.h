@@ -13,7 +13,7 @@ class PanelWholeSession : public PanelFeature {
   static constexpr int kDefaultLimitMiB = 64;
   static constexpr int kMaxLimitMiB = 1024;
 
-  explicit PanelWholeSession(PanelParts& Panel);
+  explicit PanelWholeSession(DevicePanel& Panel);
 
   bool On() const { return _bOn; }
   void Set(bool On);

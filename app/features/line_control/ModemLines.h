@@ -8,11 +8,6 @@
 
 #include "PortMessages.h"
 
-// Whether a message is one a port's watcher posts when a modem line changes.
-inline bool IsModemLineMessage(UINT Msg) {
-  return Msg == kCtsChangedMessage || Msg == kDsrChangedMessage || Msg == kRingMessage || Msg == kRlsdChangedMessage;
-}
-
 struct ModemLineChoice {
   bool Dtr = true;  // raised, as a port opens
   bool Rts = true;

@@ -1,5 +1,6 @@
 #include "PanelModemLines.h"
 
+#include "DevicePanel.h"
 #include "MenuItems.h"
 
 namespace {
@@ -9,7 +10,7 @@ constexpr unsigned kResetPulseMs = 100;
 
 }  // namespace
 
-PanelModemLines::PanelModemLines(PanelParts& Panel)
+PanelModemLines::PanelModemLines(DevicePanel& Panel)
     : PanelFeature(Panel),
       DtrItem(NewCheckItem(Panel.Owner, "DTR", 0, [this](TObject*) { SetDtr(!_Choice.Dtr); })),
       RtsItem(NewCheckItem(Panel.Owner, "RTS", 0, [this](TObject*) { SetRts(!_Choice.Rts); })),

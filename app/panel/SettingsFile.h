@@ -1,19 +1,19 @@
 // Each panel's choices remembered between runs in one INI file in the
 // user's config folder: its line settings, switches and send text, and what
 // each of its features keeps (their LoadChoices and SaveChoices). Without a
-// file the panels keep their described defaults; a damaged file is ignored
+// file the panels keep the defaults the window starts with; a damaged file is ignored
 // (and logged once); values that make no sense are skipped one by one.
 #pragma once
 
 #include <memory>
 #include <vector>
 
-#include "PanelFeature.h"
+#include "DevicePanel.h"
 
 class SettingsFile {
  public:
-  // The panels and the features of each, as the form keeps them.
-  SettingsFile(PanelParts (&Panels)[2], const std::vector<PanelFeature*> (&Features)[2]);
+  // The panels, as the form keeps them.
+  explicit SettingsFile(const std::unique_ptr<DevicePanel> (&Panels)[2]);
 
   // The settings file; empty when there is no config folder.
   static String FileName();
@@ -35,11 +35,10 @@ class SettingsFile {
   // The settings file, a damaged one logged and put aside; null when there
   // is no config folder.
   static std::unique_ptr<TIniFile> Open();
-  void LoadWidgets(const PanelParts& Panel, const String& Section);
-  void SaveWidgets(const PanelParts& Panel, const String& Section);
+  void LoadWidgets(const DevicePanel& Panel, const String& Section);
+  void SaveWidgets(const DevicePanel& Panel, const String& Section);
 
-  PanelParts (&_Panels)[2];
-  const std::vector<PanelFeature*> (&_Features)[2];
+  const std::unique_ptr<DevicePanel> (&_Panels)[2];
   std::unique_ptr<TIniFile> _Ini;
   bool _bWriteFailed = false;  // logged once
 };

@@ -32,8 +32,7 @@ bool IsBaudText(const String& Text) { return Text.Trim().ToIntDef(0) > 0; }
 
 }  // namespace
 
-SettingsFile::SettingsFile(PanelParts (&Panels)[2], const std::vector<PanelFeature*> (&Features)[2])
-    : _Panels(Panels), _Features(Features) {}
+SettingsFile::SettingsFile(const std::unique_ptr<DevicePanel> (&Panels)[2]) : _Panels(Panels) {}
 
 String SettingsFile::FileName() {
   const String folder = UserConfigFolder();
@@ -61,12 +60,12 @@ void SettingsFile::Load() {
   _Ini = Open();
   if (!_Ini) return;
   for (int i = 0; i < 2; ++i) {
-    LoadWidgets(_Panels[i], Section(i));
-    for (PanelFeature* feature : _Features[i]) feature->LoadChoices(*_Ini, Section(i));
+    LoadWidgets(*_Panels[i], Section(i));
+    for (const std::unique_ptr<PanelFeature>& feature : _Panels[i]->Features()) feature->LoadChoices(*_Ini, Section(i));
   }
 }
 
-void SettingsFile::LoadWidgets(const PanelParts& Panel, const String& Section) {
+void SettingsFile::LoadWidgets(const DevicePanel& Panel, const String& Section) {
   TIniFile& ini = *_Ini;
   // A remembered port that is not there now leaves the one discovery chose.
   const String port = ini.ReadString(Section, "Port", "");
@@ -98,8 +97,8 @@ void SettingsFile::Save() {
   if (!_Ini) return;
   TIniFile& ini = *_Ini;
   for (int i = 0; i < 2; ++i) {
-    SaveWidgets(_Panels[i], Section(i));
-    for (const PanelFeature* feature : _Features[i]) feature->SaveChoices(ini, Section(i));
+    SaveWidgets(*_Panels[i], Section(i));
+    for (const std::unique_ptr<PanelFeature>& feature : _Panels[i]->Features()) feature->SaveChoices(ini, Section(i));
   }
   if (!ini.UpdateFile() && !_bWriteFailed) {
     _bWriteFailed = true;
@@ -108,7 +107,7 @@ void SettingsFile::Save() {
   }
 }
 
-void SettingsFile::SaveWidgets(const PanelParts& Panel, const String& Section) {
+void SettingsFile::SaveWidgets(const DevicePanel& Panel, const String& Section) {
   TIniFile& ini = *_Ini;
   ini.WriteString(Section, "Port", Panel.Port->Text);
   ini.WriteString(Section, "Baud", Panel.Baud->Text);

@@ -20,6 +20,10 @@ String FileErrorText(DWORD dwError) {
       return Tr("FileError", "端口没有收下全部数据");
     case ERROR_NO_DATA:
       return Tr("FileError", "管道的读取端已关闭");
+    case ERROR_PARTIAL_COPY:
+      return Tr("FileError", "文件只写入了一部分");
+    case ERROR_NOT_ENOUGH_QUOTA:
+      return Tr("FileError", "磁盘写入太慢，等待写入的数据超过了上限");
     default:
       return Fill(Tr("FileError", "错误代码 %1"), {String().sprintf("%u", static_cast<unsigned>(dwError))});
   }

@@ -9,7 +9,7 @@
 
 class PanelModemLines : public PanelFeature {
  public:
-  explicit PanelModemLines(PanelParts& Panel);
+  explicit PanelModemLines(DevicePanel& Panel);
 
   const ModemLineChoice& Choice() const { return _Choice; }
   void SetDtr(bool On);
