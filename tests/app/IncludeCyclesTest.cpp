@@ -147,3 +147,90 @@ TEST(AppIncludes, AFeatureThatReachesBackIntoTheFormIsACycle) {
   Write(app, "features/Feature.cpp", "#include \"Feature.h\"\n  #  include \"form/Unit1.h\"\n");
   EXPECT_EQ(Cycles(IncludeGraph(app.path())), (std::vector<std::vector<std::string>>{{"Feature", "Unit1"}}));
 }
+
+namespace {
+
+// The folder of app/ a file lies in: "form", "panel", "receive", "start",
+// or "features/<name>".
+std::string FolderOf(const fs::path& Root, const fs::path& File) {
+  const fs::path relative = fs::relative(File, Root);
+  auto part = relative.begin();
+  std::string folder = part->string();
+  if (folder == "features" && std::next(part) != relative.end() && std::next(std::next(part)) != relative.end())
+    folder += "/" + std::next(part)->string();
+  return folder;
+}
+
+// Whether a file in folder From may include a header in folder To: each
+// folder includes only those below it (start, form, features, panel,
+// receive), a feature only its own folder of the features, and the form
+// names features only in its registration list.
+bool MayInclude(const std::string& From, const std::string& To, const fs::path& File) {
+  if (From == To || From == "start") return true;
+  const bool toFeature = To.rfind("features/", 0) == 0;
+  if (From == "form") return To == "panel" || To == "receive" || (toFeature && File.filename() == "PanelFeatures.cpp");
+  if (From.rfind("features/", 0) == 0) return To == "panel" || To == "receive";
+  if (From == "panel") return To == "receive";
+  return false;
+}
+
+// "file includes header" for every include under Root that crosses its
+// folders the wrong way.
+std::vector<std::string> WrongIncludes(const fs::path& Root) {
+  std::map<std::string, std::string> headerFolders;  // "Name.h" -> its folder
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Root)) {
+    const std::string ext = entry.path().extension().string();
+    if (!entry.is_regular_file() || (ext != ".h" && ext != ".cpp")) continue;
+    files.push_back(entry.path());
+    if (ext == ".h") headerFolders[entry.path().filename().string()] = FolderOf(Root, entry.path());
+  }
+  std::vector<std::string> wrong;
+  const std::regex include(R"(^\s*#\s*include\s*["<]([^">]+)[">])");
+  for (const fs::path& file : files) {
+    const std::string from = FolderOf(Root, file);
+    std::istringstream lines(ReadAll(file));
+    for (std::string line; std::getline(lines, line);) {
+      std::smatch found;
+      if (!std::regex_search(line, found, include)) continue;
+      const auto header = headerFolders.find(fs::path(found[1].str()).filename().string());
+      if (header != headerFolders.end() && !MayInclude(from, header->second, file))
+        wrong.push_back(fs::relative(file, Root).generic_string() + " includes " + found[1].str());
+    }
+  }
+  std::sort(wrong.begin(), wrong.end());
+  return wrong;
+}
+
+std::string Lines(const std::vector<std::string>& Texts) {
+  std::string text;
+  for (const std::string& line : Texts) text += line + "\n";
+  return text;
+}
+
+}  // namespace
+
+TEST(AppIncludes, EachFolderIncludesOnlyThoseBelowIt) {
+  const std::vector<std::string> wrong = WrongIncludes(KESTRIX_APP_DIR);
+  EXPECT_TRUE(wrong.empty()) << Lines(wrong);
+}
+
+TEST(AppIncludes, AFeatureReachingIntoTheFormOrAnotherFeatureOrTheReceiveViewIntoThePanelIsFound) {
+  TempFolder app;
+  Write(app, "form/Unit1.h", "#include \"DevicePanel.h\"\n");
+  Write(app, "form/PanelFeatures.cpp", "#include \"Unit1.h\"\n#include \"features/plotter/PanelPlotter.h\"\n");
+  Write(app, "panel/DevicePanel.h", "#include \"ReceiveArea.h\"\n");
+  Write(app, "receive/ReceiveArea.h", "");
+  Write(app, "features/plotter/PanelPlotter.h", "#include \"DevicePanel.h\"\n#include \"ReceiveArea.h\"\n");
+  Write(app, "features/capture/PanelCapture.cpp", "#include \"DevicePanel.h\"\n");
+  EXPECT_TRUE(WrongIncludes(app.path()).empty()) << Lines(WrongIncludes(app.path()));
+
+  Write(app, "form/Sending.cpp", "#include \"PanelPlotter.h\"\n");
+  Write(app, "features/capture/PanelCapture.cpp", "#include \"Unit1.h\"\n#include \"PanelPlotter.h\"\n");
+  Write(app, "receive/ReceiveArea.cpp", "#include \"DevicePanel.h\"\n");
+  EXPECT_EQ(WrongIncludes(app.path()),
+            (std::vector<std::string>{"features/capture/PanelCapture.cpp includes PanelPlotter.h",
+                                      "features/capture/PanelCapture.cpp includes Unit1.h",
+                                      "form/Sending.cpp includes PanelPlotter.h",
+                                      "receive/ReceiveArea.cpp includes DevicePanel.h"}));
+}

@@ -1,6 +1,6 @@
 // docs/ARCHITECTURE.md stays true where it can be checked: the message
-// numbers it lists are those of comm/PortMessages.h, and every path it names
-// exists in the source tree.
+// numbers it lists are those of comm/PortMessages.h, every path it names
+// exists in the source tree, and every folder of the code is named.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -57,6 +57,20 @@ TEST(ArchitectureDocument, EveryPathItNamesExists) {
     EXPECT_TRUE(fs::exists(fs::path(KESTRIX_SOURCE_DIR) / (*it)[1].str())) << (*it)[1];
   }
   EXPECT_GT(named, 30);
+}
+
+TEST(ArchitectureDocument, NamesEveryFolderOfTheCode) {
+  const std::string text = DocumentText();
+  const fs::path source(KESTRIX_SOURCE_DIR);
+  int folders = 0;
+  for (const char* root : {"app", "comm", "work", "platform", "toolkit"})
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(source / root)) {
+      if (!entry.is_directory()) continue;
+      ++folders;
+      const std::string name = fs::relative(entry.path(), source).generic_string() + "/";
+      EXPECT_NE(text.find("`" + name + "`"), std::string::npos) << name << " is not named";
+    }
+  EXPECT_GT(folders, 20);
 }
 
 }  // namespace
