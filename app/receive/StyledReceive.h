@@ -2,7 +2,7 @@
 // terminal colours, the hex dump with its frame gap, and the panel's own
 // sends shown among what it receives. With a choice made, each block goes
 // through here into the receive area's carry as text in styles; with none,
-// the carry takes the bytes as it always did.
+// the carry takes the bytes itself (GBK text or hexadecimal pairs).
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-// Modbus RTU frames of the link described: requests and responses of each
+// Modbus RTU frames of the link put in words: requests and responses of each
 // common function, exceptions, wrong CRCs and frames cut short, and the
 // response time to the request.
 #include "ModbusRtu.h"

@@ -299,14 +299,14 @@ TEST_F(ReceiveDisplay, ABurstOfManyTicksWorthShowsWholeAndInOrderAndIsCountedExa
   EXPECT_EQ(form->StatusBar1->Panels->Items[2]->Text.Get().Utf8(), "COM5: S:     0 R:100000");
 }
 
-// The described display, block by block, on a memo of its own: the bytes
+// The plain way to show blocks, one at a time, on a memo of its own: the bytes
 // up to a lead byte without its partner (held for the next block), zero
 // bytes left out, converted from the ANSI code page; the memo emptied when
 // its ANSI text is longer than 4096 bytes; its text set to itself and the
 // new text, which pairs the line breaks.
-class DescribedMemo {
+class BlockByBlockMemo {
  public:
-  explicit DescribedMemo(TForm* form) : memo_(new TMemo(form)) { memo_->Parent = form; }
+  explicit BlockByBlockMemo(TForm* form) : memo_(new TMemo(form)) { memo_->Parent = form; }
 
   void Show(const std::string& block) {
     std::string bytes;
@@ -332,13 +332,13 @@ class DescribedMemo {
   std::string held_;
 };
 
-TEST_F(ReceiveDisplay, AnyBytesInAnyBlocksShowAsTheDescribedDisplayShowsThemBlockByBlock) {
+TEST_F(ReceiveDisplay, AnyBytesInAnyBlocksShowAsAMemoShowingEachBlockAtOnceShowsThem) {
   // Every byte value: characters GBK lacks, lead bytes before bytes that
   // cannot follow them, line breaks split between blocks, zero bytes. The
-  // area counts the memo's length as it carries the text; the described
-  // display measures the memo's text each time.
+  // area counts the memo's length as it carries the text; the plain way
+  // measures the memo's text each time.
   std::mt19937 random(20261209);
-  DescribedMemo described(form);
+  BlockByBlockMemo plain(form);
   std::string stream(30000, '\0');
   for (char& byte : stream) byte = static_cast<char>(random() % 4 ? random() : "\r\n\xD6\0"[random() % 4]);
   size_t position = 0;
@@ -347,10 +347,10 @@ TEST_F(ReceiveDisplay, AnyBytesInAnyBlocksShowAsTheDescribedDisplayShowsThemBloc
     const std::string block = stream.substr(position, count);
     position += count;
     Post(1, block, &form->Channels[0]);
-    described.Show(block);
+    plain.Show(block);
     if (random() % 5 == 0 || position == stream.size()) {
       form->ShowReceivedText();
-      ASSERT_EQ(form->Memo1->Text.Get().Utf8(), described.Text()) << "after byte " << position;
+      ASSERT_EQ(form->Memo1->Text.Get().Utf8(), plain.Text()) << "after byte " << position;
     }
   }
 }

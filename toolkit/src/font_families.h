@@ -6,5 +6,5 @@
 // first installed one taken, with Chinese fonts after them for the
 // characters the first lacks. Without this, fontconfig's default (often
 // the wide DejaVu Sans) takes the place of the narrow MS Sans Serif and the
-// described control sizes clip their texts.
+// window's fixed control sizes clip their texts.
 void InstallFontSubstitutes();

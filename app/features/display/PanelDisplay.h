@@ -2,8 +2,8 @@
 // menu and remembered: the encoding (编码: received text and text sends),
 // terminal colours (终端颜色), the hex dump (十六进制+字符) with its frame
 // gap (帧间隔), and the panel's own sends among what it receives
-// (显示发送内容). With none chosen the receive area shows bytes as it
-// always did.
+// (显示发送内容). With none chosen the receive area shows the bytes as
+// GBK text or hexadecimal pairs, by the panel's hex box.
 #pragma once
 
 #include <utility>

@@ -1,4 +1,4 @@
-// Modbus RTU frames described, requests paired with their responses.
+// Modbus RTU frames put in words, requests paired with their responses.
 #include "ModbusRtu.h"
 
 #include <cstdint>

@@ -69,5 +69,5 @@ class ModbusDecoder {
 bool ModbusCrcGood(const std::string& Frame);
 // The text of an exception code ("非法数据地址"), marked.
 const char* ModbusExceptionText(BYTE Code);
-// The function's name ("读保持寄存器"), marked; empty for one not described.
+// The function's name ("读保持寄存器"), marked; empty for one the decoder does not know.
 const char* ModbusFunctionText(BYTE Function);

@@ -1,6 +1,6 @@
 // The send options' values: the line ending of text sends and the auto-send
 // period, and how a period reads and is typed. With nothing chosen a panel
-// sends as it always did.
+// sends its text with no line ending, automatically once a second.
 #pragma once
 
 #include <toolkit/toolkit.h>
