@@ -33,7 +33,7 @@ foreach(header ${app_headers})
 endforeach()
 list(REMOVE_DUPLICATES app_folders)
 add_library(app_compiles OBJECT ${app_sources})
-target_include_directories(app_compiles PRIVATE ${app_folders} ${PROJECT_SOURCE_DIR}/toolkit/include)
+target_include_directories(app_compiles PRIVATE ${PROJECT_SOURCE_DIR}/app ${app_folders} ${PROJECT_SOURCE_DIR}/toolkit/include)
 target_link_libraries(app_compiles PRIVATE comm work)
 target_compile_definitions(app_compiles PRIVATE KESTRIX_VERSION="${PROJECT_VERSION}")
 
