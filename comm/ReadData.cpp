@@ -70,10 +70,21 @@ DWORD ReadData::ReadMarked(DWORD dwMax) {
   GetSystemTimePreciseAsFileTime(&ftTime);
   const DWORD dwRead = Read(_Buffer + _dwBufferLen, dwMax);
   if (dwRead == 0) return 0;
+  for (ReceiveTap* pTap : _Taps) pTap->Tapped(_Buffer + _dwBufferLen, dwRead);
   _dwBufferLen += dwRead;
   if (_dwMarks < kMaxReadMarks) _Marks[_dwMarks++].ftTime = ftTime;
   _Marks[_dwMarks - 1].dwEnd = _dwBufferLen;
   return dwRead;
+}
+
+void ReadData::AddTap(ReceiveTap* pTap) {
+  InnerLocker guard(&_Lock);
+  _Taps.push_back(pTap);
+}
+
+void ReadData::RemoveTap(ReceiveTap* pTap) {
+  InnerLocker guard(&_Lock);
+  std::erase(_Taps, pTap);
 }
 
 void ReadData::EmptyBuffer() {

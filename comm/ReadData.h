@@ -10,11 +10,25 @@
 #include <windows.h>
 
 #include <atomic>
+#include <vector>
 
 #include "PortMessages.h"
 #include "ReceivedBlock.h"
 #include "WorkerThread.h"
 #include "cxComm.h"
+
+// Hears what a channel reads as it is read, on the thread that reads it
+// (the watch thread, or the worker at a delivery), under the channel's lock:
+// for what must answer the line sooner than the window's deliveries come (a
+// file transfer's protocol, a script waiting for an answer). It must not
+// wait for anything.
+class ReceiveTap {
+ public:
+  virtual void Tapped(const BYTE* pBytes, DWORD dwCount) = 0;
+
+ protected:
+  ~ReceiveTap() = default;
+};
 
 class ReadData : public WorkerThread::WorkImpl, public cxComm {
  public:
@@ -37,6 +51,11 @@ class ReadData : public WorkerThread::WorkImpl, public cxComm {
   // A new opening starts with an empty buffer and the next opening number.
   bool OpenPort() override;
 
+  // Adds or removes a tap; once RemoveTap returns, the tap is called no
+  // more.
+  void AddTap(ReceiveTap* pTap);
+  void RemoveTap(ReceiveTap* pTap);
+
   // _Buffer, _dwBufferLen, _Marks, _dwMarks, _dwOpening, _dwOpeningPort and _bDeliveryQueued
   // are touched only under the channel lock (cxComm::_Lock). Open sets
   // _dwPort before the last opening's bytes are handed on; they keep the
@@ -50,6 +69,7 @@ class ReadData : public WorkerThread::WorkImpl, public cxComm {
   bool _bDeliveryQueued;                // a delivery for a full buffer waits on the worker
   std::atomic<ULONGLONG> _dwDelivered;  // every byte handed on; never reset, 64 bits so it never wraps
   std::atomic<HWND> _hTargetWnd;        // set by the window when it opens the port
+  std::vector<ReceiveTap*> _Taps;       // under the channel lock
 
  private:
   // Deliveries under the channel lock; a failure is logged, and the bytes

@@ -323,3 +323,35 @@ TEST_F(ReadDataTest, AFailedDeliveryIsLoggedOnceAndKeepsItsBytesForTheNext) {
 }
 
 }  // namespace
+
+namespace {
+
+struct CollectingTap : ReceiveTap {
+  void Tapped(const BYTE* pBytes, DWORD dwCount) override {
+    bytes.append(reinterpret_cast<const char*>(pBytes), dwCount);
+  }
+  std::string bytes;
+};
+
+}  // namespace
+
+// A tap hears every byte in order as it is read, before any delivery, also
+// past the buffer's size (a full buffer's delivery lets the reads go on);
+// once removed it hears nothing.
+TEST_F(ReadDataTest, ATapHearsEveryByteAsItIsReadUntilRemoved) {
+  ReadData channel;
+  OpenChannel(channel, 3);
+  CollectingTap tap;
+  channel.AddTap(&tap);
+  const std::string burst = Pattern(3 * kReceiveBufferSize + 17);
+  SendFromFarEnd(3, burst);
+  ASSERT_TRUE(WaitUntil([&] {
+    InnerLocker lock(&channel._Lock);
+    return tap.bytes.size() >= burst.size();
+  }));
+  EXPECT_EQ(tap.bytes, burst);
+  channel.RemoveTap(&tap);
+  ASSERT_TRUE(SendAndGather(channel, 3, "after"));
+  channel.DoWork(nullptr);
+  EXPECT_EQ(tap.bytes, burst) << "a removed tap hears nothing";
+}
