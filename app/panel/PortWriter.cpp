@@ -106,6 +106,7 @@ void PortWriter::Cancel() {
   _hThread = nullptr;
   _hComm = INVALID_HANDLE_VALUE;
   InnerLocker guard(&_Lock);
+  _nInHand = 0;
   DropQueue();
   EndOpenSend();
   if (_File.Running) {
@@ -154,7 +155,7 @@ bool PortWriter::NextJob(Job& Next) {
   }
   Next = std::move(_Jobs.front());
   _Jobs.pop_front();
-  _nQueuedBytes -= Next.Bytes.size();
+  _nInHand = Next.Bytes.size();  // counted as waiting until written
   return true;
 }
 
@@ -227,6 +228,10 @@ bool PortWriter::WritePaced(const BYTE* pBytes, DWORD dwCount, const Job& Of, bo
     const DWORD dwTaken = WriteWaited(pBytes, dwCount, bFile);
     InnerLocker guard(&_Lock);
     Went(pBytes, dwTaken, Of.Echo, bLast || dwTaken < dwCount);
+    if (!bFile) {
+      _nQueuedBytes -= dwTaken;
+      _nInHand -= dwTaken;
+    }
     return dwTaken == dwCount;
   }
   for (DWORD n = 0; n < dwCount; ++n) {
@@ -241,6 +246,10 @@ bool PortWriter::WritePaced(const BYTE* pBytes, DWORD dwCount, const Job& Of, bo
     _qwNextWrite = GetTickCount64() + dwPauseMs;
     InnerLocker guard(&_Lock);
     Went(pBytes + n, dwTaken, Of.Echo, (bLast && n + 1 == dwCount) || dwTaken == 0);
+    if (!bFile) {
+      _nQueuedBytes -= dwTaken;
+      _nInHand -= dwTaken;
+    }
     if (dwTaken == 0) return false;
   }
   return true;
@@ -302,5 +311,5 @@ void PortWriter::DropQueue() {
     _File.Result = ERROR_OPERATION_ABORTED;
   }
   _Jobs.clear();
-  _nQueuedBytes = 0;
+  _nQueuedBytes = _nInHand;  // the job in hand counts until the thread is done with it
 }

@@ -115,8 +115,9 @@ class PortWriter {
   ULONGLONG _qwNextWrite = 0;  // when the pause after the last paced byte ends
   mutable LockerImpl _Lock;    // guards all below
   std::deque<Job> _Jobs;
-  size_t _nQueuedBytes = 0;
-  bool _bRunning = false;  // a job is in hand or queued
+  size_t _nQueuedBytes = 0;  // of messages not yet written, the one in hand too
+  size_t _nInHand = 0;       // of the message in hand, not yet written
+  bool _bRunning = false;    // a job is in hand or queued
   std::vector<SentPart> _Sent;
   bool _bSendOpen = false;  // a send went in part and has more to come
   DWORD _dwBaudRate = 9600;
