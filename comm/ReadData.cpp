@@ -71,10 +71,34 @@ DWORD ReadData::ReadMarked(DWORD dwMax) {
   const DWORD dwRead = Read(_Buffer + _dwBufferLen, dwMax);
   if (dwRead == 0) return 0;
   for (ReceiveTap* pTap : _Taps) pTap->Tapped(_Buffer + _dwBufferLen, dwRead);
-  _dwBufferLen += dwRead;
-  if (_dwMarks < kMaxReadMarks) _Marks[_dwMarks++].ftTime = ftTime;
-  _Marks[_dwMarks - 1].dwEnd = _dwBufferLen;
+  SERIAL_ARRIVAL arrivals[kMaxReadMarks];
+  const DWORD dwArrivals = ReadArrivals(arrivals, dwRead);
+  if (dwArrivals == 0) {
+    _dwBufferLen += dwRead;
+    AddMark(_dwBufferLen, ftTime);
+    return dwRead;
+  }
+  for (DWORD i = 0; i < dwArrivals; ++i) {
+    _dwBufferLen += arrivals[i].dwBytes;
+    AddMark(_dwBufferLen, arrivals[i].ftArrival);
+  }
   return dwRead;
+}
+
+DWORD ReadData::ReadArrivals(SERIAL_ARRIVAL* pArrivals, DWORD dwRead) {
+  DWORD dwReturned = 0;
+  if (!Control(IOCTL_SERIAL_GET_READ_ARRIVALS, NULL, 0, pArrivals, kMaxReadMarks * sizeof(SERIAL_ARRIVAL), &dwReturned))
+    return 0;
+  const DWORD dwArrivals = dwReturned / sizeof(SERIAL_ARRIVAL);
+  // Taken only when they account for exactly the bytes read.
+  DWORD dwBytes = 0;
+  for (DWORD i = 0; i < dwArrivals; ++i) dwBytes += pArrivals[i].dwBytes;
+  return dwBytes == dwRead ? dwArrivals : 0;
+}
+
+void ReadData::AddMark(DWORD dwEnd, const FILETIME& ftTime) {
+  if (_dwMarks < kMaxReadMarks) _Marks[_dwMarks++].ftTime = ftTime;
+  _Marks[_dwMarks - 1].dwEnd = dwEnd;
 }
 
 void ReadData::AddTap(ReceiveTap* pTap) {

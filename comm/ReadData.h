@@ -14,6 +14,7 @@
 
 #include "PortMessages.h"
 #include "ReceivedBlock.h"
+#include "SerialArrivals.h"
 #include "WorkerThread.h"
 #include "cxComm.h"
 
@@ -78,9 +79,16 @@ class ReadData : public WorkerThread::WorkImpl, public cxComm {
   void Deliver(bool bLast);
   // Reads what the port holds into the buffer's free space.
   void ReadIntoBuffer();
-  // Reads at most dwMax bytes into the buffer, marking the read with the
-  // time taken as it began; the bytes read.
+  // Reads at most dwMax bytes into the buffer, marking them with the times
+  // the port read them from the device where it tells them, else with the
+  // time taken as this read began; the bytes read.
   DWORD ReadMarked(DWORD dwMax);
+  // The port's arrivals of the last read of dwRead bytes, into Arrivals (at
+  // most kMaxReadMarks); 0 when the port does not tell them.
+  DWORD ReadArrivals(SERIAL_ARRIVAL* pArrivals, DWORD dwRead);
+  // Ends the buffer's last mark at dwEnd, starting a mark at ftTime when
+  // there is room for one (else the last mark counts the bytes too).
+  void AddMark(DWORD dwEnd, const FILETIME& ftTime);
   // Empties the buffer and its marks.
   void EmptyBuffer();
   // The same, and queues a delivery when that fills the buffer.

@@ -57,10 +57,14 @@ void cxComm::Init() {
   std::memset(&_WaitOverlapped, 0, sizeof _WaitOverlapped);
   _WaitOverlapped.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
   ASSERT_AT(_WaitOverlapped.hEvent != NULL, "cxComm", __LINE__);
+
+  std::memset(&_ControlOverlapped, 0, sizeof _ControlOverlapped);
+  _ControlOverlapped.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+  ASSERT_AT(_ControlOverlapped.hEvent != NULL, "cxComm", __LINE__);
 }
 
 void cxComm::Uninit() {
-  for (OVERLAPPED* pOverlapped : {&_ReadOverlapped, &_WaitOverlapped}) {
+  for (OVERLAPPED* pOverlapped : {&_ReadOverlapped, &_WaitOverlapped, &_ControlOverlapped}) {
     if (pOverlapped->hEvent != NULL) CloseHandle(pOverlapped->hEvent);
     pOverlapped->hEvent = NULL;
   }
@@ -208,6 +212,14 @@ DWORD cxComm::Read(void* pBuffer, DWORD dwMaxLength) {
   }
   _dwBytesRead += dwRead;
   return dwRead;
+}
+
+bool cxComm::Control(DWORD dwCode, LPVOID pIn, DWORD dwInSize, LPVOID pOut, DWORD dwOutSize, DWORD* pdwReturned) {
+  const HANDLE hComm = _hComm;
+  *pdwReturned = 0;
+  if (hComm == INVALID_HANDLE_VALUE) return false;
+  if (DeviceIoControl(hComm, dwCode, pIn, dwInSize, pOut, dwOutSize, pdwReturned, &_ControlOverlapped)) return true;
+  return GetLastError() == ERROR_IO_PENDING && GetOverlappedResult(hComm, &_ControlOverlapped, pdwReturned, TRUE);
 }
 
 void cxComm::Close() {

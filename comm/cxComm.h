@@ -50,6 +50,10 @@ class cxComm {
   // Reads at most dwMaxLength of the bytes already queued. A line error
   // discards the whole input queue and reads nothing.
   DWORD Read(void* pBuffer, DWORD dwMaxLength);
+  // Sends a device control code to the open port and waits for its
+  // answer; false when there is no port or the device refuses the code.
+  // One call at a time: callers hold the channel lock.
+  bool Control(DWORD dwCode, LPVOID pIn, DWORD dwInSize, LPVOID pOut, DWORD dwOutSize, DWORD* pdwReturned);
   // Tells the watch thread to stop and waits up to dwTimeoutMs (INFINITE
   // from Close) for it to end; false when no thread runs or it has not
   // ended yet, in which case it keeps its handle.
@@ -64,6 +68,7 @@ class cxComm {
   COMMTIMEOUTS _Timeouts;
   DWORD _dwOpenFlags;
   OVERLAPPED _ReadOverlapped;
+  OVERLAPPED _ControlOverlapped;
   PendingWrites _Writes;
   HANDLE _hWatchThread;
   HWND _hNotifyWnd;

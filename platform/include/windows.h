@@ -5,6 +5,7 @@
 #include "win32/assertion.h"
 #include "win32/code_pages.h"
 #include "win32/comm.h"
+#include "win32/device_control.h"
 #include "win32/errors.h"
 #include "win32/files.h"
 #include "win32/messaging.h"

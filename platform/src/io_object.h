@@ -10,6 +10,11 @@ class IoObject : public KernelObject {
  public:
   virtual BOOL read(LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) = 0;
   virtual BOOL write(LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped) = 0;
+  // DeviceIoControl. Devices that know a code override this; the rest fail
+  // with ERROR_INVALID_FUNCTION, as a driver does for a code it does not
+  // know. Completes the record, when given, before returning.
+  virtual BOOL control(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
+                       LPOVERLAPPED overlapped);
 };
 
 // Opens a device name of the form \\.\NAME (serial ports). Returns the

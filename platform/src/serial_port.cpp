@@ -20,6 +20,9 @@
 namespace platform {
 namespace {
 
+// Arrivals kept for a read; a reader asks for fewer (a block holds 32).
+constexpr size_t kMostReadArrivals = 256;
+
 // A write is refused rather than queued past this much unsent output, so a
 // device that never takes data cannot make the queue grow without bound.
 constexpr size_t kLargestQueuedOutput = 16 * 1024 * 1024;
@@ -91,6 +94,11 @@ std::shared_ptr<SerialPort> SerialPort::start(int fd, const std::string& lockPat
     *error = errorFromErrno(errno);
     return nullptr;  // the destructor releases the device
   }
+  port->reader_ = std::make_unique<SerialReader>(fd, port->input_, port->wakeFd_);
+  if (!port->reader_->start()) {
+    *error = ERROR_NOT_ENOUGH_MEMORY;
+    return nullptr;
+  }
   try {
     port->service_ = std::thread([raw = port.get()] { raw->serve(); });
   } catch (const std::system_error&) {
@@ -112,6 +120,8 @@ void SerialPort::onClose() {
     wakeService();
     service_.join();
   }
+  // The reader reads the descriptor until it goes.
+  if (reader_) reader_->stop();
   std::lock_guard<std::mutex> guard(mutex_);
   releaseDeviceLocked();
   fd_ = -1;
@@ -168,10 +178,10 @@ BOOL SerialPort::read(LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED ov
   if (closed_) return failLocked(ERROR_INVALID_HANDLE);
   if (input_.size() < toRead) catchUpLocked();
   if (input_.size() == 0 && hangUpError_ != 0 && toRead > 0) return failLocked(hangUpError_);
-  const bool wasFull = input_.freeSpace() == 0;
-  const DWORD count = static_cast<DWORD>(input_.take(static_cast<unsigned char*>(buffer), toRead));
-  // A full queue had stopped the service thread from reading the device.
-  if (wasFull && count > 0) wakeService();
+  const bool wasFull = input_.full();
+  const DWORD count = static_cast<DWORD>(
+      input_.take(static_cast<unsigned char*>(buffer), toRead, lastReadArrivals_, kMostReadArrivals));
+  if (count > 0) inputTakenLocked(wasFull);
   if (read) *read = count;
   if (overlapped) completeOverlapped(overlapped, ERROR_SUCCESS, count);
   return TRUE;

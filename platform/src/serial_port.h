@@ -1,22 +1,29 @@
 // An open serial port: the kernel object behind a \\.\COMn handle.
 //
-// Each port has a service thread of this layer that waits in poll() on the
-// device and a wake-up descriptor. It moves arriving bytes into the port's
-// own input queue (stopping, never dropping, when that is full, so that the
-// kernel holds further input) and reports a streaming line's arrivals in one
-// event a gathering time (serial_port_receive.cpp). It writes queued output
-// in order, drops a write that outlasts the write time-outs, records events
-// and completes a pending event wait. Where the device has modem lines or error counters it looks at
-// them every kLineWatchInterval while the event mask asks for them; on
-// devices without them (pseudo-terminals) an idle port does not wake at all.
+// A port on a terminal has two threads of this layer. Its reader thread
+// (serial_reader.h) moves arriving bytes into the port's own input queue as
+// they come, each read with its time, and depends on no lock at all (it
+// stops, never drops, when the queue is full, so that the kernel holds
+// further input). Its service thread waits in poll() on the device and a
+// wake-up descriptor: it reports arrivals, a streaming line's in one event a
+// gathering time (serial_port_receive.cpp), writes queued output in order,
+// drops a write that outlasts the write time-outs, records events and
+// completes a pending event wait. Where the device has modem lines or error
+// counters it looks at them every kLineWatchInterval while the event mask
+// asks for them; on devices without them (pseudo-terminals) an idle port
+// does not wake at all.
 //
 // The device is a terminal here; a port served over the network
 // (network_port.h) puts a connection in its place through the device
 // calls below, so that both have one input queue, one output queue, one
-// way of reporting events and one service thread each.
+// way of reporting events and one service thread each. A connection's
+// bytes carry its protocol, which is read under the port's lock: a network
+// port has no reader thread, and its service thread reads the socket into
+// the input queue (gathering there leaves the socket unread for its time).
 //
-// Every member is guarded by mutex_. Lock order: mutex_, then waitLock(),
-// never the reverse.
+// Every member is guarded by mutex_, but for the input queue, which the
+// reader thread fills without it (its consumers take it under mutex_), and
+// the reader itself. Lock order: mutex_, then waitLock(), never the reverse.
 #pragma once
 
 #include <linux/serial.h>
@@ -28,9 +35,12 @@
 #include <thread>
 #include <vector>
 
+#include <kestrix/serial_arrivals.h>
+
 #include "io_object.h"
-#include "serial_byte_queue.h"
+#include "serial_input_ring.h"
 #include "serial_line_signals.h"
+#include "serial_reader.h"
 
 namespace platform {
 
@@ -82,6 +92,9 @@ class SerialPort : public IoObject {
 
   BOOL read(LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) override;
   BOOL write(LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped) override;
+  // The arrival controls of kestrix/serial_arrivals.h.
+  BOOL control(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
+               LPOVERLAPPED overlapped) override;
 
   virtual BOOL getState(DCB* dcb);
   virtual BOOL setState(const DCB& dcb);
@@ -170,20 +183,29 @@ class SerialPort : public IoObject {
   void drainWakeups();
 
   // Input (serial_port_receive.cpp).
-  // Moves what the device holds into the input queue; returns how many
-  // bytes came.
+  // A terminal: takes note of what the reader thread put in the input
+  // queue since the last look: reports the arrival at once when no
+  // gathering runs, starting one, or counts it into the gathering, ending
+  // that when its time is over.
+  void noticeArrivalsLocked(Clock::time_point now);
+  // A network port: moves what the device holds into the input queue;
+  // returns how many bytes came.
   size_t takeDeviceInputLocked();
-  // The device is readable: reads it, and reports the arrival at once when
-  // no gathering runs, starting one.
+  // A network port: the device is readable: reads it, and reports the
+  // arrival at once when no gathering runs, starting one.
   void receiveLocked(Clock::time_point now);
   void startGatheringLocked(Clock::time_point now);
-  // The gathering time is over: reads the device, reports what came during
-  // it in one event and starts the next gathering, or ends gathering when
-  // nothing came.
+  // The gathering time is over: reports what came during it in one event
+  // and starts the next gathering, or ends gathering when nothing came.
   void endGatheringLocked(Clock::time_point now);
-  // Before the queue is looked at or read: takes in what gathers in the
+  // Before the queue is looked at or read: a terminal's arrivals are noted
+  // (their event recorded), a network port takes in what gathers in the
   // device meanwhile.
   void catchUpLocked();
+  // The event character the reader looks for, from the mask and settings.
+  void watchEventCharLocked();
+  // The input queue has room again.
+  void inputTakenLocked(bool wasFull);
 
   // Events (serial_port_events.cpp).
   void recordEventLocked(DWORD event);
@@ -204,12 +226,18 @@ class SerialPort : public IoObject {
   DWORD hangUpError_ = 0;
   std::thread service_;
 
-  SerialByteQueue input_;
-  // While set, the device is not polled for input until then.
+  SerialInputRing input_;
+  // A terminal's; none for a network port.
+  std::unique_ptr<SerialReader> reader_;
+  uint64_t noticed_ = 0;  // input_.written() at the last look
+  // While set, arrivals are reported at its end, not as they come.
   std::optional<Clock::time_point> gatheringUntil_;
   Clock::time_point gatheringStart_{};
-  size_t gathered_ = 0;  // bytes read since the gathering started
+  size_t gathered_ = 0;  // bytes that came since the gathering started
   Clock::duration gatheringLength_ = std::chrono::milliseconds(20);
+  bool deviceEndSeen_ = false;  // poll saw a terminal end: its reader reads what is left
+  // The arrivals of the bytes the last read took.
+  std::vector<SERIAL_ARRIVAL> lastReadArrivals_;
   std::deque<PendingWrite> output_;
   COMMTIMEOUTS timeouts_{};
   // The last settings applied; termios does not hold every field.

@@ -42,6 +42,7 @@ BOOL SerialPort::setMask(DWORD mask) {
   if (closed_) return failLocked(ERROR_INVALID_HANDLE);
   mask_ = mask;
   recorded_ &= mask;
+  watchEventCharLocked();
   if (pendingWait_) completePendingWaitLocked(ERROR_SUCCESS, 0);
   // The line watch depends on the mask.
   wakeService();

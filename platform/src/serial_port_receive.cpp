@@ -1,21 +1,27 @@
-// A serial port's input: moving what the device holds into the input queue,
-// and gathering arrivals the way a UART's receive FIFO time-out or a USB
-// adapter's latency timer does.
+// A serial port's input: reporting what came into the input queue, and
+// gathering a streaming line's arrivals the way a UART's receive FIFO
+// time-out or a USB adapter's latency timer does.
+//
+// A terminal's reader thread puts every arrival in the queue as it comes
+// (serial_reader.h); a network port's service thread reads its socket here
+// itself (takeDeviceInputLocked), as the connection's protocol needs the
+// port's lock.
 //
 // Every arrival on a quiet line is reported at once (EV_RXCHAR). When it
 // brought a streaming piece (a USB adapter's packet, a line of text), the
-// service thread then leaves the device alone for a short gathering time
-// and reports whatever came meanwhile in one event at its end, so that a
-// streaming line wakes the port and its watcher once a gathering time, not
-// once a piece. A line that brings a few bytes at a time (a conversation:
-// a prompt, a reply, a key) is not gathered, so each of its bytes is
-// reported as soon as it arrives. A gathering that ends with less than a
-// streaming piece ends the gathering: the next arrival is reported at once
-// again. The gathering time follows the line's rate, so that a fast line is
-// read about as often as without gathering and the kernel never holds more
-// than a small share of its buffer for us. Whoever asks for the queue's
-// state or reads it meanwhile gets the gathered bytes too: gathering delays
-// the event, never the data.
+// service thread then waits a short gathering time and reports whatever
+// came meanwhile in one event at its end, so that a streaming line wakes the
+// port's watcher once a gathering time, not once a piece. A terminal's
+// reader reads on meanwhile, each arrival as it comes: gathering delays the
+// event, never the reading nor any byte's time. (A network port's socket is
+// left unread for the gathering; whoever asks for the queue's state or
+// reads it meanwhile gets the gathered bytes too.) A line that brings a few
+// bytes at a time (a conversation: a prompt, a reply, a key) is not
+// gathered, so each of its bytes is reported as soon as it arrives. A
+// gathering that ends with less than a streaming piece ends the gathering:
+// the next arrival is reported at once again. The gathering time follows
+// the line's rate, so that a fast line's events come about as often as
+// without gathering.
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,8 +41,7 @@ using std::chrono::milliseconds;
 // gets shorter ones, down to the shortest.
 constexpr Clock::duration kLongestGathering = milliseconds(80);
 constexpr Clock::duration kShortestGathering = milliseconds(1);
-// About this much input waits in the kernel while a gathering runs, at the
-// rate last seen (a pseudo-terminal holds some 20 KB, a UART's driver more).
+// About this much input comes in a gathering, at the rate last seen.
 constexpr size_t kGatheringBytes = 1024;
 // Arrivals of at least this many bytes at once mean a streaming line.
 constexpr size_t kStreamingPiece = 32;
@@ -45,15 +50,35 @@ bool meansHangUp(int error) { return error != EAGAIN && error != EWOULDBLOCK && 
 
 }  // namespace
 
+void SerialPort::noticeArrivalsLocked(Clock::time_point now) {
+  const uint64_t written = input_.written();
+  const size_t arrived = static_cast<size_t>(written - noticed_);
+  noticed_ = written;
+  // After a hang-up only what was recorded before it is reported.
+  if (hangUpError_ != 0) return;
+  if (reader_->takeEventCharSeen()) recordEventLocked(EV_RXFLAG);
+  if (gatheringUntil_) {
+    gathered_ += arrived;
+    if (now >= *gatheringUntil_ || reader_->hungUp()) endGatheringLocked(now);
+    return;
+  }
+  if (arrived == 0) return;
+  recordEventLocked(EV_RXCHAR);
+  if (arrived >= kStreamingPiece) startGatheringLocked(now);
+}
+
 size_t SerialPort::takeDeviceInputLocked() {
   size_t arrived = 0;
   bool sawEventChar = false;
+  // What these reads take was in the device as they began.
+  FILETIME time;
+  GetSystemTimePreciseAsFileTime(&time);
   while (hangUpError_ == 0 && input_.freeSpace() > 0) {
     auto [space, room] = input_.freeSpan();
     const ssize_t count = readDeviceLocked(space, room);
     if (count > 0) {
       if (mask_ & EV_RXFLAG) sawEventChar |= std::memchr(space, dcb_.EvtChar, static_cast<size_t>(count)) != nullptr;
-      input_.commit(static_cast<size_t>(count));
+      input_.produce(static_cast<size_t>(count));
       arrived += static_cast<size_t>(count);
       // A short read emptied the device; asking again would only fail.
       if (static_cast<size_t>(count) < room) break;
@@ -62,9 +87,13 @@ size_t SerialPort::takeDeviceInputLocked() {
     if (count < 0 && errno == EINTR) continue;
     // With VMIN 1 an empty, live terminal fails with EAGAIN; 0 is end of
     // file, which a terminal gives only after a hang-up.
-    if (count == 0 || meansHangUp(errno)) hangUpLocked();
+    if (count == 0 || meansHangUp(errno)) {
+      input_.publish(time);
+      hangUpLocked();
+    }
     break;
   }
+  input_.publish(time);
   if (sawEventChar) recordEventLocked(EV_RXFLAG);
   if (gatheringUntil_) gathered_ += arrived;
   return arrived;
@@ -87,7 +116,7 @@ void SerialPort::startGatheringLocked(Clock::time_point now) {
 }
 
 void SerialPort::endGatheringLocked(Clock::time_point now) {
-  takeDeviceInputLocked();
+  if (!reader_) takeDeviceInputLocked();
   gatheringUntil_.reset();
   if (gathered_ > 0) recordEventLocked(EV_RXCHAR);
   if (gathered_ < kStreamingPiece) {
@@ -105,7 +134,24 @@ void SerialPort::endGatheringLocked(Clock::time_point now) {
 }
 
 void SerialPort::catchUpLocked() {
-  if (gatheringUntil_) takeDeviceInputLocked();
+  // What the queue holds is what is reported: the reader's arrivals are
+  // noted now rather than at the service thread's next turn.
+  if (reader_)
+    noticeArrivalsLocked(Clock::now());
+  else if (gatheringUntil_)
+    takeDeviceInputLocked();
+}
+
+void SerialPort::watchEventCharLocked() {
+  if (reader_) reader_->setEventChar((mask_ & EV_RXFLAG) ? static_cast<unsigned char>(dcb_.EvtChar) : -1);
+}
+
+void SerialPort::inputTakenLocked(bool wasFull) {
+  // A full queue had stopped the reading.
+  if (reader_)
+    reader_->spaceFreed();
+  else if (wasFull)
+    wakeService();
 }
 
 }  // namespace platform

@@ -50,10 +50,21 @@ void SerialPort::serve() {
 
     const bool live = hangUpError_ == 0;
     short interest = live ? deviceInterestLocked() : 0;
-    if (live && input_.freeSpace() > 0 && !gatheringUntil_) interest |= POLLIN;
-    if (live && !output_.empty() && deviceTakesOutputLocked()) interest |= POLLOUT;
-    pollfd watched[2] = {{wakeFd_, POLLIN, 0}, {live ? deviceDescriptorLocked() : -1, interest, 0}};
-    const int timeout = pollTimeoutLocked(now);
+    if (reader_) {
+      // Between gatherings the reader tells of the next arrival at once.
+      if (live && !gatheringUntil_) reader_->arm();
+    } else if (live && input_.freeSpace() > 0 && !gatheringUntil_) {
+      interest |= POLLIN;
+    }
+    if (live && !output_.empty() && deviceTakesOutputLocked() && !deviceEndSeen_) interest |= POLLOUT;
+    // A terminal is polled here for its output only: its end is its
+    // reader's to find.
+    const int device = !live || (reader_ && interest == 0) ? -1 : deviceDescriptorLocked();
+    pollfd watched[2] = {{wakeFd_, POLLIN, 0}, {device, interest, 0}};
+    // What came while the reader was not yet asked to tell is seen without
+    // waiting, and so is the reader's end.
+    const bool unnoticed = reader_ && live && ((!gatheringUntil_ && input_.written() != noticed_) || reader_->hungUp());
+    const int timeout = unnoticed ? 0 : pollTimeoutLocked(now);
 
     lock.unlock();
     const int ready = ::poll(watched, 2, timeout);
@@ -72,6 +83,21 @@ void SerialPort::serve() {
     const Clock::time_point woken = Clock::now();
     if (hangUpError_ == 0) serviceDeviceLocked(seen, woken);
     const bool hungUp = (seen & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    if (reader_) {
+      noticeArrivalsLocked(woken);
+      if ((seen & POLLOUT) && deviceTakesOutputLocked()) transmitLocked();
+      // The reader reads what the device still holds before it finds the
+      // end; poll's word of it only stops the writes from polling again.
+      if (hungUp) deviceEndSeen_ = true;
+      if (hangUpError_ == 0 && reader_->hungUp()) {
+        // Everything the reader read before the end is reported first (a
+        // gathering ends with it).
+        noticeArrivalsLocked(woken);
+        gatheringUntil_.reset();
+        hangUpLocked();
+      }
+      continue;
+    }
     if (gatheringUntil_ && (hungUp || woken >= *gatheringUntil_))
       endGatheringLocked(woken);
     else if (seen & POLLIN)

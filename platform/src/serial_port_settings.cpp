@@ -54,6 +54,7 @@ BOOL SerialPort::setState(const DCB& dcb) {
       setControlLineLocked(TIOCM_RTS, dcb.fRtsControl != RTS_CONTROL_DISABLE);
   }
   dcb_ = dcb;
+  watchEventCharLocked();
   return TRUE;
 }
 
@@ -64,9 +65,14 @@ BOOL SerialPort::setupQueues(DWORD inputSize, DWORD outputSize) {
   std::lock_guard<std::mutex> guard(mutex_);
   if (closed_) return failLocked(ERROR_INVALID_HANDLE);
   if (inputSize > kLargestQueueSize || outputSize > kLargestQueueSize) return failLocked(ERROR_INVALID_PARAMETER);
-  const bool wasFull = input_.freeSpace() == 0;
-  input_.resize(std::max<size_t>(inputSize, kSmallestInputQueue));
-  if (wasFull && input_.freeSpace() > 0) wakeService();
+  const size_t capacity = std::max<size_t>({inputSize, kSmallestInputQueue, input_.size()});
+  if (capacity == input_.capacity()) return TRUE;
+  const bool wasFull = input_.full();
+  // The reader stands still while its queue is moved.
+  if (reader_) reader_->stop();
+  input_.resize(capacity);
+  if (reader_ && !reader_->start()) return failLocked(ERROR_NOT_ENOUGH_MEMORY);
+  inputTakenLocked(wasFull);
   return TRUE;
 }
 
@@ -101,9 +107,9 @@ BOOL SerialPort::purge(DWORD flags) {
   }
   if (flags & PURGE_TXCLEAR) driverMayHoldOutput_ = false;
   if (flags & PURGE_RXCLEAR) {
-    const bool wasFull = input_.freeSpace() == 0;
+    const bool wasFull = input_.full();
     input_.clear();
-    if (wasFull) wakeService();
+    inputTakenLocked(wasFull);
   }
   if (flags & (PURGE_RXCLEAR | PURGE_TXCLEAR)) flushDeviceLocked(flags & PURGE_RXCLEAR, flags & PURGE_TXCLEAR);
   return TRUE;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../support/temp_folder.h"
@@ -103,6 +104,28 @@ TEST_F(LinkMonitorTest, BothPortsFramesAppearInTheOrderTheyArrivedAndThePanelsSh
   // The panels show exactly what they received, the monitor open or not.
   EXPECT_EQ(MemoText(form->Memo1), "request");
   EXPECT_EQ(MemoText(form->Memo2), "answer");
+}
+
+TEST_F(LinkMonitorTest, SensorLinesReadLateTogetherStillMakeAFrameEach) {
+  // A busy machine: the panel's reader is held off while a sensor prints
+  // three lines 20 ms apart (each long enough to count as streaming). The
+  // port read each as it came, and the frames split by those times.
+  Tick();
+  const std::string line = "temperature=21.50 humidity=40.20 p=1013\r\n";
+  {
+    InnerLocker hold(&form->Channels[0]._Lock);
+    for (int i = 0; i < 3; ++i) {
+      SendFromFarEnd(3, line);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+  ASSERT_TRUE(TickUntil([&] {
+    size_t bytes = 0;
+    for (const LinkFrame& frame : Record().Frames()) bytes += frame.Bytes.size();
+    return bytes == 3 * line.size();
+  }));
+  ASSERT_EQ(Record().Frames().size(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(Record().Frames()[i].Bytes, line) << i;
 }
 
 TEST_F(LinkMonitorTest, APauseLosesNothingAndTheViewCatchesUp) {

@@ -118,6 +118,40 @@ TEST_F(ReadDataTest, EachReadOfABlockCarriesTheTimeItWasTaken) {
   EXPECT_GE(TimeOf(next[1].marks[0]), end);
 }
 
+TEST_F(ReadDataTest, ArrivalsReadLateTogetherKeepTheTimesThePortReadThem) {
+  // A reader late by tens of milliseconds (a busy machine) takes two
+  // arrivals in one read: each keeps the time its bytes left the device.
+  ReadData channel;
+  channel._bStartWatcher = false;  // only the delivery reads
+  OpenChannel(channel, 3);
+  const auto waitQueued = [&](DWORD count) {
+    return WaitUntil([&] {
+      COMSTAT status = {};
+      return cxComm::ClearLineErrors(channel._hComm, &status) && status.cbInQue == count;
+    });
+  };
+  const ULONGLONG start = Now();
+  SendFromFarEnd(3, "t=21.5\r\n");
+  ASSERT_TRUE(waitQueued(8));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const ULONGLONG between = Now();
+  SendFromFarEnd(3, "t=21.6\r\n");
+  ASSERT_TRUE(waitQueued(16));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const ULONGLONG read = Now();
+  channel.DoWork(nullptr);
+
+  const std::vector<PostedMessage> blocks = ReceivedBlocks();
+  ASSERT_EQ(blocks.size(), 1u);
+  ASSERT_EQ(blocks[0].marks.size(), 2u);
+  EXPECT_EQ(blocks[0].marks[0].dwEnd, 8u);
+  EXPECT_EQ(blocks[0].marks[1].dwEnd, 16u);
+  EXPECT_GE(TimeOf(blocks[0].marks[0]), start);
+  EXPECT_LT(TimeOf(blocks[0].marks[0]), between);
+  EXPECT_GE(TimeOf(blocks[0].marks[1]), between);
+  EXPECT_LT(TimeOf(blocks[0].marks[1]), read);
+}
+
 TEST_F(ReadDataTest, ReadsBeyondTheMarksAreCountedIntoTheLastMark) {
   ReadData channel;
   OpenChannel(channel, 3);

@@ -2,8 +2,13 @@
 // what is queued, write time-outs, purging.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <mutex>
 #include <thread>
 
+#include "kernel_object.h"
 #include "port_calls.h"
 #include "shared_ports_folder.h"
 
@@ -178,6 +183,39 @@ TEST_F(PortTransfer, TheInputQueueTakesASecondOfTheFastestLineWithoutAReader) {
   ASSERT_TRUE(ReadFile(port, received.data(), static_cast<DWORD>(second), &read, &record));
   CloseHandle(record.hEvent);
   EXPECT_EQ(read, second);
+  EXPECT_TRUE(received == sent);
+}
+
+// The device is read whoever holds what: a thread preempted while it holds
+// the layer's wait lock (every wait and event goes through it) stands for
+// a busy machine. The port's watcher waits for an event, which the first
+// arrival completes under that lock; the far end writes far more than a
+// pseudo-terminal buffers, and the port still takes every byte at once.
+TEST_F(PortTransfer, TheDeviceIsReadWhileAnotherThreadHoldsTheWaitLock) {
+  ASSERT_TRUE(SetCommMask(port, EV_RXCHAR));
+  EventWait wait;
+  ASSERT_FALSE(wait.start(port));
+  ASSERT_EQ(wait.lastError, static_cast<DWORD>(ERROR_IO_PENDING));
+  const std::string sent = pattern(200'000, 'A');
+  size_t taken = 0;
+  {
+    std::lock_guard<std::mutex> hold(platform::waitLock());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (taken < sent.size() && std::chrono::steady_clock::now() < deadline) {
+      const ssize_t count = ::write(far.Master(), sent.data() + taken, std::min<size_t>(4096, sent.size() - taken));
+      if (count > 0)
+        taken += static_cast<size_t>(count);
+      else
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+  }
+  EXPECT_EQ(taken, sent.size()) << "the line was not read while the lock was held";
+  EXPECT_TRUE(wait.finished());
+  std::string received;
+  ASSERT_TRUE(WaitUntil([&] {
+    received += readQueued(port);
+    return received.size() >= sent.size();
+  }));
   EXPECT_TRUE(received == sent);
 }
 
