@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "BlockReads.h"
+
 namespace {
 
 // A memo longer than this (in bytes of the ANSI text, each line break two)
@@ -19,8 +21,9 @@ ULONGLONG NowMs() {
   return ReadTimeMs(now);
 }
 
-std::u16string StampOf(const SYSTEMTIME& At) {
-  const std::string stamp = TimeStampText(At);
+// The stamp of bytes that arrived at a system time; null for now.
+std::u16string StampOf(const FILETIME* ArrivedAt) {
+  const std::string stamp = TimeStampText(ArrivedAt);
   return std::u16string(stamp.begin(), stamp.end());
 }
 
@@ -47,30 +50,36 @@ void ReceiveArea::Take(const ReceivedBlock& Block, bool TimeStamps) {
   if (styled_.Takes(hex)) {
     const bool adds = Block.dwCount > 0 || ((letGo || Block.bLast) && styled_.Holding());
     if (adds) MakeRoom();
-    const Stamping* stamps = StampsFor(adds, TimeStamps, storage, stamp);
+    const Stamping* stamps = StampsFor(adds, TimeStamps, FirstArrival(Block), storage, stamp);
     styled_.Take(Block, hex, letGo, NowMs(), stamps);
     return;
   }
   const bool adds = carry_.Adds(Block.Bytes, Block.dwCount, hex, letGo, Block.bLast);
   if (adds) MakeRoom();
-  const Stamping* stamps = StampsFor(adds, TimeStamps, storage, stamp);
+  const Stamping* stamps = StampsFor(adds, TimeStamps, FirstArrival(Block), storage, stamp);
   if (adds) styled_.EndEchoLine(stamps);
   carry_.StyleFrom(TTextStyle());
   if (hex) {
     carry_.TakeHex(Block.Bytes, Block.dwCount, stamps);
   } else {
     if (letGo) carry_.LetGoHeldByte(stamps);
-    carry_.Take(Block.Bytes, Block.dwCount, stamps);
+    // A line starting in a read is stamped with that read's arrival.
+    ForEachRead(Block, [&](const BYTE* pBytes, DWORD dwCount, const FILETIME* pArrivedAt) {
+      if (stamps) {
+        stamp = StampOf(pArrivedAt);
+        storage.Stamp = stamp;
+      }
+      carry_.Take(pBytes, dwCount, stamps);
+    });
     if (Block.bLast) carry_.LetGoHeldByte(stamps);
   }
   if (adds) styled_.LineOpened();
 }
 
-const Stamping* ReceiveArea::StampsFor(bool Adds, bool TimeStamps, Stamping& Storage, std::u16string& Stamp) {
+const Stamping* ReceiveArea::StampsFor(bool Adds, bool TimeStamps, const FILETIME* ArrivedAt, Stamping& Storage,
+                                       std::u16string& Stamp) {
   if (!Adds || !TimeStamps) return nullptr;
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  Stamp = StampOf(now);
+  Stamp = StampOf(ArrivedAt);
   Storage.Stamp = Stamp;
   return &Storage;
 }
@@ -94,7 +103,7 @@ void ReceiveArea::Echo(const BYTE* pBytes, DWORD dwCount, bool More, bool TimeSt
   MakeRoom();
   Stamping storage{stamper_, {}};
   std::u16string stamp;
-  styled_.Echo(pBytes, dwCount, hex_->Checked, More, StampsFor(true, TimeStamps, storage, stamp));
+  styled_.Echo(pBytes, dwCount, hex_->Checked, More, StampsFor(true, TimeStamps, nullptr, storage, stamp));
 }
 
 void ReceiveArea::Tick() {

@@ -104,7 +104,10 @@ class ReceiveArea {
   // The memo's length, measured again if it changed meanwhile.
   void MeasureMemo();
   // The stamps of a delivery that adds text now, or none.
-  const Stamping* StampsFor(bool Adds, bool TimeStamps, Stamping& Storage, std::u16string& Stamp);
+  // The stamps of bytes that arrived at ArrivedAt (system time; null for
+  // now), or null when nothing is added or stamps are off.
+  const Stamping* StampsFor(bool Adds, bool TimeStamps, const FILETIME* ArrivedAt, Stamping& Storage,
+                            std::u16string& Stamp);
 
   // Puts the log view in the memo's place, or the memo back.
   void SwapTargets(bool ToLog);

@@ -1,7 +1,9 @@
 #include "StyledReceive.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "BlockReads.h"
 #include "HexText.h"
 
 namespace {
@@ -33,20 +35,28 @@ void StyledReceive::Take(const ReceivedBlock& Block, bool Hex, bool LetGo, ULONG
   if (Hex) {
     // Bytes held for a character are bytes like any other here.
     decoder_.Forget();
-    std::string stamp;
-    if (Stamps) stamp.assign(Stamps->Stamp.begin(), Stamps->Stamp.end());
     // Each read at its own time: a frame gap between two reads of one
-    // block ends a line as one between blocks does.
-    DWORD start = 0;
-    for (DWORD mark = 0; mark < Block.dwMarks && mark < kMaxReadMarks && start < Block.dwCount; ++mark) {
-      const DWORD end = std::min(Block.Marks[mark].dwEnd, Block.dwCount);
-      if (end > start) dump_.Take(Block.Bytes + start, end - start, ReadTimeMs(Block.Marks[mark].ftTime), stamp, *this);
-      start = std::max(start, end);
-    }
-    dump_.Take(Block.Bytes + start, Block.dwCount - start, Now, stamp, *this);
+    // block ends a line as one between blocks does, and a line's stamp is
+    // the arrival of its first byte.
+    ForEachRead(Block, [&](const BYTE* pBytes, DWORD dwCount, const FILETIME* pArrivedAt) {
+      const std::string stamp = Stamps ? TimeStampText(pArrivedAt) : std::string();
+      dump_.Take(pBytes, dwCount, pArrivedAt ? ReadTimeMs(*pArrivedAt) : Now, stamp, *this);
+    });
   } else {
     if (LetGo) decoder_.LetGo(sink);
-    decoder_.Take(Block.Bytes, Block.dwCount, sink);
+    // A line starting in a read is stamped with that read's arrival.
+    ForEachRead(Block, [&](const BYTE* pBytes, DWORD dwCount, const FILETIME* pArrivedAt) {
+      std::u16string stamp;
+      std::optional<Stamping> read;
+      if (Stamps) {
+        const std::string text = TimeStampText(pArrivedAt);
+        stamp.assign(text.begin(), text.end());
+        read.emplace(Stamping{Stamps->Stamper, stamp});
+        stamps_ = &*read;
+      }
+      decoder_.Take(pBytes, dwCount, sink);
+      stamps_ = Stamps;
+    });
     if (Block.bLast) decoder_.LetGo(sink);
   }
   stamps_ = nullptr;

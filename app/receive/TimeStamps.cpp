@@ -9,6 +9,13 @@ std::string TimeStampText(const SYSTEMTIME& At) {
   return text;
 }
 
+std::string TimeStampText(const FILETIME* Utc) {
+  SYSTEMTIME at;
+  FILETIME local;
+  if (Utc == nullptr || !FileTimeToLocalFileTime(Utc, &local) || !FileTimeToSystemTime(&local, &at)) GetLocalTime(&at);
+  return TimeStampText(at);
+}
+
 std::string TimeStamper::StampText(const std::string& Text, const SYSTEMTIME& At) {
   std::string stamped;
   stamped.reserve(Text.size() + 16);

@@ -1,7 +1,8 @@
 // Time stamps on received data: "[HH:MM:SS.mmm] " at the start of each line
 // of text, or before each delivery shown in hex, which then starts a line
-// of its own. The stamp carries the local time of the delivery that brought
-// the line's first byte.
+// of its own. The stamp carries the local time the line's first byte
+// arrived: when its port read it from the device (the block's read marks),
+// not when the window was handed it.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,8 @@
 
 // "[HH:MM:SS.mmm] "
 std::string TimeStampText(const SYSTEMTIME& At);
+// The same for a system time (UTC) in the local zone; null for now.
+std::string TimeStampText(const FILETIME* Utc);
 
 // Where one panel's receive area stands between deliveries: whether the
 // next byte starts a line, and whether a CR just ended one (so that an LF

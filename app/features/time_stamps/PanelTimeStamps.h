@@ -1,5 +1,6 @@
 // Time stamps on what a panel receives, switched in its receive area's
-// context menu and remembered.
+// context menu and remembered. Each line's stamp is the arrival of its
+// first byte (the reads' marks).
 #pragma once
 
 #include "PanelFeature.h"
