@@ -55,6 +55,8 @@ class PanelFeature {
   virtual void Shape(SendStep /*Step*/, PanelSend& /*Send*/) {}
   // Bytes the panel's sends wrote to its port (paced ones as they go).
   virtual void Sent(const BYTE* /*Bytes*/, DWORD /*Count*/) {}
+  // A break of Ms milliseconds began on the panel's port.
+  virtual void BreakSent(int /*Ms*/) {}
   // Brings the feature's menu items in line with its state.
   virtual void ShowState() {}
   // A line for the counter panel's tool tip; empty for none.

@@ -8,6 +8,7 @@
 
 #include <chrono>
 
+#include "LinkRowText.h"
 #include "MainWindowTest.h"
 
 namespace {
@@ -113,6 +114,24 @@ TEST_F(LineControl, RtsCtsFlowTakesRtsFromTheRtsChoiceWhichComesBackAfterIt) {
   ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
   EXPECT_EQ(form->Channels[0]._Dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_HANDSHAKE));
   EXPECT_NE(FarEndSettings(1).c_cflag & CRTSCTS, 0u);
+}
+
+TEST_F(LineControl, ABreakIsToldInTheCounterPanelWhileItLastsAndInTheLinkMonitorAsARow) {
+  Open();
+  ASSERT_TRUE(SetModemLinesForTesting(form->Channels[0]._hComm, 0));
+  FeatureOf<PanelLinkMonitor>(0).Monitor.Show();
+  const auto counter = [&] { return form->StatusBar1->Panels->Items[1]->Text.Get().Utf8(); };
+  Control().BreakItem->Click();
+  EXPECT_NE(counter().find("正在发送中断（250 毫秒）"), std::string::npos) << "at once: " << counter();
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return !Control().BreakOn(); }, 10000));
+  EXPECT_EQ(counter().find("中断"), std::string::npos) << "gone with the break: " << counter();
+  ASSERT_TRUE(TickUntil([&] { return !FeatureOf<PanelLinkMonitor>(0).Monitor.Record().Frames().empty(); }, 5000));
+  const LinkFrame& row = FeatureOf<PanelLinkMonitor>(0).Monitor.Record().Frames().front();
+  EXPECT_EQ(row.BreakMs, 250u);
+  EXPECT_TRUE(row.Sent);
+  EXPECT_EQ(row.Name, "COM1");
+  EXPECT_NE(LinkRowText(row, 0, true).find("\xE2\x86\x92 COM1  "), std::string::npos);
+  EXPECT_EQ(LinkRowText(row, 0, true).substr(LinkRowText(row, 0, true).size() - 12), "BREAK 250 ms");
 }
 
 TEST_F(LineControl, ABreakReachesThePlatformAndEndsByItselfWithoutHoldingTheWindow) {

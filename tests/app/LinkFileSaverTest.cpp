@@ -85,7 +85,9 @@ TEST_F(LinkFileSaverTest, APcapngFileHoldsEveryFrameWithItsTimeInterfaceDirectio
 
   // The file grows while it is open: a send of COM4's panel, later.
   AddRun(record, 1, kT0 + 2000 * kMs, "AT\r", true);
-  record.Settle(kT0 + 2000 * kMs + LinkRecord::kHold);
+  // And a break it sent: Wireshark's break event, without bytes.
+  record.AddBreak(1, "COM4", kT0 + 2500 * kMs, 250);
+  record.Settle(kT0 + 2500 * kMs + LinkRecord::kHold);
   ASSERT_TRUE(saver.WriteNew(record));
   saver.Close();
 
@@ -93,17 +95,18 @@ TEST_F(LinkFileSaverTest, APcapngFileHoldsEveryFrameWithItsTimeInterfaceDirectio
       Lines(Output("tshark -r " + path +
                    " -T fields -E separator=, -e frame.interface_name -e frame.time_epoch -e rtacser.eventtype"
                    " -e pkt_comment -e frame.p2p_dir -e data.data"));
-  ASSERT_EQ(packets.size(), 3u) << Output("tshark -r " + path);
+  ASSERT_EQ(packets.size(), 4u) << Output("tshark -r " + path);
   EXPECT_EQ(packets[0], "COM3,1700000000.000000000,0x02,,1,010300000002c40b");
   EXPECT_EQ(packets[1], "COM4,1700000000.004512000,0x02,,1,010304000a000b9a36");
   EXPECT_EQ(packets[2], "COM4,1700000002.000000000,0x01,,0,41540d");
+  EXPECT_EQ(packets[3], "COM4,1700000002.500000000,0x09,,0,");
   EXPECT_NE(Output("capinfos -I " + path).find("Number of interfaces in file: 2"), std::string::npos);
   // Each frame's control lines, in the header's fields.
   const std::vector<std::string> lines = Lines(
       Output("tshark -r " + path +
              " -T fields -E separator=, -e rtacser.cts -e rtacser.dcd -e rtacser.dsr -e rtacser.rts -e rtacser.dtr"
              " -e rtacser.ring"));
-  ASSERT_EQ(lines.size(), 3u);
+  ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "1,0,0,1,1,0");
   EXPECT_EQ(lines[1], "0,1,1,0,0,1");
   EXPECT_EQ(lines[2], "0,0,0,0,0,0");

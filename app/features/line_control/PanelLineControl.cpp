@@ -5,6 +5,7 @@
 
 #include "DevicePanel.h"
 #include "MenuItems.h"
+#include "PanelPorts.h"
 
 namespace {
 
@@ -46,9 +47,18 @@ void PanelLineControl::SendBreak(int Ms) {
     return;
   }
   _hBreakComm = hComm;
+  _nBreakOnMs = Ms;
   _BreakTimer->Interval = static_cast<unsigned>(Ms);
   _BreakTimer->Enabled = true;
   Panel.StateChanged();
+  // Said in the counter panel at once, not at its next refresh.
+  Panel.ShowCounter(PanelPort[Panel.Index]);
+  for (const std::unique_ptr<PanelFeature>& feature : Panel.Features()) feature->BreakSent(Ms);
+}
+
+String PanelLineControl::Progress() const {
+  if (!BreakOn()) return String();
+  return Fill(Tr("LineControl", " 正在发送中断（%1 毫秒）"), {IntToStr(_nBreakOnMs)});
 }
 
 void PanelLineControl::AskBreak() {
@@ -69,6 +79,7 @@ void PanelLineControl::EndBreak() {
   if (_hBreakComm == Panel.Channel->_hComm) EscapeCommFunction(_hBreakComm, CLRBREAK);
   _hBreakComm = INVALID_HANDLE_VALUE;
   Panel.StateChanged();
+  Panel.ShowCounter(PanelPort[Panel.Index]);
 }
 
 void PanelLineControl::SetFlowControl(FlowControl Flow) {

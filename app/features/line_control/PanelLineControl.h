@@ -37,6 +37,9 @@ class PanelLineControl : public PanelFeature {
   // Asks for a length and sends a break of it.
   void AskBreak();
   bool BreakOn() const { return _hBreakComm != INVALID_HANDLE_VALUE; }
+  // " 正在发送中断（250 毫秒）" while a break is on, else empty: follows the
+  // counter line, so that the break is seen to go out.
+  String Progress() const override;
 
   FlowControl Flow() const { return _Flow; }
   // Remembered, and applied at once to an open port; one the port refuses
@@ -80,4 +83,5 @@ class PanelLineControl : public PanelFeature {
   int _nCharGapMs = 0;
   int _nLineGapMs = 0;
   int _nBreakMs = kDefaultBreakMs;  // the last chosen length
+  int _nBreakOnMs = 0;              // the length of the break on now
 };

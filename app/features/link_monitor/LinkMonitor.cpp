@@ -76,6 +76,11 @@ void LinkMonitor::Sent(int Panel, const std::string& PortName, const std::string
   Record_.Add(Panel, true, PortName, FileTimeNow(), reinterpret_cast<const BYTE*>(Bytes.data()), Bytes.size());
 }
 
+void LinkMonitor::Break(int Panel, const std::string& PortName, int Ms) {
+  if (!Recording() || Ms <= 0) return;
+  Record_.AddBreak(Panel, PortName, FileTimeNow(), static_cast<DWORD>(Ms));
+}
+
 void LinkMonitor::SetDefaultGap(int Panel, ULONGLONG Intervals) {
   DefaultGaps[Panel] = Intervals;
   ApplyChoices();
@@ -116,7 +121,7 @@ void LinkMonitor::ShowRow(const LinkFrame& Frame) {
   Window->AppendRow(LinkRowText(Frame, PreviousEnd, Choices_.Hex, CodePages[Frame.Port]),
                     Frame.Sent ? MonitorWindow::RowKind::Sent : MonitorWindow::RowKind::Received);
   PreviousEnd = Frame.End;
-  if (!Choices_.DecodeModbus) return;
+  if (!Choices_.DecodeModbus || Frame.BreakMs > 0) return;
   const ModbusRow decoded = Decoder.Decode(Frame);
   Window->AppendRow(DecodedRowText(decoded).Utf8(),
                     decoded.Bad ? MonitorWindow::RowKind::Bad : MonitorWindow::RowKind::Decoded);
@@ -129,7 +134,7 @@ void LinkMonitor::ShowNewRows() {
   const ULONGLONG first = frames.front().Sequence;
   if (NextShown < first) NextShown = first;  // older frames went past the record's limit
   for (size_t index = static_cast<size_t>(NextShown - first); index < frames.size(); ++index)
-    if (!frames[index].Sent || Choices_.ShowSends) ShowRow(frames[index]);
+    if (!frames[index].Sent || Choices_.ShowSends || frames[index].BreakMs > 0) ShowRow(frames[index]);
   NextShown = Record_.NextSequence();
 }
 

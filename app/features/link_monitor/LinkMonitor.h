@@ -37,6 +37,9 @@ class LinkMonitor {
   void Received(int Panel, const std::string& PortName, const ReceivedBlock& Block, BYTE Lines = 0);
   // A panel's own send, a row of its own when the window shows sends.
   void Sent(int Panel, const std::string& PortName, const std::string& Bytes);
+  // A break the panel began on its port, Ms long: a row of its own, shown
+  // whether or not the window shows sends.
+  void Break(int Panel, const std::string& PortName, int Ms);
   // The code page the panel reads its text in: its port's text rows are
   // read in it from now on.
   void SetCodePage(int Panel, UINT CodePage) { CodePages[Panel] = Saver.CodePages[Panel] = CodePage; }

@@ -37,6 +37,15 @@ void LinkRecord::Add(int Port, bool Sent, const std::string& Name, ULONGLONG Tim
   }
 }
 
+void LinkRecord::AddBreak(int Port, const std::string& Name, ULONGLONG Time, DWORD Ms) {
+  Source& source = Sources[Port * 2 + 1];
+  LinkFrame frame{0, Port, true, Name, Time, Time, std::string(), 0};
+  frame.BreakMs = Ms;
+  source.Waiting.push_back(std::move(frame));
+  // What the panel sends after the break is a frame of its own.
+  source.Open = false;
+}
+
 void LinkRecord::EndFrames(int Port) {
   Sources[Port * 2].Open = false;
   Sources[Port * 2 + 1].Open = false;

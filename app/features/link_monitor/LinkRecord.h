@@ -40,7 +40,8 @@ struct LinkFrame {
   ULONGLONG Start = 0;     // the arrival of its first read
   ULONGLONG End = 0;       // and of its last
   std::string Bytes;
-  BYTE Lines = 0;  // LinkLine bits as its first read came
+  BYTE Lines = 0;     // LinkLine bits as its first read came
+  DWORD BreakMs = 0;  // a break the panel sent, this long (a frame of its own, without bytes)
 };
 
 class LinkRecord {
@@ -59,6 +60,9 @@ class LinkRecord {
   // are the port's control lines then, kept by a frame the read begins.
   void Add(int Port, bool Sent, const std::string& Name, ULONGLONG Time, const BYTE* Bytes, size_t Count,
            BYTE Lines = 0);
+  // A break the panel began on its port at Time, Ms long: a frame of its
+  // own among the panel's sends.
+  void AddBreak(int Port, const std::string& Name, ULONGLONG Time, DWORD Ms);
   // The port's opening has ended: its frames end with it.
   void EndFrames(int Port);
   // Moves the frames whose first bytes came kHold or more before Now into

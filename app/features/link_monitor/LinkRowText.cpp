@@ -114,6 +114,7 @@ std::string LinkRowText(const LinkFrame& Frame, ULONGLONG Previous, bool Hex, UI
   std::string row = ArrivalTimeText(Frame.Start) + "  " + DirectionText(Frame) + "  ";
   row += Previous == 0 ? std::string("          ") : GapText(Previous, Frame.Start);
   row += "  ";
+  if (Frame.BreakMs > 0) return row + "BREAK " + std::to_string(Frame.BreakMs) + " ms";
   row += Hex ? HexWithCharacters(Frame.Bytes) : TextOfBytes(Frame.Bytes, CodePage);
   return row;
 }

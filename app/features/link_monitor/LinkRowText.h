@@ -1,7 +1,8 @@
 // A frame of the link's record as a row of text, as the monitor shows it
 // and its text log keeps it:
 //   03:27:35.123456  COM3 →  +12.345 ms  01 03 00 10 00 02 C5 CE  |........|
-// The time is the frame's arrival in the local zone to the microsecond, the
+// A break the panel sent is a row of its own, "BREAK 250 ms" in place of
+// the bytes. The time is the frame's arrival in the local zone to the microsecond, the
 // gap runs from the previous frame's last read to this frame's first (less
 // than zero when the two overlap). Bytes are hex with their characters, or
 // the text itself with control characters written as escapes, so that a

@@ -58,6 +58,8 @@ void PanelLinkMonitor::Sent(const BYTE* Bytes, DWORD Count) {
   if (Count > 0) Monitor.Sent(Panel.Index, PortName(), std::string(reinterpret_cast<const char*>(Bytes), Count));
 }
 
+void PanelLinkMonitor::BreakSent(int Ms) { Monitor.Break(Panel.Index, PortName(), Ms); }
+
 void PanelLinkMonitor::LoadChoices(TIniFile& Ini, const String&) {
   if (Panel.Index != 0) return;
   // Each value is checked on its own: a bad one keeps its default.

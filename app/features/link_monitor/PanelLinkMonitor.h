@@ -21,6 +21,7 @@ class PanelLinkMonitor : public PanelFeature {
   void PortOpened() override;
   void Received(const ReceivedBlock& Block) override;
   void Sent(const BYTE* Bytes, DWORD Count) override;
+  void BreakSent(int Ms) override;
   void LoadChoices(TIniFile& Ini, const String& Section) override;
   void SaveChoices(TIniFile& Ini, const String& Section) const override;
 

@@ -16,9 +16,11 @@ constexpr WORD kIfTsresol = 9;
 constexpr WORD kEpbFlags = 2;
 constexpr DWORD kInbound = 1;
 constexpr DWORD kOutbound = 2;
-// The serial link's event types: the start of data sent or received.
+// The serial link's event types: the start of data sent or received, and a
+// break.
 constexpr BYTE kEventDataTxStart = 1;
 constexpr BYTE kEventDataRxStart = 2;
+constexpr BYTE kEventSerialBreak = 9;
 constexpr ULONGLONG kUnixEpochIntervals = 116444736000000000ULL;
 
 void Put32(std::string& Out, DWORD Value) {
@@ -92,7 +94,9 @@ std::string PcapngPacket(DWORD Interface, const LinkFrame& Frame) {
   std::string payload;
   PutBig32(payload, static_cast<DWORD>(microseconds / 1000000));
   PutBig32(payload, static_cast<DWORD>(microseconds % 1000000));
-  payload += static_cast<char>(Frame.Sent ? kEventDataTxStart : kEventDataRxStart);
+  payload += static_cast<char>(Frame.BreakMs > 0 ? kEventSerialBreak
+                               : Frame.Sent      ? kEventDataTxStart
+                                                 : kEventDataRxStart);
   payload += static_cast<char>(Frame.Lines);  // the header's bits are the record's
   payload += std::string(2, '\0');
   payload += Frame.Bytes;
