@@ -11,6 +11,11 @@
 //     order; CPU; latency under load;
 //   - tio, the reference peer, on its own two lines fed the same way in the
 //     same run (skipped with a note when it is not installed);
+//   - both lines at 307,200 bytes/s fed by a process of its own
+//     (app_bench_feeder), a write every 5 ms, in repeated runs: bytes the
+//     lines refused, and the longest time between two reads of each port
+//     (bench/app_bench_screen_reader.sh runs it with an accessibility bus
+//     up and a listener on it, as a screen-reader user has);
 //   - the whole session: both panels keep everything, in terminal colours
 //     and UTF-8, fed an ESP-IDF-like log at the same rates (a write every
 //     10 ms) and at 307,200 bytes/s with a write every 5 ms, beside cat of
@@ -19,6 +24,7 @@
 //     resident memory, Ctrl+Home and Ctrl+End in the view, and a find over
 //     all that is kept.
 // Not a test: run it by hand. --quick shortens every run.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -30,6 +36,7 @@
 #include "app_bench/bench_window.h"
 #include "app_bench/cat_reference.h"
 #include "app_bench/esp_log_feed.h"
+#include "app_bench/feeder_runs.h"
 #include "app_bench/measures.h"
 #include "app_bench/runs.h"
 #include "app_bench/session_runs.h"
@@ -58,7 +65,13 @@ struct Options {
   bool plain = true;                  // the runs with nothing chosen
   bool session = true;                // the whole-session runs
   double fillBytes = 11520.0 * 3600;  // an hour at 115200 baud, per panel
+  bool feeder = true;                 // the runs fed by a process of their own
+  int feederRuns = 10;
+  double feederSeconds = 20;
 };
+
+const double kFeederRate = 307200;
+const auto kFeederStep = std::chrono::milliseconds(5);
 
 // The whole session's aims (share of one core; ms).
 const double kSessionStepFastMs = 5;
@@ -89,6 +102,7 @@ struct Report {
   std::vector<SessionLoadResult> sessionRuns;
   CatResult cat;
   SessionViewFigures view;
+  std::vector<FeederRun> feederRuns;
 };
 
 double CpuAimFor(double rate) {
@@ -112,6 +126,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.session = false;
     } else if (argument == "--session-only") {
       options.plain = false;
+    } else if (argument == "--feeder-only") {
+      options.plain = options.session = false;
+    } else if (argument == "--no-feeder") {
+      options.feeder = false;
+    } else if (argument.rfind("--feeder-runs=", 0) == 0) {
+      options.feederRuns = std::atoi(argument.c_str() + 14);
+    } else if (argument.rfind("--feeder-seconds=", 0) == 0) {
+      options.feederSeconds = std::atof(argument.c_str() + 17);
     } else if (argument.rfind("--fill-bytes=", 0) == 0) {
       options.fillBytes = std::atof(argument.c_str() + 13);
     } else if (argument.rfind("--rates=", 0) == 0) {
@@ -121,7 +143,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     } else {
       std::fprintf(stderr,
                    "usage: app_bench [--quick] [--seconds=S] [--rates=R1,R2,...] [--no-tio] [--no-session]\n"
-                   "                 [--session-only] [--fill-bytes=B]\n"
+                   "                 [--session-only] [--fill-bytes=B] [--feeder-only] [--no-feeder]\n"
+                   "                 [--feeder-runs=N] [--feeder-seconds=S]\n"
                    "  --quick      load runs of 10 s, a short idle spell, 100 latency samples\n"
                    "  --seconds=S  length of each load run (default 60)\n"
                    "  --rates=...  rates per line (bytes/s), default 11520,92160,307200\n"
@@ -129,6 +152,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
                    "  --no-session leave the whole-session runs out\n"
                    "  --session-only  only the whole-session runs\n"
                    "  --fill-bytes=B  bytes each log line has sent before the view is timed (default 41472000)\n"
+                   "  --feeder-only   only the runs fed by a process of their own (--no-feeder leaves them out)\n"
+                   "  --feeder-runs=N, --feeder-seconds=S  how many of them, how long each (default 10, 20 s)\n"
                    "The window is offscreen unless QT_QPA_PLATFORM names a platform (xcb under xvfb-run).\n");
       return false;
     }
@@ -157,12 +182,18 @@ void RunSession(const Lines& lines, const Options& options, Report& report) {
   report.view = MeasureSessionView(lines);
 }
 
+void RunFeeder(const Lines& lines, const Options& options, Report& report) {
+  if (options.feeder && options.feederRuns > 0)
+    report.feederRuns = RunFeederProcess(lines, kFeederRate, options.feederSeconds, kFeederStep, options.feederRuns);
+}
+
 void RunBench(const Lines& lines, const Options& options, Report& report) {
   report.error = OpenBothPanels(*lines.form, "115200");
   if (!report.error.empty()) return;
   std::this_thread::sleep_for(std::chrono::seconds(1));  // let start-up work settle
   if (!options.plain) {
-    RunSession(lines, options, report);
+    RunFeeder(lines, options, report);
+    if (options.session) RunSession(lines, options, report);
     report.peakKiB = PeakResidentKiB();
     return;
   }
@@ -190,6 +221,7 @@ void RunBench(const Lines& lines, const Options& options, Report& report) {
     report.runs.push_back(run);
   }
   report.peakKiB = PeakResidentKiB();
+  RunFeeder(lines, options, report);
   if (options.session) RunSession(lines, options, report);
 }
 
@@ -279,6 +311,34 @@ void PrintSession(const Report& report, const Options& options) {
   std::printf("  matches of \"%s\", which occurs once near the start: %d\n", kEspLogUniqueText, view.matches);
 }
 
+void PrintFeeder(const Report& report, const Options& options) {
+  if (report.feederRuns.empty()) return;
+  std::printf("\nboth lines at %.0f bytes/s fed by a process of their own, a write every %lld ms, %.0f s a run%s\n",
+              kFeederRate, static_cast<long long>(kFeederStep.count()), options.feederSeconds,
+              std::getenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON") ? ", accessibility bridge on" : "");
+  std::printf("  run      taken  refused  all shown  longest gap between reads ms  feeder late ms  load average\n");
+  std::printf("                                       line 1   line 2\n");
+  int refusing = 0;
+  double longest = 0;
+  for (size_t run = 0; run < report.feederRuns.size(); ++run) {
+    const FeederRun& r = report.feederRuns[run];
+    if (!r.error.empty()) {
+      std::printf("  %3zu  FAILED: %s\n", run + 1, r.error.c_str());
+      continue;
+    }
+    if (r.refused > 0) ++refusing;
+    longest = std::max({longest, r.longestReadGapMs[0], r.longestReadGapMs[1]});
+    std::printf("  %3zu %10llu %8llu  %-9s  %8.1f %8.1f  %14.1f  %s\n", run + 1,
+                static_cast<unsigned long long>(r.taken), static_cast<unsigned long long>(r.refused), YesNo(r.shownAll),
+                r.longestReadGapMs[0], r.longestReadGapMs[1], r.feederLateMs, r.load.c_str());
+    if (!r.shownAll)
+      std::printf("       %llu bytes shown wrong or out of order, %llu not shown\n",
+                  static_cast<unsigned long long>(r.wrong), static_cast<unsigned long long>(r.unshown));
+  }
+  std::printf("  runs in which a line refused bytes: %d of %zu; longest gap between reads %.1f ms\n", refusing,
+              report.feederRuns.size(), longest);
+}
+
 void PrintReport(const Report& report, const Options& options) {
   // Offscreen unless the caller chose a platform (QT_QPA_PLATFORM=xcb under
   // xvfb-run draws on a real X server).
@@ -292,7 +352,8 @@ void PrintReport(const Report& report, const Options& options) {
     return;
   }
   if (!options.plain) {
-    PrintSession(report, options);
+    PrintFeeder(report, options);
+    if (options.session) PrintSession(report, options);
     return;
   }
   std::printf("\nstart-up     process start to window shown %.3f s (from main() %.3f s)\n", report.sinceProcessStart,
@@ -328,6 +389,7 @@ void PrintReport(const Report& report, const Options& options) {
     std::printf("%.0f bytes/s per line at once: kestrix %s, tio %s\n", run.kestrix.rate,
                 run.kestrix.Lossless() ? "lossless" : "LOSES BYTES",
                 run.tio.ran ? (run.tio.Lossless() ? "lossless" : "LOSES BYTES") : "not run");
+  PrintFeeder(report, options);
   if (options.session) PrintSession(report, options);
 }
 

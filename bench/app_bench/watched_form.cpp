@@ -53,6 +53,7 @@ void WatchedForm::Dispatch(TMessage& Message) {
   BYTE bytes[kReceiveBufferSize];
   std::copy(block->Bytes, block->Bytes + count, bytes);
   const int index = PanelOf(*block, Message.WParam);
+  CheckReadGaps(index, *block);
 
   TForm1::Dispatch(Message);
 
@@ -70,6 +71,21 @@ void WatchedForm::CheckTaken(int Index, const BYTE* pBytes, DWORD dwCount) {
       if (watch.wrongBytes++ == 0) watch.firstWrongAt = static_cast<int64_t>(watch.taken);
     }
     ++watch.taken;
+  }
+}
+
+void WatchedForm::CheckReadGaps(int Index, const ReceivedBlock& Block) {
+  PanelWatch& watch = Watch[Index];
+  if (watch.readGapsFromNow.exchange(false)) {
+    watch.lastRead = 0;
+    watch.longestReadGap = 0;
+  }
+  for (DWORD mark = 0; mark < Block.dwMarks && mark < kMaxReadMarks; ++mark) {
+    const FILETIME& time = Block.Marks[mark].ftTime;
+    const int64_t read = static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    if (watch.lastRead != 0 && read - watch.lastRead > watch.longestReadGap)
+      watch.longestReadGap = read - watch.lastRead;
+    watch.lastRead = read;
   }
 }
 

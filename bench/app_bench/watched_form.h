@@ -29,6 +29,12 @@ struct PanelWatch {
   std::atomic<uint64_t> wrongBytes{0};  // bytes that did not continue the pattern
   std::atomic<uint64_t> memoMisses{0};  // blocks whose text was not at the end of the memo
   std::atomic<int64_t> firstWrongAt{-1};
+  // The longest time between two reads of the port's device, from the
+  // reads' own times (the blocks' marks), in 100 ns steps, since the last
+  // StartReadGaps.
+  std::atomic<int64_t> longestReadGap{0};
+  std::atomic<bool> readGapsFromNow{false};
+  void StartReadGaps() { readGapsFromNow = true; }
 
   std::vector<ShownRecord> Log(uint64_t from) const;
 
@@ -37,6 +43,7 @@ struct PanelWatch {
 
   // Window thread only: taken by the panel but not yet seen in its memo.
   uint64_t taken = 0;
+  int64_t lastRead = 0;  // the last read's time, 0 before the first
   std::string newestBlock;
 };
 
@@ -60,6 +67,7 @@ class WatchedForm : public TForm1 {
 
  private:
   void CheckTaken(int Index, const BYTE* pBytes, DWORD dwCount);
+  void CheckReadGaps(int Index, const ReceivedBlock& Block);
   void CheckShown(int Index);
 
   std::atomic<int64_t> checkNanoseconds_{0};

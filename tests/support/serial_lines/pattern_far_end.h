@@ -28,6 +28,9 @@ class PatternFarEnd : public FarEnd {
   // takes them now (it never blocks); returns how many it took.
   size_t Write(size_t count);
   uint64_t Written() const { return written_; }
+  // Another process wrote the pattern's next `count` bytes into the line
+  // (a feeder of its own, given the master side).
+  void WrittenElsewhere(uint64_t count) { written_ += count; }
   // The writes whose first byte lies in [from, to).
   std::vector<WriteRecord> Writes(uint64_t from, uint64_t to) const;
 
