@@ -395,6 +395,10 @@ The file holds everything received before the stop; what arrived after it was no
         <source>按间隔发送的队列已满（最多 %1 字节）：这次发送的 %2 字节没有发送。</source>
         <translation>The queue of paced sends is full (at most %1 bytes): this send of %2 bytes was not sent.</translation>
     </message>
+    <message>
+        <source> 正在发送中断（%1 毫秒）</source>
+        <translation> sending a break (%1 ms)</translation>
+    </message>
 </context>
 <context>
     <name>LinkMonitor</name>
@@ -1207,6 +1211,14 @@ The file holds everything received before the stop; what arrived after it was no
         <source>继续(&amp;P)</source>
         <translation>Resume (&amp;P)</translation>
     </message>
+    <message>
+        <source>；之前的串口另有 %1 行，导出时一并写出</source>
+        <translation>; %1 more rows from the port before, written with the export</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>Port</translation>
+    </message>
 </context>
 <context>
     <name>PortPanel</name>
@@ -1295,10 +1307,6 @@ The file holds everything received before the stop; what arrived after it was no
     <message>
         <source>不是 UTF-8 文本</source>
         <translation>Not UTF-8 text</translation>
-    </message>
-    <message>
-        <source>应有 5 个以制表符分隔的字段：名称、text 或 hex、校验、周期、内容</source>
-        <translation>Expected 5 tab-separated fields: name, text or hex, checksum, period, content</translation>
     </message>
     <message>
         <source>第二个字段应为 text 或 hex，而不是 “%1”</source>
@@ -1433,12 +1441,24 @@ The file holds everything received before the stop; what arrived after it was no
         <translation>Import quick sends</translation>
     </message>
     <message>
-        <source>文本文件 (*.txt)|*.txt|所有文件 (*)|*</source>
-        <translation>Text files (*.txt)|*.txt|All files (*)|*</translation>
-    </message>
-    <message>
         <source>导出快捷发送</source>
         <translation>Export quick sends</translation>
+    </message>
+    <message>
+        <source>名称含控制字符（如制表符、换行）</source>
+        <translation>the name holds control characters (such as a tab or line break)</translation>
+    </message>
+    <message>
+        <source>有 %1 个以制表符分隔的字段，应有 5 个：名称、text 或 hex、校验、周期、内容</source>
+        <translation>%1 tab-separated fields where 5 are needed: name, text or hex, checksum, period, message</translation>
+    </message>
+    <message>
+        <source>制表符分隔文本 (*.tsv;*.txt)|*.tsv;*.txt|所有文件 (*)|*</source>
+        <translation>Tab-separated text (*.tsv;*.txt)|*.tsv;*.txt|All files (*)|*</translation>
+    </message>
+    <message>
+        <source>制表符分隔文本 (*.tsv)|*.tsv|文本文件 (*.txt)|*.txt|所有文件 (*)|*</source>
+        <translation>Tab-separated text (*.tsv)|*.tsv|Text files (*.txt)|*.txt|All files (*)|*</translation>
     </message>
 </context>
 <context>

@@ -32,7 +32,7 @@ const PanelOption kPanelOptions[] = {
     {"baud", BaudChoice, "a rate from 50 to 4000000", &PanelStartChoices::Baud},
     {"parity", ParityChoice, "N, O, E, M, S or none, odd, even, mark, space", &PanelStartChoices::Parity},
     {"data", DataBitsChoice, "5, 6, 7 or 8", &PanelStartChoices::DataBits},
-    {"stop", StopBitsChoice, "1 or 2", &PanelStartChoices::StopBits},
+    {"stop", StopBitsChoice, "1, 1.5 or 2", &PanelStartChoices::StopBits},
 };
 
 std::string HelpText(const char* szLogFolder) {
@@ -53,7 +53,7 @@ std::string HelpText(const char* szLogFolder) {
              "  --baudN RATE      the baud rate, 50 to 4000000\n"
              "  --parityN P       N, O, E, M or S (none, odd, even, mark, space)\n"
              "  --dataN BITS      data bits, 5 to 8\n"
-             "  --stopN BITS      stop bits, 1 or 2\n"
+             "  --stopN BITS      stop bits, 1, 1.5 (with 5 data bits) or 2\n"
              "  --open            open every panel given a port, as its Open button does\n"
              "A value may also follow an equals sign (--baud1=115200). A wrong option or\n"
              "value is refused with exit status 2 and no window.\n"

@@ -61,6 +61,6 @@ std::optional<std::string> DataBitsChoice(const std::string& Value) {
 }
 
 std::optional<std::string> StopBitsChoice(const std::string& Value) {
-  if (Value == "1" || Value == "2") return Value;
+  if (Value == "1" || Value == "1.5" || Value == "2") return Value;
   return std::nullopt;
 }

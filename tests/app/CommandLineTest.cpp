@@ -64,7 +64,7 @@ TEST(CommandLine, AnythingElseIsAUsageErrorNamingTheArgumentEvenBesideHelp) {
 TEST(CommandLine, EachPanelOptionTakesThePanelsOwnValuesInEitherForm) {
   const CommandLineOutcome outcome =
       Read({"--port1", "COM3", "--baud1", "115200", "--port2=com04", "--baud2=9600", "--parity1", "e", "--parity2",
-            "mark", "--data1", "7", "--data2=5", "--stop1", "2", "--stop2", "1", "--open"});
+            "mark", "--data1", "7", "--data2=5", "--stop1", "2", "--stop2", "1.5", "--open"});
   ASSERT_TRUE(outcome.bStartWindow) << outcome.Err;
   EXPECT_EQ(outcome.Out + outcome.Err, "");
   const PanelStartChoices& one = outcome.Choices.Panels[0];
@@ -78,7 +78,7 @@ TEST(CommandLine, EachPanelOptionTakesThePanelsOwnValuesInEitherForm) {
   EXPECT_EQ(two.Baud, "9600");
   EXPECT_EQ(two.Parity, "M (标记)");
   EXPECT_EQ(two.DataBits, "5");
-  EXPECT_EQ(two.StopBits, "1");
+  EXPECT_EQ(two.StopBits, "1.5") << "with 5 data bits, as the panel takes it";
   EXPECT_TRUE(outcome.Choices.Open);
 
   const CommandLineOutcome partial = Read({"--baud2", "57600"});
@@ -132,8 +132,9 @@ TEST(CommandLine, AWrongPanelOptionOrValueIsAUsageErrorSayingWhatIsAccepted) {
       {{"--parity1", "X"}, "invalid value 'X' for '--parity1' (N, O, E, M, S or none, odd, even, mark, space)"},
       {{"--data1", "9"}, "invalid value '9' for '--data1' (5, 6, 7 or 8)"},
       {{"--data2", "4"}, "invalid value '4' for '--data2' (5, 6, 7 or 8)"},
-      {{"--stop1", "1.5"}, "invalid value '1.5' for '--stop1' (1 or 2)"},
-      {{"--stop2="}, "invalid value '' for '--stop2' (1 or 2)"},
+      {{"--stop1", "1,5"}, "invalid value '1,5' for '--stop1' (1, 1.5 or 2)"},
+      {{"--stop1", "3"}, "invalid value '3' for '--stop1' (1, 1.5 or 2)"},
+      {{"--stop2="}, "invalid value '' for '--stop2' (1, 1.5 or 2)"},
       {{"--port1"}, "option '--port1' needs a value (COM1 to COM1024, rfc2217://HOST:PORT or tcp://HOST:PORT)"},
       {{"--baud3", "9600"}, "unknown option '--baud3'"},
       {{"--port", "COM1"}, "unknown option '--port'"},

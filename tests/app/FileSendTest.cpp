@@ -97,6 +97,24 @@ TEST_F(FileSend, ClosingThePanelCancelsTheSending) {
   EXPECT_TRUE(Dialogs().empty());
 }
 
+TEST_F(FileSend, AnUnplugStopsTheSendingAndSaysHowMuchWent) {
+  OpenAt("9600");
+  const std::string path = MakeFile("unplugged.bin", 4 * 1024 * 1024);
+  FeatureOf<PanelFileSend>(0).Start(String(path));
+  // The far end takes what comes, so the sending paces itself to the line
+  // and waits between pieces: the unplug comes in such a wait.
+  EXPECT_EQ(ReceiveAtFarEnd(1, 3000), contents.substr(0, 3000));
+  HangUpFarEnd(1);
+  ASSERT_TRUE(TickUntil([&] { return !FeatureOf<PanelFileSend>(0).Running() && !Dialogs().empty(); }));
+  Tick(2);
+  ASSERT_EQ(Dialogs().size(), 1u);
+  const std::string text = Dialogs()[0].Text.Utf8();
+  EXPECT_NE(text.find("断开"), std::string::npos) << text;
+  EXPECT_NE(text.find("unplugged.bin"), std::string::npos) << text;
+  const std::string counted = "已发送 " + std::to_string(PanelSentBytes[0]) + " 字节";
+  EXPECT_NE(text.find(counted), std::string::npos) << text << " / " << counted;
+}
+
 TEST_F(FileSend, AMissingFileOrAClosedPortIsToldAndSendsNothing) {
   FeatureOf<PanelFileSend>(0).SendOrCancel();
   ASSERT_EQ(Dialogs().size(), 1u);

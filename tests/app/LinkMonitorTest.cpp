@@ -128,6 +128,25 @@ TEST_F(LinkMonitorTest, SensorLinesReadLateTogetherStillMakeAFrameEach) {
   for (size_t i = 0; i < 3; ++i) EXPECT_EQ(Record().Frames()[i].Bytes, line) << i;
 }
 
+TEST_F(LinkMonitorTest, EscapeClosesTheFindBoxFirstThenTheWindowAndCtrlWClosesIt) {
+  Find<TMenuItem>(monitor, [](TMenuItem* i) { return i->Caption.Get().Utf8() == "查找…"; })->Click();
+  TFindBox* finder = Find<TFindBox>(monitor, [](TFindBox*) { return true; });
+  ASSERT_NE(finder, nullptr);
+  ASSERT_TRUE(finder->Visible.Get());
+  PressKeyForTesting(finder, VK_ESCAPE);
+  EXPECT_FALSE(finder->Visible.Get());
+  EXPECT_TRUE(monitor->Visible.Get()) << "the find box took that Escape";
+  PressKeyForTesting(rows, VK_ESCAPE);
+  EXPECT_FALSE(monitor->Visible.Get());
+  EXPECT_FALSE(FeatureOf<PanelLinkMonitor>(0).Monitor.Recording());
+  OpenMonitor();
+  PressKeyForTesting(Box("16进制"), 'W', true);
+  EXPECT_FALSE(monitor->Visible.Get());
+  PressKeyForTesting(form->Memo1, VK_ESCAPE);
+  PressKeyForTesting(form->Memo1, 'W', true);
+  EXPECT_FALSE(Application->Terminated.Get()) << "the main window closes by neither";
+}
+
 TEST_F(LinkMonitorTest, APauseLosesNothingAndTheViewCatchesUp) {
   Button("暂停")->Click();
   SendFromFarEnd(3, "one");

@@ -2,6 +2,7 @@
 // several deliveries, numbers out of a double's range and words.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -72,10 +73,20 @@ TEST(PlotLine, OverlongNamesAreNotValues) {
   EXPECT_EQ(Show(std::string(kMaxPlotNameBytes + 1, 'n') + ":1 2"), "1=2");
 }
 
+// The lines handed on, a line's parts joined with '|' between them.
 struct Lines {
   std::vector<std::string> got;
-  PlotLineSplitter::LineHandler Handler() {
-    return [this](std::string_view line) { got.emplace_back(line); };
+  std::string open;
+  bool cut = false;
+  PlotLineSplitter::PartHandler Handler() {
+    return [this](std::string_view part, bool ends) {
+      if (cut) open += '|';
+      open += part;
+      cut = !ends;
+      if (!ends) return;
+      got.push_back(open);
+      open.clear();
+    };
   }
 };
 
@@ -98,23 +109,67 @@ TEST(PlotLineSplitter, LinesEndAtCrOrLfAndComeTogetherAcrossDeliveries) {
   EXPECT_EQ(lines.got.size(), 4u);
 }
 
-TEST(PlotLineSplitter, ALineBeyondTheLimitIsDroppedUpToItsEnd) {
+TEST(PlotLineSplitter, ALineBeyondTheLimitIsHandedOnInPartsCutBetweenTokens) {
   PlotLineSplitter splitter;
   Lines lines;
-  const std::string piece(kMaxPlotLineBytes / 2 + 1, '7');
-  splitter.Take(piece, lines.Handler());
-  splitter.Take(piece, lines.Handler());
-  splitter.Take(piece + "\n1 2\n", lines.Handler());
-  EXPECT_EQ(lines.got, (std::vector<std::string>{"1 2"}));
-  EXPECT_EQ(splitter.DroppedLines(), 1u);
+  std::string numbers;
+  for (int n = 1; numbers.size() <= 2 * kMaxPlotLineBytes; ++n) numbers += std::to_string(n) + ",";
+  // In deliveries of 100 bytes, a number cut across two of them.
+  const std::string line = numbers + "x:9";
+  for (size_t at = 0; at < line.size(); at += 100) splitter.Take(line.substr(at, 100), lines.Handler());
+  EXPECT_TRUE(splitter.Open());
+  splitter.Take("\n1 2\n", lines.Handler());
+  ASSERT_EQ(lines.got.size(), 2u);
+  EXPECT_EQ(lines.got[1], "1 2");
+  const std::string& parts = lines.got[0];
+  EXPECT_GE(std::count(parts.begin(), parts.end(), '|'), 2);
+  std::string joined = parts;
+  joined.erase(std::remove(joined.begin(), joined.end(), '|'), joined.end());
+  EXPECT_EQ(joined, line) << "nothing lost, nothing doubled";
+  for (size_t at = 0, bar; (bar = parts.find('|', at)) != std::string::npos; at = bar + 1) {
+    EXPECT_EQ(parts[bar - 1], ',') << "cut after a separator, at " << bar;
+    EXPECT_LE(bar - at, kMaxPlotLineBytes + 100);
+  }
   // A whole line over the limit in one delivery as well.
-  splitter.Take(std::string(kMaxPlotLineBytes + 1, '1') + "\n", lines.Handler());
-  EXPECT_EQ(lines.got.size(), 1u);
-  EXPECT_EQ(splitter.DroppedLines(), 2u);
-  // Exactly at the limit is a line.
+  splitter.Take(std::string(kMaxPlotLineBytes, '1') + " 2\n", lines.Handler());
+  ASSERT_EQ(lines.got.size(), 3u);
+  EXPECT_EQ(lines.got[2], std::string(kMaxPlotLineBytes, '1') + " |2");
+}
+
+TEST(PlotLineSplitter, ATokenLongerThanTheLimitIsSkippedAndTheLineGoesOn) {
+  PlotLineSplitter splitter;
+  Lines lines;
+  splitter.Take("5 " + std::string(kMaxPlotLineBytes + 10, 'z'), lines.Handler());
+  splitter.Take(std::string(3 * kMaxPlotLineBytes, 'z') + " 6\n", lines.Handler());
+  ASSERT_EQ(lines.got.size(), 1u);
+  EXPECT_EQ(lines.got[0], "5 | 6");
+  // Exactly at the limit is a line in one part.
   splitter.Take(std::string(kMaxPlotLineBytes - 1, '1'), lines.Handler());
   splitter.Take("2\n", lines.Handler());
-  EXPECT_EQ(lines.got.size(), 2u);
+  ASSERT_EQ(lines.got.size(), 2u);
+  EXPECT_EQ(lines.got[1], std::string(kMaxPlotLineBytes - 1, '1') + "2");
+}
+
+TEST(PlotLine, ALineReadInPartsNumbersItsSeriesOnAndKeepsAtMostItsLimit) {
+  PlotLineReader reader;
+  reader.Take("7 a: ");
+  reader.Take("1.5 8");
+  std::string many;
+  for (size_t n = 0; n < kMaxPlotLineValues + 5; ++n) many += "1 ";
+  reader.Take(many);
+  reader.Take("1e999");
+  const PlotLine line = reader.End();
+  ASSERT_EQ(line.Values.size(), kMaxPlotLineValues);
+  EXPECT_EQ(line.Values[0].Name, "1");
+  EXPECT_EQ(line.Values[1].Name, "a");
+  EXPECT_EQ(line.Values[1].Value, 1.5);
+  EXPECT_EQ(line.Values[2].Name, "2");
+  EXPECT_EQ(line.Values[3].Name, "3");
+  EXPECT_EQ(line.Beyond, 8u);
+  EXPECT_EQ(line.TooLarge, 1u);
+  // The next line starts afresh.
+  reader.Take("4");
+  EXPECT_EQ(reader.End().Values[0].Name, "1");
 }
 
 }  // namespace

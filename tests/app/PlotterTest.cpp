@@ -5,11 +5,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include <toolkit/testing.h>
 
 #include "DevicePanel.h"
 #include "PanelPlotter.h"
@@ -19,6 +23,16 @@
 
 namespace {
 
+template <typename T>
+T* Find(TComponent* Owner, const std::string& Caption) {
+  for (int index = 0; index < Owner->ComponentCount; ++index) {
+    TComponent* component = Owner->Components[index];
+    if (auto* match = dynamic_cast<T*>(component); match && match->Caption.Get().Utf8() == Caption) return match;
+    if (T* inner = Find<T>(component, Caption)) return inner;
+  }
+  return nullptr;
+}
+
 class Plotter : public ::testing::Test {
  protected:
   // A panel of the plotter's own: a memo and a hex box on a form, a
@@ -26,7 +40,9 @@ class Plotter : public ::testing::Test {
   PanelWidgets Widgets() {
     memo->Parent = &owner;
     hex->Parent = &owner;
-    return PanelWidgets{.Memo = memo, .Hex = hex};
+    port->Parent = &owner;
+    port->Text = "COM3";
+    return PanelWidgets{.Port = port, .Memo = memo, .Hex = hex};
   }
   DevicePanel& Panel() {
     panel.ChoicesChanged = [this] { ++choicesChanged; };
@@ -50,6 +66,7 @@ class Plotter : public ::testing::Test {
   TForm owner{nullptr};
   TMemo* memo = new TMemo(&owner);
   TCheckBox* hex = new TCheckBox(&owner);
+  TComboBox* port = new TComboBox(&owner);
   int choicesChanged = 0;
   ReadData channel;
   ULONGLONG sentBytes = 0;
@@ -140,6 +157,69 @@ TEST_F(Plotter, CsvExportHoldsEveryRowAndAnUnwritableFileIsReported) {
   EXPECT_EQ(rows, 3000);
   EXPECT_EQ(last.substr(0, 5), "3000,");
   EXPECT_NE(last.find(",2999,-2999\r"), std::string::npos) << last;
+  std::remove(path.c_str());
+}
+
+TEST_F(Plotter, EscapeAndCtrlWCloseTheWindowAsItsCloseButtonDoes) {
+  plotter.Item->Click();
+  PressKeyForTesting(plotter.Window()->Form(), VK_ESCAPE);
+  EXPECT_FALSE(plotter.Window()->Showing());
+  EXPECT_FALSE(plotter.Recording());
+  plotter.Open();
+  PressKeyForTesting(plotter.Window()->Form(), 'W', true);
+  EXPECT_FALSE(plotter.Window()->Showing());
+  plotter.Open();
+  PressKeyForTesting(plotter.Window()->Form(), 'W');
+  EXPECT_TRUE(plotter.Window()->Showing()) << "W alone is no key of the window's";
+}
+
+TEST_F(Plotter, ALineOfThousandsOfNumbersRecordsItsFirstSixteenSeriesAndCountsTheRest) {
+  plotter.Item->Click();
+  std::string line;
+  for (int n = 1; n <= 3000; ++n) line += std::to_string(n) + (n < 3000 ? "," : "\n");
+  for (size_t at = 0; at < line.size(); at += kReceiveBufferSize) Deliver(line.substr(at, kReceiveBufferSize));
+  EXPECT_EQ(plotter.Record().RowCount(), 1u);
+  EXPECT_EQ(plotter.Record().SeriesCount(), kMaxPlotSeries);
+  EXPECT_EQ(plotter.Record().IgnoredValues(), 3000u - kMaxPlotSeries);
+}
+
+TEST_F(Plotter, AnotherPortStartsARecordingOfItsOwnAndTheExportKeepsEachAsItWas) {
+  plotter.Item->Click();
+  Deliver("temp:21.5\ntemp:21.7\nhalf a li");
+  port->Text = "COM4";  // the panel moved to the modem's port
+  plotter.PortOpened();
+  Deliver("ne\nOK 5\n");
+  ASSERT_EQ(plotter.Record().RowCount(), 1u) << "the sensor's half line is not joined to the modem's";
+  ASSERT_EQ(plotter.Record().SeriesCount(), 1u);
+  EXPECT_EQ(plotter.Record().SeriesName(0), "1");
+  EXPECT_EQ(plotter.Record().Value(0, plotter.Record().FirstRow()), 5);
+
+  const std::string path = TempPath("ports.csv");
+  ASSERT_TRUE(plotter.Window()->ExportCsvTo(path.c_str()));
+  EndSavedFiles();  // the writer has written the file
+  std::ifstream file(path, std::ios::binary);
+  std::vector<std::string> rows;
+  for (std::string line; std::getline(file, line);) rows.push_back(line);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(std::count(rows[0].begin(), rows[0].end(), ','), 4) << "port, sample, time and two series";
+  EXPECT_NE(rows[0].find(",\"temp\",\"1\"\r"), std::string::npos) << "every port's series";
+  EXPECT_EQ(rows[1].rfind("\"COM3\",1,", 0), 0u) << rows[1];
+  EXPECT_NE(rows[1].find(",21.5,\r"), std::string::npos) << rows[1];
+  EXPECT_EQ(rows[2].rfind("\"COM3\",2,", 0), 0u) << rows[2];
+  EXPECT_EQ(rows[3].rfind("\"COM4\",1,", 0), 0u) << "numbered afresh: " << rows[3];
+  EXPECT_NE(rows[3].find(",,5\r"), std::string::npos) << rows[3];
+
+  // Cleared, only what comes from now on is kept.
+  Find<TButton>(plotter.Window()->Form(), "清除(&C)")->Click();
+  Deliver("OK 6\n");
+  ASSERT_TRUE(plotter.Window()->ExportCsvTo(path.c_str()));
+  EndSavedFiles();
+  std::ifstream again(path, std::ios::binary);
+  std::string header, row, none;
+  std::getline(again, header);
+  std::getline(again, row);
+  EXPECT_EQ(row.substr(0, 2), "1,") << "one port: no port column";
+  EXPECT_FALSE(std::getline(again, none));
   std::remove(path.c_str());
 }
 

@@ -65,18 +65,25 @@ TEST(QuickSendFile, EachBadLineIsNamedWithItsReasonAndTheGoodOnesStay) {
       "x\ttext\tnone\t0\tshort \\x4\n"
       "x\ttext\tnone\t0\tends with \\\n"
       "x\ttext\tnone\t0\t\xff\xfe\n"
-      "last\ttext\tsum8\t200\tmessage with\ttab";
+      "x\ttext\tsum8\t200\tmessage with\ttab\n"
+      "x\x01y\ttext\tnone\t0\tA\n"
+      "x\xc2\x85y\ttext\tnone\t0\tA\n"
+      "last\ttext\tsum8\t200\tmessage with\\ttab";
   const QuickSendFileRead read = ReadQuickSendFile(text);
   ASSERT_EQ(read.Sends.size(), 2u);
   EXPECT_EQ(read.Sends[0].Name, "good");
-  EXPECT_EQ(read.Sends[1].Message, "message with\ttab") << "the message is the rest of the line";
-  const std::vector<std::string> lines = {"第 4 行",  "第 5 行",  "第 6 行",  "第 7 行",  "第 8 行",
-                                          "第 9 行",  "第 10 行", "第 11 行", "第 12 行", "第 13 行",
-                                          "第 14 行", "第 15 行", "第 16 行"};
+  EXPECT_EQ(read.Sends[1].Message, "message with\\ttab") << "a tab in a message is written \\t";
+  const std::vector<std::string> lines = {"第 4 行",  "第 5 行",  "第 6 行",  "第 7 行",  "第 8 行",  "第 9 行",
+                                          "第 10 行", "第 11 行", "第 12 行", "第 13 行", "第 14 行", "第 15 行",
+                                          "第 16 行", "第 17 行", "第 18 行", "第 19 行"};
   ASSERT_EQ(read.Errors.size(), lines.size());
   for (size_t n = 0; n < lines.size(); ++n) EXPECT_EQ(read.Errors[n].rfind(lines[n] + "：", 0), 0u) << read.Errors[n];
+  EXPECT_NE(read.Errors[0].find("有 1 个"), std::string::npos) << read.Errors[0];
   EXPECT_NE(read.Errors[2].find("crc16"), std::string::npos) << "names what it did not know";
   EXPECT_NE(read.Errors[3].find("150"), std::string::npos);
+  EXPECT_NE(read.Errors[13].find("有 6 个"), std::string::npos) << "a sixth field is refused, not joined";
+  EXPECT_NE(read.Errors[14].find("控制字符"), std::string::npos) << read.Errors[14];
+  EXPECT_NE(read.Errors[15].find("控制字符"), std::string::npos) << "a C1 control too";
   EXPECT_TRUE(ReadQuickSendFile("").Sends.empty());
   EXPECT_TRUE(ReadQuickSendFile("# only a comment\n").Errors.empty());
 }

@@ -104,6 +104,18 @@ TEST_F(QuickSends, ClosingTheWindowStopsItsPeriodicSends) {
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
 }
 
+TEST_F(QuickSends, EscapeAndCtrlWCloseTheWindowFromItsFields) {
+  Add({"a", "A", false, Checksum::None, 100});
+  QuickSendWindow& window = Window();
+  ASSERT_TRUE(Sends().SetPeriodic(0, true));
+  PressKeyForTesting(window.Rows[0].Send, VK_ESCAPE);
+  EXPECT_FALSE(window.Form->Visible.Get());
+  EXPECT_FALSE(Sends().Periodic(0)) << "closed as its close button closes it";
+  Window();
+  PressKeyForTesting(window.Rows[0].Send, 'W', true);
+  EXPECT_FALSE(window.Form->Visible.Get());
+}
+
 TEST_F(QuickSends, EditingFromTheFieldsAddsSavesAndRefusesWithAReason) {
   QuickSendWindow& window = Window();
   EXPECT_TRUE(window.EmptyNote->Visible.Get());

@@ -2,16 +2,21 @@
 // English in English and as written in Chinese, each fitting its control;
 // Qt's own edit items and box buttons in the same language; separators
 // without text; the language menu and what it remembers.
+#include <kestrix/platform_testing.h>
+
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -19,6 +24,7 @@
 #include <QStyleOptionButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -163,6 +169,36 @@ TEST_F(WindowLanguage, ChineseShowsTheTextsAsWritten) {
     if (HasChinese(text)) chinese.insert(text);
   // Features added later bring texts of their own; these must all be there.
   for (const std::string& text : kChineseTexts) EXPECT_TRUE(chinese.count(text)) << text;
+}
+
+TEST_F(WindowLanguage, TheClockWritesDatesAsTheWindowsLanguageDoes) {
+  SYSTEMTIME moment{};
+  moment.wYear = 2026;
+  moment.wMonth = 12;
+  moment.wDay = 9;
+  moment.wHour = 18;
+  moment.wMinute = 59;
+  moment.wSecond = 27;
+  SetLocalClockForTesting(&moment);
+  const auto clock = [&] {
+    Tick(10);  // the clock is written every tenth tick
+    return form->StatusBar1->Panels->Items[0]->Text.Get().Utf8();
+  };
+  CreateWindowIn("zh_CN");
+  const std::string chinese = clock();
+  delete form;
+  form = nullptr;
+  CreateWindowIn("en");
+  const std::string english = clock();
+  SetLocalClockForTesting(nullptr);
+  // Chinese dates under any locale but another Chinese one (whose own
+  // format is then used); the English window as the locale says.
+  const QLocale system = QLocale::system();
+  if (system.language() != QLocale::Chinese) {
+    EXPECT_EQ(chinese.substr(0, 16), "2026/12/9 18:59:") << chinese;
+  }
+  const std::string date = system.toString(QDate(2026, 12, 9), QLocale::ShortFormat).toStdString();
+  EXPECT_EQ(english.rfind(date + " ", 0), 0u) << english << " / " << date;
 }
 
 TEST_F(WindowLanguage, AutomaticFollowsTheEnvironment) {
@@ -382,7 +418,10 @@ std::vector<TextRoom> TextRooms(QWidget* widget) {
   const QFontMetrics metrics(widget->font());
   std::vector<TextRoom> rooms;
   auto add = [&](const QString& text, int room) {
-    if (!text.isEmpty()) rooms.push_back({text, room, metrics.horizontalAdvance(text)});
+    // The glyphs' own bounds, where they pass the advance (an italic, an
+    // overhanging last letter).
+    if (!text.isEmpty())
+      rooms.push_back({text, room, std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1)});
   };
   if (auto* button = qobject_cast<QPushButton*>(widget)) {
     QStyleOptionButton option;
@@ -434,12 +473,54 @@ TEST_P(TextsFit, EveryTextFitsTheWidthOfItsControl) {
         << text.Utf8();
 }
 
+// Dark pixels: text drawn on a light ground.
+int Ink(const QImage& image) {
+  int dark = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+  return dark;
+}
+
+// A label shows every pixel of its caption's glyphs, not only room for its
+// advance: drawn whole in the same font on a ground of its own, the caption
+// has no more ink than the label shows (a descender cut off, "Paritv:" for
+// "Parity:", has less).
+TEST_P(TextsFit, EveryLabelShowsItsGlyphsWhole) {
+  CreateWindowIn(GetParam());
+  form->Show();
+  ProcessMessagesFor(50);
+  int checked = 0;
+  for (QLabel* label : ControlAccess::Widget(form)->findChildren<QLabel*>()) {
+    if (!label->isVisible() || label->text().isEmpty()) continue;
+    const QImage shown = label->grab().toImage();
+    const QFontMetrics metrics(label->font());
+    QImage whole(label->width() + 40, metrics.height() + 40, QImage::Format_RGB32);
+    whole.fill(label->palette().color(label->backgroundRole()));
+    QPainter painter(&whole);
+    painter.setFont(label->font());
+    painter.setPen(label->palette().color(label->foregroundRole()));
+    // Placed across as the label places it (a centred one at the same
+    // fraction of a pixel), with room above and below.
+    const QRect across(20 + label->contentsRect().left(), 20, label->contentsRect().width(), metrics.height());
+    painter.drawText(across, static_cast<int>(label->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop,
+                     label->text());
+    painter.end();
+    ++checked;
+    EXPECT_GE(Ink(shown), Ink(whole)) << label->text().toStdString() << " in " << label->height() << " pixels";
+  }
+  EXPECT_GE(checked, 10);
+}
+
 // The source language and every catalog built into the program (the
-// build lists them, separated by commas).
+// build lists them, separated by commas). Asked once per test of the suite:
+// the names are made once, so that the pointers handed out stay good.
 std::vector<const char*> Languages() {
-  static std::vector<std::string> names = {kSourceLanguage};
-  std::stringstream catalogs(KESTRIX_CATALOGS);
-  for (std::string name; std::getline(catalogs, name, ',');) names.push_back(name);
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> all = {kSourceLanguage};
+    std::stringstream catalogs(KESTRIX_CATALOGS);
+    for (std::string name; std::getline(catalogs, name, ',');) all.push_back(name);
+    return all;
+  }();
   std::vector<const char*> languages;
   for (const std::string& name : names) languages.push_back(name.c_str());
   return languages;

@@ -215,4 +215,39 @@ TEST_F(ApplicationTest, FileDialogsTakeTheQueuedNameOrCancel) {
   EXPECT_EQ(shown[3].Caption, String("发送文件"));
 }
 
+TEST_F(ApplicationTest, ASaveNameWithoutAnExtensionGetsTheChosenTypes) {
+  TForm form(nullptr);
+  TSaveDialog save(&form);
+  save.Filter = "Wireshark (*.pcapng)|*.pcapng|文本文件 (*.txt)|*.txt|全部 (*)|*";
+  const auto saved = [&](const char* typed, int chosen) {
+    QueueFileDialogAnswerForTesting(typed, chosen);
+    EXPECT_TRUE(save.Execute());
+    return save.FileName.Get().Utf8();
+  };
+  EXPECT_EQ(saved("/no-such-folder/link", 1), "/no-such-folder/link.pcapng");
+  EXPECT_EQ(save.FilterIndex.Get(), 1);
+  EXPECT_EQ(saved("/no-such-folder/link", 2), "/no-such-folder/link.txt");
+  EXPECT_EQ(save.FilterIndex.Get(), 2) << "the choice is kept for the next time";
+  EXPECT_EQ(saved("/no-such-folder/link", 0), "/no-such-folder/link.txt") << "the choice the dialog showed first";
+  // A name with an extension keeps it; so does any name under "*".
+  EXPECT_EQ(saved("/no-such-folder/link.log", 1), "/no-such-folder/link.log");
+  EXPECT_EQ(saved("/no-such-folder/link", 3), "/no-such-folder/link");
+  EXPECT_EQ(saved("/no-such-folder/v1.2/link", 2), "/no-such-folder/v1.2/link.txt")
+      << "a dot in a folder's name is no extension";
+  EXPECT_EQ(saved("/no-such-folder/.link", 2), "/no-such-folder/.link.txt");
+  EXPECT_EQ(saved("/dev/null", 2), "/dev/null") << "a file chosen as it stands";
+  // Patterns that name no one extension give none.
+  save.Filter = "Logs (*.log;*.txt)|*.log;*.txt|Any (*.*)|*.*|Some (*.tx?)|*.tx?";
+  EXPECT_EQ(saved("/no-such-folder/a", 1), "/no-such-folder/a.log");
+  EXPECT_EQ(saved("/no-such-folder/a", 2), "/no-such-folder/a");
+  EXPECT_EQ(saved("/no-such-folder/a", 3), "/no-such-folder/a");
+  EXPECT_EQ(saved("/no-such-folder/a", 9), "/no-such-folder/a") << "a choice that is not there";
+  // An open dialog never changes the name.
+  TOpenDialog open(&form);
+  open.Filter = "Text (*.txt)|*.txt";
+  QueueFileDialogAnswerForTesting("/no-such-folder/firmware", 1);
+  EXPECT_TRUE(open.Execute());
+  EXPECT_EQ(open.FileName.Get().Utf8(), "/no-such-folder/firmware");
+}
+
 }  // namespace

@@ -1,4 +1,4 @@
-// The date-time text (pinned to the en_US locale by the test environment)
+// The date-time text (the locale pinned to en_US by the test environment)
 // and the clock it reads.
 #include <gtest/gtest.h>
 
@@ -22,16 +22,20 @@ SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD seco
   return time;
 }
 
-TEST(DateTime, TextIsTheShortDateABlankAndTheTimeWithSeconds) {
-  EXPECT_EQ(DateTimeToStr(SystemTimeToDateTime(At(2024, 3, 5, 13, 5, 9))), String("3/5/24 1:05:09 PM"));
-  EXPECT_EQ(DateTimeToStr(SystemTimeToDateTime(At(2024, 12, 31, 23, 59, 59, 999))), String("12/31/24 11:59:59 PM"));
+// The window is in its source language, Chinese, here (the English window
+// is tested with its catalog, in the window's language tests): under the
+// en_US locale it still writes Chinese dates.
+TEST(DateTime, TextIsTheShortDateABlankAndTheTimeWithSecondsAsAChineseWindowWritesThem) {
+  EXPECT_EQ(DateTimeToStr(SystemTimeToDateTime(At(2024, 3, 5, 13, 5, 9))), String("2024/3/5 13:05:09"));
+  EXPECT_EQ(DateTimeToStr(SystemTimeToDateTime(At(2026, 12, 9, 18, 59, 27))), String("2026/12/9 18:59:27"));
+  EXPECT_EQ(DateTimeToStr(SystemTimeToDateTime(At(2024, 12, 31, 23, 59, 59, 999))), String("2024/12/31 23:59:59"));
   // One second after midnight still shows the time.
-  EXPECT_EQ(DateTimeToStr(SystemTimeToDateTime(At(2024, 1, 2, 0, 0, 1))), String("1/2/24 12:00:01 AM"));
+  EXPECT_EQ(DateTimeToStr(SystemTimeToDateTime(At(2024, 1, 2, 0, 0, 1))), String("2024/1/2 00:00:01"));
 }
 
 TEST(DateTime, ExactlyMidnightShowsTheDateAlone) {
-  EXPECT_EQ(DateTimeToStr(SystemTimeToDateTime(At(2024, 3, 5, 0, 0, 0))), String("3/5/24"));
-  EXPECT_EQ(DateTimeToStr(EncodeDate(2000, 2, 29)), String("2/29/00"));
+  EXPECT_EQ(DateTimeToStr(SystemTimeToDateTime(At(2024, 3, 5, 0, 0, 0))), String("2024/3/5"));
+  EXPECT_EQ(DateTimeToStr(EncodeDate(2000, 2, 29)), String("2000/2/29"));
 }
 
 TEST(DateTime, ConversionsRoundTripToTheMillisecond) {
@@ -56,7 +60,7 @@ TEST(DateTime, NowReadsTheLocalClock) {
   String text = DateTimeToStr(Now());
   SetLocalClockForTesting(nullptr);
   // The clock runs on from the moment it was set.
-  EXPECT_EQ(text.SubString(1, 13), String("6/1/30 9:15:0"));
+  EXPECT_EQ(text.SubString(1, 16), String("2030/6/1 09:15:0"));
 }
 
 }  // namespace

@@ -3,12 +3,15 @@
 // above, below and between that a window of a chart is made of.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QChartView>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QLineSeries>
 #include <QTest>
 #include <QValueAxis>
 
+#include <algorithm>
 #include <vector>
 
 #include "control_data.h"
@@ -62,6 +65,64 @@ TEST(LineChart, ShowsTheProgramsRangesUntilTheUserZoomsOrPansThenUntilReset) {
   EXPECT_EQ(static_cast<QValueAxis*>(valueAxis)->tickCount(), 5);
   chart->SetRanges({100, 200, -5, 5, 10});
   EXPECT_EQ(static_cast<QValueAxis*>(valueAxis)->tickCount(), 11);
+}
+
+struct AxisLabel {
+  QString text;
+  QRectF place;
+};
+
+// The axes' labels as drawn: under the plot area (the x axis's) or left of
+// it (the value axis's).
+std::vector<AxisLabel> AxisLabels(TLineChart* chart, bool underThePlot) {
+  auto* view = ControlAccess::WidgetAs<QChartView>(chart);
+  const QRectF plot = view->chart()->plotArea();
+  std::vector<AxisLabel> labels;
+  for (QGraphicsItem* item : view->scene()->items()) {
+    auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+    if (!text || !text->isVisible() || text->toPlainText().isEmpty()) continue;
+    const QRectF place = text->sceneBoundingRect();
+    if (underThePlot ? place.top() >= plot.bottom() - 1 : place.right() <= plot.left() + 1)
+      labels.push_back({text->toPlainText(), place});
+  }
+  return labels;
+}
+
+TEST(LineChart, AxisLabelsTurnToExponentsPastTenCharactersAndNeverOverlap) {
+  TForm form(nullptr);
+  TLineChart* chart = ChartOnForm(form, 600, 400);
+  form.Show();
+  chart->SetRanges({0, 10, -1e300, 1e300, 4});
+  QApplication::processEvents();
+  const std::vector<AxisLabel> values = AxisLabels(chart, false);
+  ASSERT_EQ(values.size(), 5u);
+  for (const AxisLabel& label : values) {
+    EXPECT_LE(label.text.size(), 10) << label.text.toStdString();
+    EXPECT_FALSE(label.text.contains(QChar(0x2026))) << "not cut: " << label.text.toStdString();
+  }
+  EXPECT_TRUE(std::any_of(values.begin(), values.end(), [](const AxisLabel& l) { return l.text == "1e+300"; }));
+  // Round steps are written as they are.
+  chart->SetRanges({0, 10, 0, 50, 5});
+  QApplication::processEvents();
+  std::vector<QString> texts;
+  for (const AxisLabel& label : AxisLabels(chart, false)) texts.push_back(label.text);
+  std::sort(texts.begin(), texts.end(), [](const QString& a, const QString& b) { return a.toDouble() < b.toDouble(); });
+  EXPECT_EQ(texts, (std::vector<QString>{"0", "10", "20", "30", "40", "50"}));
+
+  // Seconds since a start long ago, zoomed to milliseconds, in a narrow
+  // window: fewer marks, none over another.
+  form.ClientWidth = 240;
+  chart->SetBounds(0, 0, 240, 400);
+  chart->SetRanges({1e6, 1e6 + 0.004, 0, 1});
+  QApplication::processEvents();
+  const std::vector<AxisLabel> times = AxisLabels(chart, true);
+  ASSERT_GE(times.size(), 2u);
+  for (size_t a = 0; a < times.size(); ++a) {
+    EXPECT_FALSE(times[a].text.contains(QChar(0x2026))) << times[a].text.toStdString();
+    for (size_t b = a + 1; b < times.size(); ++b)
+      EXPECT_FALSE(times[a].place.intersects(times[b].place))
+          << times[a].text.toStdString() << " over " << times[b].text.toStdString();
+  }
 }
 
 TEST(LineChart, SeriesKeepTheirPointsNamesAndVisibility) {

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "qt_text.h"
+#include "toolkit/translation.h"
 
 namespace {
 
@@ -56,13 +57,22 @@ QTime TimeOf(TDateTime value) {
   return QTime::fromMSecsSinceStartOfDay(static_cast<int>(milliseconds));
 }
 
-String DateToStr(TDateTime DateTime) {
-  QLocale locale = QLocale::system();
+// Dates and times are written as the window's language writes them: a
+// window in Chinese, the source language, writes Chinese dates under any
+// locale that is not Chinese (a C or English one included); any other
+// window writes them as the system's locale says.
+QLocale WindowLocale() {
+  const QLocale system = QLocale::system();
+  if (system.language() != QLocale::Chinese && LanguageInUse() == String(kSourceLanguage))
+    return QLocale(QLocale::Chinese, QLocale::China);
+  return system;
+}
+
+String DateToStr(const QLocale& locale, TDateTime DateTime) {
   return FromQString(locale.toString(DateOf(DateTime), locale.dateFormat(QLocale::ShortFormat)));
 }
 
-String TimeToStr(TDateTime DateTime) {
-  QLocale locale = QLocale::system();
+String TimeToStr(const QLocale& locale, TDateTime DateTime) {
   return FromQString(locale.toString(TimeOf(DateTime), TimeFormatWithoutZone(locale)));
 }
 
@@ -102,6 +112,7 @@ TDateTime Now() {
 String DateTimeToStr(TDateTime DateTime) {
   qint64 days, milliseconds;
   Split(DateTime, days, milliseconds);
-  if (milliseconds == 0) return DateToStr(DateTime);
-  return DateToStr(DateTime) + " " + TimeToStr(DateTime);
+  const QLocale locale = WindowLocale();
+  if (milliseconds == 0) return DateToStr(locale, DateTime);
+  return DateToStr(locale, DateTime) + " " + TimeToStr(locale, DateTime);
 }

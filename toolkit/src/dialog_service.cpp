@@ -131,15 +131,18 @@ class ScreenDialogs : public DialogPresenter {
     return true;
   }
 
-  bool ChooseFile(const FileDialogRequest& request, String* fileName) override {
+  bool ChooseFile(const FileDialogRequest& request, String* fileName, int* filterIndex) override {
     MessageLoopScope loop;
     QWidget* parent = QApplication::activeWindow();
     const QString title = ToQString(request.Title), start = ToQString(request.FileName);
     const QString filter = ToQtFilter(request.Filter);
-    const QString chosen = request.ForSaving ? QFileDialog::getSaveFileName(parent, title, start, filter)
-                                             : QFileDialog::getOpenFileName(parent, title, start, filter);
+    const QStringList filters = filter.split(";;");
+    QString selected = filters.value(request.FilterIndex - 1);
+    const QString chosen = request.ForSaving ? QFileDialog::getSaveFileName(parent, title, start, filter, &selected)
+                                             : QFileDialog::getOpenFileName(parent, title, start, filter, &selected);
     if (chosen.isEmpty()) return false;
     *fileName = FromQString(chosen);
+    if (filters.contains(selected)) *filterIndex = static_cast<int>(filters.indexOf(selected)) + 1;
     return true;
   }
 };

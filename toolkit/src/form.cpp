@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
@@ -20,6 +21,7 @@ struct FormState {
   TFormBorderStyle borderStyle = bsSizeable;
   TBorderIcons borderIcons = biSystemMenu | biMinimize | biMaximize;
   TPosition position = poDesigned;
+  bool closesWithKeys = false;
 };
 
 class FormWidget : public QWidget {
@@ -38,6 +40,17 @@ class FormWidget : public QWidget {
   void showEvent(QShowEvent* event) override {
     QWidget::showEvent(event);
     if (onShow) onShow();
+  }
+  // A key no control took (the find box takes its Escape) comes here.
+  void keyPressEvent(QKeyEvent* event) override {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool escape = event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier;
+    const bool ctrlW = event->key() == Qt::Key_W && modifiers == Qt::ControlModifier;
+    if (state.closesWithKeys && (escape || ctrlW)) {
+      close();
+      return;
+    }
+    QWidget::keyPressEvent(event);
   }
 };
 
@@ -113,6 +126,8 @@ TForm::TForm(TComponent* AOwner)
                   }),
       Position([this] { return State(this).position; },
                [this](const TPosition& value) { State(this).position = value; }),
+      ClosesWithKeys([this] { return State(this).closesWithKeys; },
+                     [this](const bool& value) { State(this).closesWithKeys = value; }),
       WindowState(
           [this] {
             const Qt::WindowStates state = Window(this)->windowState();

@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
+#include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
@@ -51,6 +52,51 @@ constexpr int kDefaultTicks = 5;
 // Around the chart, in pixels; the space under the x axis's labels for its
 // title comes on top of it.
 constexpr int kChartMargin = 4;
+// Labels in fixed-point notation at most this many characters wide; wider
+// ones are written in exponent notation ("1.5e+300").
+constexpr int kWidestFixedLabel = 10;
+// The least room between two labels on an axis, in pixels.
+constexpr double kLabelGap = 12;
+
+// The marks an axis from low to high shows in `ticks` equal steps.
+std::vector<double> MarkValues(double low, double high, int ticks) {
+  std::vector<double> marks;
+  for (int i = 0; i < ticks; ++i) marks.push_back(low + (high - low) * i / std::max(ticks - 1, 1));
+  return marks;
+}
+
+// The printf format that writes every mark with the digits its step needs:
+// fixed-point while the widest label fits kWidestFixedLabel characters,
+// else exponent notation. The widest label's text goes to *widest.
+QString LabelFormat(const std::vector<double>& marks, QString* widest) {
+  const double step = marks.size() > 1 ? std::abs(marks[1] - marks[0]) : 0;
+  const auto written = [&](const QString& format) {
+    QString longest;
+    for (double mark : marks) {
+      const QString text = QString::asprintf(format.toLatin1().constData(), mark);
+      // Close enough that no two marks read the same.
+      if (step > 0 && !(std::abs(text.toDouble() - mark) <= step / 10)) return QString();
+      if (text.size() > longest.size()) longest = text;
+    }
+    return longest.isEmpty() ? QStringLiteral("0") : longest;
+  };
+  for (int decimals = 0; decimals <= 15; ++decimals) {
+    const QString format = QStringLiteral("%.%1f").arg(decimals);
+    const QString longest = written(format);
+    if (longest.isEmpty()) continue;
+    if (longest.size() > kWidestFixedLabel) break;
+    *widest = longest;
+    return format;
+  }
+  for (int digits = 1; digits <= 16; ++digits) {
+    const QString format = QStringLiteral("%.%1e").arg(digits - 1);
+    const QString longest = written(format);
+    if (longest.isEmpty() && digits < 16) continue;
+    *widest = longest;
+    return format;
+  }
+  return QStringLiteral("%g");
+}
 
 // The series' lines on the chart's plot area, in the axes' current ranges.
 class LinesItem : public QGraphicsItem {
@@ -139,8 +185,36 @@ class ChartWidget : public QChartView {
       PlaceXTitle();
     });
     QObject::connect(c, &QGraphicsWidget::geometryChanged, this, [this] { PlaceXTitle(); });
-    QObject::connect(xAxis, &QValueAxis::rangeChanged, this, [this] { lines->update(); });
-    QObject::connect(yAxis, &QValueAxis::rangeChanged, this, [this] { lines->update(); });
+    QObject::connect(xAxis, &QValueAxis::rangeChanged, this, [this] {
+      lines->update();
+      FitLabels(xAxis, xTicks, true);
+    });
+    QObject::connect(yAxis, &QValueAxis::rangeChanged, this, [this] {
+      lines->update();
+      FitLabels(yAxis, yTicks, false);
+    });
+    QObject::connect(c, &QChart::plotAreaChanged, this, [this] {
+      FitLabels(xAxis, xTicks, true);
+      FitLabels(yAxis, yTicks, false);
+    });
+  }
+
+  // Writes the axis's labels in as few characters as tell its marks apart
+  // (exponent notation past kWidestFixedLabel), and shows as many of the
+  // wanted marks as leave room between their labels, at least two: labels
+  // never overlap, however far the user zooms or however small the window.
+  void FitLabels(QValueAxis* axis, int wanted, bool across) {
+    const double length = across ? chart()->plotArea().width() : chart()->plotArea().height();
+    const QFontMetricsF metrics(axis->labelsFont());
+    int ticks = wanted;
+    QString format, widest;
+    for (;; --ticks) {
+      format = LabelFormat(MarkValues(axis->min(), axis->max(), ticks), &widest);
+      const double room = across ? metrics.horizontalAdvance(widest) : metrics.height();
+      if (ticks <= 2 || (ticks - 1) * (room + kLabelGap) <= length || length <= 0) break;
+    }
+    if (axis->labelFormat() != format) axis->setLabelFormat(format);
+    if (axis->tickCount() != ticks) axis->setTickCount(ticks);
   }
 
   QValueAxis* const xAxis = new QValueAxis;
@@ -155,6 +229,9 @@ class ChartWidget : public QChartView {
   // changes, which on the time axis is at every redraw.
   QGraphicsSimpleTextItem* const xTitle = new QGraphicsSimpleTextItem(chart());
   TChartRanges programRanges{0, 1, 0, 1};
+  // The marks each axis shows when there is room for their labels.
+  int xTicks = kDefaultTicks;
+  int yTicks = kDefaultTicks;
   bool userView = false;
   std::function<void()> viewChanged;
   std::function<void()> seriesToggled;
@@ -199,7 +276,8 @@ class ChartWidget : public QChartView {
   void ShowRanges(const TChartRanges& r) {
     xAxis->setRange(r.XMin, r.XMax);
     yAxis->setRange(r.YMin, r.YMax);
-    yAxis->setTickCount(r.YSteps > 0 ? r.YSteps + 1 : kDefaultTicks);
+    yTicks = r.YSteps > 0 ? r.YSteps + 1 : kDefaultTicks;
+    FitLabels(yAxis, yTicks, false);
   }
 
   void ResetView() {
@@ -302,14 +380,15 @@ class ChartWidget : public QChartView {
   }
 
  private:
-  static void ZoomAxis(QValueAxis* axis, double about, double factor) {
+  void ZoomAxis(QValueAxis* axis, double about, double factor) {
     if (!std::isfinite(about)) about = (axis->min() + axis->max()) / 2;
     const double low = about - (about - axis->min()) * factor, high = about + (axis->max() - about) * factor;
     if (!(high > low && std::isfinite(low) && std::isfinite(high))) return;
-    axis->setRange(low, high);
     // The program's marks fit its own range, in round steps; a zoomed one
     // gets the usual four steps.
-    axis->setTickCount(kDefaultTicks);
+    if (axis == yAxis) yTicks = kDefaultTicks;
+    axis->setRange(low, high);
+    FitLabels(axis, axis == yAxis ? yTicks : xTicks, axis == xAxis);
   }
 
   static void PanAxis(QValueAxis* axis, double fraction) {

@@ -30,21 +30,26 @@ class AnsweringDialogs : public DialogPresenter {
     return true;
   }
 
-  bool ChooseFile(const FileDialogRequest& request, String* fileName) override {
+  bool ChooseFile(const FileDialogRequest& request, String* fileName, int* filterIndex) override {
     std::lock_guard<std::mutex> lock(mutex);
     shown.push_back(ShownDialog{request.Title, String(), MB_OK, false, OnGuiThread()});
     if (fileAnswers.empty()) return false;
-    const String answer = fileAnswers.front();
+    const FileAnswer answer = fileAnswers.front();
     fileAnswers.pop_front();
-    if (answer.IsEmpty()) return false;
-    *fileName = answer;
+    if (answer.name.IsEmpty()) return false;
+    *fileName = answer.name;
+    if (answer.filterIndex > 0) *filterIndex = answer.filterIndex;
     return true;
   }
 
   std::mutex mutex;
   std::deque<int> answers;
   std::deque<String> inputs;
-  std::deque<String> fileAnswers;
+  struct FileAnswer {
+    String name;
+    int filterIndex;
+  };
+  std::deque<FileAnswer> fileAnswers;
   std::vector<ShownDialog> shown;
 };
 
@@ -70,9 +75,9 @@ void QueueInputAnswerForTesting(const String& text) {
   Answering().inputs.push_back(text);
 }
 
-void QueueFileDialogAnswerForTesting(const String& fileName) {
+void QueueFileDialogAnswerForTesting(const String& fileName, int filterIndex) {
   std::lock_guard<std::mutex> lock(Answering().mutex);
-  Answering().fileAnswers.push_back(fileName);
+  Answering().fileAnswers.push_back({fileName, filterIndex});
 }
 
 std::vector<ShownDialog> ShownDialogsForTesting() {

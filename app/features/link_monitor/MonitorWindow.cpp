@@ -21,6 +21,7 @@ MonitorWindow::MonitorWindow(TComponent* Owner, Events Handlers) : Form(new TFor
   Form->Caption = Tr("LinkMonitor", "链路监视");
   Form->ClientWidth = 900;
   Form->ClientHeight = 520;
+  Form->ClosesWithKeys = true;
   Bar = Place<TGroupBox>(Form, 0, 0, 900, 64);
   Bar->Align = alTop;
   Bar->AccessibleName = Tr("LinkMonitor", "监视选项");

@@ -28,10 +28,14 @@ void PanelPlotter::Open() {
     window_ = std::make_unique<PlotterWindow>(
         Fill(Tr("Plotter", "绘图 - 设备%1"), {String(std::to_string(Panel.Index + 1))}), record_, choices_,
         [this] { Panel.ChoicesChanged(); }, [this] { Closed(); }, [this] { return Now(); });
+    window_->Parts = [this] { return Parts(); };
+    window_->Cleared = [this] { earlier_.clear(); };
   }
   if (!recording_) {
     record_.Clear();
+    port_ = PortName();
     lines_.Clear();
+    reader_.End();
     start_ = std::chrono::steady_clock::now();
     lastArrival_ = 0;
     recording_ = true;
@@ -42,8 +46,34 @@ void PanelPlotter::Open() {
 void PanelPlotter::Closed() {
   recording_ = false;
   record_.Clear();
+  earlier_.clear();
   lines_.Clear();
+  reader_.End();
   window_->SetPaused(false);
+}
+
+std::string PanelPlotter::PortName() const { return Panel.Port ? Panel.Port->Text.Get().Utf8() : std::string(); }
+
+std::vector<PlotPart> PanelPlotter::Parts() const {
+  std::vector<PlotPart> parts;
+  for (const EarlierRecording& earlier : earlier_) parts.push_back({earlier.Port, earlier.Recording.get()});
+  parts.push_back({port_, &record_});
+  return parts;
+}
+
+void PanelPlotter::PortOpened() {
+  const std::string port = PortName();
+  if (!recording_ || port == port_) return;
+  // Another device: its lines are not the earlier one's series.
+  if (record_.RowCount() > 0) earlier_.push_back({port_, record_.TakeRows()});
+  record_.Clear();
+  lines_.Clear();
+  reader_.End();
+  arrived_.clear();
+  start_ = std::chrono::steady_clock::now();
+  lastArrival_ = 0;
+  port_ = port;
+  window_->RecordingChanged();
 }
 
 double PanelPlotter::Now() const {
@@ -53,7 +83,7 @@ double PanelPlotter::Now() const {
 void PanelPlotter::Received(const ReceivedBlock& Block) {
   if (!recording_) return;
   quietTicks_ = 0;
-  const auto take = [this](std::string_view Line) { TakeLine(Line); };
+  const auto take = [this](std::string_view Part, bool LineEnds) { TakePart(Part, LineEnds); };
   lines_.Take(std::string_view(reinterpret_cast<const char*>(Block.Bytes), Block.dwCount), take);
   if (Block.bLast) lines_.Flush(take);
   RecordLines(Now());
@@ -62,13 +92,15 @@ void PanelPlotter::Received(const ReceivedBlock& Block) {
 void PanelPlotter::Tick() {
   if (!recording_ || !lines_.Open()) return;
   if (++quietTicks_ < kQuietTicksBeforeFlush) return;
-  lines_.Flush([this](std::string_view Line) { TakeLine(Line); });
+  lines_.Flush([this](std::string_view Part, bool LineEnds) { TakePart(Part, LineEnds); });
   RecordLines(Now());
 }
 
-void PanelPlotter::TakeLine(std::string_view Line) {
-  PlotLine line = ParsePlotLine(Line);
-  record_.Ignore(line.TooLarge);
+void PanelPlotter::TakePart(std::string_view Part, bool LineEnds) {
+  reader_.Take(Part);
+  if (!LineEnds) return;
+  PlotLine line = reader_.End();
+  record_.Ignore(line.TooLarge + line.Beyond);
   if (!line.Values.empty()) arrived_.push_back(std::move(line));
 }
 

@@ -13,15 +13,23 @@
 // the time since the one before (at most 100 ms), the last one the
 // delivery's own, so that a line-a-millisecond device does not plot as
 // steps.
+//
+// A recording is of one port: when the panel opens another port while the
+// window is open, a new recording starts (its series, sample numbers and
+// times afresh) and the window shows it; the earlier ones are kept as they
+// were until the window closes or is cleared, and the export writes them
+// all.
 #pragma once
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "PanelFeature.h"
 #include "PlotChoices.h"
+#include "PlotCsv.h"
 #include "PlotLineSplitter.h"
 #include "PlotRecording.h"
 
@@ -38,6 +46,7 @@ class PanelPlotter : public PanelFeature {
   const PlotRecording& Record() const { return record_; }
   PlotterWindow* Window() const { return window_.get(); }
 
+  void PortOpened() override;
   void Received(const ReceivedBlock& Block) override;
   void Tick() override;
   void LoadChoices(TIniFile& Ini, const String& Section) override;
@@ -46,14 +55,25 @@ class PanelPlotter : public PanelFeature {
   TMenuItem* const Item;
 
  private:
-  void TakeLine(std::string_view Line);
+  // A line, or a part of an overlong one, as the splitter hands it on.
+  void TakePart(std::string_view Part, bool LineEnds);
   void RecordLines(double Arrival);
   void Closed();
+  std::string PortName() const;
+  // The recordings to export, earlier ports' first.
+  std::vector<PlotPart> Parts() const;
   double Now() const;
 
   PlotChoices choices_;
   PlotRecording record_;
+  std::string port_;  // the port record_ is of
+  struct EarlierRecording {
+    std::string Port;
+    std::unique_ptr<PlotRecording> Recording;
+  };
+  std::vector<EarlierRecording> earlier_;
   PlotLineSplitter lines_;
+  PlotLineReader reader_;  // the line being read
   std::unique_ptr<PlotterWindow> window_;
   bool recording_ = false;
   std::chrono::steady_clock::time_point start_;

@@ -78,45 +78,57 @@ PlotNumber ParsePlotNumber(std::string_view Text, double& Value) {
   return PlotNumber::kNumber;
 }
 
-PlotLine ParsePlotLine(std::string_view Line) {
-  PlotLine line;
-  std::string pendingName;  // from a "name:" standing alone before its number
-  int unnamed = 0;
+void PlotLineReader::Take(std::string_view Part) {
   size_t i = 0;
-  while (i < Line.size()) {
-    while (i < Line.size() && IsSeparator(Line[i])) ++i;
+  while (i < Part.size()) {
+    while (i < Part.size() && IsSeparator(Part[i])) ++i;
     const size_t start = i;
-    while (i < Line.size() && !IsSeparator(Line[i])) ++i;
+    while (i < Part.size() && !IsSeparator(Part[i])) ++i;
     if (start == i) break;
-    std::string_view token = Line.substr(start, i - start);
+    std::string_view token = Part.substr(start, i - start);
     std::string_view name;
     const size_t colon = token.rfind(':');
     if (colon != std::string_view::npos) {
       name = token.substr(0, colon);
       token.remove_prefix(colon + 1);
       if (name.size() > kMaxPlotNameBytes) {
-        pendingName.clear();
+        pendingName_.clear();
         continue;
       }
       if (token.empty()) {
-        pendingName.assign(name);
+        pendingName_.assign(name);
         continue;
       }
-    } else if (!pendingName.empty()) {
-      name = pendingName;
+    } else if (!pendingName_.empty()) {
+      name = pendingName_;
     }
     double value = 0;
     const PlotNumber kind = ParsePlotNumber(token, value);
     const bool named = !name.empty();
     std::string valueName = named ? std::string(name) : std::string();
-    pendingName.clear();
+    pendingName_.clear();
     // A word takes no series number; a number too large keeps its place.
     if (kind == PlotNumber::kNotNumber) continue;
-    if (!named) valueName = std::to_string(++unnamed);
-    if (kind == PlotNumber::kNumber)
-      line.Values.push_back({std::move(valueName), value});
+    if (!named) valueName = std::to_string(++unnamed_);
+    if (kind == PlotNumber::kTooLarge)
+      ++line_.TooLarge;
+    else if (line_.Values.size() >= kMaxPlotLineValues)
+      ++line_.Beyond;
     else
-      ++line.TooLarge;
+      line_.Values.push_back({std::move(valueName), value});
   }
+}
+
+PlotLine PlotLineReader::End() {
+  PlotLine line = std::move(line_);
+  line_ = PlotLine();
+  pendingName_.clear();
+  unnamed_ = 0;
   return line;
+}
+
+PlotLine ParsePlotLine(std::string_view Line) {
+  PlotLineReader reader;
+  reader.Take(Line);
+  return reader.End();
 }

@@ -31,10 +31,30 @@ enum class PlotNumber {
 // optional exponent. A number too small for a double is 0 (with its sign).
 PlotNumber ParsePlotNumber(std::string_view Text, double& Value);
 
+// Values a line keeps; further numbers of the same line are counted in
+// Beyond (far more than the 16 series a recording holds).
+constexpr size_t kMaxPlotLineValues = 1024;
+
 struct PlotLine {
   std::vector<PlotValue> Values;
   // Numbers beyond a double's range, left out of Values.
   size_t TooLarge = 0;
+  // Numbers past kMaxPlotLineValues, left out of Values.
+  size_t Beyond = 0;
+};
+
+// Reads a line's numbers in parts, each cut between two tokens, so that a
+// line too long to be held whole is read as it comes.
+class PlotLineReader {
+ public:
+  void Take(std::string_view Part);
+  // The line's numbers so far; the reader starts the next line.
+  PlotLine End();
+
+ private:
+  PlotLine line_;
+  std::string pendingName_;  // from a "name:" standing alone before its number
+  int unnamed_ = 0;
 };
 
 PlotLine ParsePlotLine(std::string_view Line);

@@ -2,8 +2,10 @@
 // CR or LF (a CR LF pair gives an empty line between, which holds no
 // number). A line may come in pieces over several deliveries; the piece
 // left open is kept until its line ends or Flush takes it. A line longer
-// than kMaxPlotLineBytes is dropped whole, up to its end, so that a device
-// that never ends its lines cannot grow memory.
+// than kMaxPlotLineBytes is handed on in parts cut between tokens as it
+// comes, so that its numbers are read while memory stays bounded however
+// long it grows; a single token longer than that is no number and is
+// skipped.
 #pragma once
 
 #include <cstdint>
@@ -15,21 +17,23 @@ constexpr size_t kMaxPlotLineBytes = 4096;
 
 class PlotLineSplitter {
  public:
-  using LineHandler = std::function<void(std::string_view Line)>;
+  // A line, or a part of one cut between two tokens; LineEnds with its
+  // last part (an empty one when the line ended right after a cut).
+  using PartHandler = std::function<void(std::string_view Part, bool LineEnds)>;
 
-  // Hands each line that ends in Bytes to OnLine, without its ending.
-  void Take(std::string_view Bytes, const LineHandler& OnLine);
+  // Hands on each line that ends in Bytes, without its ending, and the
+  // parts of an overlong one.
+  void Take(std::string_view Bytes, const PartHandler& OnPart);
   // Hands on the line left open, if any, as if it had ended.
-  void Flush(const LineHandler& OnLine);
+  void Flush(const PartHandler& OnPart);
   // Bytes are waiting for their line's end.
-  bool Open() const { return !open_.empty() || overlong_; }
+  bool Open() const { return !open_.empty() || cut_; }
   void Clear();
-  uint64_t DroppedLines() const { return droppedLines_; }
 
  private:
-  void Append(std::string_view Piece);
+  void Append(std::string_view Piece, const PartHandler& OnPart);
 
   std::string open_;
-  bool overlong_ = false;  // the open line passed the limit: dropped at its end
-  uint64_t droppedLines_ = 0;
+  bool cut_ = false;            // parts of the open line were handed on
+  bool skippingToken_ = false;  // the open token passed the limit: skipped to its end
 };

@@ -51,6 +51,19 @@ void PlotRecording::Clear() {
   times_ = std::make_unique<Column>(limit_);
 }
 
+std::unique_ptr<PlotRecording> PlotRecording::TakeRows() {
+  auto taken = std::make_unique<PlotRecording>(limit_);
+  std::swap(taken->endRow_, endRow_);
+  std::swap(taken->held_, held_);
+  std::swap(taken->ignoredValues_, ignoredValues_);
+  std::swap(taken->names_, names_);
+  std::swap(taken->times_, times_);
+  std::swap(taken->columns_, columns_);
+  std::swap(taken->row_, row_);
+  Clear();
+  return taken;
+}
+
 int PlotRecording::SeriesIndex(const std::string& Name) {
   const auto found = std::find(names_.begin(), names_.end(), Name);
   if (found != names_.end()) return static_cast<int>(found - names_.begin());

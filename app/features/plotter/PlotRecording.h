@@ -34,6 +34,9 @@ class PlotRecording {
   void Ignore(uint64_t Count) { ignoredValues_ += Count; }
   // Empties the recording; its series start again from none.
   void Clear();
+  // Hands its rows, series and counts to a recording of their own, as they
+  // are, and is cleared itself.
+  std::unique_ptr<PlotRecording> TakeRows();
   // Counts the clears, so that a view can tell its series are gone.
   uint64_t Generation() const { return generation_; }
 

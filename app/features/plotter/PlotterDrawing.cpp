@@ -110,6 +110,12 @@ void PlotterWindow::ShowStatus() {
   if (recording_.IgnoredValues() > 0)
     text += Fill(Tr("Plotter", "；%1 个值未记录（超出范围或第 16 个序列之后）"),
                  {String(std::to_string(recording_.IgnoredValues()))});
+  uint64_t earlier = 0;
+  if (Parts)
+    for (const PlotPart& part : Parts())
+      if (part.Recording != &recording_) earlier += part.Recording->RowCount();
+  if (earlier > 0)
+    text += Fill(Tr("Plotter", "；之前的串口另有 %1 行，导出时一并写出"), {String(std::to_string(earlier))});
   if (paused_) text += Tr("Plotter", "；已暂停，记录继续");
   text += Fill(Tr("Plotter", "；每秒刷新 %1 次"), {String(std::to_string(redrawRate_))});
   status_->Panels->Items[0]->Text = text;

@@ -31,10 +31,16 @@ void PlotterWindow::SavePicture() {
 bool PlotterWindow::ExportCsvTo(const String& FileName) {
   const AnsiString sample(Tr("Plotter", "序号")), time(Tr("Plotter", "时间(秒)"));
   std::string csv;
-  WritePlotCsv(recording_, sample.c_str(), time.c_str(), [&csv](std::string_view Piece) {
+  const auto write = [&csv](std::string_view Piece) {
     csv.append(Piece);
     return true;
-  });
+  };
+  if (Parts) {
+    const AnsiString port(Tr("Plotter", "串口"));
+    WritePlotCsv(Parts(), port.c_str(), sample.c_str(), time.c_str(), write);
+  } else {
+    WritePlotCsv(recording_, sample.c_str(), time.c_str(), write);
+  }
   return Saved(FileName, SaveWholeFile(FileName, std::move(csv)));
 }
 

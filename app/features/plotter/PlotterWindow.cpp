@@ -44,6 +44,7 @@ PlotterWindow::PlotterWindow(const String& Caption, PlotRecording& Recording, Pl
   form_->ClientWidth = 900;
   form_->ClientHeight = 560;
   form_->Position = poScreenCenter;
+  form_->ClosesWithKeys = true;
   MakeControls();
   MakeChartMenu();
   ShowChoices();
@@ -119,6 +120,7 @@ void PlotterWindow::MakeButtons(TWinControl* Bar) {
   });
   NewButton(Bar, Tr("Plotter", "清除(&C)"), 216, 40, 100, [this](TObject*) {
     recording_.Clear();
+    if (Cleared) Cleared();
     Draw();
   });
   NewButton(Bar, Tr("Plotter", "导出 CSV(&E)…"), 320, 40, 120, [this](TObject*) { ExportCsv(); });

@@ -14,6 +14,7 @@
 #include <toolkit/toolkit.h>
 
 #include "PlotChoices.h"
+#include "PlotCsv.h"
 #include "PlotRecording.h"
 #include "PlotView.h"
 
@@ -32,12 +33,19 @@ class PlotterWindow {
   // Closes the window as its close button does.
   void Close();
   bool Showing() const;
+  TForm* Form() const { return form_.get(); }
   // Rows were added or the recording cleared: drawn at the next redraw.
   void RecordingChanged() { changed_ = true; }
   bool Paused() const { return paused_; }
   void SetPaused(bool Paused);
   // Redraws in the last whole second.
   int RedrawRate() const { return redrawRate_; }
+
+  // Every recording the export writes, the one shown last (the panel's
+  // earlier ports' recordings before it); unset, the one shown alone.
+  std::function<std::vector<PlotPart>()> Parts;
+  // The user cleared the recording (清除).
+  std::function<void()> Cleared;
 
   // Asks for a file and writes the recording / the view into it.
   void ExportCsv();

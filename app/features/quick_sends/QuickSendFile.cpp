@@ -10,17 +10,24 @@ namespace {
 const char kHeader[] =
     "# Kestrix quick sends: name, text or hex, checksum, period in ms (0: none), message; separated by tabs\n";
 
-std::vector<std::string> SplitFields(const std::string& Line, size_t Count) {
+// Every tab separates: a message's own tab is written \t.
+std::vector<std::string> SplitFields(const std::string& Line) {
   std::vector<std::string> fields;
   size_t start = 0;
-  while (fields.size() + 1 < Count) {
-    const size_t tab = Line.find('\t', start);
-    if (tab == std::string::npos) break;
+  for (size_t tab; (tab = Line.find('\t', start)) != std::string::npos; start = tab + 1)
     fields.push_back(Line.substr(start, tab - start));
-    start = tab + 1;
-  }
   fields.push_back(Line.substr(start));
   return fields;
+}
+
+// C0 controls, DEL, and the C1 controls as UTF-8 (U+0080 to U+009F).
+bool HasControlCharacter(const std::string& Text) {
+  for (size_t i = 0; i < Text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(Text[i]);
+    if (byte < 0x20 || byte == 0x7F) return true;
+    if (byte == 0xC2 && i + 1 < Text.size() && (static_cast<unsigned char>(Text[i + 1]) & 0xE0) == 0x80) return true;
+  }
+  return false;
 }
 
 bool ReadPeriod(const std::string& Text, int& PeriodMs) {
@@ -67,6 +74,10 @@ bool CheckQuickSend(const QuickSend& Send, std::string& Error) {
     Error = Tr("QuickSends", "没有名称").Utf8();
     return false;
   }
+  if (HasControlCharacter(Send.Name)) {
+    Error = Tr("QuickSends", "名称含控制字符（如制表符、换行）").Utf8();
+    return false;
+  }
   if (Send.Message.size() > kMaxQuickSendMessage) {
     Error = Tr("QuickSends", "内容超过 1024 个字符").Utf8();
     return false;
@@ -84,9 +95,11 @@ bool ReadQuickSendLine(const std::string& Line, QuickSend& Send, std::string& Er
     Error = Tr("QuickSends", "不是 UTF-8 文本").Utf8();
     return false;
   }
-  const std::vector<std::string> fields = SplitFields(Line, 5);
+  const std::vector<std::string> fields = SplitFields(Line);
   if (fields.size() != 5) {
-    Error = Tr("QuickSends", "应有 5 个以制表符分隔的字段：名称、text 或 hex、校验、周期、内容").Utf8();
+    Error = Fill(Tr("QuickSends", "有 %1 个以制表符分隔的字段，应有 5 个：名称、text 或 hex、校验、周期、内容"),
+                 {IntToStr(static_cast<int>(fields.size()))})
+                .Utf8();
     return false;
   }
   QuickSend read;

@@ -40,6 +40,7 @@ QuickSendWindow::QuickSendWindow(QuickSendList& Sends, const String& Caption)
   Form->BorderStyle = bsSingle;
   Form->BorderIcons = biSystemMenu;
   Form->Position = poScreenCenter;
+  Form->ClosesWithKeys = true;
   Form->ClientWidth = kWidth;
   Form->OnClose = [this](TObject*, TCloseAction&) { _Sends.StopPeriodic(); };
   CreateRows();
@@ -224,7 +225,7 @@ void QuickSendWindow::SaveTyped() {
 void QuickSendWindow::ImportFile() {
   TOpenDialog dialog(nullptr);
   dialog.Title = Tr("QuickSends", "导入快捷发送");
-  dialog.Filter = Tr("QuickSends", "文本文件 (*.txt)|*.txt|所有文件 (*)|*");
+  dialog.Filter = Tr("QuickSends", "制表符分隔文本 (*.tsv;*.txt)|*.tsv;*.txt|所有文件 (*)|*");
   if (!dialog.Execute()) return;
   String report;
   _Sends.Import(dialog.FileName, report);
@@ -234,7 +235,7 @@ void QuickSendWindow::ImportFile() {
 void QuickSendWindow::ExportFile() {
   TSaveDialog dialog(nullptr);
   dialog.Title = Tr("QuickSends", "导出快捷发送");
-  dialog.Filter = Tr("QuickSends", "文本文件 (*.txt)|*.txt|所有文件 (*)|*");
+  dialog.Filter = Tr("QuickSends", "制表符分隔文本 (*.tsv)|*.tsv|文本文件 (*.txt)|*.txt|所有文件 (*)|*");
   if (!dialog.Execute()) return;
   String error;
   if (!_Sends.Export(dialog.FileName, error)) ShowMessage(error);

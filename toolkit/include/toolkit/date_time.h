@@ -21,7 +21,9 @@ void DateTimeToSystemTime(TDateTime DateTime, SYSTEMTIME& Time);
 TDateTime EncodeDate(int Year, int Month, int Day);
 TDateTime EncodeTime(int Hour, int Minute, int Second, int Millisecond);
 
-// The user's short date format, a blank, and the time with seconds, as the
-// system's locale writes them (no time zone); at exactly midnight the date
-// alone.
+// The short date, a blank, and the time with seconds (no time zone), as the
+// window's language writes them: a Chinese window (the source language)
+// writes Chinese dates ("2026/12/9 18:59:27") under any locale that is not
+// Chinese, any other window as the system's locale says. At exactly
+// midnight the date alone.
 String DateTimeToStr(TDateTime DateTime);

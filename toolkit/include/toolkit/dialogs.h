@@ -17,7 +17,9 @@ bool InputQuery(const String& ACaption, const String& APrompt, String& Value);
 // The file dialogs. Execute shows the dialog modally on the GUI thread and
 // returns true when the user chose a file, whose full path is then in
 // FileName. Filter lists choices as "description|patterns|..." pairs
-// ("Text files (*.txt)|*.txt|All files (*)|*").
+// ("Text files (*.txt)|*.txt|All files (*)|*"). FilterIndex is the choice
+// shown first and, after Execute, the one the user left chosen (1 is the
+// first).
 class TOpenDialog : public TComponent {
  public:
   explicit TOpenDialog(TComponent* AOwner);
@@ -25,6 +27,7 @@ class TOpenDialog : public TComponent {
   Property<String> FileName;
   Property<String> Filter;
   Property<String> Title;
+  Property<int> FilterIndex;
 
   virtual bool Execute();
 
@@ -36,10 +39,14 @@ class TOpenDialog : public TComponent {
   String fileName_;
   String filter_;
   String title_;
+  int filterIndex_ = 1;
 };
 
 // Asks for a file to write; choosing a file that exists asks first whether
-// to replace it.
+// to replace it. A name typed without an extension gets the chosen type's
+// (the first pattern of the chosen filter, when it is "*.ext"), as the
+// Windows dialog gives it, unless a file of that very name exists (one
+// chosen as it stands: a FIFO, a "Makefile").
 class TSaveDialog : public TOpenDialog {
  public:
   explicit TSaveDialog(TComponent* AOwner);

@@ -31,6 +31,9 @@ class TForm : public TWinControl {
   Property<TFormBorderStyle> BorderStyle;
   Property<TBorderIcons> BorderIcons;
   Property<TPosition> Position;
+  // Escape and Ctrl+W close the window, as a tool window beside the main
+  // one closes, when no control in it takes the key first.
+  Property<bool> ClosesWithKeys;
   // Minimised, maximised or neither; setting it shows the window so.
   Property<TWindowState> WindowState;
   TIcon* const Icon;

@@ -42,18 +42,20 @@ void ProcessMessagesFor(int ms);
 void RunMessageLoopFor(int ms);
 
 // While dialogs are answered for tests (AnswerDialogsForTesting), file
-// dialogs take the next queued file name; an empty name, or none queued,
-// answers as Cancel does. The dialog's title is recorded among the shown
-// dialogs (Caption, with MB_OK and an empty text).
-void QueueFileDialogAnswerForTesting(const String& fileName);
+// dialogs take the next queued file name, with the filter left chosen
+// (1 for the first; 0 leaves the one the dialog showed first); an empty
+// name, or none queued, answers as Cancel does. The dialog's title is
+// recorded among the shown dialogs (Caption, with MB_OK and an empty text).
+void QueueFileDialogAnswerForTesting(const String& fileName, int filterIndex = 0);
 
 class TControl;
 class TWinControl;
 
 // Presses and lets go of a key on a control as the keyboard does (the
 // control's own key handling runs, whether or not it has the focus).
-// VirtualKey: VK_HOME, VK_END, VK_PRIOR, VK_NEXT, VK_UP, VK_DOWN or a letter
-// 'A' to 'Z'.
+// VirtualKey: VK_HOME, VK_END, VK_PRIOR, VK_NEXT, VK_UP, VK_DOWN, VK_RETURN, VK_ESCAPE
+// or a letter 'A' to 'Z'. A key the control does not take goes on to its
+// parents, as the keyboard's does.
 void PressKeyForTesting(TWinControl* Control, WORD VirtualKey, bool Ctrl = false, bool Shift = false);
 // Draws the control now, as its next screen frame would, and returns when
 // it has been drawn.
