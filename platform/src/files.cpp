@@ -39,6 +39,8 @@ class FileObject : public IoObject {
   explicit FileObject(int fd) : fd_(fd) {}
   ~FileObject() override { onClose(); }
 
+  int descriptor() const override { return fd_; }
+
   void onClose() override {
     std::lock_guard<std::mutex> guard(lock_);
     if (fd_ >= 0) ::close(fd_);

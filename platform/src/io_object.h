@@ -1,5 +1,5 @@
-// Kernel objects that ReadFile and WriteFile reach: plain files and serial
-// ports.
+// Kernel objects that ReadFile and WriteFile reach: plain files, pipes and
+// serial ports.
 #pragma once
 
 #include "kernel_object.h"
@@ -15,6 +15,10 @@ class IoObject : public KernelObject {
   // know. Completes the record, when given, before returning.
   virtual BOOL control(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
                        LPOVERLAPPED overlapped);
+  // The descriptor a child process may be given as a standard handle (a
+  // file's or a pipe's); -1 for objects that cannot be (ports). It stays
+  // valid while the caller holds the object.
+  virtual int descriptor() const { return -1; }
 };
 
 // Opens a device name of the form \\.\NAME (serial ports). Returns the
