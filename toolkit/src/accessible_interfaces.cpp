@@ -127,6 +127,9 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
   if (className == QLatin1String("QGroupBox"))
     return new ContainerAccessible(static_cast<QWidget*>(object), QAccessible::Grouping);
   if (className == QLatin1String("LogArea")) return NewLogViewAccessible(static_cast<LogArea*>(object));
+  // A splitter is a grip, as Qt's own splitters' handles are.
+  if (className == QLatin1String("SplitterBar"))
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Grip);
   if (className == QLatin1String("QPlainTextEdit")) {
     auto* editor = qobject_cast<QPlainTextEdit*>(object);
     if (editor && editor->isReadOnly()) return NewReadOnlyMemoAccessible(editor);

@@ -37,6 +37,12 @@ struct ControlData {
   TAlign align = alNone;
   // Keeps an aligned control in place when its parent resizes.
   QPointer<QObject> alignKeeper;
+  TAnchors anchors = akLeft | akTop;
+  // Where an anchored control stood, and its parent's size then: anchors
+  // keep the distances of that moment.
+  QRect anchorBounds;
+  QSize anchorParentSize;
+  QPointer<QObject> anchorKeeper;
   bool visible = true;
   String hint;
   bool showHint = false;
@@ -72,8 +78,15 @@ class ControlAccess {
 // The widget's colour for a TColor.
 QColor ToQColor(TColor color);
 
-// Puts the aligned children of a control that changed size in place.
+// Puts the aligned and anchored children of a control that changed size in
+// place.
 void RealignChildren(TControl* parent);
+
+// Anchors (anchors.cpp). RecordAnchors notes where the control stands now
+// and its parent's size, and keeps it anchored from then on; ApplyAnchors
+// places it by its anchors for the parent's present size.
+void RecordAnchors(TControl* control);
+void ApplyAnchors(TControl* control);
 
 // Places the window controls of a form into Qt's tab chain in their tab
 // order, parents before their children.

@@ -193,8 +193,10 @@ std::unique_ptr<ControlData> NewControlData(const std::function<QWidget*()>& cre
 void RealignChildren(TControl* parent) {
   // Hidden windows get no resize events until shown: place docked children
   // at once.
-  for (TControl* child : ControlAccess::Data(parent).children)
+  for (TControl* child : ControlAccess::Data(parent).children) {
     if (auto* dock = static_cast<AlignDock*>(ControlAccess::Data(child).alignKeeper.data())) dock->Apply();
+    ApplyAnchors(child);
+  }
 }
 
 void ApplyTabChain(TWinControl* anyControlOfTheForm) {
@@ -228,6 +230,7 @@ TControl::TControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
                  }
                }
                ApplyAlign(this);
+               RecordAnchors(this);
                ApplyVisibility(this);
              }),
       Left([this] { return data_->widget ? OuterGeometry(data_->widget).x() : 0; },
@@ -243,6 +246,11 @@ TControl::TControl(TComponent* AOwner, std::unique_ptr<ControlData> data)
               data_->align = value;
               ApplyAlign(this);
             }),
+      Anchors([this] { return data_->anchors; },
+              [this](const TAnchors& value) {
+                data_->anchors = value;
+                RecordAnchors(this);
+              }),
       Enabled([this] { return data_->widget && !data_->widget->testAttribute(Qt::WA_ForceDisabled); },
               [this](const bool& value) {
                 if (data_->widget) data_->widget->setEnabled(value);
@@ -301,6 +309,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (!data_->widget) return;
   SetOuterGeometry(data_->widget, ALeft, ATop, AWidth, AHeight);
   ApplyAlign(this);
+  RecordAnchors(this);
   RealignChildren(this);
 }
 

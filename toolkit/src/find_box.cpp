@@ -139,6 +139,7 @@ void TFindBox::ShowFor(TLogView* View) {
   Parent = View->Parent;
   const int width = std::min(View->Width.Get() - 20, std::max(300, box->sizeHint().width()));
   SetBounds(View->Left + View->Width - width - 18, View->Top + 2, width, box->sizeHint().height());
+  Anchors = akTop | akRight;  // stays by the corner of a view that grows
   Visible = true;
   box->raise();
   box->edit->setFocus();

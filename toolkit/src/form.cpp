@@ -1,9 +1,11 @@
 // TForm: a top-level window with the classic border styles, centring and
 // the close protocol.
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
@@ -11,9 +13,11 @@
 #include "application_access.h"
 #include "control_data.h"
 #include "event_guard.h"
+#include "menu_data.h"
 #include "picture_data.h"
 #include "qt_text.h"
 #include "toolkit/forms.h"
+#include "toolkit/translation.h"
 
 namespace {
 
@@ -22,13 +26,26 @@ struct FormState {
   TBorderIcons borderIcons = biSystemMenu | biMinimize | biMaximize;
   TPosition position = poDesigned;
   bool closesWithKeys = false;
+  QSize minimum{0, 0};  // Constraints
+  // The outer top-left corner and client size of the window while neither
+  // maximised nor minimised, last seen.
+  QRect restored;
 };
+
+bool Restored(const QWidget* window) {
+  return !(window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+}
 
 class FormWidget : public QWidget {
  public:
   FormState state;
   std::function<void(QCloseEvent*)> onClose;
   std::function<void()> onShow;
+  std::function<void()> onResize;
+
+  void NoteRestored() {
+    if (Restored(this)) state.restored = QRect(pos(), size());
+  }
 
  protected:
   void closeEvent(QCloseEvent* event) override {
@@ -52,6 +69,15 @@ class FormWidget : public QWidget {
     }
     QWidget::keyPressEvent(event);
   }
+  void moveEvent(QMoveEvent* event) override {
+    QWidget::moveEvent(event);
+    NoteRestored();
+  }
+  void resizeEvent(QResizeEvent* event) override {
+    QWidget::resizeEvent(event);
+    NoteRestored();
+    if (onResize) onResize();
+  }
 };
 
 FormWidget* Window(const TForm* form) { return ControlAccess::WidgetAs<FormWidget>(form); }
@@ -68,10 +94,49 @@ void ApplyBorder(QWidget* window, const FormState& state) {
   if (FixedSize(state.borderStyle)) {
     window->setFixedSize(window->size());
   } else {
-    window->setMinimumSize(0, 0);
+    window->setMinimumSize(state.minimum);
     window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   }
   if (wasVisible) window->show();
+}
+
+// The screen that shows most of the frame, or the primary one.
+QScreen* ScreenShowing(const QRect& frame) {
+  QScreen* best = QGuiApplication::primaryScreen();
+  qint64 bestArea = 0;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    const QRect common = screen->availableGeometry().intersected(frame);
+    const qint64 area = qint64(common.width()) * common.height();
+    if (area > bestArea) {
+      best = screen;
+      bestArea = area;
+    }
+  }
+  return best;
+}
+
+// The window's own items of the system menu, then the program's.
+void PopUpSystemMenu(TForm* form, FormWidget* window) {
+  auto* menu = new QMenu(window);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->setAccessibleName(ToQString(Tr("SystemMenu", "系统菜单")));
+  const FormState& state = window->state;
+  const bool restored = Restored(window);
+  menu->addAction(ToQString(Tr("SystemMenu", "还原")), window, &QWidget::showNormal)->setEnabled(!restored);
+  menu->addAction(ToQString(Tr("SystemMenu", "最小化")), window, &QWidget::showMinimized)
+      ->setEnabled(state.borderIcons & biMinimize);
+  menu->addAction(ToQString(Tr("SystemMenu", "最大化")), window, &QWidget::showMaximized)
+      ->setEnabled(!FixedSize(state.borderStyle) && (state.borderIcons & biMaximize) &&
+                   !(window->windowState() & Qt::WindowMaximized));
+  menu->addSeparator();
+  QAction* close = menu->addAction(ToQString(Tr("SystemMenu", "关闭")), window, &QWidget::close);
+  close->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+  const QList<QAction*> own = MenuAccess::Submenu(form->SystemMenu)->actions();
+  if (!own.isEmpty()) {
+    menu->addSeparator();
+    menu->addActions(own);
+  }
+  menu->popup(window->mapToGlobal(QPoint(0, 0)));
 }
 
 void CenterOnScreen(QWidget* window) {
@@ -98,7 +163,25 @@ std::unique_ptr<ControlData> NewFormData() {
 
 FormState& State(const TForm* form) { return Window(form)->state; }
 
+QRect RestoredGeometry(const TForm* form) {
+  const FormWidget* window = Window(form);
+  return Restored(window) ? QRect(window->pos(), window->size()) : window->state.restored;
+}
+
 }  // namespace
+
+TSizeConstraints::TSizeConstraints(std::function<void()> changed)
+    : MinWidth([this] { return minWidth_; },
+               [this](const int& value) {
+                 minWidth_ = std::max(0, value);
+                 changed_();
+               }),
+      MinHeight([this] { return minHeight_; },
+                [this](const int& value) {
+                  minHeight_ = std::max(0, value);
+                  changed_();
+                }),
+      changed_(std::move(changed)) {}
 
 TForm::TForm(TComponent* AOwner)
     : TWinControl(AOwner, NewFormData()),
@@ -125,7 +208,10 @@ TForm::TForm(TComponent* AOwner)
                     ApplyBorder(Window(this), State(this));
                   }),
       Position([this] { return State(this).position; },
-               [this](const TPosition& value) { State(this).position = value; }),
+               [this](const TPosition& value) {
+                 State(this).position = value;
+                 if (value == poScreenCenter && Window(this)->isVisible()) CenterOnScreen(Window(this));
+               }),
       ClosesWithKeys([this] { return State(this).closesWithKeys; },
                      [this](const bool& value) { State(this).closesWithKeys = value; }),
       WindowState(
@@ -135,6 +221,14 @@ TForm::TForm(TComponent* AOwner)
           },
           [this](const TWindowState& value) {
             FormWidget* window = Window(this);
+            window->NoteRestored();
+            // A hidden window takes the state when it is shown.
+            if (!window->isVisible()) {
+              window->setWindowState(value == wsMinimized   ? Qt::WindowMinimized
+                                     : value == wsMaximized ? Qt::WindowMaximized
+                                                            : Qt::WindowNoState);
+              return;
+            }
             if (value == wsMinimized)
               window->showMinimized();
             else if (value == wsMaximized)
@@ -142,8 +236,27 @@ TForm::TForm(TComponent* AOwner)
             else
               window->showNormal();
           }),
-      Icon(new TIcon) {
+      Icon(new TIcon),
+      Constraints(new TSizeConstraints([this] {
+        State(this).minimum = QSize(Constraints->MinWidth, Constraints->MinHeight);
+        if (!FixedSize(State(this).borderStyle)) Window(this)->setMinimumSize(State(this).minimum);
+      })),
+      RestoredLeft([this] { return RestoredGeometry(this).x(); }),
+      RestoredTop([this] { return RestoredGeometry(this).y(); }),
+      RestoredClientWidth([this] { return RestoredGeometry(this).width(); }),
+      RestoredClientHeight([this] { return RestoredGeometry(this).height(); }),
+      SystemMenu(new TMenuItem(nullptr)) {
   FormWidget* window = Window(this);
+  window->onResize = [this] {
+    CallGuarded(this, [this] {
+      if (OnResize) OnResize(this);
+    });
+  };
+  auto* systemMenuKey = new QAction(window);
+  systemMenuKey->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Space));
+  systemMenuKey->setShortcutContext(Qt::WindowShortcut);
+  QObject::connect(systemMenuKey, &QAction::triggered, [this] { ShowSystemMenu(); });
+  window->addAction(systemMenuKey);
   window->onClose = [this](QCloseEvent* event) {
     TCloseAction action = caHide;
     bool handled = true;
@@ -180,11 +293,25 @@ TForm::~TForm() {
   if (FormWidget* window = Window(this)) {
     window->onClose = nullptr;
     window->onShow = nullptr;
+    window->onResize = nullptr;
   }
+  delete SystemMenu;
+  delete Constraints;
   delete Icon;
 }
 
 void TForm::Show() { Visible = true; }
+
+void TForm::MakeFullyVisible() {
+  FormWidget* window = Window(this);
+  const QRect frame(window->pos(), window->frameGeometry().size().expandedTo(window->size()));
+  const QRect area = ScreenShowing(frame)->availableGeometry();
+  const int left = std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width()));
+  const int top = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
+  if (QPoint(left, top) != frame.topLeft()) window->move(left, top);
+}
+
+void TForm::ShowSystemMenu() { PopUpSystemMenu(this, Window(this)); }
 
 void TForm::Close() { Window(this)->close(); }
 

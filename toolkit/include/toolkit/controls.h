@@ -27,6 +27,10 @@ struct TMessage {
 };
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// The sides of its parent a control keeps its distance to as the parent
+// changes size (TControl::Anchors).
+enum TAnchorKind { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = unsigned;  // TAnchorKind flags combined with |
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 class TWinControl;
@@ -48,6 +52,13 @@ class TControl : public TComponent {
   // alTop along its top (below those placed there before), and alClient
   // fills the rest of the parent. alLeft and alRight are not kept.
   Property<TAlign> Align;
+  // How the control follows its parent's size: it keeps its distance to
+  // each side it is anchored to, as it stood when its bounds or anchors
+  // were last set; anchored to both left and right (top and bottom) it
+  // stretches. Anchored to neither left nor right (top nor bottom), its
+  // centre keeps its place in proportion. akLeft | akTop, the default,
+  // leaves the control where it was put.
+  Property<TAnchors> Anchors;
   Property<bool> Enabled;
   Property<bool> Visible;
   Property<TColor> Color;

@@ -1,4 +1,4 @@
-// The timer and the image.
+// The timer, the image and the splitter.
 #pragma once
 
 #include "toolkit/controls.h"
@@ -33,4 +33,22 @@ class TImage : public TGraphicControl {
   Property<bool> Transparent;
   Property<bool> Stretch;
   Property<bool> Center;
+};
+
+// A bar between two controls, one above the other, that the user drags up
+// or down (or moves with Up and Down, Page Up and Page Down, Home and End
+// while it has the focus) to share their height. The bar moves itself,
+// keeping its Top within MinTop and MaxTop, then raises OnMoved: the
+// program places the controls beside it.
+class TSplitter : public TWinControl {
+ public:
+  explicit TSplitter(TComponent* AOwner);
+
+  Property<int> MinTop;
+  Property<int> MaxTop;
+  TNotifyEvent OnMoved;
+
+ private:
+  int minTop_ = 0;
+  int maxTop_ = 0;
 };

@@ -5,6 +5,7 @@
 #include "toolkit/events.h"
 #include "toolkit/exceptions.h"
 #include "toolkit/graphics.h"
+#include "toolkit/menus.h"
 
 enum TFormBorderStyle { bsSizeable, bsSingle };
 enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
@@ -12,14 +13,34 @@ using TBorderIcons = unsigned;  // TBorderIcon flags combined with |
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TPosition { poDesigned, poScreenCenter };
 
+// The smallest client size the user may give a sizeable form; 0 for no
+// limit.
+class TSizeConstraints : public TObject {
+ public:
+  explicit TSizeConstraints(std::function<void()> changed);
+  Property<int> MinWidth;
+  Property<int> MinHeight;
+
+ private:
+  int minWidth_ = 0, minHeight_ = 0;
+  std::function<void()> changed_;
+};
+
 // A top-level window. Left, Top, Width and Height are its position and
 // outer size on the screen; ClientWidth and ClientHeight the area inside.
-// bsSingle fixes the size. poScreenCenter centres the window on the screen
-// each time it is shown.
+// bsSingle fixes the size; bsSizeable lets the user change it (down to
+// Constraints) and, with biMaximize, maximise the window. poScreenCenter
+// centres the window on the screen each time it is shown, and at once when
+// set on a window shown.
 // Closing (by the user or Close) raises OnClose with the action caHide;
 // caNone keeps the window open. Closing the application's main form ends
 // Run.
 // Dispatch handles WM_CLOSE by closing.
+//
+// The system menu (Alt+Space) holds the window's own items, Restore,
+// Minimise, Maximise and Close, as its border allows, then the items of
+// SystemMenu. A desktop that keeps Alt+Space for its own window menu
+// never passes the key on: a program offers the same items elsewhere too.
 class TForm : public TWinControl {
  public:
   explicit TForm(TComponent* AOwner);
@@ -34,15 +55,36 @@ class TForm : public TWinControl {
   // Escape and Ctrl+W close the window, as a tool window beside the main
   // one closes, when no control in it takes the key first.
   Property<bool> ClosesWithKeys;
-  // Minimised, maximised or neither; setting it shows the window so.
+  // Minimised, maximised or neither; setting it shows the window so (a
+  // hidden window, when it is shown).
   Property<TWindowState> WindowState;
   TIcon* const Icon;
+  TSizeConstraints* const Constraints;
+  // Where the window goes back to from maximised or minimised: its outer
+  // top-left corner and its client size (the present ones while it is
+  // neither).
+  ReadOnlyProperty<int> RestoredLeft;
+  ReadOnlyProperty<int> RestoredTop;
+  ReadOnlyProperty<int> RestoredClientWidth;
+  ReadOnlyProperty<int> RestoredClientHeight;
+  // Items after the window's own in its system menu; the form frees them.
+  TMenuItem* const SystemMenu;
 
   TNotifyEvent OnCreate;
   TCloseEvent OnClose;
+  // The client size changed: by the user, a maximise or restore, or the
+  // program.
+  TNotifyEvent OnResize;
 
   void Show();
   void Close();
+  // Moves the window, as far as it fits, wholly onto the screen that shows
+  // most of it, or onto the primary screen when none does (a remembered
+  // place on a screen no longer there).
+  void MakeFullyVisible();
+  // Shows the system menu at the window's top left corner, as Alt+Space
+  // does.
+  void ShowSystemMenu();
   void Dispatch(TMessage& Message) override;
 };
 
