@@ -609,6 +609,14 @@ The file holds everything received before the stop; what arrived after it was no
         <source>设备2 计数</source>
         <translation>Device 2 counters</translation>
     </message>
+    <message>
+        <source>可调整窗口大小</source>
+        <translation>Resizable window</translation>
+    </message>
+    <message>
+        <source>设备1与设备2的分隔条</source>
+        <translation>Divider between device 1 and device 2</translation>
+    </message>
 </context>
 <context>
     <name>Modbus</name>
@@ -1551,6 +1559,29 @@ The file holds everything received before the stop; what arrived after it was no
     <message>
         <source>COM%1: 已断开，等待重新连接…</source>
         <translation>COM%1: unplugged, waiting…</translation>
+    </message>
+</context>
+<context>
+    <name>SystemMenu</name>
+    <message>
+        <source>系统菜单</source>
+        <translation>System menu</translation>
+    </message>
+    <message>
+        <source>还原</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>最大化</source>
+        <translation>Maximize</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>

@@ -167,6 +167,14 @@ void CreatePanel(TComponent* Owner, TGroupBox* Box, const PanelLayout& At, Panel
   Out.ParityLabel->FocusControl = Out.Parity;
   Out.DataBitsLabel->FocusControl = Out.DataBits;
   Out.StopBitsLabel->FocusControl = Out.StopBits;
+  // A panel that grows gives the room to its receive area and send line;
+  // the buttons below them keep their places from the panel's left edge.
+  Out.Memo->Anchors = akLeft | akTop | akRight | akBottom;
+  Out.Edit->Anchors = akLeft | akRight | akBottom;
+  for (TControl* below :
+       {static_cast<TControl*>(Out.Send), static_cast<TControl*>(Out.OpenClose), static_cast<TControl*>(Out.Clear),
+        static_cast<TControl*>(Out.Auto), static_cast<TControl*>(Out.Hex)})
+    below->Anchors = akLeft | akBottom;
   NameForReaders(Out.Memo, Box, Tr("MainWindow", "接收区"));
   NameForReaders(Out.Edit, Box, Tr("MainWindow", "发送区"));
   NameForReaders(Out.Port, Box, Tr("MainWindow", "串口"));
@@ -196,6 +204,7 @@ void TForm1::CreateWidgets() {
   Image1->Picture->LoadFromFile(":/kestrix/banner.png");
   Image1->Transparent = true;
   Image1->AccessibleName = "Kestrix";
+  Image1->Anchors = akTop;  // stays in the middle of a wider window
 
   GroupBox1 = new TGroupBox(this);
   Place(GroupBox1, this, {0, 31, 841, 180});

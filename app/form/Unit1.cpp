@@ -17,7 +17,14 @@ TForm1::TForm1(TComponent* Owner) : TForm(Owner) {
   CreateWidgets();
   CreatePanels();
   CreateFeatures();
+  CreateWindowChoices();
   PortToPanel.clear();
+}
+
+void TForm1::CreateWindowChoices() {
+  Resizing = std::make_unique<ResizableWindow>(ResizableWindow::Parts{this, {GroupBox1, GroupBox2}});
+  Settings->OnLoad = [this](TIniFile& Ini) { Resizing->LoadChoices(Ini, SettingsFile::kWindowSection); };
+  Settings->OnSave = [this](TIniFile& Ini) { Resizing->SaveChoices(Ini, SettingsFile::kWindowSection); };
 }
 
 TForm1::~TForm1() {

@@ -20,6 +20,7 @@
 #include "PanelPorts.h"
 #include "ReadData.h"
 #include "ReceiveFrame.h"
+#include "ResizableWindow.h"
 #include "SettingsFile.h"
 
 class TForm1 : public TForm {
@@ -117,6 +118,8 @@ class TForm1 : public TForm {
   std::unique_ptr<DevicePanel> Panels[2];
   // Written whenever a panel's remembered choice changes.
   std::unique_ptr<SettingsFile> Settings;
+  // The choice to resize the window, and the panels' places when it is on.
+  std::unique_ptr<ResizableWindow> Resizing;
 
  protected:
   // Releases the block of a received-data message that never got shown.
@@ -134,6 +137,8 @@ class TForm1 : public TForm {
   // Registers each panel's features, in the order their items appear in
   // the menus they share (PanelFeatures.cpp).
   void CreateFeatures();
+  // The window's own choices (its size), read and written with the panels'.
+  void CreateWindowChoices();
   // The port lists again, after a device came or went.
   void RefreshPortLists();
 

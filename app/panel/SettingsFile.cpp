@@ -58,15 +58,18 @@ String SettingsFile::ReadWindowChoice(const String& Ident) {
 
 void SettingsFile::Load() {
   _Ini = Open();
-  if (!_Ini) return;
-  for (int i = 0; i < 2; ++i) {
-    LoadWidgets(*_Panels[i], Section(i));
-    for (const std::unique_ptr<PanelFeature>& feature : _Panels[i]->Features()) feature->LoadChoices(*_Ini, Section(i));
-  }
+  if (_Ini) LoadFrom(*_Ini);
 }
 
-void SettingsFile::LoadWidgets(const DevicePanel& Panel, const String& Section) {
-  TIniFile& ini = *_Ini;
+void SettingsFile::LoadFrom(TIniFile& Ini) {
+  for (int i = 0; i < 2; ++i) {
+    LoadWidgets(Ini, *_Panels[i], Section(i));
+    for (const std::unique_ptr<PanelFeature>& feature : _Panels[i]->Features()) feature->LoadChoices(Ini, Section(i));
+  }
+  if (OnLoad) OnLoad(Ini);
+}
+
+void SettingsFile::LoadWidgets(TIniFile& ini, const DevicePanel& Panel, const String& Section) {
   // A remembered port that is not there now leaves the one discovery chose.
   const String port = ini.ReadString(Section, "Port", "");
   if (IsItem(Panel.Port, port)) Panel.Port->ItemIndex = Panel.Port->Items->IndexOf(port);
@@ -95,20 +98,23 @@ void SettingsFile::LoadWidgets(const DevicePanel& Panel, const String& Section) 
 
 void SettingsFile::Save() {
   if (!_Ini) return;
-  TIniFile& ini = *_Ini;
-  for (int i = 0; i < 2; ++i) {
-    SaveWidgets(*_Panels[i], Section(i));
-    for (const std::unique_ptr<PanelFeature>& feature : _Panels[i]->Features()) feature->SaveChoices(ini, Section(i));
-  }
-  if (!ini.UpdateFile() && !_bWriteFailed) {
+  SaveInto(*_Ini);
+  if (!_Ini->UpdateFile() && !_bWriteFailed) {
     _bWriteFailed = true;
     LogSettingsProblem(LogRecordLine::kSettingsNotWritten,
-                       "Settings file " + ini.FileName.Get() + " cannot be written; the settings are not remembered");
+                       "Settings file " + _Ini->FileName.Get() + " cannot be written; the settings are not remembered");
   }
 }
 
-void SettingsFile::SaveWidgets(const DevicePanel& Panel, const String& Section) {
-  TIniFile& ini = *_Ini;
+void SettingsFile::SaveInto(TIniFile& Ini) {
+  for (int i = 0; i < 2; ++i) {
+    SaveWidgets(Ini, *_Panels[i], Section(i));
+    for (const std::unique_ptr<PanelFeature>& feature : _Panels[i]->Features()) feature->SaveChoices(Ini, Section(i));
+  }
+  if (OnSave) OnSave(Ini);
+}
+
+void SettingsFile::SaveWidgets(TIniFile& ini, const DevicePanel& Panel, const String& Section) {
   ini.WriteString(Section, "Port", Panel.Port->Text);
   ini.WriteString(Section, "Baud", Panel.Baud->Text);
   ini.WriteString(Section, "Parity", Panel.Parity->Text);

@@ -5,6 +5,7 @@
 // (and logged once); values that make no sense are skipped one by one.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -31,12 +32,24 @@ class SettingsFile {
   // Writes every panel's choices; a failure to write is logged once.
   void Save();
 
+  // The choices of the window itself, read after the panels' and written
+  // with them.
+  std::function<void(TIniFile&)> OnLoad;
+  std::function<void(TIniFile&)> OnSave;
+  // The settings as the program holds them (written by Save); null when
+  // there is no config folder.
+  TIniFile* Current() const { return _Ini.get(); }
+  // Puts the choices Ini holds into the panels, their features and the
+  // window; writes them all into Ini.
+  void LoadFrom(TIniFile& Ini);
+  void SaveInto(TIniFile& Ini);
+
  private:
   // The settings file, a damaged one logged and put aside; null when there
   // is no config folder.
   static std::unique_ptr<TIniFile> Open();
-  void LoadWidgets(const DevicePanel& Panel, const String& Section);
-  void SaveWidgets(const DevicePanel& Panel, const String& Section);
+  static void LoadWidgets(TIniFile& Ini, const DevicePanel& Panel, const String& Section);
+  static void SaveWidgets(TIniFile& Ini, const DevicePanel& Panel, const String& Section);
 
   const std::unique_ptr<DevicePanel> (&_Panels)[2];
   std::unique_ptr<TIniFile> _Ini;

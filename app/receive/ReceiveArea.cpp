@@ -212,6 +212,7 @@ TLogView* ReceiveArea::Log() {
   log_->Visible = false;
   log_->Parent = memo_->Parent;
   log_->SetBounds(memo_->Left, memo_->Top, memo_->Width, memo_->Height);
+  log_->Anchors = memo_->Anchors;
   log_->Font->Name = memo_->Font->Name;
   log_->Font->Height = memo_->Font->Height;
   log_->Font->Color = memo_->Font->Color;

@@ -124,6 +124,32 @@ TMenuItem* MainWindowTest::MenuItem(TControl* control, const std::string& captio
   return nullptr;
 }
 
+std::vector<std::string> MainWindowTest::MisplacedControls(TForm1* form) {
+  std::vector<std::string> misplaced;
+  const auto note = [&](const String& name, const std::string& what, const TControl* c) {
+    misplaced.push_back(name.Utf8() + " " + what + " at " + std::to_string(c->Left) + "," + std::to_string(c->Top) +
+                        " " + std::to_string(c->Width) + "x" + std::to_string(c->Height));
+  };
+  const int clientWidth = form->ClientWidth, clientHeight = form->ClientHeight;
+  TStatusBar* bar = form->StatusBar1;
+  if (bar->Top + bar->Height != clientHeight || bar->Width != clientWidth) note(bar->Name, "not along the bottom", bar);
+  for (TGroupBox* panel : {form->GroupBox1, form->GroupBox2}) {
+    if (panel->Left < 0 || panel->Top < form->Image1->Top + form->Image1->Height - 5 ||
+        panel->Left + panel->Width > clientWidth || panel->Top + panel->Height > bar->Top)
+      note(panel->Name, "outside the window", panel);
+    for (int i = 0; i < panel->ControlCount; ++i) {
+      TControl* c = panel->Controls[i];
+      if (!c->Visible) continue;
+      if (c->Left < 0 || c->Top < 0 || c->Width <= 0 || c->Height <= 0 || c->Left + c->Width > panel->Width ||
+          c->Top + c->Height > panel->Height)
+        note(panel->Name + "." + c->Name, "outside its panel", c);
+    }
+  }
+  if (form->GroupBox1->Top + form->GroupBox1->Height > form->GroupBox2->Top)
+    note(form->GroupBox1->Name, "over the other panel", form->GroupBox1);
+  return misplaced;
+}
+
 void MainWindowTest::Deliver(int port, const std::string& bytes, const ReadData* channel, DWORD opening, bool last) {
   Post(port, bytes, channel, opening, last);
   form->ShowReceivedText();

@@ -75,6 +75,10 @@ class MainWindowTest : public SerialPortTest {
   }
   // What the memo's widget holds at this moment.
   static std::string WidgetText(TMemo* memo) { return memo->Text.Get().Utf8(); }
+  // Each control shown that is not wholly inside its panel, each panel not
+  // wholly between the banner and the status bar, and a status bar not
+  // along the bottom; empty when the window is laid out right.
+  static std::vector<std::string> MisplacedControls(TForm1* form);
   static std::vector<ShownDialog> Dialogs() { return ShownDialogsForTesting(); }
   // The feature of that class registered with panel Index.
   template <class Feature>

@@ -528,4 +528,26 @@ std::vector<const char*> Languages() {
 
 INSTANTIATE_TEST_SUITE_P(EachLanguage, TextsFit, testing::ValuesIn(Languages()));
 
+// A window the user may resize keeps every control inside its panel and
+// shown, at the smallest size it allows and as large as a maximised window
+// on a 1920×1080 screen, or as narrow as it may be and tall.
+class ResizedControls : public WindowLanguage, public testing::WithParamInterface<const char*> {};
+
+TEST_P(ResizedControls, StayInsideTheirPanelsAtTheSmallestSizeAndTheLargest) {
+  CreateWindowIn(GetParam());
+  form->Show();
+  form->Resizing->Set(true);
+  for (const auto& [width, height] : {std::pair{100, 100}, std::pair{1920, 1080}, std::pair{848, 1080}}) {
+    form->ClientWidth = width;
+    form->ClientHeight = height;
+    ProcessMessagesFor(20);
+    EXPECT_GE(form->ClientWidth.Get(), 848);
+    EXPECT_GE(form->ClientHeight.Get(), 419);
+    for (const std::string& problem : MisplacedControls(form))
+      ADD_FAILURE() << problem << " in " << width << "x" << height;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachLanguage, ResizedControls, testing::ValuesIn(Languages()));
+
 }  // namespace
