@@ -9,6 +9,7 @@
 #include "win32/errors.h"
 #include "win32/files.h"
 #include "win32/folders.h"
+#include "win32/memory.h"
 #include "win32/messaging.h"
 #include "win32/processes.h"
 #include "win32/registry.h"

@@ -26,6 +26,7 @@ typedef int32_t LONG;
 typedef uint32_t ULONG;
 typedef int64_t LONGLONG;
 typedef uint64_t ULONGLONG;
+typedef uint64_t DWORDLONG;
 typedef unsigned int UINT;
 typedef int INT;
 typedef char CHAR;
