@@ -289,6 +289,14 @@ The file holds everything received before the stop; what arrived after it was no
         <source>第 %1 个，共 %2 个</source>
         <translation>%1 of %2</translation>
     </message>
+    <message>
+        <source>查找中 %1%，已有 %2 个</source>
+        <translation>Searching %1%, %2 so far</translation>
+    </message>
+    <message>
+        <source>太慢，已停：前 %1% 有 %2 个</source>
+        <translation>Too slow, stopped: %2 in the first %1%</translation>
+    </message>
 </context>
 <context>
     <name>Language</name>

@@ -184,7 +184,7 @@ void ReceiveArea::ShowNow() {
 void ReceiveArea::StartTimeStamps() {
   ShowNow();
   if (InLog()) {
-    const int count = log_->CharacterCount();
+    const long long count = log_->CharacterCount();
     stamper_.StartAfter(count == 0 ? std::string() : log_->TextRange(count - 1, 1).Utf8());
     return;
   }

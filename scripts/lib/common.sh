@@ -6,6 +6,7 @@ KESTRIX_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-l10n-tools qt6-translations-l10n
   libgtest-dev googletest
   libudev-dev
+  libre2-dev  # the log view's find: regular expressions in linear time
   socat xvfb xauth fonts-wqy-zenhei fonts-liberation2
   librsvg2-bin desktop-file-utils appstream
   dbus-daemon at-spi2-core python3-pyatspi python3-xlib

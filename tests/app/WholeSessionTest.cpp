@@ -141,6 +141,28 @@ TEST_F(WholeSession, WithADisplayChoiceMadeSavingKeepsEveryCharacterShownInUtf8)
   EXPECT_EQ(FileText(file), "I (5) app: 温度 23℃ 한국어\r\nbad ⟨FF⟩ byte\r\n");
 }
 
+// A character whose bytes come in two deliveries, placed so that it lands
+// across the end of the view's first block: shown whole, counted as one,
+// found and selected whole.
+TEST_F(WholeSession, ACharacterSplitBetweenDeliveriesAcrossABlockEndShowsWholeAndIsFound) {
+  form->WholeSessions[0]->Set(true);
+  DisplayChoices choices;
+  choices.CodePage = CP_UTF8;
+  form->Displays[0]->Set(choices);
+  const std::string filler(32 * 1024 - 2, 'x');  // "中" starts two bytes before the block's end
+  DeliverAll(filler + "\xE4");
+  Deliver(1,
+          "\xB8\xAD"
+          "end\r\n");
+  EXPECT_EQ(LogText(), filler + "中end\n");
+  EXPECT_EQ(Log()->CharacterCount(), static_cast<long long>(filler.size()) + 5);
+  EXPECT_EQ(Log()->TextRange(static_cast<long long>(filler.size()), 2), String("中e"));
+  EXPECT_EQ(Log()->Find("中e"), 1);
+  ASSERT_TRUE(Log()->FindNext());
+  EXPECT_EQ(Log()->SelText(), String("中e"));
+  EXPECT_EQ(Log()->SelStart(), static_cast<long long>(filler.size()));
+}
+
 TEST_F(WholeSession, ChoiceAndLimitAreRememberedPerPanel) {
   TempFolder folder;
   const String path((folder.path() / "settings.ini").string());

@@ -4,9 +4,13 @@
 #include "string_printer.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+
+#include <algorithm>
+#include <string>
 
 #include "control_data.h"
 #include "toolkit/find_box.h"
@@ -95,6 +99,41 @@ TEST_F(FindBoxTest, ALongStatusNeverCutsTheChoicesBesideIt) {
   ASSERT_NE(status, nullptr);
   EXPECT_GE(status->width(), status->sizeHint().width());
   box->Close();
+}
+
+// An expression that backtracking engines take minutes over never holds
+// the window: with 50,000 lines of forty a's and "!" kept, (a+)+$ typed a
+// key at a time is answered key by key (the count runs on its own thread,
+// in linear time), and the box says there is no match.
+TEST_F(FindBoxTest, AnExpressionThatBacktracksForeverNeverHoldsTheWindow) {
+  std::string lines;
+  for (int i = 0; i < 50000; ++i) lines += std::string(40, 'a') + "!\n";
+  view->Clear();
+  view->Append(String(lines));
+  box->ShowFor(view);
+  box->Regex = true;
+  QElapsedTimer clock;
+  clock.start();
+  qint64 longest = 0;
+  for (const char key : std::string("(a+)+$")) {
+    const qint64 before = clock.elapsed();
+    QTest::keyClicks(Edit(), QString(QChar(key)));
+    ProcessMessagesFor(1);
+    longest = std::max(longest, clock.elapsed() - before);
+  }
+  EXPECT_EQ(box->Text.Get(), String("(a+)+$"));
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return !view->FindCounting(); }, 60000));
+  ProcessMessagesFor(150);  // the box hears the count's end
+  EXPECT_EQ(box->Status(), String("无匹配"));
+  // A key is answered in milliseconds; the bound leaves room for a busy
+  // machine and a sanitizer (the figure is in app_bench).
+  EXPECT_LT(longest, 2000);
+  // The same text's lines all end in "a!": found in each, counted whole.
+  box->Text = "a!$";
+  ASSERT_TRUE(ProcessMessagesUntil([&] { return !view->FindCounting(); }, 60000));
+  ProcessMessagesFor(150);
+  EXPECT_EQ(view->MatchCount(), 50000);
+  EXPECT_NE(box->Status().Utf8().find("共 50000 个"), std::string::npos) << box->Status().Utf8();
 }
 
 }  // namespace

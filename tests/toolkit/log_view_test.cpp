@@ -51,50 +51,6 @@ class LogViewTest : public testing::Test {
   TLogView* view;
 };
 
-TEST(LogDocumentTest, LineBreaksOfEveryKindEndOneLineEvenSplitAcrossAppends) {
-  LogDocument document;
-  document.Append(u"a\r", 0);
-  document.Append(u"\nb\rc\n\nd\r", 0);
-  document.Append(u"e", 0);
-  EXPECT_EQ(document.Slice(document.Begin(), document.End()), u"a\nb\nc\n\nd\ne");
-  // A byte count a line break one and the UTF-8 size of the rest.
-  document.Clear();
-  document.Append(u"中x\U0001F600\n", 0);
-  EXPECT_EQ(document.KeptBytes(), 3u + 1u + 4u + 1u);
-}
-
-TEST(LogDocumentTest, LongLineIsCutIntoSegmentsThatLoseNothing) {
-  LogDocument document;
-  std::u16string line;
-  for (int i = 0; i < 3000; ++i) line += i % 7 == 0 ? u' ' : char16_t(u'a' + i % 26);
-  for (std::size_t i = 0; i < line.size(); i += 100) document.Append(std::u16string_view(line).substr(i, 100), 0);
-  EXPECT_GT(document.SegmentCount(), line.size() / LogDocument::kSegmentUnits);
-  std::u16string joined;
-  for (std::size_t i = 0; i < document.SegmentCount(); ++i) {
-    EXPECT_LE(document.SegmentEnd(i) - document.SegmentAt(i).start, LogDocument::kSegmentUnits);
-    joined += document.Slice(document.SegmentAt(i).start, document.SegmentEnd(i));
-  }
-  EXPECT_EQ(joined, line);
-}
-
-TEST(LogDocumentTest, LimitDropsOldestWholeLinesAndCountsWhatWent) {
-  LogDocument document;
-  document.SetLimit(100);
-  for (int i = 0; i < 100; ++i) document.Append(u"0123456789\n", 0);  // 11 bytes a line
-  EXPECT_LE(document.KeptBytes(), 100u);
-  EXPECT_GE(document.KeptBytes(), 100u - 11u);
-  EXPECT_EQ(document.KeptBytes() + document.DroppedBytes(), 1100u);
-  EXPECT_EQ(document.At(document.Begin()), u'0');
-  // A line longer than the limit keeps its newest part; lowering the limit
-  // drops at once.
-  document.Append(std::u16string(1000, u'x') + u"END", 0);
-  EXPECT_LE(document.KeptBytes(), 100u + LogDocument::kSegmentUnits);
-  EXPECT_EQ(document.Slice(document.End() - 3, document.End()), u"END");
-  document.SetLimit(10);
-  EXPECT_LE(document.KeptBytes(), 10u + LogDocument::kSegmentUnits);
-  EXPECT_EQ(document.Slice(document.End() - 3, document.End()), u"END");
-}
-
 TEST_F(LogViewTest, KeepsWholeSessionUntilLimitThenDropsOldestLinesAndSaysSo) {
   Show();
   view->Append(String(Numbered(0, 1000)));
@@ -236,6 +192,50 @@ TEST_F(LogViewTest, DroppedTextTakesItsMatchesAlong) {
   EXPECT_EQ(view->Find("line 1"), 11);  // 1, 10-19
   view->Limit = 500;
   EXPECT_LT(view->MatchCount(), 11);
+}
+
+// At the limit the oldest lines go while a match is selected and a find
+// marks: the selection keeps its text, the count follows what is kept and
+// the selected match keeps its place among the rest.
+TEST_F(LogViewTest, AtTheLimitSelectionAndFindFollowWhatIsKept) {
+  Show();
+  view->Limit = 200000;
+  view->Append(String(Numbered(0, 20000)));  // about 250 KB: the oldest went
+  ASSERT_GT(view->DroppedBytes(), 0u);
+  // Matches in what is kept (before a position).
+  const auto plainCount = [&](const std::string& needle, std::size_t before = std::string::npos) {
+    const std::string text = view->Text().Utf8();
+    long long count = 0;
+    for (std::size_t at = text.find(needle); at < before && at != std::string::npos; at = text.find(needle, at + 1))
+      ++count;
+    return count;
+  };
+  ASSERT_EQ(view->Find("line 1999"), plainCount("line 1999"));
+  const long long at = view->Text().Utf8().find("line 19990\n");
+  view->Select(at, 9);
+  ASSERT_EQ(view->SelText(), String("line 1999"));
+  EXPECT_EQ(view->CurrentMatch(), plainCount("line 1999", std::size_t(at)) + 1);
+  view->Append(String(Numbered(20000, 22000)));
+  EXPECT_EQ(view->SelText(), String("line 1999"));
+  EXPECT_EQ(view->MatchCount(), plainCount("line 1999"));
+  const std::size_t now = view->Text().Utf8().find("line 19990\n");
+  EXPECT_EQ(view->SelStart(), (long long)now);
+  EXPECT_EQ(view->CurrentMatch(), plainCount("line 1999", now) + 1);
+  // Once its line goes, nothing is selected; the count goes on.
+  view->Limit = 20000;
+  EXPECT_EQ(view->SelText(), String());
+  EXPECT_EQ(view->MatchCount(), plainCount("line 1999"));
+  // When the lines before it go, it keeps its text and comes first.
+  view->Limit = 0;
+  view->Clear();
+  view->Append(String(Numbered(0, 100)));
+  view->Find("line 5");
+  view->Select(int(Numbered(0, 50).size()), 6);
+  view->Limit = Numbered(50, 100).size();
+  EXPECT_EQ(view->SelText(), String("line 5"));
+  EXPECT_EQ(view->SelStart(), 0);
+  EXPECT_EQ(view->CurrentMatch(), 1);
+  EXPECT_EQ(view->MatchCount(), 10);  // 50 to 59
 }
 
 TEST_F(LogViewTest, AccessibleTextIsTheWholeKeptText) {

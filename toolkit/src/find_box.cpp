@@ -42,6 +42,8 @@ class FindBoxWidget : public QFrame {
     // comes later never squeezes the choices beside it.
     int room = 0;
     for (const String& text : {Fill(Tr("FindBox", "第 %1 个，共 %2 个"), {"99999", "99999"}),
+                               Fill(Tr("FindBox", "查找中 %1%，已有 %2 个"), {"99", "99999"}),
+                               Fill(Tr("FindBox", "太慢，已停：前 %1% 有 %2 个"), {"99", "99999"}),
                                Tr("FindBox", "不是十六进制字节"), Tr("FindBox", "表达式无效")})
       room = std::max(room, status->fontMetrics().horizontalAdvance(ToQString(text)));
     status->setMinimumWidth(room);
@@ -134,7 +136,10 @@ TFindBox::~TFindBox() {
 void TFindBox::ShowFor(TLogView* View) {
   if (view_ && view_ != View) view_->OnFindChange = nullptr;
   view_ = View;
-  view_->OnFindChange = [this](TObject*) { ShowStatus(); };
+  view_->OnFindChange = [this](TObject*) {
+    GoToFirst();
+    ShowStatus();
+  };
   FindBoxWidget* box = Box(this);
   Parent = View->Parent;
   const int width = std::min(View->Width.Get() - 20, std::max(300, box->sizeHint().width()));
@@ -164,12 +169,20 @@ void TFindBox::Search() {
   options.Regex = Regex;
   options.Hex = Hex;
   count_ = view_->Find(Text, options);
-  // Typing goes to the first match from the top of what is shown.
-  if (count_ > 0) {
-    view_->Select(view_->TopPosition(), 0);
-    view_->FindNext();
-  }
+  goToFirst_ = count_ >= 0;
+  GoToFirst();
   ShowStatus();
+}
+
+void TFindBox::GoToFirst() {
+  if (!goToFirst_ || !view_) return;
+  const bool counting = view_->FindCounting();
+  if (view_->MatchCount() > 0) {
+    view_->Select(view_->TopPosition(), 0);
+    if (view_->FindNext()) goToFirst_ = false;
+  }
+  // Once the count is done, the first match is found or there is none.
+  if (!counting) goToFirst_ = false;
 }
 
 void TFindBox::FindNext(bool Backward) {
@@ -185,8 +198,13 @@ void TFindBox::ShowStatus() {
 String TFindBox::Status() const {
   if (Text.Get().IsEmpty()) return String();
   if (count_ < 0) return Hex ? Tr("FindBox", "不是十六进制字节") : Tr("FindBox", "表达式无效");
+  const auto number = [](long long value) { return String().sprintf("%lld", value); };
+  if (view_ && view_->FindCounting())
+    return Fill(Tr("FindBox", "查找中 %1%，已有 %2 个"), {IntToStr(view_->FindPercent()), number(count_)});
+  if (view_ && view_->FindGaveUp())
+    return Fill(Tr("FindBox", "太慢，已停：前 %1% 有 %2 个"), {IntToStr(view_->FindPercent()), number(count_)});
   if (count_ == 0) return Tr("FindBox", "无匹配");
-  const int current = view_ ? view_->CurrentMatch() : 0;
-  if (current == 0) return Fill(Tr("FindBox", "共 %1 个"), {IntToStr(count_)});
-  return Fill(Tr("FindBox", "第 %1 个，共 %2 个"), {IntToStr(current), IntToStr(count_)});
+  const long long current = view_ ? view_->CurrentMatch() : 0;
+  if (current == 0) return Fill(Tr("FindBox", "共 %1 个"), {number(count_)});
+  return Fill(Tr("FindBox", "第 %1 个，共 %2 个"), {number(current), number(count_)});
 }

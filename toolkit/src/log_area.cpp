@@ -4,12 +4,10 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <climits>
 
 #include "strip_painted_scroll_bar.h"
 
@@ -19,9 +17,7 @@ constexpr int kMargin = 4;  // as a text area's document margin
 // Layouts kept for drawing again: a few screens' worth.
 constexpr std::size_t kCachedLayouts = 512;
 
-QString ToQString(const std::u16string& text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
-}
+bool IsContinuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
 
 }  // namespace
 
@@ -38,6 +34,8 @@ LogArea::LogArea() {
   PaintInStrips(verticalScrollBar());
   verticalScrollBar()->setSingleStep(1);
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) { OnScrolled(value); });
+  searchTimer_.setInterval(100);
+  connect(&searchTimer_, &QTimer::timeout, this, [this] { SearchChanged(); });
 }
 
 // The scroll bar is taken apart after the area's own members.
@@ -45,20 +43,58 @@ LogArea::~LogArea() { verticalScrollBar()->disconnect(this); }
 
 void LogArea::AppendText(std::u16string_view text, std::uint32_t style) {
   const bool tell = QAccessible::isActive();
-  std::u16string dropped;
-  if (tell) document.droppedText = &dropped;
   const std::uint64_t endBefore = document.End();
+  const std::uint64_t baseBefore = AccessibleBaseUnits();
+  const std::uint64_t beginUnitsBefore = document.BeginUnits();
+  std::string dropped;
+  if (tell) document.droppedText = &dropped;
+  document.droppedTooMuch = false;
   document.Append(text, style);
   document.droppedText = nullptr;
+  Appended(endBefore, baseBefore, beginUnitsBefore, dropped, tell);
+}
+
+void LogArea::AppendUtf8(std::string_view text, std::uint32_t style) {
+  const bool tell = QAccessible::isActive();
+  const std::uint64_t endBefore = document.End();
+  const std::uint64_t baseBefore = AccessibleBaseUnits();
+  const std::uint64_t beginUnitsBefore = document.BeginUnits();
+  std::string dropped;
+  if (tell) document.droppedText = &dropped;
+  document.droppedTooMuch = false;
+  document.AppendUtf8(text, style);
+  document.droppedText = nullptr;
+  Appended(endBefore, baseBefore, beginUnitsBefore, dropped, tell);
+}
+
+std::uint64_t LogArea::AccessibleBaseUnits() const {
+  const std::uint64_t end = document.EndUnits();
+  return std::max(document.BeginUnits(), end > INT_MAX ? end - INT_MAX : 0);
+}
+
+// Tells assistive technology what went from the front and what came.
+void LogArea::Appended(std::uint64_t endBefore, std::uint64_t baseBefore, std::uint64_t beginUnitsBefore,
+                       const std::string& dropped, bool tell) {
   if (tell) {
-    if (!dropped.empty()) {
-      QAccessibleTextRemoveEvent removed(this, 0, ToQString(dropped));
-      QAccessible::updateAccessibility(&removed);
+    const std::uint64_t base = AccessibleBaseUnits();
+    if (base > baseBefore) {
+      QString removed;
+      if (document.droppedTooMuch) {
+        // Too much to hand over: as long as what went, the text unsaid.
+        removed = QString(qsizetype(std::min<std::uint64_t>(base - baseBefore, INT_MAX)), QChar(u' '));
+      } else {
+        removed = QString::fromUtf8(dropped).mid(qsizetype(baseBefore - beginUnitsBefore));
+        if (base > document.BeginUnits()) removed += TextOf(document.Begin(), document.PositionOfUnits(base));
+      }
+      QAccessibleTextRemoveEvent event(this, 0, removed);
+      QAccessible::updateAccessibility(&event);
     }
-    const std::uint64_t from = std::max(endBefore, document.Begin());
-    QAccessibleTextInsertEvent inserted(this, int(from - document.Begin()),
-                                        ToQString(document.Slice(from, document.End())));
-    QAccessible::updateAccessibility(&inserted);
+    const std::uint64_t from = std::max(document.UnitsAt(std::max(endBefore, document.Begin())), base);
+    if (from < document.EndUnits()) {
+      QAccessibleTextInsertEvent inserted(this, int(from - base),
+                                          TextOf(document.PositionOfUnits(from), document.End()));
+      QAccessible::updateAccessibility(&inserted);
+    }
   }
   ScheduleSync();
   if (changed) changed();
@@ -71,16 +107,22 @@ void LogArea::ClearText() {
   anchor = caret = 0;
   topSerial_ = 0;
   follow_ = true;
-  if (search.Active()) search.Restart();
+  search.Restart(document);
   ScheduleSync();
   if (changed) changed();
   if (search.Active() && findChanged) findChanged();
 }
 
 void LogArea::SetLimit(std::uint64_t limit) {
-  if (document.SetLimit(limit) == 0) return;
-  ScheduleSync();
-  if (changed) changed();
+  const bool tell = QAccessible::isActive();
+  const std::uint64_t baseBefore = AccessibleBaseUnits();
+  const std::uint64_t beginUnitsBefore = document.BeginUnits();
+  std::string dropped;
+  if (tell) document.droppedText = &dropped;
+  document.droppedTooMuch = false;
+  const bool dropping = document.SetLimit(limit);
+  document.droppedText = nullptr;
+  if (dropping) Appended(document.End(), baseBefore, beginUnitsBefore, dropped, tell);
 }
 
 std::uint64_t LogArea::SelectionStart() const {
@@ -97,11 +139,37 @@ void LogArea::SetSelection(std::uint64_t from, std::uint64_t to) {
   viewport()->update();
 }
 
-QString LogArea::SelectedText() const { return ToQString(document.Slice(SelectionStart(), SelectionEnd())); }
+QString LogArea::TextOf(std::uint64_t from, std::uint64_t to) const {
+  const std::string text = document.Slice(from, to);
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+QString LogArea::SelectedText() const { return TextOf(SelectionStart(), SelectionEnd()); }
 
 void LogArea::Copy() const {
   const QString text = SelectedText();
   if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
+}
+
+bool LogArea::StartFind(const QString& pattern, const TFindOptions& options) {
+  const bool valid = search.Start(pattern.toStdString(), options, document);
+  if (search.Counting()) searchTimer_.start();
+  viewport()->update();
+  return valid;
+}
+
+void LogArea::EndFind() {
+  search.Stop();
+  searchTimer_.stop();
+  viewport()->update();
+}
+
+void LogArea::SearchChanged() {
+  const bool news = search.Update(document);
+  if (!search.Counting()) searchTimer_.stop();
+  if (!news) return;
+  viewport()->update();
+  if (findChanged) findChanged();
 }
 
 void LogArea::ScheduleSync() {
@@ -118,24 +186,26 @@ void LogArea::ScheduleSync() {
 void LogArea::Sync() {
   syncPending_ = false;
   if (search.Update(document) && findChanged) findChanged();
-  const std::uint64_t dropped = document.DroppedSegments();
-  const std::size_t bottom = BottomIndex();
+  const std::uint64_t dropped = document.DroppedRows();
+  const std::uint64_t bottom = BottomIndex();
   const std::uint64_t kept = topSerial_ < dropped ? 0 : topSerial_ - dropped;
-  const std::size_t top = follow_ ? bottom : std::size_t(std::min<std::uint64_t>(kept, bottom));
+  const std::uint64_t top = follow_ ? bottom : std::min(kept, bottom);
   topSerial_ = dropped + top;
   QScrollBar* bar = verticalScrollBar();
+  const std::uint64_t step = RowsPerStep();
   adjusting_ = true;
-  bar->setRange(0, int(bottom));
+  bar->setRange(0, int((bottom + step - 1) / step));
   bar->setPageStep(std::max(1, viewport()->height() / std::max(1, fontMetrics().lineSpacing()) - 1));
-  bar->setValue(int(top));
+  bar->setValue(top == bottom ? bar->maximum() : int(top / step));
   adjusting_ = false;
   if (!painting_) viewport()->update();
 }
 
 void LogArea::OnScrolled(int value) {
   if (adjusting_) return;
-  topSerial_ = document.DroppedSegments() + std::uint64_t(value);
   follow_ = value >= verticalScrollBar()->maximum();
+  const std::uint64_t bottom = BottomIndex();
+  topSerial_ = document.DroppedRows() + (follow_ ? bottom : std::min(bottom, std::uint64_t(value) * RowsPerStep()));
   viewport()->update();
 }
 
@@ -144,23 +214,29 @@ bool LogArea::AtBottom() {
   return follow_;
 }
 
-void LogArea::ScrollToSegment(std::size_t index) {
+bool LogArea::AtTop() {
   Sync();
+  return topSerial_ == document.DroppedRows();
+}
+
+void LogArea::ScrollToRow(std::uint64_t index) {
+  Sync();
+  const std::uint64_t bottom = BottomIndex();
+  index = std::min(index, bottom);
   QScrollBar* bar = verticalScrollBar();
-  const int value = int(std::min<std::size_t>(index, std::size_t(bar->maximum())));
   adjusting_ = true;
-  bar->setValue(value);
+  bar->setValue(index == bottom ? bar->maximum() : int(index / RowsPerStep()));
   adjusting_ = false;
-  topSerial_ = document.DroppedSegments() + std::uint64_t(value);
-  follow_ = value >= bar->maximum();
+  topSerial_ = document.DroppedRows() + index;
+  follow_ = index == bottom;
   viewport()->update();
 }
 
-void LogArea::ScrollToTop() { ScrollToSegment(0); }
+void LogArea::ScrollToTop() { ScrollToRow(0); }
 
-void LogArea::ScrollToBottom() { ScrollToSegment(document.SegmentCount()); }
+void LogArea::ScrollToBottom() { ScrollToRow(document.RowCount()); }
 
-bool LogArea::SegmentVisible(std::size_t index) {
+bool LogArea::RowVisible(std::uint64_t index) {
   const int height = viewport()->height();
   for (const Row& row : VisibleRows())
     if (row.index == index) return row.y >= 0 && row.y + Height(row.index) <= std::max(height, Height(row.index));
@@ -169,64 +245,88 @@ bool LogArea::SegmentVisible(std::size_t index) {
 
 void LogArea::Reveal(std::uint64_t position) {
   Sync();
-  const std::size_t index = document.SegmentOf(position);
-  if (SegmentVisible(index)) return;
+  const std::uint64_t index = document.RowOf(position);
+  if (RowVisible(index)) return;
   // A little of what leads to it stays in view above it.
-  ScrollToSegment(index > 2 ? index - 2 : 0);
+  ScrollToRow(index > 2 ? index - 2 : 0);
 }
 
 std::uint64_t LogArea::TopPosition() {
   Sync();
   for (const Row& row : VisibleRows())
-    if (row.y >= 0) return document.SegmentAt(row.index).start;
+    if (row.y >= 0) return document.RowAt(row.index).start;
   return document.Begin();
 }
 
 int LogArea::TextWidth() const { return std::max(16, viewport()->width() - 2 * kMargin); }
 
-std::shared_ptr<QTextLayout> LogArea::Layout(std::size_t index) {
+int LogArea::RowLayout::Unit(std::uint64_t position) const {
+  const std::uint64_t offset = std::clamp(position, start, end) - start;
+  return units.empty() ? int(offset) : units[offset];
+}
+
+std::uint64_t LogArea::RowLayout::Position(int unit) const {
+  if (units.empty()) return start + std::uint64_t(std::clamp<std::int64_t>(unit, 0, std::int64_t(end - start)));
+  return start +
+         std::uint64_t(std::lower_bound(units.begin(), units.end(), std::uint16_t(std::max(0, unit))) - units.begin());
+}
+
+const LogArea::RowLayout& LogArea::Layout(std::uint64_t index) {
   if (layoutWidth_ != TextWidth()) {
     layouts_.clear();
     layoutWidth_ = TextWidth();
   }
-  const std::uint64_t serial = document.DroppedSegments() + index;
-  const std::uint64_t start = document.SegmentAt(index).start;
-  const std::uint64_t end = document.SegmentEnd(index);
+  const std::uint64_t serial = document.DroppedRows() + index;
+  const LogDocument::Row row = document.RowAt(index);
   auto cached = layouts_.find(serial);
-  if (cached != layouts_.end() && cached->second.end == end) return cached->second.layout;
+  if (cached != layouts_.end() && cached->second.start == row.start && cached->second.end == row.end)
+    return cached->second;
   if (layouts_.size() >= kCachedLayouts) layouts_.clear();
 
-  auto layout = std::make_shared<QTextLayout>(ToQString(document.Slice(start, end)), font(), viewport());
+  RowLayout made;
+  made.start = row.start;
+  made.end = row.end;
+  const std::string bytes = document.Slice(row.start, row.end);
+  const QString text = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+  if (std::size_t(text.size()) != bytes.size()) {
+    made.units.resize(bytes.size() + 1);
+    std::uint16_t unit = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      made.units[i] = unit;
+      const auto byte = static_cast<unsigned char>(bytes[i]);
+      if (!IsContinuation(bytes[i])) unit += byte >= 0xF0 ? 2 : 1;
+    }
+    made.units[bytes.size()] = unit;
+  }
+  made.layout = std::make_shared<QTextLayout>(text, font(), viewport());
   QTextOption option;
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  layout->setTextOption(option);
+  made.layout->setTextOption(option);
   QList<QTextLayout::FormatRange> formats;
-  for (std::size_t r = document.RunOf(start); r < document.RunCount() && document.RunAt(r).start < end; ++r) {
-    const QTextCharFormat format = styles.Format(document.RunAt(r).style, palette());
-    if (format.isEmpty()) continue;
-    const std::uint64_t from = std::max(start, document.RunAt(r).start);
-    const std::uint64_t to = r + 1 < document.RunCount() ? std::min(end, document.RunAt(r + 1).start) : end;
-    if (to > from) formats.append({int(from - start), int(to - from), format});
+  for (std::uint64_t at = row.start; at < row.end;) {
+    const std::uint64_t next = document.StyleEnd(at, row.end);
+    const QTextCharFormat format = styles.Format(document.StyleAt(at), palette());
+    if (!format.isEmpty()) formats.append({made.Unit(at), made.Unit(next) - made.Unit(at), format});
+    at = next;
   }
-  layout->setFormats(formats);
-  layout->setCacheEnabled(true);
-  layout->beginLayout();
+  made.layout->setFormats(formats);
+  made.layout->setCacheEnabled(true);
+  made.layout->beginLayout();
   qreal y = 0;
-  for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+  for (QTextLine line = made.layout->createLine(); line.isValid(); line = made.layout->createLine()) {
     line.setLineWidth(layoutWidth_);
     line.setPosition(QPointF(0, y));
     y += std::max<qreal>(line.height(), fontMetrics().lineSpacing());
   }
-  layout->endLayout();
-  layouts_[serial] = CachedLayout{end, layout};
-  return layout;
+  made.layout->endLayout();
+  return layouts_[serial] = std::move(made);
 }
 
-std::size_t LogArea::BottomIndex() {
+std::uint64_t LogArea::BottomIndex() {
   const int height = viewport()->height();
   int total = 0;
-  const std::size_t count = document.SegmentCount();
-  for (std::size_t i = count; i-- > 0;) {
+  const std::uint64_t count = document.RowCount();
+  for (std::uint64_t i = count; i-- > 0;) {
     total += Height(i);
     if (total > height) return i + 1 < count ? i + 1 : i;
   }
@@ -236,14 +336,13 @@ std::size_t LogArea::BottomIndex() {
 std::vector<LogArea::Row> LogArea::VisibleRows() {
   std::vector<Row> rows;
   const int height = viewport()->height();
-  const std::size_t count = document.SegmentCount();
-  const std::uint64_t dropped = document.DroppedSegments();
-  const std::size_t top =
-      std::size_t(std::min<std::uint64_t>(topSerial_ < dropped ? 0 : topSerial_ - dropped, count - 1));
+  const std::uint64_t count = document.RowCount();
+  const std::uint64_t dropped = document.DroppedRows();
+  const std::uint64_t top = std::min(topSerial_ < dropped ? 0 : topSerial_ - dropped, count - 1);
   if (follow_ && top > 0) {
     // At the bottom the newest line sits on the bottom edge.
     int y = height;
-    for (std::size_t i = count; i-- > 0 && y > 0;) {
+    for (std::uint64_t i = count; i-- > 0 && y > 0;) {
       y -= Height(i);
       rows.push_back(Row{i, y});
     }
@@ -251,7 +350,7 @@ std::vector<LogArea::Row> LogArea::VisibleRows() {
     return rows;
   }
   int y = 0;
-  for (std::size_t i = top; i < count && y < height; ++i) {
+  for (std::uint64_t i = top; i < count && y < height; ++i) {
     rows.push_back(Row{i, y});
     y += Height(i);
   }

@@ -1,12 +1,14 @@
-// The widget behind TLogView: a scroll area that draws the segments of its
+// The widget behind TLogView: a scroll area that draws the rows of its
 // document that are on screen, one QTextLayout each (the few on screen are
-// cached), and scrolls by segments. At the bottom it draws upwards from the
-// newest line, as a terminal does.
+// cached), and scrolls by rows. At the bottom it draws upwards from the
+// newest line, as a terminal does. Positions are the document's (bytes of
+// its UTF-8 text); TLogView and the accessible interface speak UTF-16.
 #pragma once
 
 #include <QAbstractScrollArea>
 #include <QMenu>
 #include <QTextLayout>
+#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -32,9 +34,10 @@ class LogArea : public QAbstractScrollArea {
   std::uint64_t anchor = 0;
   std::uint64_t caret = 0;
   std::function<void()> changed;      // what is kept changed
-  std::function<void()> findChanged;  // the number of matches changed
+  std::function<void()> findChanged;  // the number of matches, or the search's state, changed
 
   void AppendText(std::u16string_view text, std::uint32_t style);
+  void AppendUtf8(std::string_view text, std::uint32_t style);
   void ClearText();
   void SetLimit(std::uint64_t limit);
   // Selection as absolute positions, clamped to what is kept.
@@ -44,13 +47,18 @@ class LogArea : public QAbstractScrollArea {
   QString SelectedText() const;
   void Copy() const;
 
+  // Starts a find (false for a pattern that is not valid) or ends it.
+  bool StartFind(const QString& pattern, const TFindOptions& options);
+  void EndFind();
+
   // Brings pending changes to the scroll bar (done by itself before the
   // next paint and query).
   void Sync();
   bool AtBottom();
+  bool AtTop();
   void ScrollToTop();
   void ScrollToBottom();
-  void ScrollToSegment(std::size_t index);
+  void ScrollToRow(std::uint64_t index);
   // Brings a position into view, leaving the view alone if it is in it.
   void Reveal(std::uint64_t position);
   std::uint64_t TopPosition();
@@ -62,6 +70,12 @@ class LogArea : public QAbstractScrollArea {
   QRect CharacterRect(std::uint64_t position);
   std::uint64_t PositionAt(QPoint point);
 
+  // Text between two positions.
+  QString TextOf(std::uint64_t from, std::uint64_t to) const;
+  // What assistive technology counts from: the first character it is
+  // given (it counts in int: the newest 2^31 - 1 characters at most).
+  std::uint64_t AccessibleBaseUnits() const;
+
   QMenu* CreateStandardContextMenu();
 
  protected:
@@ -72,38 +86,49 @@ class LogArea : public QAbstractScrollArea {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
-  // The area draws itself from its own top segment: nothing to move.
+  // The area draws itself from its own top row: nothing to move.
   void scrollContentsBy(int, int) override {}
 
  private:
   struct Row {
-    std::size_t index;  // segment
-    int y;              // top in the viewport
+    std::uint64_t index;  // in the document
+    int y;                // top in the viewport
   };
-  struct CachedLayout {
-    std::uint64_t end;
+  // A row laid out, with the UTF-16 offset of each of its bytes (empty
+  // when every byte is a character of its own).
+  struct RowLayout {
+    std::uint64_t start = 0, end = 0;
     std::shared_ptr<QTextLayout> layout;
+    std::vector<std::uint16_t> units;
+    int Unit(std::uint64_t position) const;
+    std::uint64_t Position(int unit) const;
   };
 
+  void Appended(std::uint64_t endBefore, std::uint64_t baseBefore, std::uint64_t beginUnitsBefore,
+                const std::string& dropped, bool tell);
   int TextWidth() const;
-  std::shared_ptr<QTextLayout> Layout(std::size_t index);
-  int Height(std::size_t index) { return int(Layout(index)->boundingRect().height() + 0.999); }
-  // The segment at the top when scrolled to the bottom.
-  std::size_t BottomIndex();
-  // The segments on screen, top to bottom.
+  const RowLayout& Layout(std::uint64_t index);
+  int Height(std::uint64_t index) { return int(Layout(index).layout->boundingRect().height() + 0.999); }
+  // The row at the top when scrolled to the bottom.
+  std::uint64_t BottomIndex();
+  // The rows on screen, top to bottom.
   std::vector<Row> VisibleRows();
   void OnScrolled(int value);
   void ScheduleSync();
-  QList<QTextLayout::FormatRange> Marks(std::uint64_t from, std::uint64_t to) const;
+  void SearchChanged();
+  QList<QTextLayout::FormatRange> Marks(const RowLayout& row, const std::vector<LogSearch::Match>& matches) const;
   void SelectWordAt(std::uint64_t position);
-  bool IsWordUnitAt(std::uint64_t position) const;
-  bool SegmentVisible(std::size_t index);
+  bool RowVisible(std::uint64_t index);
+  // Scroll bar values stand for rows, so many rows a value past INT_MAX.
+  std::uint64_t RowsPerStep() const { return document.RowCount() / (1u << 30) + 1; }
 
-  std::uint64_t topSerial_ = 0;  // serial number of the top segment
+  std::uint64_t topSerial_ = 0;  // serial number of the top row
   bool follow_ = true;           // scrolled to the bottom: follow new text
   bool syncPending_ = false;
   bool adjusting_ = false;
   bool painting_ = false;
-  std::unordered_map<std::uint64_t, CachedLayout> layouts_;  // by segment serial
+  std::unordered_map<std::uint64_t, RowLayout> layouts_;  // by row serial
   int layoutWidth_ = -1;
+  // While the find's count runs on its thread: its progress, then its end.
+  QTimer searchTimer_;
 };

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "log_area.h"
+#include "log_match_scan.h"
 #include "read_only_text_menu.h"
 
 namespace {
@@ -15,27 +16,29 @@ namespace {
 constexpr int kMargin = 4;
 const QColor kMatchBack(255, 226, 92);
 
+bool IsContinuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
 }  // namespace
 
-QList<QTextLayout::FormatRange> LogArea::Marks(std::uint64_t from, std::uint64_t to) const {
+QList<QTextLayout::FormatRange> LogArea::Marks(const RowLayout& row,
+                                               const std::vector<LogSearch::Match>& matches) const {
   QList<QTextLayout::FormatRange> marks;
-  const auto& matches = search.Matches();
   QTextCharFormat matchFormat;
   matchFormat.setBackground(kMatchBack);
   matchFormat.setForeground(QColor(Qt::black));
-  for (std::size_t i = search.FirstEndingAfter(from); i < matches.size() && matches[i].start < to; ++i) {
-    const std::uint64_t start = std::max(from, matches[i].start);
-    const std::uint64_t end = std::min(to, matches[i].start + matches[i].length);
-    if (end > start) marks.append({int(start - from), int(end - start), matchFormat});
+  for (const LogSearch::Match& match : matches) {
+    const std::uint64_t start = std::max(row.start, match.start);
+    const std::uint64_t end = std::min(row.end, match.start + match.length);
+    if (end > start) marks.append({row.Unit(start), row.Unit(end) - row.Unit(start), matchFormat});
   }
-  const std::uint64_t selFrom = std::max(from, SelectionStart());
-  const std::uint64_t selTo = std::min(to, SelectionEnd());
+  const std::uint64_t selFrom = std::max(row.start, SelectionStart());
+  const std::uint64_t selTo = std::min(row.end, SelectionEnd());
   if (selTo > selFrom) {
     QTextCharFormat selected;
     selected.setBackground(palette().brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
     selected.setForeground(
         palette().brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::HighlightedText));
-    marks.append({int(selFrom - from), int(selTo - selFrom), selected});
+    marks.append({row.Unit(selFrom), row.Unit(selTo) - row.Unit(selFrom), selected});
   }
   return marks;
 }
@@ -48,9 +51,17 @@ void LogArea::paintEvent(QPaintEvent*) {
   }
   QPainter painter(viewport());
   painter.setPen(palette().color(QPalette::Text));
-  for (const Row& row : VisibleRows()) {
-    const std::uint64_t start = document.SegmentAt(row.index).start;
-    Layout(row.index)->draw(&painter, QPointF(kMargin, row.y), Marks(start, document.SegmentEnd(row.index)));
+  const std::vector<Row> rows = VisibleRows();
+  std::vector<LogSearch::Match> matches;
+  if (search.Active() && !rows.empty()) {
+    // A match that starts above the view and reaches into it is marked too.
+    const std::uint64_t first = document.RowAt(rows.front().index).start;
+    const std::uint64_t from = std::max(document.LineStartOf(first), first > kSearchWindow ? first - kSearchWindow : 0);
+    matches = search.MatchesIn(document, from, document.RowAt(rows.back().index).end + 1);
+  }
+  for (const Row& row : rows) {
+    const RowLayout layout = Layout(row.index);
+    layout.layout->draw(&painter, QPointF(kMargin, row.y), Marks(layout, matches));
   }
 }
 
@@ -69,12 +80,12 @@ void LogArea::changeEvent(QEvent* event) {
 
 QRect LogArea::CharacterRect(std::uint64_t position) {
   Sync();
-  const std::size_t index = document.SegmentOf(position);
+  const std::uint64_t index = document.RowOf(position);
   for (const Row& row : VisibleRows()) {
     if (row.index != index) continue;
-    auto layout = Layout(index);
-    const int offset = int(position - document.SegmentAt(index).start);
-    const QTextLine line = layout->lineForTextPosition(offset);
+    const RowLayout layout = Layout(index);
+    const int offset = layout.Unit(position);
+    const QTextLine line = layout.layout->lineForTextPosition(offset);
     if (!line.isValid()) return QRect();
     const qreal x = line.cursorToX(offset);
     const qreal next = offset < line.textStart() + line.textLength() ? line.cursorToX(offset + 1) : x + 1;
@@ -89,31 +100,34 @@ std::uint64_t LogArea::PositionAt(QPoint point) {
   if (rows.empty()) return document.End();
   for (const Row& row : rows) {
     if (point.y() >= row.y + Height(row.index) && &row != &rows.back()) continue;
-    auto layout = Layout(row.index);
-    const std::uint64_t start = document.SegmentAt(row.index).start;
-    QTextLine line = layout->lineAt(0);
-    for (int i = 0; i < layout->lineCount(); ++i)
-      if (point.y() >= row.y + layout->lineAt(i).y()) line = layout->lineAt(i);
-    return std::min(start + std::uint64_t(std::max(0, line.xToCursor(point.x() - kMargin))),
-                    document.SegmentEnd(row.index));
+    const RowLayout layout = Layout(row.index);
+    QTextLine line = layout.layout->lineAt(0);
+    for (int i = 0; i < layout.layout->lineCount(); ++i)
+      if (point.y() >= row.y + layout.layout->lineAt(i).y()) line = layout.layout->lineAt(i);
+    return layout.Position(line.xToCursor(point.x() - kMargin));
   }
   return document.End();
 }
 
+// A word around a position, looked for no more than 1024 bytes each way.
 void LogArea::SelectWordAt(std::uint64_t position) {
-  std::uint64_t from = position;
-  std::uint64_t to = position;
+  const auto boundary = [this](std::uint64_t at, bool back) {
+    while (at > document.Begin() && at < document.End() && IsContinuation(document.ByteAt(at))) back ? --at : ++at;
+    return at;
+  };
   const std::uint64_t lineStart = document.LineStartOf(position);
   const std::uint64_t lineEnd = document.LineEndOf(position);
-  while (from > lineStart && position - from < 1024 && IsWordUnitAt(from - 1)) --from;
-  while (to < lineEnd && to - position < 1024 && IsWordUnitAt(to)) ++to;
-  if (from == to && to < lineEnd) ++to;
-  SetSelection(from, to);
-}
-
-bool LogArea::IsWordUnitAt(std::uint64_t position) const {
-  const char16_t unit = document.At(position);
-  return unit == u'_' || QChar(unit).isLetterOrNumber();
+  const std::uint64_t from = boundary(std::max(lineStart, position > 1024 ? position - 1024 : 0), false);
+  const std::uint64_t to = boundary(std::min(lineEnd, position + 1024), true);
+  const QString text = TextOf(from, to);
+  const auto word = [&](qsizetype i) { return text[i] == u'_' || text[i].isLetterOrNumber(); };
+  const qsizetype at = TextOf(from, position).size();
+  qsizetype first = at, last = at;
+  while (first > 0 && word(first - 1)) --first;
+  while (last < text.size() && word(last)) ++last;
+  if (first == last && last < text.size()) ++last;
+  const auto bytes = [&](qsizetype units) { return from + std::uint64_t(text.left(units).toUtf8().size()); };
+  SetSelection(bytes(first), bytes(last));
 }
 
 void LogArea::keyPressEvent(QKeyEvent* event) {
@@ -169,22 +183,15 @@ void LogArea::mouseDoubleClickEvent(QMouseEvent* event) {
 
 bool LogArea::FindNext(bool backward) {
   Sync();
-  const auto& matches = search.Matches();
-  if (matches.empty()) return false;
   const std::uint64_t selStart = SelectionStart();
   const bool selected = SelectionEnd() != selStart;
-  const auto startsBefore = [](const LogSearch::Match& m, std::uint64_t p) { return m.start < p; };
-  std::size_t pick;
-  if (!backward) {
-    const std::uint64_t from = selected ? selStart + 1 : std::clamp(caret, document.Begin(), document.End());
-    pick = std::size_t(std::lower_bound(matches.begin(), matches.end(), from, startsBefore) - matches.begin());
-    if (pick == matches.size()) pick = 0;
-  } else {
-    pick = std::size_t(std::lower_bound(matches.begin(), matches.end(), selStart, startsBefore) - matches.begin());
-    pick = pick == 0 ? matches.size() - 1 : pick - 1;
-  }
-  SetSelection(matches[pick].start, matches[pick].start + matches[pick].length);
-  Reveal(matches[pick].start);
+  const std::uint64_t from = backward   ? selStart
+                             : selected ? selStart + 1
+                                        : std::clamp(caret, document.Begin(), document.End());
+  const std::optional<LogSearch::Match> match = search.Next(document, from, backward);
+  if (!match) return false;
+  SetSelection(match->start, match->start + match->length);
+  Reveal(match->start);
   return true;
 }
 

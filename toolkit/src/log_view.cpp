@@ -1,4 +1,5 @@
-// TLogView: the control around LogArea.
+// TLogView: the control around LogArea. Its positions count UTF-16 units
+// of the kept text, the area's count bytes of it.
 #include "toolkit/log_view.h"
 
 #include <QScrollBar>
@@ -12,17 +13,33 @@ namespace {
 
 LogArea* Area(const TLogView* view) { return ControlAccess::WidgetAs<LogArea>(view); }
 
-std::u16string_view View(const QString& text) {
-  return std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size()));
+long long Offset(const LogArea* area, std::uint64_t position) {
+  return (long long)(area->document.UnitsAt(position) - area->document.BeginUnits());
 }
 
-int Offset(const LogArea* area, std::uint64_t position) { return int(position - area->document.Begin()); }
-
-std::uint64_t Position(const LogArea* area, int offset) {
-  return area->document.Begin() + std::uint64_t(std::clamp<long long>(offset, 0, area->document.Length()));
+std::uint64_t Position(const LogArea* area, long long offset) {
+  const LogDocument& document = area->document;
+  return document.PositionOfUnits(document.BeginUnits() + std::uint64_t(std::max(0LL, offset)));
 }
+
+String FromUtf8(std::string text) { return String(std::move(text)); }
 
 }  // namespace
+
+unsigned long long TLogText::Size() const {
+  if (!bytes_) return 0;
+  const auto* bytes = static_cast<const LogBytes*>(bytes_.get());
+  return bytes->End() - bytes->Begin();
+}
+
+std::size_t TLogText::Read(unsigned long long Offset, char* Buffer, std::size_t Count) const {
+  if (!bytes_ || Offset >= Size()) return 0;
+  const auto* bytes = static_cast<const LogBytes*>(bytes_.get());
+  const std::uint64_t from = bytes->Begin() + Offset;
+  const std::uint64_t to = std::min<std::uint64_t>(bytes->End(), from + Count);
+  bytes->CopyTo(from, to, Buffer);
+  return std::size_t(to - from);
+}
 
 TLogView::TLogView(TComponent* AOwner)
     : TWinControl(AOwner, NewControlData([] { return new LogArea; }, QPalette::Base, clWindow)),
@@ -50,7 +67,8 @@ TLogView::~TLogView() {
 }
 
 void TLogView::Append(const String& Text, const TTextStyle& Style) {
-  Append(View(QString::fromUtf8(Text.Utf8().data(), qsizetype(Text.Utf8().size()))), Style);
+  LogArea* area = Area(this);
+  area->AppendUtf8(Text.Utf8(), area->styles.IndexOf(Style));
 }
 
 void TLogView::Append(std::u16string_view Text, const TTextStyle& Style) {
@@ -65,66 +83,81 @@ unsigned long long TLogView::DroppedBytes() const { return Area(this)->document.
 
 String TLogView::Text() const {
   const LogDocument& document = Area(this)->document;
-  const std::u16string text = document.Slice(document.Begin(), document.End());
-  return FromQString(QString::fromRawData(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size())));
+  return FromUtf8(document.Slice(document.Begin(), document.End()));
 }
 
-int TLogView::CharacterCount() const { return int(Area(this)->document.Length()); }
+TLogText TLogView::TextNow() const {
+  TLogText text;
+  text.bytes_ = std::make_shared<const LogBytes>(Area(this)->document.Bytes());
+  return text;
+}
 
-String TLogView::TextRange(int Start, int Length) const {
+long long TLogView::CharacterCount() const {
+  const LogDocument& document = Area(this)->document;
+  return (long long)(document.EndUnits() - document.BeginUnits());
+}
+
+String TLogView::TextRange(long long Start, long long Length) const {
   const LogArea* area = Area(this);
-  const std::u16string text = area->document.Slice(Position(area, Start), Position(area, Start + std::max(0, Length)));
-  return FromQString(QString::fromRawData(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size())));
+  return FromUtf8(area->document.Slice(Position(area, Start), Position(area, Start + std::max(0LL, Length))));
 }
 
-String TLogView::SelText() const { return FromQString(Area(this)->SelectedText()); }
-int TLogView::SelStart() const { return Offset(Area(this), Area(this)->SelectionStart()); }
-int TLogView::SelLength() const { return int(Area(this)->SelectionEnd() - Area(this)->SelectionStart()); }
+String TLogView::SelText() const {
+  const LogArea* area = Area(this);
+  return FromUtf8(area->document.Slice(area->SelectionStart(), area->SelectionEnd()));
+}
 
-void TLogView::Select(int Start, int Length) {
+long long TLogView::SelStart() const { return Offset(Area(this), Area(this)->SelectionStart()); }
+long long TLogView::SelLength() const {
+  return Offset(Area(this), Area(this)->SelectionEnd()) - Offset(Area(this), Area(this)->SelectionStart());
+}
+
+void TLogView::Select(long long Start, long long Length) {
   LogArea* area = Area(this);
-  area->SetSelection(Position(area, Start), Position(area, Start + std::max(0, Length)));
+  area->SetSelection(Position(area, Start), Position(area, Start + std::max(0LL, Length)));
 }
 
-void TLogView::SelectAll() { Select(0, CharacterCount()); }
+void TLogView::SelectAll() {
+  LogArea* area = Area(this);
+  area->SetSelection(area->document.Begin(), area->document.End());
+}
 void TLogView::CopyToClipboard() const { Area(this)->Copy(); }
 
 bool TLogView::AtBottom() const { return Area(this)->AtBottom(); }
-bool TLogView::AtTop() const {
-  Area(this)->Sync();
-  return Area(this)->verticalScrollBar()->value() == 0;
-}
+bool TLogView::AtTop() const { return Area(this)->AtTop(); }
 void TLogView::ScrollToTop() { Area(this)->ScrollToTop(); }
 void TLogView::ScrollToBottom() { Area(this)->ScrollToBottom(); }
-void TLogView::ScrollToPosition(int Position) { Area(this)->Reveal(::Position(Area(this), Position)); }
-int TLogView::TopPosition() const { return Offset(Area(this), Area(this)->TopPosition()); }
+void TLogView::ScrollToPosition(long long Position) { Area(this)->Reveal(::Position(Area(this), Position)); }
+long long TLogView::TopPosition() const { return Offset(Area(this), Area(this)->TopPosition()); }
 
 int TLogView::Find(const String& Pattern, const TFindOptions& Options) {
   LogArea* area = Area(this);
-  int result = -1;
   if (Pattern.IsEmpty()) {
-    area->search.Stop();
-    result = 0;
-  } else if (area->search.Start(ToQString(Pattern), Options, area->document)) {
-    result = MatchCount();
+    area->EndFind();
+    return 0;
   }
-  area->viewport()->update();
-  return result;
+  if (!area->StartFind(ToQString(Pattern), Options)) return -1;
+  return int(std::min<long long>(MatchCount(), INT_MAX));
 }
 
 bool TLogView::FindNext(bool Backward) { return Area(this)->FindNext(Backward); }
 
-int TLogView::MatchCount() const {
+long long TLogView::MatchCount() const {
   Area(this)->Sync();
-  return int(Area(this)->search.Matches().size());
+  return (long long)Area(this)->search.Count();
 }
 
-int TLogView::CurrentMatch() const {
-  const LogArea* area = Area(this);
-  const long index = area->search.IndexAt(area->SelectionStart());
-  if (index < 0) return 0;
-  const auto& match = area->search.Matches()[std::size_t(index)];
-  return match.start + match.length == area->SelectionEnd() ? int(index) + 1 : 0;
+bool TLogView::FindCounting() const { return Area(this)->search.Counting(); }
+int TLogView::FindPercent() const { return Area(this)->search.Percent(); }
+bool TLogView::FindGaveUp() const { return Area(this)->search.GaveUp(); }
+
+long long TLogView::CurrentMatch() const {
+  LogArea* area = Area(this);
+  area->Sync();
+  const std::uint64_t start = area->SelectionStart();
+  const LogSearch::Match selected{start, std::uint32_t(area->SelectionEnd() - start)};
+  if (selected.length == 0) return 0;
+  return (long long)area->search.NumberOf(area->document, selected);
 }
 
 void TLogView::EndFind() { Find(String()); }

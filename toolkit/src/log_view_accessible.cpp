@@ -50,11 +50,8 @@ class LogViewAccessible : public QAccessibleWidget, public QAccessibleTextInterf
   int cursorPosition() const override { return Offset(std::clamp(Area()->caret, Begin(), End())); }
   void setCursorPosition(int position) override { Area()->SetSelection(Position(position), Position(position)); }
 
-  QString text(int start, int end) const override {
-    const std::u16string text = Area()->document.Slice(Position(start), Position(end));
-    return QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
-  }
-  int characterCount() const override { return int(Area()->document.Length()); }
+  QString text(int start, int end) const override { return Area()->TextOf(Position(start), Position(end)); }
+  int characterCount() const override { return int(Area()->document.EndUnits() - Area()->AccessibleBaseUnits()); }
 
   QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const override;
   QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const override {
@@ -91,12 +88,19 @@ class LogViewAccessible : public QAccessibleWidget, public QAccessibleTextInterf
   }
 
  private:
+  // Offsets count UTF-16 units from the area's accessible base; positions
+  // are the document's.
   LogArea* Area() const { return static_cast<LogArea*>(widget()); }
-  std::uint64_t Begin() const { return Area()->document.Begin(); }
+  std::uint64_t Begin() const { return Position(0); }
   std::uint64_t End() const { return Area()->document.End(); }
-  int Offset(std::uint64_t position) const { return int(position - Begin()); }
+  int Offset(std::uint64_t position) const {
+    const std::uint64_t units = Area()->document.UnitsAt(position);
+    const std::uint64_t base = Area()->AccessibleBaseUnits();
+    return units <= base ? 0 : int(units - base);
+  }
   std::uint64_t Position(int offset) const {
-    return Begin() + std::uint64_t(std::clamp<long long>(offset, 0, (long long)Area()->document.Length()));
+    const std::uint64_t base = Area()->AccessibleBaseUnits();
+    return Area()->document.PositionOfUnits(base + std::uint64_t(std::clamp(offset, 0, characterCount())));
   }
 };
 

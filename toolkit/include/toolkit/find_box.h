@@ -2,7 +2,9 @@
 // the text or expression to find, match case, regular expression, hex
 // bytes, previous/next and the number of matches. It searches as the text
 // is typed; Enter and F3 go to the next match, Shift+Enter and Shift+F3 to
-// the previous one, Escape closes it.
+// the previous one, Escape closes it. Over much text the view counts on a
+// thread of its own: the box says how far it came, and each key starts the
+// search again; the window answers meanwhile.
 #pragma once
 
 #include "toolkit/controls.h"
@@ -26,7 +28,8 @@ class TFindBox : public TWinControl {
   // The text is hex bytes; the other two boxes do not apply then.
   Property<bool> Hex;
   // What the box says of the search: the match's number and how many there
-  // are, or that the expression is not valid.
+  // are, how far the count came while it runs, that it took too long and
+  // stopped, or that the expression is not valid.
   String Status() const;
 
   // Goes to the next (previous) match and says so.
@@ -38,7 +41,11 @@ class TFindBox : public TWinControl {
  private:
   void Search();
   void ShowStatus();
+  // Typing goes to the first match from the top of what is shown, once
+  // one is found.
+  void GoToFirst();
 
   TLogView* view_ = nullptr;
-  int count_ = 0;  // matches; -1 for a text that is not valid
+  long long count_ = 0;  // matches; -1 for a text that is not valid
+  bool goToFirst_ = false;
 };

@@ -3,6 +3,7 @@
 // its cost per frame does not grow with what it keeps.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -24,8 +25,23 @@ struct TTextStyle {
   friend bool operator==(const TTextStyle&, const TTextStyle&) = default;
 };
 
+// A log view's text at one moment (UTF-8, lines ended by "\n"), to be read
+// from any thread while the view goes on.
+class TLogText {
+ public:
+  TLogText() = default;
+  unsigned long long Size() const;
+  // Copies up to Count bytes from Offset; returns how many. The pieces
+  // read may end inside a character.
+  std::size_t Read(unsigned long long Offset, char* Buffer, std::size_t Count) const;
+
+ private:
+  friend class TLogView;
+  std::shared_ptr<const void> bytes_;  // the view's LogBytes
+};
+
 struct TFindOptions {
-  bool Regex = false;      // the pattern is a regular expression (Perl syntax)
+  bool Regex = false;      // a regular expression: Perl syntax less back references and look-around (RE2)
   bool MatchCase = false;  // upper and lower case differ
   bool Hex = false;        // the pattern is bytes typed as hex ("0d 0a", "0D0A"), sought as shown pairs
 };
@@ -59,16 +75,19 @@ class TLogView : public TWinControl {
 
   // The whole kept text, lines ended by "\n".
   String Text() const;
+  // The kept text as it is now, for reading on any thread (saving it
+  // while the view goes on): later text and drops do not change it.
+  TLogText TextNow() const;
   // Characters kept (UTF-16 units, a line break one).
-  int CharacterCount() const;
+  long long CharacterCount() const;
   // Length characters from Start (counted as CharacterCount counts), cut at
   // the end of what is kept.
-  String TextRange(int Start, int Length) const;
+  String TextRange(long long Start, long long Length) const;
   String SelText() const;
   // Selection in characters from the start of the kept text.
-  int SelStart() const;
-  int SelLength() const;
-  void Select(int Start, int Length);
+  long long SelStart() const;
+  long long SelLength() const;
+  void Select(long long Start, long long Length);
   void SelectAll();
   void CopyToClipboard() const;
 
@@ -79,22 +98,33 @@ class TLogView : public TWinControl {
   void ScrollToBottom();
   // Scrolls so that the character at Position (from the start of the kept
   // text) is in view.
-  void ScrollToPosition(int Position);
+  void ScrollToPosition(long long Position);
   // The kept text's character at the top left of the view.
-  int TopPosition() const;
+  long long TopPosition() const;
 
   // Marks every match of Pattern in what is kept and in what comes later;
-  // returns their number, or -1 for a pattern that is not valid (nothing
-  // marked then). An empty pattern ends the search.
+  // returns their number so far, or -1 for a pattern that is not valid
+  // (nothing marked then). An empty pattern ends the search. Over much
+  // text the matches are counted on a thread of their own (FindCounting):
+  // the count grows, told by OnFindChange, until it is done.
   int Find(const String& Pattern, const TFindOptions& Options = TFindOptions());
   // Selects the match after (before) the selection, wrapping around, and
-  // brings it into view. False when there is none.
+  // brings it into view. False when there is none (or, while the count
+  // runs, none found near).
   bool FindNext(bool Backward = false);
-  int MatchCount() const;
-  // The selected match's number, from 1; 0 when no match is selected.
-  int CurrentMatch() const;
+  long long MatchCount() const;
+  // The count's thread is at work, this far (0 to 100).
+  bool FindCounting() const;
+  int FindPercent() const;
+  // The count took longer than the time a find may take and stopped: the
+  // count is of what it reached.
+  bool FindGaveUp() const;
+  // The selected match's number, from 1; 0 when no match is selected (or
+  // while its number is not known).
+  long long CurrentMatch() const;
   void EndFind();
-  // Runs when the number of matches changes as text comes and goes.
+  // Runs when the number of matches changes as text comes and goes, and
+  // as the count goes on and ends.
   TNotifyEvent OnFindChange;
 
   // WM_KEYDOWN with VK_NEXT / VK_PRIOR pages down / up (the low word of
