@@ -51,6 +51,10 @@ The file holds everything received before the stop; what arrived after it was no
 %2
 %3 bytes were written; what arrived after them was not saved. The port is still open.</translation>
     </message>
+    <message>
+        <source>正在保存显示内容（%1%）</source>
+        <translation>Saving the shown text (%1%)</translation>
+    </message>
 </context>
 <context>
     <name>Checksums</name>

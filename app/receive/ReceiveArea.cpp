@@ -272,7 +272,10 @@ void ReceiveArea::SwapTargets(bool ToLog) {
     log->Visible = true;
   } else {
     // The memo takes back what the 4 KB rule lets it show.
-    const String text = LogText();
+    // A character's UTF-8 bytes are at most four times its ANSI bytes: more
+    // kept than four times the rule's bytes never fits, and is not copied to
+    // learn so.
+    const String text = log->KeptBytes() <= 4ull * kMemoLimit ? LogText() : String();
     memo_->Text = AnsiString(text).Length() <= kMemoLimit ? text : String();
     log->Visible = false;
     log->Clear();

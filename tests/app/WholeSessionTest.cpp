@@ -115,6 +115,7 @@ TEST_F(WholeSession, SavingShownTextWritesEverythingKeptAndClearEmptiesIt) {
   TempFolder folder;
   const auto file = folder.path() / "shown.txt";
   ASSERT_TRUE(FeatureOf<PanelCapture>(0).SaveShownTextTo(String(file.string())));
+  ASSERT_TRUE(TickUntil([&] { return !FeatureOf<PanelCapture>(0).Saving(); }));
   EndSavedFiles();  // the writer has written the file
   // What the view shows, line breaks as CR LF as the memo saves them.
   std::string shown;
@@ -137,8 +138,37 @@ TEST_F(WholeSession, WithADisplayChoiceMadeSavingKeepsEveryCharacterShownInUtf8)
   TempFolder folder;
   const auto file = folder.path() / "shown.txt";
   ASSERT_TRUE(FeatureOf<PanelCapture>(0).SaveShownTextTo(String(file.string())));
+  ASSERT_TRUE(TickUntil([&] { return !FeatureOf<PanelCapture>(0).Saving(); }));
   EndSavedFiles();  // the writer has written the file
   EXPECT_EQ(FileText(file), "I (5) app: 温度 23℃ 한국어\r\nbad ⟨FF⟩ byte\r\n");
+}
+
+// Saving all a view keeps is written on a thread: the text as it was when
+// the save began, while the window goes on taking more; a full disk is
+// told once the writer meets it.
+TEST_F(WholeSession, SavingRunsBesideTheWindowAndAFullDiskIsTold) {
+  form->WholeSessions[0]->Set(true);
+  DeliverAll(Lines(0, 20000));
+  form->ShowReceivedText();
+  const std::string before = LogText();
+  TempFolder folder;
+  const auto file = folder.path() / "shown.txt";
+  ASSERT_TRUE(FeatureOf<PanelCapture>(0).SaveShownTextTo(String(file.string())));
+  DeliverAll("after the save began\r\n");
+  ASSERT_TRUE(TickUntil([&] { return !FeatureOf<PanelCapture>(0).Saving(); }));
+  EndSavedFiles();
+  std::string expected;
+  for (char c : before) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  EXPECT_TRUE(FileText(file) == expected);
+  EXPECT_NE(LogText().find("after the save began"), std::string::npos);
+  Tick();
+  EXPECT_TRUE(Dialogs().empty());
+
+  if (!std::ifstream("/dev/full").good()) GTEST_SKIP() << "no /dev/full here";
+  ASSERT_TRUE(FeatureOf<PanelCapture>(0).SaveShownTextTo("/dev/full"));
+  ASSERT_TRUE(TickUntil([&] { return !Dialogs().empty(); }));
+  EXPECT_NE(Dialogs()[0].Text.Utf8().find("不能保存到 /dev/full"), std::string::npos) << Dialogs()[0].Text.Utf8();
+  EXPECT_FALSE(FeatureOf<PanelCapture>(0).Saving());
 }
 
 // A character whose bytes come in two deliveries, placed so that it lands

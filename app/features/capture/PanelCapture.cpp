@@ -48,6 +48,11 @@ void PanelCapture::PortClosed(PortCloseReason Reason, bool BlocksFollow) {
 void PanelCapture::Received(const ReceivedBlock& Block) { _Capture.Add(Block.Bytes, Block.dwCount, Block.bLast); }
 
 void PanelCapture::Tick() {
+  if (_Saver.Running()) {
+    Panel.StateChanged();  // the tool tip says how far it came
+  } else {
+    _Saver.Collect();
+  }
   const String failure = _Capture.TakeFailure();
   if (failure.IsEmpty()) return;
   Panel.StateChanged();
@@ -59,6 +64,7 @@ void PanelCapture::ShowState() {
 }
 
 String PanelCapture::Hint() const {
+  if (_Saver.Running()) return Fill(Tr("Capture", "正在保存显示内容（%1%）"), {IntToStr(_Saver.Percent())});
   if (!_Capture.Active()) return String();
   return Fill(
       Tr("Capture", "保存到 %1（%2 字节）"),
@@ -73,14 +79,24 @@ void PanelCapture::SaveShownText() {
 }
 
 bool PanelCapture::SaveShownTextTo(const String& FileName) {
-  // Written here, at once: the memo's few kilobytes, or all a log view
-  // keeps. With no display choice made the text came from the ANSI code
-  // page and goes back to it; with one made it may hold any character (an
+  // With no display choice made the text came from the ANSI code page and
+  // goes back to it; with one made it may hold any character (an
   // encoding's, a byte's ⟨FF⟩ mark, the sent mark), which only a Unicode
   // encoding keeps, so it is written in UTF-8.
   Panel.Receive->ShowNow();  // the text the user sees, with what the next frame adds
+  const bool ansi = !Panel.Receive->Choices().Any();
+  if (Panel.Receive->InLog()) {
+    // As much as a view keeps is written on a thread, the window going on.
+    const DWORD dwError = _Saver.Start(FileName, Panel.Receive->Log()->TextNow(), ansi);
+    if (dwError == ERROR_SUCCESS) {
+      Panel.StateChanged();
+      return true;
+    }
+    TellCannotSave(FileName, dwError);
+    return false;
+  }
   const String shown = Panel.Receive->ShownText();
-  const std::string text = Panel.Receive->Choices().Any() ? shown.Utf8() : AnsiString(shown).Bytes();
+  const std::string text = ansi ? AnsiString(shown).Bytes() : shown.Utf8();
   const DWORD dwError = SaveWholeFile(FileName, text);
   if (dwError == ERROR_SUCCESS) return true;
   TellCannotSave(FileName, dwError);

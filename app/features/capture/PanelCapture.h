@@ -4,6 +4,7 @@
 
 #include "PanelFeature.h"
 #include "ReceiveCapture.h"
+#include "ShownTextSaver.h"
 
 struct ReceivedBlock;
 
@@ -23,8 +24,11 @@ class PanelCapture : public PanelFeature {
   // Asks for a file and writes what the receive area shows into it: in the
   // ANSI code page (GBK) with no display choice made, else in UTF-8.
   void SaveShownText();
-  // False, after a message that says why, when the file cannot be written.
+  // False, after a message that says why, when the file cannot be made.
+  // The memo's text is written at once; what a log view keeps, on a thread
+  // (Saving() meanwhile), and a write that fails is told when it does.
   bool SaveShownTextTo(const String& FileName);
+  bool Saving() const { return _Saver.Running(); }
 
   // Closed by the user or the exit, the capture ends with the last block
   // the close posts (at once when none follows).
@@ -40,4 +44,5 @@ class PanelCapture : public PanelFeature {
 
  private:
   ReceiveCapture _Capture;
+  ShownTextSaver _Saver;
 };
