@@ -1622,12 +1622,12 @@ The file holds everything received before the stop; what arrived after it was no
         <translation>Limit kept</translation>
     </message>
     <message>
-        <source>每个接收区最多保留（MiB，1–1024）：</source>
-        <translation>Keep at most in each receive area (MiB, 1–1024):</translation>
+        <source>每个接收区最多保留（MiB，1–%1；本机内存 %2 GiB）：</source>
+        <translation>Keep at most in each receive area (MiB, 1–%1; this machine has %2 GiB):</translation>
     </message>
     <message>
-        <source>“%1”不是 1 到 1024 之间的整数，保留上限仍为 %2 MiB。</source>
-        <translation>“%1” is not a whole number from 1 to 1024; the limit stays %2 MiB.</translation>
+        <source>“%1”不是 1 到 %3 之间的整数，保留上限仍为 %2 MiB。</source>
+        <translation>“%1” is not a whole number from 1 to %3; the limit stays %2 MiB.</translation>
     </message>
     <message>
         <source>保留上限（%1 MiB）…</source>

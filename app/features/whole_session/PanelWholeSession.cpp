@@ -1,5 +1,7 @@
 #include "PanelWholeSession.h"
 
+#include <algorithm>
+
 #include "DevicePanel.h"
 #include "MenuItems.h"
 #include "ReceiveArea.h"
@@ -15,7 +17,18 @@ String SizeText(unsigned long long Bytes) {
   return String().sprintf("%.1f MiB", static_cast<double>(Bytes) / kMiB);
 }
 
+ULONGLONG PhysicalMemory() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  return GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
+}
+
 }  // namespace
+
+int PanelWholeSession::MachineLimitMiB() {
+  const ULONGLONG quarter = PhysicalMemory() / 4 / kMiB;
+  return static_cast<int>(std::clamp<ULONGLONG>(quarter, kDefaultLimitMiB, kMaxLimitMiB));
+}
 
 PanelWholeSession::PanelWholeSession(DevicePanel& Panel)
     : PanelFeature(Panel),
@@ -33,7 +46,7 @@ void PanelWholeSession::Set(bool On) {
 }
 
 bool PanelWholeSession::SetLimitMiB(int MiB) {
-  if (MiB < 1 || MiB > kMaxLimitMiB) return false;
+  if (MiB < 1 || MiB > MachineLimitMiB()) return false;
   _iLimitMiB = MiB;
   Apply();
   Panel.ChoicesChanged();
@@ -43,11 +56,15 @@ bool PanelWholeSession::SetLimitMiB(int MiB) {
 
 void PanelWholeSession::AskLimit() {
   String value = IntToStr(_iLimitMiB);
-  if (!InputQuery(Tr("WholeSession", "保留上限"), Tr("WholeSession", "每个接收区最多保留（MiB，1–1024）："), value))
+  const String most = IntToStr(MachineLimitMiB());
+  const String memory = String().sprintf("%.1f", static_cast<double>(PhysicalMemory()) / (1024.0 * kMiB));
+  if (!InputQuery(Tr("WholeSession", "保留上限"),
+                  Fill(Tr("WholeSession", "每个接收区最多保留（MiB，1–%1；本机内存 %2 GiB）："), {most, memory}),
+                  value))
     return;
   if (!SetLimitMiB(value.Trim().ToIntDef(0)))
-    ShowMessage(Fill(Tr("WholeSession", "“%1”不是 1 到 1024 之间的整数，保留上限仍为 %2 MiB。"),
-                     {value, IntToStr(_iLimitMiB)}));
+    ShowMessage(Fill(Tr("WholeSession", "“%1”不是 1 到 %3 之间的整数，保留上限仍为 %2 MiB。"),
+                     {value, IntToStr(_iLimitMiB), most}));
 }
 
 void PanelWholeSession::Apply() {
@@ -76,8 +93,9 @@ String PanelWholeSession::Hint() const {
 
 void PanelWholeSession::LoadChoices(TIniFile& Ini, const String& Section) {
   const int limit = Ini.ReadInteger(Section, "KeepLimitMiB", _iLimitMiB);
-  // A limit out of range in the file leaves the one in use.
-  if (limit >= 1 && limit <= kMaxLimitMiB) _iLimitMiB = limit;
+  // A limit out of range in the file (or more than this machine allows)
+  // leaves the one in use.
+  if (limit >= 1 && limit <= MachineLimitMiB()) _iLimitMiB = limit;
   _bOn = Ini.ReadBool(Section, "KeepWholeSession", _bOn);
   Apply();
 }
