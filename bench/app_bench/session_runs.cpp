@@ -3,8 +3,10 @@
 #include <toolkit/testing.h>
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
+#include "PanelCapture.h"
 #include "PanelDisplay.h"
 #include "PanelFind.h"
 #include "PanelWholeSession.h"
@@ -174,7 +176,8 @@ SessionLoadResult RunSessionLoad(const Lines& lines, double rate, double seconds
   return result;
 }
 
-void FillSession(const Lines& lines, double rate, uint64_t bytes) {
+double FillSession(const Lines& lines, double rate, uint64_t bytes) {
+  const Clock::time_point start = Clock::now();
   const auto left = [&] {
     const uint64_t sent = std::min(lines.logEnds[0]->Written(), lines.logEnds[1]->Written());
     return sent >= bytes ? 0 : bytes - sent;
@@ -183,9 +186,103 @@ void FillSession(const Lines& lines, double rate, uint64_t bytes) {
     FeedLines(LogWriters(lines), rate, std::min(10.0, static_cast<double>(left()) / rate), milliseconds(10));
   for (EspLogFarEnd* end : lines.logEnds) end->FinishLine();
   WaitUntilViewsHoldAll(lines, milliseconds(30000));
+  return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-SessionViewFigures MeasureSessionView(const Lines& lines) {
+std::string SetSessionLimit(const Lines& lines, int mib) {
+  std::string error;
+  WatchedForm::RunOnWindowThread(lines.form->Handle, [&] {
+    for (int panel = 0; panel < 2; ++panel)
+      if (!lines.form->Panels[panel]->Find<PanelWholeSession>()->SetLimitMiB(mib))
+        error += "panel " + std::to_string(panel + 1) + " refused a limit of " + std::to_string(mib) + " MiB; ";
+  });
+  return error;
+}
+
+namespace {
+
+// The receive area's 保存显示内容… item of a panel.
+TMenuItem* SaveShownTextItem(TForm1& form, int panel) {
+  TPopupMenu* menu = (panel == 0 ? form.Memo1 : form.Memo2)->PopupMenu;
+  for (int i = 0; i < menu->Items->Count; ++i)
+    if (menu->Items->Items[i]->Caption.Get().Utf8().rfind("保存显示内容", 0) == 0) return menu->Items->Items[i];
+  return nullptr;
+}
+
+// Types `text` into panel 1's find box (regular expression or not) and
+// waits until every match is counted, the window answering meanwhile.
+FindFigures TimeFind(const Lines& lines, const char* text, bool regex) {
+  WatchedForm& form = *lines.form;
+  TFindBox* box = form.Panels[0]->Find<PanelFind>()->Box;
+  TLogView* view = ViewOf(lines, 0);
+  WatchedForm::RunOnWindowThread(form.Handle, [&] {
+    form.Panels[0]->Find<PanelFind>()->Open();
+    box->Text = "";
+    box->Regex = regex;
+  });
+  FindFigures figures;
+  AnswerProbe probe(form.Handle);
+  const Clock::time_point start = Clock::now();
+  WatchedForm::RunOnWindowThread(form.Handle, [&] { box->Text = text; });
+  for (bool counting = true; counting;) {
+    WatchedForm::RunOnWindowThread(form.Handle, [&] {
+      counting = view->FindCounting();
+      if (counting && box->Status().Utf8().find("%") != std::string::npos) figures.progressShown = true;
+      if (!counting) figures.matches = view->MatchCount();
+    });
+    if (counting) std::this_thread::sleep_for(milliseconds(2));
+  }
+  figures.ms = Milliseconds(Clock::now() - start);
+  figures.answers = probe.Stop();
+  WatchedForm::RunOnWindowThread(form.Handle, [&] { box->Close(); });
+  return figures;
+}
+
+// Saves panel 1's view through 保存显示内容… as a user does, and checks the
+// file against the view.
+void TimeSave(const Lines& lines, const std::string& folder, SessionViewFigures& figures) {
+  WatchedForm& form = *lines.form;
+  const std::string file = folder + "/shown.txt";
+  std::string expected;
+  AnswerProbe probe(form.Handle);
+  const Clock::time_point start = Clock::now();
+  WatchedForm::RunOnWindowThread(form.Handle, [&] {
+    QueueFileDialogAnswerForTesting(String(file));
+    SaveShownTextItem(form, 0)->Click();
+  });
+  for (bool saving = true; saving;) {
+    std::this_thread::sleep_for(milliseconds(5));
+    WatchedForm::RunOnWindowThread(form.Handle, [&] { saving = form.Panels[0]->Find<PanelCapture>()->Saving(); });
+  }
+  figures.saveMs = Milliseconds(Clock::now() - start);
+  figures.saveAnswers = probe.Stop();
+  // The file against the view, a megabyte at a time.
+  FILE* saved = std::fopen(file.c_str(), "rb");
+  TLogText text;
+  WatchedForm::RunOnWindowThread(form.Handle, [&] { text = ViewOf(lines, 0)->TextNow(); });
+  bool whole = saved != nullptr;
+  std::string piece(1 << 20, '\0');
+  std::string read;
+  for (unsigned long long at = 0; whole && at < text.Size();) {
+    const size_t got = text.Read(at, piece.data(), piece.size());
+    at += got;
+    std::string crlf;
+    for (size_t i = 0; i < got; ++i) crlf += piece[i] == '\n' ? "\r\n" : std::string(1, piece[i]);
+    read.resize(crlf.size());
+    whole = std::fread(read.data(), 1, read.size(), saved) == read.size() && read == crlf;
+  }
+  if (saved) {
+    whole = whole && std::fgetc(saved) == EOF;
+    figures.savedBytes = static_cast<uint64_t>(std::ftell(saved));
+    std::fclose(saved);
+  }
+  figures.saveWhole = whole;
+  std::remove(file.c_str());
+}
+
+}  // namespace
+
+SessionViewFigures MeasureSessionView(const Lines& lines, const std::string& saveFolder) {
   SessionViewFigures figures;
   WatchedForm& form = *lines.form;
   for (int i = 0; i < 2; ++i) figures.received += lines.logEnds[i]->Written();
@@ -208,19 +305,8 @@ SessionViewFigures MeasureSessionView(const Lines& lines) {
         PressKeyForTesting(view, VK_END, true);
         RepaintForTesting(view);
       });
-  // The box as 查找… opens it; typing its text searches everything kept.
-  TFindBox* box = form.Panels[0]->Find<PanelFind>()->Box;
-  figures.find = TimeOnWindow(
-      lines, 5,
-      [&] {
-        form.Panels[0]->Find<PanelFind>()->Open();
-        box->Text = "";
-      },
-      [&] {
-        box->Text = kEspLogUniqueText;
-        figures.matches = view->MatchCount();
-        RepaintForTesting(view);
-      });
-  WatchedForm::RunOnWindowThread(form.Handle, [&] { box->Close(); });
+  figures.find = TimeFind(lines, kEspLogUniqueText, false);
+  figures.regex = TimeFind(lines, kEspLogExpression, true);
+  TimeSave(lines, saveFolder, figures);
   return figures;
 }

@@ -35,19 +35,39 @@ struct SessionLoadResult {
 SessionLoadResult RunSessionLoad(const Lines& lines, double rate, double seconds, std::chrono::milliseconds step);
 
 // Feeds both log lines at `rate`, unmeasured, until each has sent `bytes`.
-void FillSession(const Lines& lines, double rate, uint64_t bytes);
+// Returns the seconds it took.
+double FillSession(const Lines& lines, double rate, uint64_t bytes);
+// Sets both panels' 保留上限 (MiB) as the menu item does.
+std::string SetSessionLimit(const Lines& lines, int mib);
+
+// A find over all that is kept, typed into the find box.
+struct FindFigures {
+  double ms = 0;  // the text typed to every match counted
+  long long matches = -1;
+  bool progressShown = false;  // the box said how far the count came while it ran
+  Spread answers;              // the window's answers meanwhile, ms
+};
 
 struct SessionViewFigures {
   uint64_t received = 0;  // bytes both log lines sent
   uint64_t kept = 0;      // bytes both views keep, as they count them
   uint64_t dropped = 0;   // bytes they let go
   long residentKiB = 0;
-  Spread top;     // Ctrl+Home in the view to it drawn at the top, ms
-  Spread bottom;  // Ctrl+End, back to the newest line drawn, ms
-  Spread find;    // the find box's text typed to every match counted and drawn, ms
-  int matches = -1;
+  Spread top;         // Ctrl+Home in the view to it drawn at the top, ms
+  Spread bottom;      // Ctrl+End, back to the newest line drawn, ms
+  FindFigures find;   // plain text
+  FindFigures regex;  // a regular expression
+  // 保存显示内容… of panel 1's view: from the item to the file written.
+  double saveMs = 0;
+  uint64_t savedBytes = 0;
+  bool saveWhole = false;  // the file holds the view's text, CR LF for each line break
+  Spread saveAnswers;
 };
 
+// The regular expression the benchmark finds.
+inline constexpr char kEspLogExpression[] = "^E \\(\\d+\\) (wifi|mqtt_client): line \\d+9:";
+
 // The view's figures over what the panels keep now (panel 1's view for
-// the jumps and the find; both for the sizes).
-SessionViewFigures MeasureSessionView(const Lines& lines);
+// the jumps, the finds and the save, into `saveFolder`; both for the
+// sizes).
+SessionViewFigures MeasureSessionView(const Lines& lines, const std::string& saveFolder);
