@@ -147,7 +147,7 @@ TEST_F(WholeSession, WithADisplayChoiceMadeSavingKeepsEveryCharacterShownInUtf8)
 // the save began, while the window goes on taking more; a full disk is
 // told once the writer meets it.
 TEST_F(WholeSession, SavingRunsBesideTheWindowAndAFullDiskIsTold) {
-  form->WholeSessions[0]->Set(true);
+  FeatureOf<PanelWholeSession>(0).Set(true);
   DeliverAll(Lines(0, 20000));
   form->ShowReceivedText();
   const std::string before = LogText();
@@ -175,10 +175,10 @@ TEST_F(WholeSession, SavingRunsBesideTheWindowAndAFullDiskIsTold) {
 // across the end of the view's first block: shown whole, counted as one,
 // found and selected whole.
 TEST_F(WholeSession, ACharacterSplitBetweenDeliveriesAcrossABlockEndShowsWholeAndIsFound) {
-  form->WholeSessions[0]->Set(true);
+  FeatureOf<PanelWholeSession>(0).Set(true);
   DisplayChoices choices;
   choices.CodePage = CP_UTF8;
-  form->Displays[0]->Set(choices);
+  FeatureOf<PanelDisplay>(0).Set(choices);
   const std::string filler(32 * 1024 - 2, 'x');  // "中" starts two bytes before the block's end
   DeliverAll(filler + "\xE4");
   Deliver(1,
