@@ -28,7 +28,7 @@ class PanelCapture : public PanelFeature {
   // The memo's text is written at once; what a log view keeps, on a thread
   // (Saving() meanwhile), and a write that fails is told when it does.
   bool SaveShownTextTo(const String& FileName);
-  bool Saving() const { return _Saver.Running(); }
+  bool Saving() const { return _Saver.Busy(); }
 
   // Closed by the user or the exit, the capture ends with the last block
   // the close posts (at once when none follows).

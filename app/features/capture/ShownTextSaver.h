@@ -32,6 +32,9 @@ class ShownTextSaver {
   DWORD Start(const String& FileName, const TLogText& Text, bool Ansi);
   // The text is still being read and handed to the writer.
   bool Running() const;
+  // Running, or done but its writer not yet given to the saved files (at the
+  // next Collect).
+  bool Busy() const { return _hThread != nullptr || _Appender != nullptr; }
   // Each tick: a save whose text is all handed over gives its writer to the
   // saved files. Window thread only.
   void Collect();
