@@ -1533,6 +1533,111 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
 </context>
 <context>
+    <name>SessionLog</name>
+    <message>
+        <source>会话日志</source>
+        <translation>Session log</translation>
+    </message>
+    <message>
+        <source>会话日志…</source>
+        <translation>Session log…</translation>
+    </message>
+    <message>
+        <source>打开会话日志文件夹</source>
+        <translation>Open session log folder</translation>
+    </message>
+    <message>
+        <source>记录会话日志</source>
+        <translation>Log this session</translation>
+    </message>
+    <message>
+        <source>文件夹：</source>
+        <translation>Folder:</translation>
+    </message>
+    <message>
+        <source>文件名：</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>{port} 端口，{date} 日期 (YYYYMMDD)，{time} 时间 (HHMMSS)</source>
+        <translation>{port} port, {date} date (YYYYMMDD), {time} time (HHMMSS)</translation>
+    </message>
+    <message>
+        <source>新文件大小 (MiB)：</source>
+        <translation>New file at (MiB):</translation>
+    </message>
+    <message>
+        <source>文件到这个大小时开始新文件；0 为不按大小分</source>
+        <translation>A new file starts when one reaches this size; 0 for never</translation>
+    </message>
+    <message>
+        <source>每天午夜开始新文件</source>
+        <translation>New file at midnight</translation>
+    </message>
+    <message>
+        <source>端口打开时自动开始</source>
+        <translation>Start when the port opens</translation>
+    </message>
+    <message>
+        <source>每行都加时间戳（不论是否显示时间戳）</source>
+        <translation>Stamp every line (shown stamps or not)</translation>
+    </message>
+    <message>
+        <source>打开文件夹</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>文件名不能为空，也不能含 /。</source>
+        <translation>the file name must not be empty nor contain /.</translation>
+    </message>
+    <message>
+        <source>新文件大小应为 0 至 1048576 MiB。</source>
+        <translation>the new file size must be 0 to 1048576 MiB.</translation>
+    </message>
+    <message>
+        <source>不能使用这些设置：%1</source>
+        <translation>Cannot use these settings: %1</translation>
+    </message>
+    <message>
+        <source>会话日志已停止：不能建立新文件 %1
+%2</source>
+        <translation>Session log stopped: cannot make the new file %1
+%2</translation>
+    </message>
+    <message>
+        <source>会话日志已停止：收到的数据比写入磁盘快，等待写入的数据超过了上限。
+%1
+文件里是停止之前的全部内容，之后的没有记录。端口仍然打开。</source>
+        <translation>Session log stopped: text arrived faster than the disk took it, and the text waiting to be written passed its limit.
+%1
+The file holds everything before the stop; nothing after it was logged. The port is still open.</translation>
+    </message>
+    <message>
+        <source>会话日志已停止：%1。
+%2
+已写入 %3 字节，之后的没有记录。端口仍然打开。</source>
+        <translation>Session log stopped: %1.
+%2
+%3 bytes written; nothing after that was logged. The port is still open.</translation>
+    </message>
+    <message>
+        <source>不能打开文件夹 %1：桌面没有打开文件夹的程序。</source>
+        <translation>Cannot open the folder %1: the desktop has no program that opens folders.</translation>
+    </message>
+    <message>
+        <source>会话日志：%1（%2 字节）</source>
+        <translation>Session log: %1 (%2 bytes)</translation>
+    </message>
+</context>
+<context>
     <name>Shortcuts</name>
     <message>
         <source>打开/关闭串口</source>

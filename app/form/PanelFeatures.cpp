@@ -17,6 +17,7 @@
 #include "features/plotter/PanelPlotter.h"
 #include "features/quick_sends/PanelQuickSends.h"
 #include "features/send_options/PanelSendOptions.h"
+#include "features/session_log/PanelSessionLog.h"
 #include "features/time_stamps/PanelTimeStamps.h"
 #include "features/whole_session/PanelWholeSession.h"
 
@@ -29,6 +30,7 @@ void TForm1::CreateFeatures() {
     panel->Add<PanelShortcuts>();
     panel->Add<PanelModemLines>();
     panel->Add<PanelCapture>();
+    panel->Add<PanelSessionLog>();
     panel->Add<PanelFileSend>();
     panel->Add<PanelPlotter>();
     panel->Add<PanelDisplay>();

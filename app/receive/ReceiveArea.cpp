@@ -52,6 +52,7 @@ void ReceiveArea::Take(const ReceivedBlock& Block, bool TimeStamps) {
     if (adds) MakeRoom();
     const Stamping* stamps = StampsFor(adds, TimeStamps, FirstArrival(Block), storage, stamp);
     styled_.Take(Block, hex, letGo, NowMs(), stamps);
+    TellText();
     return;
   }
   const bool adds = carry_.Adds(Block.Bytes, Block.dwCount, hex, letGo, Block.bLast);
@@ -74,6 +75,19 @@ void ReceiveArea::Take(const ReceivedBlock& Block, bool TimeStamps) {
     if (Block.bLast) carry_.LetGoHeldByte(stamps);
   }
   if (adds) styled_.LineOpened();
+  TellText();
+}
+
+void ReceiveArea::TellText() {
+  const std::u16string& text = carry_.Text();
+  if (OnText && text.size() > told_) OnText(std::u16string_view(text).substr(told_));
+  told_ = text.size();
+}
+
+void ReceiveArea::ForgetCarried() {
+  TellText();
+  carry_.Forget();
+  told_ = 0;
 }
 
 const Stamping* ReceiveArea::StampsFor(bool Adds, bool TimeStamps, const FILETIME* ArrivedAt, Stamping& Storage,
@@ -94,6 +108,7 @@ void ReceiveArea::SetChoices(const DisplayChoices& Choices) {
     styled_.EndEcho(&quiet);
   }
   styled_.SetChoices(Choices);
+  TellText();
   // Colours, sent text and bytes no character shows need the log view's styles.
   NeedLog(kLogStyles, Choices.NeedStyles());
 }
@@ -104,6 +119,7 @@ void ReceiveArea::Echo(const BYTE* pBytes, DWORD dwCount, bool More, bool TimeSt
   Stamping storage{stamper_, {}};
   std::u16string stamp;
   styled_.Echo(pBytes, dwCount, hex_->Checked, More, StampsFor(true, TimeStamps, nullptr, storage, stamp));
+  TellText();
 }
 
 void ReceiveArea::Tick() {
@@ -114,6 +130,7 @@ void ReceiveArea::Tick() {
   if (!styled_.QuietLine(quietBy)) return;
   MakeRoom();
   styled_.EndQuietLine(quietBy);
+  TellText();
 }
 
 void ReceiveArea::MakeRoom() {
@@ -127,7 +144,7 @@ void ReceiveArea::MakeRoom() {
   // The rule, as if the memo had been brought up to date for every block.
   if ((replace_ ? 0 : shownLength_) + carry_.AnsiLength() > kMemoLimit) {
     replace_ = true;
-    carry_.Forget();
+    ForgetCarried();
     stamper_.Reset();
     styled_.ViewEmptied();
   }
@@ -152,7 +169,7 @@ void ReceiveArea::ShowNow() {
     AppendStyled(log_, carry_);
     updating_ = false;
     shownLength_ = (replace_ ? 0 : shownLength_) + carry_.AnsiLength();
-    carry_.Forget();
+    ForgetCarried();
     frame_.Shown();
     if (OnShown) OnShown();
     return;
@@ -171,7 +188,7 @@ void ReceiveArea::ShowNow() {
   // One UTF-16 unit a character: the carry's text has no surrogates.
   shownCharacters_ = (replace_ ? 0 : shownCharacters_) + static_cast<int>(carry_.Text().size());
   shownLength_ = (replace_ ? 0 : shownLength_) + carry_.AnsiLength();
-  carry_.Forget();
+  ForgetCarried();
   frame_.Shown();
 
   // Bring the newest text into view, however long the memo is.
@@ -194,7 +211,7 @@ void ReceiveArea::StartTimeStamps() {
 void ReceiveArea::Clear() {
   waiting_ = false;
   stamper_.Reset();
-  carry_.Forget();
+  ForgetCarried();
   carry_.ForgetHeldByte();
   styled_.Clear();
   updating_ = true;

@@ -37,6 +37,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string_view>
 
 #include <toolkit/toolkit.h>
 
@@ -74,6 +75,11 @@ class ReceiveArea {
 
   // Called each time the memo has been brought up to date.
   std::function<void()> OnShown;
+  // Hears the text the area shows as each delivery, echo or tick adds it,
+  // before a frame shows it and whether or not one does (the window
+  // hidden, the 4 KB rule letting it go unshown): line breaks as CR LF,
+  // stamps and the sent mark as shown, in order.
+  std::function<void(std::u16string_view Text)> OnText;
 
   // Why the log view is shown instead of the memo: a set of these bits, one
   // for each choice that needs it. With none, the memo shows the text.
@@ -103,6 +109,10 @@ class ReceiveArea {
   void MakeRoom();
   // The memo's length, measured again if it changed meanwhile.
   void MeasureMemo();
+  // Hands OnText what the carry took since it was last told.
+  void TellText();
+  // The carry forgets its text (told first).
+  void ForgetCarried();
   // The stamps of a delivery that adds text now, or none.
   // The stamps of bytes that arrived at ArrivedAt (system time; null for
   // now), or null when nothing is added or stamps are off.
@@ -123,6 +133,7 @@ class ReceiveArea {
   AnsiTextCarry carry_;  // also holds the text waiting for the next frame
   StyledReceive styled_{carry_};
   DWORD carryOpening_ = 0;  // the opening whose bytes the carry holds
+  size_t told_ = 0;         // how much of the carry's text OnText has heard
   TimeStamper stamper_;
 
   // What the next frame does to the memo: append the waiting text, or

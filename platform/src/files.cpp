@@ -299,7 +299,11 @@ DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
                                                                                          : errorFromErrno(error));
     return INVALID_FILE_ATTRIBUTES;
   }
-  DWORD attributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  // A device or a pipe is no file that keeps what is written to it.
+  const bool device = S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) || S_ISFIFO(status.st_mode);
+  DWORD attributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY
+                     : device                ? FILE_ATTRIBUTE_DEVICE
+                                             : FILE_ATTRIBUTE_NORMAL;
   struct stat linkStatus;
   if (::lstat(lpFileName, &linkStatus) == 0 && S_ISLNK(linkStatus.st_mode)) attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
   SetLastError(ERROR_SUCCESS);

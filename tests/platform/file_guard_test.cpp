@@ -211,7 +211,7 @@ TEST(DeleteOnClose, TheNameGoesAtOnceAndTheHandleStillWrites) {
   EXPECT_TRUE(fs::is_empty(temp.path()));
 }
 
-TEST(FileAttributes, TellFoldersFilesLinksAndNothing) {
+TEST(FileAttributes, TellFoldersFilesDevicesLinksAndNothing) {
   TempFolder temp;
   std::ofstream(temp / "file") << "x";
   fs::create_symlink(temp / "file", temp / "link");
@@ -219,6 +219,7 @@ TEST(FileAttributes, TellFoldersFilesLinksAndNothing) {
   EXPECT_EQ(GetFileAttributesA((temp / "file").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
   EXPECT_EQ(GetFileAttributesA((temp / "link").c_str()),
             static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_REPARSE_POINT));
+  EXPECT_EQ(GetFileAttributesA("/dev/null"), static_cast<DWORD>(FILE_ATTRIBUTE_DEVICE));
   EXPECT_EQ(GetFileAttributesA((temp / "missing").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(GetFileAttributesA((temp / "missing/inner").c_str()), INVALID_FILE_ATTRIBUTES);

@@ -21,3 +21,15 @@ HRESULT WINAPI SHGetFolderPathA(HWND hwnd, int csidl, HANDLE hToken, DWORD dwFla
 // error that stopped it (ERROR_ACCESS_DENIED, ERROR_PATH_NOT_FOUND when a
 // file stands where a folder should, ...).
 int WINAPI SHCreateDirectoryExA(HWND hwnd, LPCSTR pszPath, LPSECURITY_ATTRIBUTES psa);
+
+// Opens a file or folder with the desktop's program for it (the "open"
+// verb; lpOperation null or "open"), without waiting for that program.
+// Greater than 32 on success; SE_ERR_FNF when lpFile does not exist,
+// SE_ERR_NOASSOC when the desktop has no opener, SE_ERR_ACCESSDENIED for
+// another verb or when it cannot be started.
+#define SE_ERR_FNF 2
+#define SE_ERR_ACCESSDENIED 5
+#define SE_ERR_NOASSOC 31
+#define SW_SHOWNORMAL 1
+HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory,
+                               INT nShowCmd);
