@@ -151,3 +151,17 @@ ULONGLONG WINAPI GetTickCount64() {
   using namespace std::chrono;
   return static_cast<ULONGLONG>(duration_cast<milliseconds>(platform::Clock::now().time_since_epoch()).count());
 }
+
+// Nanoseconds of the clock the waits use.
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
+  using namespace std::chrono;
+  if (lpPerformanceCount == nullptr) return FALSE;
+  lpPerformanceCount->QuadPart = duration_cast<nanoseconds>(platform::Clock::now().time_since_epoch()).count();
+  return TRUE;
+}
+
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
+  if (lpFrequency == nullptr) return FALSE;
+  lpFrequency->QuadPart = 1'000'000'000;
+  return TRUE;
+}

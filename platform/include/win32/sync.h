@@ -32,3 +32,6 @@ void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 
 DWORD WINAPI GetTickCount();
 ULONGLONG WINAPI GetTickCount64();
+// A monotonic count, in counts of QueryPerformanceFrequency a second.
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount);
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency);

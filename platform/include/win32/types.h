@@ -27,6 +27,14 @@ typedef uint32_t ULONG;
 typedef int64_t LONGLONG;
 typedef uint64_t ULONGLONG;
 typedef uint64_t DWORDLONG;
+typedef union _LARGE_INTEGER {
+  struct {
+    uint32_t LowPart;
+    int32_t HighPart;
+  };
+  int64_t QuadPart;
+} LARGE_INTEGER;
+typedef LARGE_INTEGER* PLARGE_INTEGER;
 typedef unsigned int UINT;
 typedef int INT;
 typedef char CHAR;
