@@ -14,11 +14,13 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <vector>
 
 #include "dialog_service.h"
 #include "event_guard.h"
 #include "message_loop.h"
 #include "toolkit/controls.h"
+#include "toolkit/threads.h"
 #include "utf8_ansi_conversion.h"
 
 namespace {
@@ -27,6 +29,7 @@ namespace {
 struct PendingCall {
   std::function<long long()> call;
   std::function<long long()> fallback;
+  bool synchronized = false;  // TThread::Synchronize's: TThread::WaitFor runs it too
   std::mutex mutex;
   std::condition_variable finished;
   bool done = false;
@@ -49,6 +52,8 @@ std::mutex g_callsMutex;
 int g_loopDepth = 0;
 bool g_mainLoopExpected = false;
 std::set<std::shared_ptr<PendingCall>> g_pendingCalls;
+int g_threadWaits = 0;              // TThread::WaitFor calls under way
+HANDLE g_synchronizeQueued = NULL;  // auto-reset: a synchronized call was queued
 
 const QEvent::Type kPostedMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 const QEvent::Type kCallEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -172,20 +177,85 @@ bool OnGuiThread() {
   return app && QThread::currentThread() == app->thread();
 }
 
-long long CallOnGuiThread(const std::function<long long()>& call, const std::function<long long()>& fallback) {
+namespace {
+
+long long CallAndWait(const std::function<long long()>& call, const std::function<long long()>& fallback,
+                      bool synchronized) {
   if (OnGuiThread()) return call();
   auto pending = std::make_shared<PendingCall>();
   pending->call = call;
   pending->fallback = fallback;
+  pending->synchronized = synchronized;
   {
     std::lock_guard<std::mutex> lock(g_callsMutex);
-    if ((g_loopDepth == 0 && !g_mainLoopExpected) || !g_pump) return fallback();
+    const bool served = g_loopDepth > 0 || g_mainLoopExpected || (synchronized && g_threadWaits > 0);
+    if (!served || !g_pump) return fallback();
     g_pendingCalls.insert(pending);
     QCoreApplication::postEvent(g_pump, new CallEvent(pending));
+    if (synchronized && g_synchronizeQueued != NULL) SetEvent(g_synchronizeQueued);
   }
   std::unique_lock<std::mutex> lock(pending->mutex);
   pending->finished.wait(lock, [&] { return pending->done; });
   return pending->result;
+}
+
+// Runs the synchronized calls waiting now (TThread::WaitFor).
+void ServeSynchronizedCalls() {
+  std::vector<std::shared_ptr<PendingCall>> waiting;
+  {
+    std::lock_guard<std::mutex> lock(g_callsMutex);
+    for (const auto& call : g_pendingCalls)
+      if (call->synchronized) waiting.push_back(call);
+  }
+  // Their posted events find them done later and pass.
+  for (const auto& call : waiting) ServeCall(call);
+}
+
+}  // namespace
+
+long long CallOnGuiThread(const std::function<long long()>& call, const std::function<long long()>& fallback) {
+  return CallAndWait(call, fallback, false);
+}
+
+bool TThread::Synchronize(const std::function<void()>& Method) {
+  const auto run = [&Method]() -> long long {
+    CallGuarded(nullptr, Method);
+    return 1;
+  };
+  return CallAndWait(
+             run, [] { return 0LL; }, true) != 0;
+}
+
+DWORD TThread::WaitFor(HANDLE hThread, DWORD dwMilliseconds) {
+  if (!OnGuiThread()) return WaitForSingleObject(hThread, dwMilliseconds);
+  {
+    std::lock_guard<std::mutex> lock(g_callsMutex);
+    if (g_synchronizeQueued == NULL) g_synchronizeQueued = CreateEventA(NULL, FALSE, FALSE, NULL);
+    ++g_threadWaits;
+  }
+  const ULONGLONG start = GetTickCount64();
+  DWORD result = WAIT_TIMEOUT;
+  for (;;) {
+    // Calls queued before this wait began have set the event too.
+    ServeSynchronizedCalls();
+    DWORD left = INFINITE;
+    if (dwMilliseconds != INFINITE) {
+      const ULONGLONG passed = GetTickCount64() - start;
+      if (passed >= dwMilliseconds) {
+        result = WaitForSingleObject(hThread, 0);
+        break;
+      }
+      left = static_cast<DWORD>(dwMilliseconds - passed);
+    }
+    const HANDLE handles[2] = {hThread, g_synchronizeQueued};
+    const DWORD woken = WaitForMultipleObjects(2, handles, FALSE, left);
+    if (woken == WAIT_OBJECT_0 + 1) continue;
+    result = woken == WAIT_OBJECT_0 || woken == WAIT_TIMEOUT ? woken : WAIT_FAILED;
+    break;
+  }
+  std::lock_guard<std::mutex> lock(g_callsMutex);
+  --g_threadWaits;
+  return result;
 }
 
 void StartWindowMessaging() {
