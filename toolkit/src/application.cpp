@@ -21,6 +21,7 @@
 namespace {
 
 QEventLoop* g_runLoop = nullptr;
+bool g_withoutScreen = false;  // InitializeWithoutScreen
 
 // Qt's text engine frees and takes again some hundred kilobytes each time a
 // long paragraph is laid out, as a memo following a fast line does every
@@ -66,10 +67,13 @@ TApplication::~TApplication() = default;
 void TApplication::Initialize() {
   if (!QCoreApplication::instance()) {
     KeepFreedMemoryForReuse();
-    // Qt keeps references to these for the application's life.
-    static int argc = 1;
+    // Qt keeps references to these for the application's life. The
+    // platform named here wins over QT_QPA_PLATFORM.
     static char name[] = "kestrix";
-    static char* argv[] = {name, nullptr};
+    static char platform[] = "-platform";
+    static char offscreen[] = "offscreen";
+    static char* argv[] = {name, platform, offscreen, nullptr};
+    static int argc = g_withoutScreen ? 3 : 1;
     new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     // Names the program to the desktop: its menu entry and icon.
@@ -78,6 +82,15 @@ void TApplication::Initialize() {
   InstallAccessibleInterfaces();
   InstallFontSubstitutes();
   StartWindowMessaging();
+}
+
+void TApplication::InitializeWithoutScreen() {
+  g_withoutScreen = true;
+  UseConsoleDialogs();
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+  });
+  Initialize();
 }
 
 void TApplication::FormCreated(TForm* form) {
@@ -93,7 +106,7 @@ void TApplication::FormCreated(TForm* form) {
 
 void TApplication::Run() {
   Initialize();
-  if (mainForm_ && !terminated_) mainForm_->Show();
+  if (mainForm_ && !terminated_ && !g_withoutScreen) mainForm_->Show();
   {
     MessageLoopScope scope;
     QEventLoop loop;

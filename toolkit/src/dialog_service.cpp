@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include <atomic>
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -168,3 +169,27 @@ DialogPresenter& Dialogs() {
 }
 
 void UseDialogPresenter(DialogPresenter* presenter) { g_presenter.store(presenter); }
+
+namespace {
+
+class ConsoleDialogs : public DialogPresenter {
+ public:
+  int Box(const String& caption, const String& text, UINT flags, bool) override {
+    std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+    std::fflush(stderr);
+    return DefaultButtonId(flags);
+  }
+  bool Input(const String& caption, const String& prompt, String&) override {
+    std::fprintf(stderr, "[%s] %s\n", caption.c_str(), prompt.c_str());
+    std::fflush(stderr);
+    return false;
+  }
+  bool ChooseFile(const FileDialogRequest&, String*, int*) override { return false; }
+};
+
+}  // namespace
+
+void UseConsoleDialogs() {
+  static ConsoleDialogs console;
+  UseDialogPresenter(&console);
+}

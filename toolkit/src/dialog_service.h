@@ -35,5 +35,10 @@ DialogPresenter& Dialogs();
 // Puts a presenter in place of the screen's; null gives the screen back.
 void UseDialogPresenter(DialogPresenter* presenter);
 
+// Dialogs for a run without a screen: each is written to standard error
+// ("[caption] text") and answered at once with its default button; text
+// and file questions are answered as Cancel does.
+void UseConsoleDialogs();
+
 // The button a message box with these MB_* flags chooses by default.
 int DefaultButtonId(UINT flags);

@@ -108,6 +108,12 @@ class TApplication : public TComponent {
   ~TApplication() override;
 
   void Initialize();
+  // Starts the toolkit for a run nobody watches (a script run from the
+  // command line): on Qt's offscreen platform, so that no display is needed
+  // and no window appears. Run then shows no form, dialogs are written to
+  // standard error and answered with their default button, and Qt's own
+  // warnings are not printed. Call it before anything starts the toolkit.
+  void InitializeWithoutScreen();
   // The caption of the application's message boxes and error display.
   Property<String> Title;
   ReadOnlyProperty<TForm*> MainForm;
