@@ -88,6 +88,9 @@ class DevicePanel : public PanelWidgets {
   bool Lost() const { return lost_; }
   // Opens or closes the port, by the button's caption.
   void OpenOrClose();
+  // Opens the closed port as the Open button does, but shows no message:
+  // empty when the port opened, else the text the message would show.
+  String OpenSilently();
   // Closes the port when it is open, ending what runs on it; the panel
   // shows it closed unless the reason is a loss.
   void EndPortWork(PortCloseReason Reason);
@@ -134,6 +137,8 @@ class DevicePanel : public PanelWidgets {
 
  private:
   void OpenPort();
+  // Opens the port; empty, or why it cannot be opened.
+  String TryOpenPort();
   void ClosePort();
   // Opens the channel on PanelPort[Index] with the boxes' settings; true
   // when the port is open. Every opening is told to the features.

@@ -29,6 +29,19 @@ void DevicePanel::OpenOrClose() {
 }
 
 void DevicePanel::OpenPort() {
+  const String refusal = TryOpenPort();
+  if (!refusal.IsEmpty()) ShowMessage(refusal);
+}
+
+String DevicePanel::OpenSilently() {
+  try {
+    return TryOpenPort();
+  } catch (const EConvertError& error) {
+    return error.Message;
+  }
+}
+
+String DevicePanel::TryOpenPort() {
   // The whole number after "COM"; any other text is the conversion error
   // that the application shows. A number outside 1..1024 is tried, and
   // reported as a port that cannot be opened.
@@ -39,10 +52,8 @@ void DevicePanel::OpenPort() {
   // The other panel holds this number also while it waits for its device
   // to come back: the device is free then, the number is not.
   const auto holder = PortToPanel.find(PanelPort[Index]);
-  if (holder != PortToPanel.end() && holder->second != Index) {
-    ShowMessage(CannotOpenText(Port->Text, OtherPanelHoldsThePort()));
-    return;
-  }
+  if (holder != PortToPanel.end() && holder->second != Index)
+    return CannotOpenText(Port->Text, OtherPanelHoldsThePort());
   // A port whose settings were refused is closed again by the open.
   if (!OpenChannel()) {
     const DWORD openError = GetLastError();
@@ -51,8 +62,7 @@ void DevicePanel::OpenPort() {
                                                        Channel->_dwRefusedSettings)
                                 : OpenFailureCause(openError);
     LogOpenFailure(Port->Text, cause);
-    ShowMessage(CannotOpenText(Port->Text, cause));
-    return;
+    return CannotOpenText(Port->Text, cause);
   }
   UpdateMenuItems();
   LogOpenRemark(Port->Text);
@@ -61,6 +71,7 @@ void DevicePanel::OpenPort() {
   Memo->Color = clWindow;
   PortToPanel.emplace(PanelPort[Index], Index);
   if (ChoicesChanged) ChoicesChanged();  // settings that opened a port are worth keeping
+  return String();
 }
 
 bool DevicePanel::OpenChannel() {
