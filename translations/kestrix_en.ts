@@ -1482,6 +1482,323 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
 </context>
 <context>
+    <name>Scripts</name>
+    <message>
+        <source>脚本…</source>
+        <translation>Scripts…</translation>
+    </message>
+    <message>
+        <source>不能写文件 %1：%2</source>
+        <translation>Cannot write the file %1: %2</translation>
+    </message>
+    <message>
+        <source>应为 modbus、ccitt-false、xmodem、crc8、crc32、sum8 或 xor8</source>
+        <translation>expected modbus, ccitt-false, xmodem, crc8, crc32, sum8 or xor8</translation>
+    </message>
+    <message>
+        <source>应为十六进制字节，如 &quot;01 03 0A&quot;</source>
+        <translation>expected hex bytes, as in &quot;01 03 0A&quot;</translation>
+    </message>
+    <message>
+        <source>失败：%1</source>
+        <translation>failed: %1</translation>
+    </message>
+    <message>
+        <source>已有脚本在运行</source>
+        <translation>A script is running already</translation>
+    </message>
+    <message>
+        <source>窗口已关闭</source>
+        <translation>the window has closed</translation>
+    </message>
+    <message>
+        <source>不能启动脚本的线程</source>
+        <translation>Cannot start the script&apos;s thread</translation>
+    </message>
+    <message>
+        <source>parity 应为 N、O、E、M、S 之一（或 none、odd、even、mark、space）</source>
+        <translation>parity must be one of N, O, E, M, S (or none, odd, even, mark, space)</translation>
+    </message>
+    <message>
+        <source>flow 应为 &quot;none&quot;、&quot;rtscts&quot; 或 &quot;xonxoff&quot;</source>
+        <translation>flow must be &quot;none&quot;, &quot;rtscts&quot; or &quot;xonxoff&quot;</translation>
+    </message>
+    <message>
+        <source>应为设置表，如 {baud=115200, parity=&quot;N&quot;}</source>
+        <translation>expected a table of settings, as in {baud=115200, parity=&quot;N&quot;}</translation>
+    </message>
+    <message>
+        <source>%1 的第 %2 个参数不对：%3</source>
+        <translation>bad argument #%2 to %1: %3</translation>
+    </message>
+    <message>
+        <source>应为面板号 1 或 2，或端口名如 &quot;COM3&quot;，却是 %1</source>
+        <translation>expected panel 1 or 2, or a port name such as &quot;COM3&quot;, got %1</translation>
+    </message>
+    <message>
+        <source>应为文本，却是 %1</source>
+        <translation>expected text, got %1</translation>
+    </message>
+    <message>
+        <source>%1 至 %2 的整数</source>
+        <translation>a whole number from %1 to %2</translation>
+    </message>
+    <message>
+        <source>应为%1</source>
+        <translation>expected %1</translation>
+    </message>
+    <message>
+        <source>%1 应为%2</source>
+        <translation>%1 must be %2</translation>
+    </message>
+    <message>
+        <source>应为 true 或 false，却是 %1</source>
+        <translation>expected true or false, got %1</translation>
+    </message>
+    <message>
+        <source>文件名是空的</source>
+        <translation>the file name is empty</translation>
+    </message>
+    <message>
+        <source>文件名里有零字节</source>
+        <translation>the file name holds a zero byte</translation>
+    </message>
+    <message>
+        <source>端口没有收下要发送的数据（输出队列已满，或设备已断开）</source>
+        <translation>the port did not take the data (its output queue is full, or its device went away)</translation>
+    </message>
+    <message>
+        <source>不能发送文件 %1：%2</source>
+        <translation>Cannot send the file %1: %2</translation>
+    </message>
+    <message>
+        <source>文件 %1 没有发送完：%2</source>
+        <translation>The file %1 was not sent whole: %2</translation>
+    </message>
+    <message>
+        <source>端口的设备已断开，面板正在等它重新连接</source>
+        <translation>the port&apos;s device went away; the panel waits for it to come back</translation>
+    </message>
+    <message>
+        <source>端口不接受这些线路设置（错误代码 %1）</source>
+        <translation>the port does not accept these line settings (error code %1)</translation>
+    </message>
+    <message>
+        <source>端口不接受这种流控</source>
+        <translation>the port does not accept this flow control</translation>
+    </message>
+    <message>
+        <source>RTS 由硬件流控 RTS/CTS 驱动，不能直接设置</source>
+        <translation>RTS is driven by RTS/CTS flow control and cannot be set</translation>
+    </message>
+    <message>
+        <source>现在不能发送中断</source>
+        <translation>a break cannot be sent now</translation>
+    </message>
+    <message>
+        <source>现在不能发出复位脉冲（RTS 由硬件流控驱动时不能）</source>
+        <translation>a reset pulse cannot be sent now (not while flow control drives RTS)</translation>
+    </message>
+    <message>
+        <source>第 %1 个字节起不是 UTF-8 文本：字节请用 send_bytes 或 send_hex 发送</source>
+        <translation>not UTF-8 text from byte %1 on: send bytes with send_bytes or send_hex</translation>
+    </message>
+    <message>
+        <source>正则表达式不对：%1</source>
+        <translation>bad regular expression: %1</translation>
+    </message>
+    <message>
+        <source>%1：脚本以 %2 类型的值报错</source>
+        <translation>%1: the script raised an error that is a %2 value</translation>
+    </message>
+    <message>
+        <source>内存不足，脚本没有运行</source>
+        <translation>Not enough memory; the script did not run</translation>
+    </message>
+    <message>
+        <source>没有面板使用端口 %1</source>
+        <translation>no panel uses the port %1</translation>
+    </message>
+    <message>
+        <source>设备%1（%2）</source>
+        <translation>Device %1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1 的设备在脚本运行时断开了</source>
+        <translation>%1: its device went away while the script ran</translation>
+    </message>
+    <message>
+        <source>%1 在脚本运行时被关闭了</source>
+        <translation>%1 was closed while the script ran</translation>
+    </message>
+    <message>
+        <source>%1 在脚本运行时被关闭后又打开了</source>
+        <translation>%1 was closed and opened again while the script ran</translation>
+    </message>
+    <message>
+        <source>%1 没有打开</source>
+        <translation>%1 is not open</translation>
+    </message>
+    <message>
+        <source>脚本</source>
+        <translation>Scripts</translation>
+    </message>
+    <message>
+        <source>脚本状态</source>
+        <translation>Script state</translation>
+    </message>
+    <message>
+        <source>输出</source>
+        <translation>Output</translation>
+    </message>
+    <message>
+        <source>脚本的输出</source>
+        <translation>The script&apos;s output</translation>
+    </message>
+    <message>
+        <source>脚本（Lua）</source>
+        <translation>Script (Lua)</translation>
+    </message>
+    <message>
+        <source>脚本内容</source>
+        <translation>Script text</translation>
+    </message>
+    <message>
+        <source>就绪</source>
+        <translation>Ready</translation>
+    </message>
+    <message>
+        <source>脚本命令</source>
+        <translation>Script commands</translation>
+    </message>
+    <message>
+        <source>新建(&amp;N)</source>
+        <translation>&amp;New</translation>
+    </message>
+    <message>
+        <source>打开(&amp;O)…</source>
+        <translation>&amp;Open…</translation>
+    </message>
+    <message>
+        <source>保存(&amp;S)</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>另存为(&amp;A)…</source>
+        <translation>Save &amp;as…</translation>
+    </message>
+    <message>
+        <source>运行(&amp;R)</source>
+        <translation>&amp;Run</translation>
+    </message>
+    <message>
+        <source>运行编辑器里的脚本（F5）</source>
+        <translation>Run the script in the editor (F5)</translation>
+    </message>
+    <message>
+        <source>停止(&amp;T)</source>
+        <translation>S&amp;top</translation>
+    </message>
+    <message>
+        <source>停止运行中的脚本（Shift+F5）</source>
+        <translation>Stop the running script (Shift+F5)</translation>
+    </message>
+    <message>
+        <source>最近(&amp;L)：</source>
+        <translation>Recent (&amp;L):</translation>
+    </message>
+    <message>
+        <source>最近的脚本</source>
+        <translation>Recent scripts</translation>
+    </message>
+    <message>
+        <source>新建</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>打开…</source>
+        <translation>Open…</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>运行</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>未命名的脚本</source>
+        <translation>the unnamed script</translation>
+    </message>
+    <message>
+        <source>保存对 %1 的修改吗？</source>
+        <translation>Save the changes to %1?</translation>
+    </message>
+    <message>
+        <source>打开脚本</source>
+        <translation>Open script</translation>
+    </message>
+    <message>
+        <source>Lua 脚本 (*.lua)|*.lua|所有文件 (*)|*</source>
+        <translation>Lua scripts (*.lua)|*.lua|All files (*)|*</translation>
+    </message>
+    <message>
+        <source>文件太大，不像是脚本（最多 4 MB）</source>
+        <translation>The file is too large for a script (at most 4 MB)</translation>
+    </message>
+    <message>
+        <source>脚本须为 UTF-8 文本</source>
+        <translation>A script must be UTF-8 text</translation>
+    </message>
+    <message>
+        <source>不能打开脚本 %1
+%2</source>
+        <translation>Cannot open the script %1
+%2</translation>
+    </message>
+    <message>
+        <source>保存脚本</source>
+        <translation>Save script</translation>
+    </message>
+    <message>
+        <source>正在运行 %1…</source>
+        <translation>Running %1…</translation>
+    </message>
+    <message>
+        <source>（之前的输出太多，已清除）</source>
+        <translation>(the earlier output grew too long and was cleared)</translation>
+    </message>
+    <message>
+        <source>脚本已结束，状态 %1</source>
+        <translation>The script ended with status %1</translation>
+    </message>
+    <message>
+        <source>脚本已停止</source>
+        <translation>The script was stopped</translation>
+    </message>
+    <message>
+        <source>脚本出错，状态 %1</source>
+        <translation>The script failed with an error, status %1</translation>
+    </message>
+    <message>
+        <source>未命名</source>
+        <translation>untitled</translation>
+    </message>
+    <message>
+        <source>脚本 - %1%2</source>
+        <translation>Script - %1%2</translation>
+    </message>
+    <message>
+        <source>不能读脚本 %1：%2</source>
+        <translation>cannot read the script %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>SendOptions</name>
     <message>
         <source>%1毫秒</source>

@@ -16,14 +16,51 @@
 #include "features/network_ports/PanelNetworkPorts.h"
 #include "features/plotter/PanelPlotter.h"
 #include "features/quick_sends/PanelQuickSends.h"
+#include "features/scripts/PanelScripts.h"
 #include "features/send_options/PanelSendOptions.h"
 #include "features/session_log/PanelSessionLog.h"
 #include "features/time_stamps/PanelTimeStamps.h"
 #include "features/whole_session/PanelWholeSession.h"
 
+namespace {
+
+// What a script drives of a panel's lines, through the panel's own line
+// features, so that their menus show it.
+ScriptLineControls LineControlsOf(DevicePanel& Panel) {
+  PanelModemLines& lines = *Panel.Find<PanelModemLines>();
+  PanelLineControl& control = *Panel.Find<PanelLineControl>();
+  return {.SetDtr = [&lines](bool On) { lines.SetDtr(On); },
+          .SetRts =
+              [&lines](bool On) {
+                lines.SetRts(On);
+                return !lines.Choice().RtsByFlow;
+              },
+          .StartResetPulse =
+              [&lines] {
+                lines.ResetPulse();
+                return lines.Choice().Pulsing;
+              },
+          .Pulsing = [&lines] { return lines.Choice().Pulsing; },
+          .StartBreak =
+              [&control](int Ms) {
+                control.SendBreak(Ms);
+                return control.BreakOn();
+              },
+          .BreakOn = [&control] { return control.BreakOn(); },
+          .SetFlow =
+              [&control](int Flow) {
+                control.SetFlowControl(static_cast<FlowControl>(Flow));
+                return static_cast<int>(control.Flow()) == Flow;
+              }};
+}
+
+}  // namespace
+
 void TForm1::CreateFeatures() {
   // The link monitor serves both panels; each panel's part keeps it alive.
   const auto monitor = std::make_shared<LinkMonitor>(this);
+  // So does the script host.
+  const auto scripts = std::make_shared<ScriptHost>(this);
   for (const std::unique_ptr<DevicePanel>& panel : Panels) {
     panel->Add<PanelTimeStamps>();
     panel->Add<PanelSendOptions>();
@@ -41,6 +78,7 @@ void TForm1::CreateFeatures() {
     panel->Add<PanelLanguage>();
     panel->Add<PanelLineControl>();
     panel->Add<PanelNetworkPorts>();
+    panel->Add<PanelScripts>(scripts, LineControlsOf(*panel));
   }
   Settings = std::make_unique<SettingsFile>(Panels);
 }
