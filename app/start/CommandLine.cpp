@@ -40,6 +40,7 @@ std::string HelpText(const char* szLogFolder) {
              "Usage: kestrix [--help | --version]\n"
              "       kestrix [--portN COMn] [--baudN RATE] [--parityN P] [--dataN BITS]\n"
              "               [--stopN BITS] [--open]\n"
+             "       kestrix --script FILE.lua [--portN COMn] [--baudN RATE] ...\n"
              "Watch and talk to two serial ports side by side.\n"
              "\n"
              "  -h, --help        print this help and exit\n"
@@ -58,6 +59,12 @@ std::string HelpText(const char* szLogFolder) {
              "A value may also follow an equals sign (--baud1=115200). A wrong option or\n"
              "value is refused with exit status 2 and no window.\n"
              "Example: kestrix --port1 COM3 --baud1 115200 --port2 COM4 --baud2 9600 --open\n"
+             "\n"
+             "  --script FILE     run the Lua script FILE without a window: the panels\n"
+             "                    given a port open it first, the script's output goes to\n"
+             "                    standard output, its errors to standard error, and the\n"
+             "                    exit status is the script's: 0 passed, 1 failed, 2 a bad\n"
+             "                    argument, a port that cannot be opened or a script error\n"
              "\n"
              "Without arguments the window opens as it was left.\n"
              "\n"
@@ -147,6 +154,15 @@ CommandLineOutcome ReadCommandLine(int argc, const char* const* argv, const char
     } else if (std::strcmp(argv[i], "--open") == 0) {
       if (choices.Open) return UsageError("option '--open' is given twice");
       choices.Open = true;
+    } else if (std::strncmp(argv[i], "--script", 8) == 0 && (argv[i][8] == '\0' || argv[i][8] == '=')) {
+      if (choices.Script) return UsageError("option '--script' is given twice");
+      if (argv[i][8] == '=')
+        choices.Script = argv[i] + 9;
+      else if (i + 1 < argc)
+        choices.Script = argv[++i];
+      else
+        return UsageError("option '--script' needs a value (a script file)");
+      if (choices.Script->empty()) return UsageError("option '--script' needs a value (a script file)");
     } else if (panelOptions.Read(i, error)) {
       if (!error.empty()) return UsageError(error);
     } else {

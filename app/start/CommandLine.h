@@ -21,6 +21,9 @@ struct PanelStartChoices {
 struct StartChoices {
   PanelStartChoices Panels[2];
   bool Open = false;  // open every panel given a port
+  // --script FILE: the script runs without a window, its ports opened first;
+  // the program ends with its status.
+  std::optional<std::string> Script;
 };
 
 struct CommandLineOutcome {

@@ -1,5 +1,5 @@
 // Start-up: the command line, then the application object, its title and
-// the main window.
+// the main window, or a script run without one.
 #include <toolkit/toolkit.h>
 
 #include <cstdio>
@@ -7,6 +7,7 @@
 #include "CommandLine.h"
 #include "GuardedStartUp.h"
 #include "PanelLanguage.h"
+#include "ScriptWithoutWindow.h"
 #include "StartChoicesMade.h"
 #include "Unit1.h"
 #include "cxLog.h"
@@ -32,5 +33,6 @@ int main(int argc, char** argv) {
   std::fputs(outcome.Err.c_str(), stderr);
   if (!outcome.bStartWindow) return outcome.nExitCode;
   Choices = outcome.Choices;
+  if (Choices.Script) return RunScriptWithoutWindow(Choices);
   return RunGuarded(StartUp);
 }

@@ -145,6 +145,10 @@ TEST(CommandLine, AWrongPanelOptionOrValueIsAUsageErrorSayingWhatIsAccepted) {
       {{"--port1", "COM3", "--port2", "com3"}, "--port1 and --port2 both name COM3"},
       {{"--port1", "COM3", "extra"}, "unexpected argument 'extra'"},
       {{"--help", "--data1", "9"}, "invalid value '9' for '--data1' (5, 6, 7 or 8)"},
+      {{"--script"}, "option '--script' needs a value (a script file)"},
+      {{"--script="}, "option '--script' needs a value (a script file)"},
+      {{"--script", "a.lua", "--script=b.lua"}, "option '--script' is given twice"},
+      {{"--scripts", "a.lua"}, "unknown option '--scripts'"},
   };
   for (const Case& c : cases) {
     const CommandLineOutcome outcome = Read(c.arguments);
@@ -155,9 +159,22 @@ TEST(CommandLine, AWrongPanelOptionOrValueIsAUsageErrorSayingWhatIsAccepted) {
   }
 }
 
+TEST(CommandLine, AScriptIsTakenWithThePanelOptionsInEitherForm) {
+  for (const std::vector<const char*>& arguments :
+       {std::vector<const char*>{"--script", "t.lua", "--port1", "COM3", "--baud2", "9600"},
+        std::vector<const char*>{"--port1", "COM3", "--script=t.lua", "--baud2", "9600"}}) {
+    const CommandLineOutcome outcome = Read(arguments);
+    ASSERT_TRUE(outcome.bStartWindow) << outcome.Err;
+    EXPECT_EQ(outcome.Choices.Script, "t.lua");
+    EXPECT_EQ(outcome.Choices.Panels[0].Port, "COM3");
+    EXPECT_EQ(outcome.Choices.Panels[1].Baud, "9600");
+  }
+  EXPECT_FALSE(Read({"--port1", "COM3"}).Choices.Script);
+}
+
 TEST(CommandLine, HelpNamesEveryPanelOption) {
   const std::string help = Read({"--help"}).Out;
-  for (const char* option : {"--portN", "--baudN", "--parityN", "--dataN", "--stopN", "--open"})
+  for (const char* option : {"--portN", "--baudN", "--parityN", "--dataN", "--stopN", "--open", "--script"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
