@@ -28,6 +28,9 @@ expect_file share/man/man1/kestrix.1
 expect_file share/doc/kestrix/README.md
 expect_file share/doc/kestrix/manual.md
 expect_file share/doc/kestrix/screenshot.png
+for example in at_modem uboot_env loopback_timing modbus_poll; do
+  expect_file "share/doc/kestrix/examples/$example.lua"
+done
 
 # Each PNG is square at the size its folder names (width and height are
 # bytes 16 to 23 of the file, big-endian).
@@ -60,6 +63,14 @@ help=$(program --help) || fail "kestrix --help exited with $?"
 status=0
 program --no-such-option 2>/dev/null || status=$?
 [ "$status" -eq 2 ] || fail "an unknown option exited with $status, not 2"
+
+# A script runs without a display and ends with its status; its settings
+# go to a folder of the test's own.
+echo 'print("script ran") exit(3)' >"$prefix/check.lua"
+status=0
+output=$(XDG_CONFIG_HOME="$prefix/config" program --script "$prefix/check.lua") || status=$?
+[ "$status" -eq 3 ] || fail "kestrix --script exited with $status, not 3"
+[ "$output" = "script ran" ] || fail "kestrix --script printed: $output"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "Installed tree complete; desktop entry and AppStream description valid."
