@@ -1648,16 +1648,8 @@ The file holds everything received before the stop; what arrived after it was no
         <translation>Script state</translation>
     </message>
     <message>
-        <source>输出</source>
-        <translation>Output</translation>
-    </message>
-    <message>
         <source>脚本的输出</source>
         <translation>The script&apos;s output</translation>
-    </message>
-    <message>
-        <source>脚本（Lua）</source>
-        <translation>Script (Lua)</translation>
     </message>
     <message>
         <source>脚本内容</source>
@@ -1796,6 +1788,14 @@ The file holds everything received before the stop; what arrived after it was no
     <message>
         <source>不能读脚本 %1：%2</source>
         <translation>cannot read the script %1: %2</translation>
+    </message>
+    <message>
+        <source>输出(&amp;U)：</source>
+        <translation>O&amp;utput:</translation>
+    </message>
+    <message>
+        <source>脚本（Lua）(&amp;E)：</source>
+        <translation>Script (Lua) (&amp;E):</translation>
     </message>
 </context>
 <context>

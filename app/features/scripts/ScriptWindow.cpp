@@ -23,6 +23,15 @@ T* Place(TWinControl* Parent, int Left, int Top, int Width, int Height) {
   return control;
 }
 
+// A caption over a box's pane: a pane filling the box would hide the box's
+// own caption.
+TLabel* Caption(TWinControl* Box, const String& Text) {
+  auto* label = Place<TLabel>(Box, 0, 0, kWidth, 20);
+  label->Caption = Text;
+  label->Align = alTop;
+  return label;
+}
+
 TButton* BarButton(TWinControl* Parent, int Left, int Width, const String& Caption, TNotifyEvent OnClick) {
   auto* button = Place<TButton>(Parent, Left, 10, Width, 26);
   button->Caption = Caption;
@@ -43,22 +52,25 @@ ScriptWindow::ScriptWindow(ScriptRunner& Host) : Form(new TForm(nullptr)), host_
   Status->Parent = Form;
   Status->Panels->Add()->Width = kWidth;
   Status->Panels->Items[0]->AccessibleName = Tr("Scripts", "脚本状态");
+  Status->Align = alBottom;
   auto* outputBox = Place<TGroupBox>(Form, 0, 380, kWidth, 176);
-  outputBox->Caption = Tr("Scripts", "输出");
   outputBox->Align = alBottom;
+  TLabel* outputCaption = Caption(outputBox, Tr("Scripts", "输出(&U)："));
   OutputPane = Place<TMemo>(outputBox, 8, 20, kWidth - 16, 148);
   OutputPane->Align = alClient;
   OutputPane->ReadOnly = true;
   OutputPane->ScrollBars = ssVertical;
   OutputPane->AccessibleName = Tr("Scripts", "脚本的输出");
+  outputCaption->FocusControl = OutputPane;
   auto* editorBox = Place<TGroupBox>(Form, 0, 44, kWidth, 336);
-  editorBox->Caption = Tr("Scripts", "脚本（Lua）");
   editorBox->Align = alClient;
+  TLabel* editorCaption = Caption(editorBox, Tr("Scripts", "脚本（Lua）(&E)："));
   Editor = Place<TMemo>(editorBox, 8, 20, kWidth - 16, 300);
   Editor->Align = alClient;
   Editor->ScrollBars = ssVertical;
   Editor->Font->Name = "monospace";
   Editor->AccessibleName = Tr("Scripts", "脚本内容");
+  editorCaption->FocusControl = Editor;
   Editor->OnChange = [this](TObject*) {
     if (filling_ || modified_) return;
     modified_ = true;
