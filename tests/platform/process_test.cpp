@@ -107,7 +107,7 @@ TEST(ChildProcess, WordsOfTheCommandLineArriveAsWindowsSplitsThem) {
 TEST(ChildProcess, RunsInTheFolderGivenAndGetsNoHandleItWasNotGiven) {
   TempFolder folder;
   Pipe output, unrelated;
-  PROCESS_INFORMATION shell = Start("sh -c \"pwd; sleep 5\"", nullptr, output.write, folder.path().c_str());
+  PROCESS_INFORMATION shell = Start("sh -c \"pwd; exec sleep 5\"", nullptr, output.write, folder.path().c_str());
   output.CloseWrite();
   // A pipe the child was not given ends as soon as our end goes, while the
   // child still runs.
