@@ -12,7 +12,7 @@ KESTRIX_PACKAGES=(
   dbus-daemon at-spi2-core python3-pyatspi python3-xlib
   tshark  # reads the link monitor's pcapng files back in its tests
   ser2net python3-serial  # servers of network ports in their tests
-  liblua5.4-dev libre2-dev  # scripts: their language and their regular expressions
+  liblua5.4-dev  # scripts: their language (their regular expressions are RE2, above)
 )
 
 # Installs whichever of the given Debian packages are missing, as root or
