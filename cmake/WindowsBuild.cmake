@@ -36,6 +36,13 @@ add_library(app_compiles OBJECT ${app_sources})
 target_include_directories(app_compiles PRIVATE ${PROJECT_SOURCE_DIR}/app ${app_folders} ${PROJECT_SOURCE_DIR}/toolkit/include)
 target_link_libraries(app_compiles PRIVATE comm work)
 target_compile_definitions(app_compiles PRIVATE KESTRIX_VERSION="${PROJECT_VERSION}")
+# The scripts feature's portable libraries (Lua, RE2) compile from their
+# Debian headers: only those headers' folders go on the path, never the
+# Linux system's own headers.
+set(portable_headers ${CMAKE_BINARY_DIR}/portable_headers)
+file(MAKE_DIRECTORY ${portable_headers})
+file(CREATE_LINK /usr/include/re2 ${portable_headers}/re2 SYMBOLIC)
+target_include_directories(app_compiles SYSTEM PRIVATE /usr/include/lua5.4 ${portable_headers})
 
 add_subdirectory(tests/support/serial_lines)
 include(KestrixTest)

@@ -1,5 +1,7 @@
 #include "PanelSessionLog.h"
 
+#include <shlobj.h>
+
 #include "BlockReads.h"
 #include "DevicePanel.h"
 #include "MenuItems.h"

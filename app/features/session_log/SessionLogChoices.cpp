@@ -1,5 +1,6 @@
 #include "SessionLogChoices.h"
 
+#include <shlobj.h>
 #include <cstdio>
 #include <string>
 

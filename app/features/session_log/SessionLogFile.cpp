@@ -1,5 +1,6 @@
 #include "SessionLogFile.h"
 
+#include <shlobj.h>
 #include <string>
 
 #include "FileErrorText.h"
