@@ -61,7 +61,8 @@ int RunScriptWithoutWindow(const StartChoices& Choices) {
       EndWindow();
     };
   }
+  // The host goes with the form when the run ends; its Ended call only
+  // ever runs while the form and status live.
   Application->Run();
-  host.Ended = nullptr;
   return status;
 }
