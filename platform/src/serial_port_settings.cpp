@@ -106,12 +106,17 @@ BOOL SerialPort::purge(DWORD flags) {
     drainCheckAt_.reset();
   }
   if (flags & PURGE_TXCLEAR) driverMayHoldOutput_ = false;
-  if (flags & PURGE_RXCLEAR) {
+  const bool clearInput = (flags & PURGE_RXCLEAR) != 0;
+  // The reader stands still while input is dropped: a read in flight would
+  // bring back bytes the purge took from the device.
+  if (clearInput && reader_) reader_->stop();
+  if (flags & (PURGE_RXCLEAR | PURGE_TXCLEAR)) flushDeviceLocked(clearInput, flags & PURGE_TXCLEAR);
+  if (clearInput) {
     const bool wasFull = input_.full();
     input_.clear();
     inputTakenLocked(wasFull);
+    if (reader_ && !reader_->start()) return failLocked(ERROR_NOT_ENOUGH_MEMORY);
   }
-  if (flags & (PURGE_RXCLEAR | PURGE_TXCLEAR)) flushDeviceLocked(flags & PURGE_RXCLEAR, flags & PURGE_TXCLEAR);
   return TRUE;
 }
 
