@@ -2,6 +2,9 @@
 // pseudo-terminals: sends through the panel's path, expects on what the
 // port receives, errors with their line, a stop that ends a waiting expect,
 // and a port that goes away or is closed under a running script.
+#include <QAccessible>
+#include <QWidget>
+
 #include <chrono>
 #include <thread>
 
@@ -9,6 +12,7 @@
 #include "PanelScripts.h"
 #include "ScriptFile.h"
 #include "ScriptWindow.h"
+#include "control_data.h"
 
 namespace {
 
@@ -168,6 +172,35 @@ TEST_F(ScriptInWindow, APortClosedByTheUserFailsTheScriptsNextCallOnIt) {
   EXPECT_EQ(Output().find("after"), std::string::npos) << Output();
   EXPECT_EQ(Run().ErrorLine(), 4);
   EXPECT_TRUE(NothingArrivesAtFarEnd(2));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScriptInWindow, TheWindowShowsItsStatusNamesWhatItHoldsAndEscapePutsItAway) {
+  ProcessMessagesFor(20);
+  QWidget* window = ControlAccess::Widget(Window().Form);
+  ASSERT_TRUE(window->isVisible());
+  // The status line has room for its text, along the bottom.
+  EXPECT_GE(Window().Status->Height.Get(), 16);
+  EXPECT_EQ(Window().Status->Top + Window().Status->Height, Window().Form->ClientHeight.Get());
+  // Every control a user reaches speaks a name.
+  for (TWinControl* control :
+       {static_cast<TWinControl*>(Window().Editor), static_cast<TWinControl*>(Window().OutputPane),
+        static_cast<TWinControl*>(Window().RecentBox), static_cast<TWinControl*>(Window().RunButton),
+        static_cast<TWinControl*>(Window().StopButton)}) {
+    QAccessibleInterface* node = QAccessible::queryAccessibleInterface(ControlAccess::Widget(control));
+    ASSERT_NE(node, nullptr);
+    EXPECT_FALSE(node->text(QAccessible::Name).isEmpty()) << control->Name.Utf8();
+  }
+  // Escape from the editor puts the window away and keeps what was typed.
+  Window().Editor->Text = "print('kept')";
+  PressKeyForTesting(Window().Editor, VK_ESCAPE);
+  ProcessMessagesFor(20);
+  EXPECT_FALSE(window->isVisible());
+  Host().ShowWindow();
+  EXPECT_EQ(Window().Editor->Text.Get(), String("print('kept')"));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int kWidth = 760;
+constexpr int kStatusHeight = 19;  // as the main window's
 constexpr TShortCut kF5 = 0x74;
 // The output pane starts again past this much text, so that a script
 // printing without end does not fill the memory.
@@ -52,6 +53,7 @@ ScriptWindow::ScriptWindow(ScriptRunner& Host) : Form(new TForm(nullptr)), host_
   Status->Parent = Form;
   Status->Panels->Add()->Width = kWidth;
   Status->Panels->Items[0]->AccessibleName = Tr("Scripts", "脚本状态");
+  Status->Height = kStatusHeight;
   Status->Align = alBottom;
   auto* outputBox = Place<TGroupBox>(Form, 0, 380, kWidth, 176);
   outputBox->Align = alBottom;
@@ -77,6 +79,19 @@ ScriptWindow::ScriptWindow(ScriptRunner& Host) : Form(new TForm(nullptr)), host_
     ShowCaption();
   };
   MakeKeys();
+  // Escape puts the window away, as it does the program's other windows:
+  // the script and a run go on, and the window comes back as it was.
+  const TKeyEvent escape = [this](TObject*, unsigned short& Key, TShiftState) {
+    if (Key != VK_ESCAPE) return;
+    Key = 0;
+    Form->Close();
+  };
+  for (TWinControl* control :
+       {static_cast<TWinControl*>(Editor), static_cast<TWinControl*>(OutputPane), static_cast<TWinControl*>(RecentBox),
+        static_cast<TWinControl*>(NewButton), static_cast<TWinControl*>(OpenButton),
+        static_cast<TWinControl*>(SaveButton), static_cast<TWinControl*>(SaveAsButton),
+        static_cast<TWinControl*>(RunButton), static_cast<TWinControl*>(StopButton)})
+    control->OnKeyDown = escape;
   ShowRecent();
   ShowCaption();
   SetStatus(Tr("Scripts", "就绪"));
