@@ -23,6 +23,7 @@ import warnings
 warnings.filterwarnings("ignore", category=DeprecationWarning, module="pyatspi")
 
 import pyatspi  # noqa: E402
+from gi.repository import GLib  # noqa: E402
 from Xlib import XK, X, Xatom, display, protocol  # noqa: E402
 from Xlib.ext import xtest  # noqa: E402
 from window_texts import LOCALE, T  # noqa: E402
@@ -124,6 +125,12 @@ class Kestrix:
             LC_ALL="",
             LC_MESSAGES="",
         )
+        # What gets the keyboard focus, newest last: a popup menu is not in
+        # the application's tree, a reader meets its items as they get the
+        # focus.
+        self.focus_events = []
+        self._focus_listener = lambda event: event.detail1 and self.focus_events.append(event.source)
+        pyatspi.Registry.registerEventListener(self._focus_listener, "object:state-changed:focused")
         self.process = subprocess.Popen([program], env=env)
         self.app = wait_until(self._find_application, START_TIMEOUT, what="the program in the accessibility tree")
         self.window = wait_until(lambda: self.find("Duvrel   * Norblen"), what="the main window")
@@ -205,6 +212,18 @@ class Kestrix:
     def set_text(node, text):
         """Replaces an editable control's text, as typing would."""
         node.queryEditableText().setTextContents(text)
+
+    def focused_node(self, condition, what):
+        """Waits, taking in the accessibility events meanwhile, until a
+        control that got the focus meets condition; returns the newest."""
+        context = GLib.MainContext.default()
+
+        def newest():
+            while context.iteration(False):
+                pass
+            return next((node for node in reversed(self.focus_events) if condition(node)), None)
+
+        return wait_until(newest, what=what)
 
     # --- Reading.
 
@@ -298,6 +317,7 @@ class Kestrix:
     def stop(self):
         """Ends the program as a session's end would (SIGTERM, so that it
         removes its lock files); kills it only if that does not work."""
+        pyatspi.Registry.deregisterEventListener(self._focus_listener, "object:state-changed:focused")
         if self.process.poll() is None:
             self.process.terminate()
             try:

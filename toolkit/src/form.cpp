@@ -300,7 +300,14 @@ TForm::~TForm() {
   delete Icon;
 }
 
-void TForm::Show() { Visible = true; }
+void TForm::Show() {
+  Visible = true;
+  // A window shown again from behind others comes to the front with the
+  // keyboard, as a newly opened one does.
+  FormWidget* window = Window(this);
+  window->raise();
+  window->activateWindow();
+}
 
 void TForm::MakeFullyVisible() {
   FormWidget* window = Window(this);
