@@ -132,17 +132,25 @@ class ScreenDialogs : public DialogPresenter {
     return true;
   }
 
-  bool ChooseFile(const FileDialogRequest& request, String* fileName, int* filterIndex) override {
+  bool ChooseFile(const FileDialogRequest& request, std::vector<String>* chosen, int* filterIndex) override {
     MessageLoopScope loop;
     QWidget* parent = QApplication::activeWindow();
     const QString title = ToQString(request.Title), start = ToQString(request.FileName);
     const QString filter = ToQtFilter(request.Filter);
     const QStringList filters = filter.split(";;");
     QString selected = filters.value(request.FilterIndex - 1);
-    const QString chosen = request.ForSaving ? QFileDialog::getSaveFileName(parent, title, start, filter, &selected)
-                                             : QFileDialog::getOpenFileName(parent, title, start, filter, &selected);
-    if (chosen.isEmpty()) return false;
-    *fileName = FromQString(chosen);
+    QStringList names;
+    if (request.Folder)
+      names << QFileDialog::getExistingDirectory(parent, title, start);
+    else if (request.Many)
+      names = QFileDialog::getOpenFileNames(parent, title, start, filter, &selected);
+    else
+      names << (request.ForSaving ? QFileDialog::getSaveFileName(parent, title, start, filter, &selected)
+                                  : QFileDialog::getOpenFileName(parent, title, start, filter, &selected));
+    chosen->clear();
+    for (const QString& name : names)
+      if (!name.isEmpty()) chosen->push_back(FromQString(name));
+    if (chosen->empty()) return false;
     if (filters.contains(selected)) *filterIndex = static_cast<int>(filters.indexOf(selected)) + 1;
     return true;
   }
@@ -184,7 +192,7 @@ class ConsoleDialogs : public DialogPresenter {
     std::fflush(stderr);
     return false;
   }
-  bool ChooseFile(const FileDialogRequest&, String*, int*) override { return false; }
+  bool ChooseFile(const FileDialogRequest&, std::vector<String>*, int*) override { return false; }
 };
 
 }  // namespace

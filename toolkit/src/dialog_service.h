@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "toolkit/strings.h"
 
 struct FileDialogRequest {
@@ -14,7 +16,9 @@ struct FileDialogRequest {
   String FileName;  // the name the dialog starts from
   String Filter;    // "Text (*.txt)|*.txt|All (*)|*"
   bool ForSaving;
-  int FilterIndex;  // the filter chosen first, 1 for the first
+  int FilterIndex;      // the filter chosen first, 1 for the first
+  bool Many = false;    // several files may be chosen
+  bool Folder = false;  // a folder is chosen, not a file
 };
 
 class DialogPresenter {
@@ -25,9 +29,9 @@ class DialogPresenter {
   // Asks for a line of text, starting from value; true with the text typed
   // when the user accepts it, false (value unchanged) when not.
   virtual bool Input(const String& caption, const String& prompt, String& value) = 0;
-  // True with the file chosen and the filter left chosen (1 for the
-  // first); false when the dialog was cancelled.
-  virtual bool ChooseFile(const FileDialogRequest& request, String* fileName, int* filterIndex) = 0;
+  // True with the file (or files, or folder) chosen and the filter left
+  // chosen (1 for the first); false when the dialog was cancelled.
+  virtual bool ChooseFile(const FileDialogRequest& request, std::vector<String>* chosen, int* filterIndex) = 0;
 };
 
 // The presenter in use; the screen's unless another was put in its place.

@@ -42,17 +42,30 @@ TOpenDialog::TOpenDialog(TComponent* AOwner)
       FileName([this] { return fileName_; }, [this](const String& value) { fileName_ = value; }),
       Filter([this] { return filter_; }, [this](const String& value) { filter_ = value; }),
       Title([this] { return title_; }, [this](const String& value) { title_ = value; }),
-      FilterIndex([this] { return filterIndex_; }, [this](const int& value) { filterIndex_ = value; }) {}
+      FilterIndex([this] { return filterIndex_; }, [this](const int& value) { filterIndex_ = value; }),
+      MultiSelect([this] { return many_; }, [this](const bool& value) { many_ = value; }) {}
 
 bool TOpenDialog::Execute() { return Show(false); }
 
 bool TOpenDialog::Show(bool forSaving) {
-  String chosen;
+  std::vector<String> chosen;
   int index = filterIndex_;
-  if (!Dialogs().ChooseFile(FileDialogRequest{title_, fileName_, filter_, forSaving, filterIndex_}, &chosen, &index))
-    return false;
-  fileName_ = chosen;
+  FileDialogRequest request{title_, fileName_, filter_, forSaving, filterIndex_};
+  request.Many = many_ && !forSaving;
+  if (!Dialogs().ChooseFile(request, &chosen, &index)) return false;
+  files_ = chosen;
+  fileName_ = chosen.front();
   filterIndex_ = index;
+  return true;
+}
+
+bool SelectDirectory(const String& Caption, const String& Root, String& Directory) {
+  std::vector<String> chosen;
+  int index = 1;
+  FileDialogRequest request{Caption, Directory.IsEmpty() ? Root : Directory, String(), false, 1};
+  request.Folder = true;
+  if (!Dialogs().ChooseFile(request, &chosen, &index)) return false;
+  Directory = chosen.front();
   return true;
 }
 

@@ -30,14 +30,23 @@ class AnsweringDialogs : public DialogPresenter {
     return true;
   }
 
-  bool ChooseFile(const FileDialogRequest& request, String* fileName, int* filterIndex) override {
+  bool ChooseFile(const FileDialogRequest& request, std::vector<String>* chosen, int* filterIndex) override {
     std::lock_guard<std::mutex> lock(mutex);
     shown.push_back(ShownDialog{request.Title, String(), MB_OK, false, OnGuiThread()});
     if (fileAnswers.empty()) return false;
     const FileAnswer answer = fileAnswers.front();
     fileAnswers.pop_front();
-    if (answer.name.IsEmpty()) return false;
-    *fileName = answer.name;
+    // Names on lines of their own answer a dialog that takes several.
+    const std::string names = answer.name.Utf8();
+    chosen->clear();
+    size_t from = 0;
+    while (from < names.size()) {
+      size_t end = names.find('\n', from);
+      if (end == std::string::npos || !request.Many) end = names.size();
+      if (end > from) chosen->push_back(String(names.substr(from, end - from)));
+      from = end + 1;
+    }
+    if (chosen->empty()) return false;
     if (answer.filterIndex > 0) *filterIndex = answer.filterIndex;
     return true;
   }

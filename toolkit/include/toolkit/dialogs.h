@@ -1,6 +1,8 @@
 // The simple message dialog, the input box and the file dialogs.
 #pragma once
 
+#include <vector>
+
 #include "toolkit/classes.h"
 #include "toolkit/strings.h"
 
@@ -28,8 +30,12 @@ class TOpenDialog : public TComponent {
   Property<String> Filter;
   Property<String> Title;
   Property<int> FilterIndex;
+  // Several files may be chosen (an open dialog): Files() lists them all,
+  // FileName the first.
+  Property<bool> MultiSelect;
 
   virtual bool Execute();
+  const std::vector<String>& Files() const { return files_; }
 
  protected:
   // Shows the dialog: true when a file was chosen.
@@ -40,7 +46,14 @@ class TOpenDialog : public TComponent {
   String filter_;
   String title_;
   int filterIndex_ = 1;
+  bool many_ = false;
+  std::vector<String> files_;
 };
+
+// Asks for a folder in a modal dialog captioned Caption, starting from
+// Directory (or Root when Directory is empty). True with Directory set to
+// the folder chosen; false, Directory unchanged, when cancelled.
+bool SelectDirectory(const String& Caption, const String& Root, String& Directory);
 
 // Asks for a file to write; choosing a file that exists asks first whether
 // to replace it. A name typed without an extension gets the chosen type's

@@ -42,10 +42,12 @@ void ProcessMessagesFor(int ms);
 void RunMessageLoopFor(int ms);
 
 // While dialogs are answered for tests (AnswerDialogsForTesting), file
-// dialogs take the next queued file name, with the filter left chosen
-// (1 for the first; 0 leaves the one the dialog showed first); an empty
-// name, or none queued, answers as Cancel does. The dialog's title is
-// recorded among the shown dialogs (Caption, with MB_OK and an empty text).
+// dialogs take the next queued file name (a folder's for a folder dialog;
+// names on lines of their own for a dialog that takes several), with the
+// filter left chosen (1 for the first; 0 leaves the one the dialog showed
+// first); an empty name, or none queued, answers as Cancel does. The
+// dialog's title is recorded among the shown dialogs (Caption, with MB_OK
+// and an empty text).
 void QueueFileDialogAnswerForTesting(const String& fileName, int filterIndex = 0);
 
 class TControl;
