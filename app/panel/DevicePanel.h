@@ -110,6 +110,11 @@ class DevicePanel : public PanelWidgets {
   // Sends a file through the writer; ERROR_SUCCESS, or why it cannot be
   // read or sent now.
   DWORD SendFile(const String& FileName);
+  // Sends what a pipe gives, as it comes, until its writers have gone (a
+  // file transfer's protocol program): through the writer, paced when
+  // pacing is chosen, counted in S: and told to the features, never
+  // echoed. The writer closes hSource. ERROR_SUCCESS, or why not now.
+  DWORD SendStream(HANDLE hSource);
   const PortWriter& Writer() const { return writer_; }
   PortWriter& Writer() { return writer_; }
   // Bytes of a send the port took: counted in S:, echoed and told to the

@@ -9,6 +9,15 @@ void AddMenuItems(TComponent* Owner, TControl* Control, std::initializer_list<TM
   for (TMenuItem* item : Items) menu->Items->Add(item);
 }
 
+TMenuItem* SharedSubmenu(TComponent* Owner, TControl* Control, const String& Caption) {
+  if (TPopupMenu* menu = Control->PopupMenu.Get())
+    for (int i = 0; i < menu->Items->Count; ++i)
+      if (menu->Items->Items[i]->Caption.Get() == Caption) return menu->Items->Items[i];
+  TMenuItem* submenu = NewItem(Owner, Caption, 0, nullptr);
+  AddMenuItems(Owner, Control, {submenu});
+  return submenu;
+}
+
 TMenuItem* NewCheckItem(TComponent* Owner, const String& Caption, TShortCut ShortCut, TNotifyEvent OnClick) {
   TMenuItem* item = NewItem(Owner, Caption, ShortCut, std::move(OnClick));
   item->AutoCheck = true;

@@ -9,6 +9,12 @@
 // after a separator when the menu already holds items of its own.
 void AddMenuItems(TComponent* Owner, TControl* Control, std::initializer_list<TMenuItem*> Items);
 
+// The item of the control's context menu that opens a submenu of that
+// caption, made (after a separator, as AddMenuItems does) when the menu has
+// none yet: features whose items belong together (the ways of sending a
+// file) each add theirs to it.
+TMenuItem* SharedSubmenu(TComponent* Owner, TControl* Control, const String& Caption);
+
 // An item that shows its check box even while off.
 TMenuItem* NewCheckItem(TComponent* Owner, const String& Caption, TShortCut ShortCut, TNotifyEvent OnClick);
 

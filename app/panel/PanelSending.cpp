@@ -94,6 +94,16 @@ DWORD DevicePanel::SendFile(const String& FileName) {
   return ERROR_SUCCESS;
 }
 
+DWORD DevicePanel::SendStream(HANDLE hSource) {
+  if (!PortOpen()) return ERROR_NOT_READY;
+  PanelSend send;
+  send.Echo = false;
+  for (const std::unique_ptr<PanelFeature>& feature : features_) feature->Shape(SendStep::Pace, send);
+  const DWORD error = writer_.QueueStream(Channel->_hComm, hSource, Channel->_Dcb.BaudRate, send.Pace);
+  if (error == ERROR_SUCCESS) StateChanged();
+  return error;
+}
+
 void DevicePanel::HandOnWritten() {
   for (const PortWriter::SentPart& part : writer_.TakeSent())
     BytesWent(reinterpret_cast<const BYTE*>(part.Bytes.data()), static_cast<DWORD>(part.Bytes.size()), !part.Ends,

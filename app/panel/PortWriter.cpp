@@ -50,7 +50,7 @@ bool PortWriter::Queue(HANDLE hComm, const std::string& Bytes, SendPacing Pace, 
   }
   if (!StartThread(hComm)) return false;
   InnerLocker guard(&_Lock);
-  _Jobs.push_back(Job{Bytes, INVALID_HANDLE_VALUE, Pace, Echo});
+  _Jobs.push_back(Job{Bytes, INVALID_HANDLE_VALUE, false, Pace, Echo});
   _nQueuedBytes += Bytes.size();
   _bRunning = true;
   SetEvent(_hWork);
@@ -60,7 +60,7 @@ bool PortWriter::Queue(HANDLE hComm, const std::string& Bytes, SendPacing Pace, 
 DWORD PortWriter::QueueFile(HANDLE hComm, HANDLE hFile, DWORD dwBaudRate, SendPacing Pace, bool Echo) {
   {
     InnerLocker guard(&_Lock);
-    if (_File.Running) return ERROR_BUSY;
+    if (_File.Running || _bStreamRunning) return ERROR_BUSY;
   }
   DWORD dwHigh = 0;
   const DWORD dwLow = GetFileSize(hFile, &dwHigh);
@@ -74,10 +74,50 @@ DWORD PortWriter::QueueFile(HANDLE hComm, HANDLE hFile, DWORD dwBaudRate, SendPa
   ResetEvent(_hSkipFile);
   _dwBaudRate = dwBaudRate;
   _File = FileProgress{true, qwSize, 0, ERROR_SUCCESS};
-  _Jobs.push_back(Job{std::string(), hFile, Pace, Echo});
+  _Jobs.push_back(Job{std::string(), hFile, false, Pace, Echo});
   _bRunning = true;
   SetEvent(_hWork);
   return ERROR_SUCCESS;
+}
+
+DWORD PortWriter::QueueStream(HANDLE hComm, HANDLE hSource, DWORD dwBaudRate, SendPacing Pace) {
+  {
+    InnerLocker guard(&_Lock);
+    if (_File.Running || _bStreamRunning) return ERROR_BUSY;
+  }
+  if (!StartThread(hComm)) {
+    const DWORD dwError = GetLastError();
+    return dwError != ERROR_SUCCESS ? dwError : ERROR_NOT_ENOUGH_MEMORY;
+  }
+  InnerLocker guard(&_Lock);
+  ResetEvent(_hSkipFile);
+  _dwBaudRate = dwBaudRate;
+  _bStreamRunning = true;
+  _Jobs.push_back(Job{std::string(), hSource, true, Pace, false});
+  _bRunning = true;
+  SetEvent(_hWork);
+  return ERROR_SUCCESS;
+}
+
+void PortWriter::StopStream() {
+  {
+    InnerLocker guard(&_Lock);
+    if (!_bStreamRunning) return;
+    SetEvent(_hSkipFile);
+  }
+  for (;;) {
+    {
+      InnerLocker guard(&_Lock);
+      if (!_bStreamRunning) return;
+    }
+    PurgeComm(_hComm, PURGE_TXABORT);
+    Sleep(kStopRecheckMs);
+  }
+}
+
+bool PortWriter::StreamRunning() const {
+  InnerLocker guard(&_Lock);
+  return _bStreamRunning;
 }
 
 void PortWriter::CancelFile() {
@@ -113,6 +153,7 @@ void PortWriter::Cancel() {
     _File.Running = false;
     _File.Result = ERROR_OPERATION_ABORTED;
   }
+  _bStreamRunning = false;
   _bRunning = false;
 }
 
@@ -206,6 +247,8 @@ void PortWriter::SendFile(const Job& File) {
     DWORD dwRead = 0;
     if (!ReadFile(File.hFile, piece.data(), dwQueueTarget - status.cbOutQue, &dwRead, nullptr)) {
       dwResult = GetLastError();
+      // A stream ends when its writers have gone.
+      if (File.Stream && dwResult == ERROR_BROKEN_PIPE) dwResult = ERROR_SUCCESS;
       break;
     }
     if (dwRead == 0) break;  // the whole file went
@@ -218,6 +261,10 @@ void PortWriter::SendFile(const Job& File) {
   CloseHandle(File.hFile);
   InnerLocker guard(&_Lock);
   EndOpenSend();
+  if (File.Stream) {
+    _bStreamRunning = false;
+    return;
+  }
   _File.Running = false;
   _File.Result = dwResult;
 }
@@ -267,7 +314,7 @@ DWORD PortWriter::WriteWaited(const BYTE* pBytes, DWORD dwCount, bool bFile) {
   }
   if (bFile) {
     InnerLocker guard(&_Lock);
-    _File.Sent += dwDone;
+    if (!_bStreamRunning) _File.Sent += dwDone;  // a stream is no file
   }
   return dwDone;
 }
@@ -307,6 +354,10 @@ void PortWriter::DropQueue() {
   for (const Job& job : _Jobs) {
     if (job.hFile == INVALID_HANDLE_VALUE) continue;
     CloseHandle(job.hFile);
+    if (job.Stream) {
+      _bStreamRunning = false;
+      continue;
+    }
     _File.Running = false;
     _File.Result = ERROR_OPERATION_ABORTED;
   }

@@ -66,6 +66,16 @@ class PortWriter {
   DWORD QueueFile(HANDLE hComm, HANDLE hFile, DWORD dwBaudRate, SendPacing Pace, bool Echo);
   // Stops the file being sent; what waits behind it goes on.
   void CancelFile();
+  // Queues a stream: the read end of a pipe whose bytes go to the port as
+  // they come, until its writers have all gone (a file transfer's protocol
+  // program writing to it). Never echoed, nor counted as a file. The same
+  // answers as QueueFile; ERROR_BUSY also while a file is queued or sent.
+  DWORD QueueStream(HANDLE hComm, HANDLE hSource, DWORD dwBaudRate, SendPacing Pace);
+  // Stops the stream at once (what it read and not yet wrote is dropped);
+  // what waits behind it goes on. The pipe's writers must have gone or be
+  // going, since a read of the pipe is not cut short.
+  void StopStream();
+  bool StreamRunning() const;
   // Drops everything that waits, ends a write that waits for the line, and
   // waits for the thread. What was written stays to be taken.
   void Cancel();
@@ -80,6 +90,7 @@ class PortWriter {
   struct Job {
     std::string Bytes;                    // a message,
     HANDLE hFile = INVALID_HANDLE_VALUE;  // or a file
+    bool Stream = false;                  // which is a pipe's read end
     SendPacing Pace;
     bool Echo = true;
   };
@@ -109,7 +120,7 @@ class PortWriter {
 
   HANDLE _hThread = nullptr;
   HANDLE _hCancel;    // stops everything
-  HANDLE _hSkipFile;  // stops the file in hand
+  HANDLE _hSkipFile;  // stops the file or stream in hand
   HANDLE _hWork;      // set while jobs wait
   HANDLE _hComm = INVALID_HANDLE_VALUE;
   ULONGLONG _qwNextWrite = 0;  // when the pause after the last paced byte ends
@@ -122,4 +133,5 @@ class PortWriter {
   bool _bSendOpen = false;  // a send went in part and has more to come
   DWORD _dwBaudRate = 9600;
   FileProgress _File;
+  bool _bStreamRunning = false;
 };

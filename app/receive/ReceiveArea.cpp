@@ -122,6 +122,14 @@ void ReceiveArea::Echo(const BYTE* pBytes, DWORD dwCount, bool More, bool TimeSt
   TellText();
 }
 
+void ReceiveArea::Note(const String& Line) {
+  const AnsiString text("\r\n" + Line + "\r\n");
+  MakeRoom();
+  styled_.EndEchoLine(nullptr);
+  carry_.StyleFrom(TTextStyle());
+  carry_.Take(reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.Length()), nullptr);
+}
+
 void ReceiveArea::Tick() {
   // Bytes reach the window up to a tick and a gathering after their read:
   // the clock alone ends a line only once no read within its gap can still

@@ -70,6 +70,9 @@ class ReceiveArea {
   // Bytes the panel just sent, shown when it echoes its sends; with
   // TimeStamps, stamped. More: the rest of the same send follows (paced).
   void Echo(const BYTE* pBytes, DWORD dwCount, bool More, bool TimeStamps);
+  // A line of the program's own among the received text (a file transfer's
+  // summary), on a line of its own, as text in either display mode.
+  void Note(const String& Line);
   // Each tick: a hex dump line quiet for the frame gap ends.
   void Tick();
 

@@ -28,10 +28,11 @@ class FileSend : public MainWindowTest {
     OpenPanel(0, 1);
     ASSERT_NE(form->Channels[0]._hComm.load(), INVALID_HANDLE_VALUE);
   }
-  // The send-file item, whichever caption it shows.
+  // The raw send's item, first of the send-file submenu, whichever caption
+  // it shows.
   TMenuItem* SendFileItem() const {
-    if (TMenuItem* item = MenuItem(form->Edit1, "发送文件")) return item;
-    return MenuItem(form->Edit1, "取消发送文件");
+    TMenuItem* submenu = MenuItem(form->Edit1, "发送文件");
+    return submenu != nullptr && submenu->Count > 0 ? submenu->Items[0] : nullptr;
   }
   std::string CounterText() const { return form->StatusBar1->Panels->Items[1]->Text.Get().Utf8(); }
 
@@ -43,7 +44,7 @@ TEST_F(FileSend, EveryByteValueArrivesExactlyAndIsCounted) {
   OpenAt("9600");
   const std::string path = MakeFile("all-values.bin", 256 * 4);
   QueueFileDialogAnswerForTesting(String(path));
-  EXPECT_EQ(SendFileItem()->Caption.Get(), String("发送文件…"));
+  EXPECT_EQ(SendFileItem()->Caption.Get(), String("原始…"));
   SendFileItem()->Click();
   EXPECT_EQ(ReceiveAtFarEnd(1, contents.size()), contents);
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
@@ -74,7 +75,7 @@ TEST_F(FileSend, ProgressShowsWhileTheFarEndIsSlowAndCancelStopsIt) {
   EXPECT_LT(GetTickCount() - start, 1000u);
   Tick(3);
   EXPECT_EQ(CounterText().find('%'), std::string::npos);
-  EXPECT_EQ(SendFileItem()->Caption.Get(), String("发送文件…"));
+  EXPECT_EQ(SendFileItem()->Caption.Get(), String("原始…"));
   const ULONGLONG sent = PanelSentBytes[0];
   EXPECT_GT(sent, 0u);
   EXPECT_LT(sent, contents.size());
@@ -139,7 +140,7 @@ TEST_F(FileSend, AFifoChosenAsTheFileIsRefusedAtOnceAndSendsNothing) {
   EXPECT_TRUE(fifo.ReturnsWithin([&] { SendFileItem()->Click(); })) << "the window waited for a writer";
   ASSERT_EQ(Dialogs().size(), 2u);  // the file dialog, then the message
   EXPECT_NE(Dialogs()[1].Text.Utf8().find("不是普通文件"), std::string::npos) << Dialogs()[1].Text.Utf8();
-  EXPECT_EQ(SendFileItem()->Caption.Get(), String("发送文件…"));
+  EXPECT_EQ(SendFileItem()->Caption.Get(), String("原始…"));
   EXPECT_TRUE(NothingArrivesAtFarEnd(1));
   EXPECT_EQ(PanelSentBytes[0], 0u);
 }

@@ -14,7 +14,8 @@ String Count(ULONGLONG qwCount) { return String().sprintf("%llu", static_cast<un
 
 PanelFileSend::PanelFileSend(DevicePanel& Panel)
     : PanelFeature(Panel), SendFileItem(NewItem(Panel.Owner, "", 0, [this](TObject*) { SendOrCancel(); })) {
-  AddMenuItems(Panel.Owner, Panel.Edit, {SendFileItem});
+  // The first way of sending a file: as it is.
+  SharedSubmenu(Panel.Owner, Panel.Edit, Tr("FileTransfer", "发送文件"))->Add(SendFileItem);
   ShowState();
 }
 
@@ -85,7 +86,7 @@ String PanelFileSend::Progress() const {
 }
 
 void PanelFileSend::ShowState() {
-  SendFileItem->Caption = Running() ? Tr("FileSend", "取消发送文件") : Tr("FileSend", "发送文件…");
+  SendFileItem->Caption = Running() ? Tr("FileSend", "取消发送文件") : Tr("FileSend", "原始…");
 }
 
 String PanelFileSend::Hint() const {

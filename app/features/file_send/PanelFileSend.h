@@ -1,4 +1,5 @@
-// Sending a file through a panel's port from its send line's context menu.
+// Sending a file as it is (原始, the first of the send line's ways of
+// sending a file; the file transfer protocols follow it in that submenu).
 // The file goes through the panel's writer, as every send of the panel does
 // (paced when pacing is chosen, echoed when sends are shown, counted in S:
 // as the line takes it); its progress follows the counter line and shows in
