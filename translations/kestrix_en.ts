@@ -212,16 +212,139 @@ The file holds everything received before the stop; what arrived after it was no
         <translation>Cancel sending the file</translation>
     </message>
     <message>
-        <source>发送文件…</source>
-        <translation>Send file…</translation>
-    </message>
-    <message>
         <source>发送文件 %1（%2 / %3 字节）</source>
         <translation>Sending %1 (%2 / %3 bytes)</translation>
     </message>
     <message>
         <source>端口的设备已断开。</source>
         <translation>The port&apos;s device was disconnected.</translation>
+    </message>
+    <message>
+        <source>原始…</source>
+        <translation>Raw…</translation>
+    </message>
+</context>
+<context>
+    <name>FileTransfer</name>
+    <message>
+        <source>发送文件</source>
+        <translation>Send file</translation>
+    </message>
+    <message>
+        <source>接收文件</source>
+        <translation>Receive file</translation>
+    </message>
+    <message>
+        <source>收到 ZMODEM 发送时直接接收</source>
+        <translation>Receive ZMODEM sends without asking</translation>
+    </message>
+    <message>
+        <source>取消传输</source>
+        <translation>Cancel transfer</translation>
+    </message>
+    <message>
+        <source>文件传输正在进行：请等它结束，或先取消。</source>
+        <translation>A file transfer is running: wait for it to end, or cancel it first.</translation>
+    </message>
+    <message>
+        <source>用 %1 发送文件</source>
+        <translation>Send files by %1</translation>
+    </message>
+    <message>
+        <source>请先打开端口，再接收文件。</source>
+        <translation>Open the port first, then receive files.</translation>
+    </message>
+    <message>
+        <source>用 %1 接收文件</source>
+        <translation>Receive files by %1</translation>
+    </message>
+    <message>
+        <source>不能在 %1 接收文件
+%2</source>
+        <translation>Cannot receive files in %1
+%2</translation>
+    </message>
+    <message>
+        <source>找不到 lrzsz 的程序 %1：请安装 lrzsz（Debian：apt install lrzsz），它的程序要在 PATH 上。</source>
+        <translation>lrzsz's program %1 was not found: install lrzsz (Debian: apt install lrzsz); its programs must be on the PATH.</translation>
+    </message>
+    <message>
+        <source>不能运行 %1
+%2</source>
+        <translation>Cannot run %1
+%2</translation>
+    </message>
+    <message>
+        <source>已取消</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>对方 %1 秒没有回答</source>
+        <translation>no answer from the far end in %1 s</translation>
+    </message>
+    <message>
+        <source>端口已关闭</source>
+        <translation>the port was closed</translation>
+    </message>
+    <message>
+        <source>对方开始用 ZMODEM 发送文件。要接收吗？</source>
+        <translation>The far end started sending files by ZMODEM. Receive them?</translation>
+    </message>
+    <message>
+        <source>文件传输正在进行：其他发送没有发送。</source>
+        <translation>A file transfer is running: other sends were not sent.</translation>
+    </message>
+    <message>
+        <source>接收失败：%1</source>
+        <translation>receive failed: %1</translation>
+    </message>
+    <message>
+        <source>已发送 %1（%2 字节，%3 秒）</source>
+        <translation>sent %1 (%2 bytes, %3 s)</translation>
+    </message>
+    <message>
+        <source>发送失败：%1</source>
+        <translation>send failed: %1</translation>
+    </message>
+    <message>
+        <source>；拒绝了发送方的文件名 %1</source>
+        <translation>; refused the sender's file name %1</translation>
+    </message>
+    <message>
+        <source>接收方取消了传输</source>
+        <translation>the receiver cancelled</translation>
+    </message>
+    <message>
+        <source>发送方取消了传输</source>
+        <translation>the sender cancelled</translation>
+    </message>
+    <message>
+        <source>重试次数太多</source>
+        <translation>too many retries</translation>
+    </message>
+    <message>
+        <source>对方没有回答</source>
+        <translation>no answer from the far end</translation>
+    </message>
+    <message>
+        <source>发送方的文件名不能用</source>
+        <translation>the sender's file name cannot be used</translation>
+    </message>
+    <message>
+        <source>%1 结束，退出码 %2：%3</source>
+        <translation>%1 ended with exit code %2: %3</translation>
+    </message>
+    <message>
+        <source>已接收 %1，在 %2</source>
+        <translation>received %1 in %2</translation>
+    </message>
+    <message>
+        <source>没有收到文件</source>
+        <translation>no file received</translation>
+    </message>
+    <message>
+        <source>%1：第 %2 块，重试 %3 次，%4 字节/秒</source>
+        <translation>%1: block %2, %3 retries, %4 bytes/s</translation>
     </message>
 </context>
 <context>

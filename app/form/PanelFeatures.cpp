@@ -7,6 +7,7 @@
 #include "features/capture/PanelCapture.h"
 #include "features/display/PanelDisplay.h"
 #include "features/file_send/PanelFileSend.h"
+#include "features/file_transfer/PanelFileTransfer.h"
 #include "features/find/PanelFind.h"
 #include "features/language/PanelLanguage.h"
 #include "features/line_control/PanelLineControl.h"
@@ -69,6 +70,7 @@ void TForm1::CreateFeatures() {
     panel->Add<PanelCapture>();
     panel->Add<PanelSessionLog>();
     panel->Add<PanelFileSend>();
+    panel->Add<PanelFileTransfer>();
     panel->Add<PanelPlotter>();
     panel->Add<PanelDisplay>();
     panel->Add<PanelLinkMonitor>(monitor);

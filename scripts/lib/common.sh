@@ -13,6 +13,7 @@ KESTRIX_PACKAGES=(
   tshark  # reads the link monitor's pcapng files back in its tests
   ser2net python3-serial  # servers of network ports in their tests
   liblua5.4-dev  # scripts: their language (their regular expressions are RE2, above)
+  lrzsz  # the file transfers' protocol programs, and their far ends in tests
 )
 
 # Installs whichever of the given Debian packages are missing, as root or
