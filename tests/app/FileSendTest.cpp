@@ -32,7 +32,8 @@ class FileSend : public MainWindowTest {
   // it shows.
   TMenuItem* SendFileItem() const {
     TMenuItem* submenu = MenuItem(form->Edit1, "发送文件");
-    return submenu != nullptr && submenu->Count > 0 ? submenu->Items[0] : nullptr;
+    if (submenu == nullptr || submenu->Count == 0) return nullptr;
+    return submenu->Items[0];
   }
   std::string CounterText() const { return form->StatusBar1->Panels->Items[1]->Text.Get().Utf8(); }
 
