@@ -109,6 +109,7 @@ TEST_F(FileTransfer, EachProtocolSendsTheEdgesOfItsBlocksByteForByte) {
       const std::string contents = Contents(size, static_cast<unsigned>(size));
       const std::string name = "f" + std::to_string(size) + ".bin";
       Write(here / name, contents);
+      std::filesystem::remove(there / name);  // left by the protocol before
       auto far = FarReceiver(protocol, name);
       ASSERT_TRUE(Transfer().StartSending(protocol, {here / name}));
       ASSERT_TRUE(RunToEnd(*far)) << far->Said();

@@ -1,16 +1,17 @@
 // An lrzsz program (sx, rb, sz, ...) on a line's far end, as a board's
-// bootloader or a remote shell runs one: its standard input and output on
-// the pseudo-terminal's master side, its standard error kept in a file, its
-// working folder given. The master is made blocking for the program (the
-// far end's descriptor is shared) and non-blocking again once it ended.
+// bootloader or a remote shell runs one: on a terminal of its own, joined to
+// the line's master side by a relay thread, its standard error kept in a
+// file, its working folder given. The program sets its own terminal's modes
+// (raw, XON/XOFF); run on the line's master directly, those modes would be
+// the modes of the program's port under test, which a real board's never are.
 // Killed, if still running, when the test lets it go.
 #pragma once
 
 #include <sys/types.h>
 
-#include <chrono>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 class LrzszFarEnd {
@@ -33,9 +34,13 @@ class LrzszFarEnd {
 
  private:
   void Reap(int status);
+  // Copies both ways until the program's terminal is closed by its end.
+  void Relay();
 
   int master_;
+  int boardMaster_ = -1;
   pid_t pid_ = -1;
   std::string errors_;
   std::optional<int> status_;
+  std::thread relay_;
 };
