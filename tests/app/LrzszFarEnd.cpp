@@ -2,10 +2,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,7 +14,7 @@
 
 namespace {
 
-// Writes all of Bytes to a descriptor that may be non-blocking.
+// Writes all of Bytes to the line's master, which may be non-blocking.
 bool WriteAll(int fd, const char* bytes, size_t count) {
   while (count > 0) {
     const ssize_t n = ::write(fd, bytes, count);
@@ -32,23 +31,36 @@ bool WriteAll(int fd, const char* bytes, size_t count) {
   return true;
 }
 
+// Gives Bytes to the program; false once it reads no more (it ended).
+bool GiveAll(int fd, const char* bytes, size_t count) {
+  while (count > 0) {
+    const ssize_t n = ::send(fd, bytes, count, MSG_NOSIGNAL);
+    if (n > 0) {
+      bytes += n;
+      count -= static_cast<size_t>(n);
+    } else if (n < 0 && errno != EINTR) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 LrzszFarEnd::LrzszFarEnd(int master, const std::string& folder, const std::vector<std::string>& words,
                          const std::string& prefix)
     : master_(master), errors_(folder + ".far-end-errors") {
-  int boardTerminal = -1;
-  termios raw{};
-  ::cfmakeraw(&raw);
-  if (::openpty(&boardMaster_, &boardTerminal, nullptr, &raw, nullptr) != 0) throw std::runtime_error("openpty failed");
+  int ends[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) throw std::runtime_error("socketpair failed");
+  board_ = ends[0];
   if (!prefix.empty()) WriteAll(master_, prefix.data(), prefix.size());
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
     if (::chdir(folder.c_str()) != 0) ::_exit(126);
     const int errors = ::open(errors_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(boardTerminal, 0);
-    ::dup2(boardTerminal, 1);
+    ::dup2(ends[1], 0);
+    ::dup2(ends[1], 1);
     if (errors >= 0) ::dup2(errors, 2);
     ::closefrom(3);
     std::vector<char*> argv;
@@ -57,8 +69,9 @@ LrzszFarEnd::LrzszFarEnd(int master, const std::string& folder, const std::vecto
     ::execvp(argv[0], argv.data());
     ::_exit(127);
   }
-  // The program's end closes its terminal's last descriptor, which ends the relay.
-  ::close(boardTerminal);
+  // The program's end is now the last holder of its side: its end ends the
+  // relay, after its last bytes.
+  ::close(ends[1]);
   relay_ = std::thread([this] { Relay(); });
 }
 
@@ -69,20 +82,21 @@ LrzszFarEnd::~LrzszFarEnd() {
 
 void LrzszFarEnd::Relay() {
   char buffer[4096];
+  bool reading = true;  // the program still takes what the line brings
   for (;;) {
-    pollfd fds[2] = {{boardMaster_, POLLIN, 0}, {master_, POLLIN, 0}};
+    pollfd fds[2] = {{board_, POLLIN, 0}, {master_, POLLIN, 0}};
     if (::poll(fds, 2, 100) < 0 && errno != EINTR) break;
     if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-      const ssize_t n = ::read(boardMaster_, buffer, sizeof buffer);
+      const ssize_t n = ::read(board_, buffer, sizeof buffer);
       if (n > 0) {
         if (!WriteAll(master_, buffer, static_cast<size_t>(n))) break;
-      } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-        break;  // the program's terminal is closed: it ended
+      } else if (n == 0 || errno != EINTR) {
+        break;  // the program has ended, and all it wrote went
       }
     }
     if (fds[1].revents & POLLIN) {
       const ssize_t n = ::read(master_, buffer, sizeof buffer);
-      if (n > 0 && !WriteAll(boardMaster_, buffer, static_cast<size_t>(n))) break;
+      if (n > 0 && reading) reading = GiveAll(board_, buffer, static_cast<size_t>(n));
     }
   }
 }
@@ -90,8 +104,8 @@ void LrzszFarEnd::Relay() {
 void LrzszFarEnd::Reap(int status) {
   status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   if (relay_.joinable()) relay_.join();
-  ::close(boardMaster_);
-  boardMaster_ = -1;
+  ::close(board_);
+  board_ = -1;
 }
 
 std::optional<int> LrzszFarEnd::Ended() {

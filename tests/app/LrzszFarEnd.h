@@ -1,9 +1,10 @@
 // An lrzsz program (sx, rb, sz, ...) on a line's far end, as a board's
-// bootloader or a remote shell runs one: on a terminal of its own, joined to
-// the line's master side by a relay thread, its standard error kept in a
-// file, its working folder given. The program sets its own terminal's modes
-// (raw, XON/XOFF); run on the line's master directly, those modes would be
-// the modes of the program's port under test, which a real board's never are.
+// bootloader or a remote shell runs one: its standard input and output a
+// socket joined to the line's master side by a relay thread, its standard
+// error kept in a file, its working folder given. Not a terminal: lrzsz
+// would set its modes (raw, XON/XOFF), and as it ends it drains and flushes
+// its terminal, which on a pseudo-terminal throws away its last bytes (the
+// final ACK) when the relay has not read them yet; a UART sends them first.
 // Killed, if still running, when the test lets it go.
 #pragma once
 
@@ -34,11 +35,11 @@ class LrzszFarEnd {
 
  private:
   void Reap(int status);
-  // Copies both ways until the program's terminal is closed by its end.
+  // Copies both ways until the program has ended and its last bytes went.
   void Relay();
 
   int master_;
-  int boardMaster_ = -1;
+  int board_ = -1;  // the relay's side of the program's input and output
   pid_t pid_ = -1;
   std::string errors_;
   std::optional<int> status_;
