@@ -13,6 +13,13 @@ namespace {
 // line); two CANs or more end XMODEM and YMODEM too.
 const std::string kCancelSequence = std::string(8, '\x18') + std::string(10, '\x08');
 
+// An X/YMODEM receiver in the middle of a block takes the cancel for the
+// block's bytes; once its wait for the rest ends it asks again (NAK or 'C')
+// and is answered with the cancel once more, for this long after the cancel
+// and this many times.
+constexpr ULONGLONG kCancelWatchMs = 8000;
+constexpr int kMostCancelRepeats = 4;
+
 String Number(ULONGLONG Value) { return String().sprintf("%llu", static_cast<unsigned long long>(Value)); }
 
 std::string FolderOf(const std::string& Path) {
@@ -144,6 +151,7 @@ bool PanelFileTransfer::StartRun(const std::string& CommandLine, const std::stri
   }
   _qwStartMs = _qwQuietSinceMs = GetTickCount64();
   _qwMoved = _qwSent = 0;
+  _qwCancelWatchUntilMs = 0;
   _bRefusalTold = false;
   Panel.StateChanged();
   return true;
@@ -152,8 +160,15 @@ bool PanelFileTransfer::StartRun(const std::string& CommandLine, const std::stri
 void PanelFileTransfer::Cancel() {
   if (!Running()) return;
   _Run->Stop();
-  SendCancelSequence();
+  CancelFarEnd();
   End(Tr("FileTransfer", "已取消"));
+}
+
+void PanelFileTransfer::CancelFarEnd() {
+  SendCancelSequence();
+  _qwCancelWatchUntilMs = GetTickCount64() + kCancelWatchMs;
+  _nCancelRepeats = 0;
+  _bFarEndAsked = false;
 }
 
 void PanelFileTransfer::SendCancelSequence() {
@@ -166,6 +181,10 @@ void PanelFileTransfer::SendCancelSequence() {
 }
 
 void PanelFileTransfer::Tick() {
+  if (_bFarEndAsked) {
+    _bFarEndAsked = false;
+    if (!Running() && Panel.PortOpen() && _nCancelRepeats++ < kMostCancelRepeats) SendCancelSequence();
+  }
   if (_bZmodemSeen) {
     _bZmodemSeen = false;
     if (!Running() && Panel.PortOpen()) OfferZmodemReceive();
@@ -180,7 +199,7 @@ void PanelFileTransfer::Tick() {
   const ULONGLONG limit = _Run->Heard() == 0 ? FirstAnswerMs : SilenceMs;
   if (!_Run->Finished() && now - _qwQuietSinceMs >= limit) {
     _Run->Stop();
-    SendCancelSequence();
+    CancelFarEnd();
     End(Fill(Tr("FileTransfer", "对方 %1 秒没有回答"), {Number(limit / 1000)}));
     return;
   }
@@ -193,11 +212,14 @@ void PanelFileTransfer::PortClosing(PortCloseReason Reason) {
   // The far end is told while the port is still open; a device gone hears
   // nothing.
   if (Reason != PortCloseReason::Lost) SendCancelSequence();
+  _qwCancelWatchUntilMs = 0;
   End(Reason == PortCloseReason::Lost ? Tr("FileSend", "端口的设备已断开。") : Tr("FileTransfer", "端口已关闭"));
 }
 
 void PanelFileTransfer::Received(const ReceivedBlock& Block) {
-  if (Running()) {
+  const bool cancelling = GetTickCount64() < _qwCancelWatchUntilMs;
+  if (cancelling && !Running() && Block.dwCount > 0) _bFarEndAsked = true;
+  if (Running() || cancelling) {
     _ZmodemStart.Forget();
     return;
   }

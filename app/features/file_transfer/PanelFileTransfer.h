@@ -80,6 +80,8 @@ class PanelFileTransfer : public PanelFeature {
   String ReceivedOutcome(bool Succeeded);
   // Sends the protocol's cancel sequence through the panel's send path.
   void SendCancelSequence();
+  // Sends it, and again for a while whenever the far end still speaks.
+  void CancelFarEnd();
   ULONGLONG FileSize(const std::string& ShownName) const;
 
   std::unique_ptr<ProtocolRun> _Run;
@@ -96,6 +98,9 @@ class PanelFileTransfer : public PanelFeature {
   bool _bOwnSend = false;  // the cancel sequence is on its way
   bool _bRefusalTold = false;
   bool _bZmodemSeen = false;
+  ULONGLONG _qwCancelWatchUntilMs = 0;  // the far end is answered with the cancel till then
+  int _nCancelRepeats = 0;
+  bool _bFarEndAsked = false;  // it spoke since the cancel
   ZmodemStart _ZmodemStart;
   String _Summary;
 };
