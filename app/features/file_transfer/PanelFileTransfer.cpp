@@ -166,6 +166,10 @@ void PanelFileTransfer::Cancel() {
 
 void PanelFileTransfer::CancelFarEnd() {
   SendCancelSequence();
+  WatchForFarEnd();
+}
+
+void PanelFileTransfer::WatchForFarEnd() {
   _qwCancelWatchUntilMs = GetTickCount64() + kCancelWatchMs;
   _nCancelRepeats = 0;
   _bFarEndAsked = false;
@@ -212,8 +216,8 @@ void PanelFileTransfer::PortClosing(PortCloseReason Reason) {
   // The far end is told while the port is still open; a device gone hears
   // nothing.
   if (Reason != PortCloseReason::Lost) SendCancelSequence();
-  _qwCancelWatchUntilMs = 0;
   End(Reason == PortCloseReason::Lost ? Tr("FileSend", "端口的设备已断开。") : Tr("FileTransfer", "端口已关闭"));
+  _qwCancelWatchUntilMs = 0;  // nothing more is heard
 }
 
 void PanelFileTransfer::Received(const ReceivedBlock& Block) {

@@ -82,6 +82,8 @@ class PanelFileTransfer : public PanelFeature {
   void SendCancelSequence();
   // Sends it, and again for a while whenever the far end still speaks.
   void CancelFarEnd();
+  // Answers the far end with the cancel for a while whenever it speaks.
+  void WatchForFarEnd();
   ULONGLONG FileSize(const std::string& ShownName) const;
 
   std::unique_ptr<ProtocolRun> _Run;

@@ -33,6 +33,13 @@ void PanelFileTransfer::End(const String& Cause) {
   const LrzszReport report = _Run->Report();
   _Run.reset();
   const bool succeeded = Cause.IsEmpty() && code == 0;
+  // A program that failed by itself (a name refused, too many retries)
+  // leaves a far end that may still go on: lrzsz's sz, for one, can take
+  // the receiver's cancel for noise while it looks for a header, and sends
+  // its file header again later. It is told to stop when it does.
+  if (!succeeded && Cause.IsEmpty() && report.Failure() != TransferFailure::FarEndCancelled &&
+      GetTickCount64() >= _qwCancelWatchUntilMs)
+    WatchForFarEnd();
   String line = String(ProtocolName(_Protocol)) + "：";
   if (!_bSending) {
     const String taken = ReceivedOutcome(succeeded);
