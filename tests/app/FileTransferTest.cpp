@@ -13,13 +13,14 @@
 #include <vector>
 
 #include "../support/temp_folder.h"
-#include "LrzszFarEnd.h"
 #include "MainWindowTest.h"
 #include "PanelFileTransfer.h"
+#include "lrzsz_far_end.h"
 
 namespace {
 
 using Protocol = TransferProtocol;
+using serial_lines::LrzszFarEnd;
 
 bool LrzszInstalled() { return !FindProgram(Protocol::Zmodem, true).empty(); }
 
@@ -208,6 +209,27 @@ TEST_F(FileTransfer, AReceiverThatCancelsEndsTheSendWithItsCause) {
   EXPECT_LT(GetTickCount() - start, 10000u);
   EXPECT_NE(Summary().find("发送失败"), std::string::npos) << Summary();
   EXPECT_NE(Summary().find("取消"), std::string::npos) << Summary();
+
+  // lrzsz's own cancel (its Ctrl+C): the send ends at once, also when the
+  // line no longer drains once the receiver has gone and the program here
+  // is blocked writing, and would not read the cancel.
+  for (const Protocol protocol : {Protocol::Xmodem1K, Protocol::Ymodem, Protocol::Zmodem}) {
+    SCOPED_TRACE(ProtocolName(protocol));
+    // What the last round sent after its receiver had gone is no one's, and
+    // its part of the file is not this round's.
+    ReceiveAtFarEnd(1, 1 << 20, std::chrono::milliseconds(300));
+    std::filesystem::remove(there / "big.bin");
+    auto interrupted = FarReceiver(protocol, "big.bin");
+    const ULONGLONG sentBefore = PanelSentBytes[0];
+    ASSERT_TRUE(Transfer().StartSending(protocol, {here / "big.bin"}));
+    ASSERT_TRUE(TickUntil([&] { return PanelSentBytes[0] > sentBefore + 20000; }))
+        << interrupted->Said() << Summary() << Shown();
+    const DWORD cancelled = GetTickCount();
+    interrupted->Interrupt();
+    ASSERT_TRUE(TickUntil([&] { return !Transfer().Running() && interrupted->Ended().has_value(); }, 5000));
+    EXPECT_LT(GetTickCount() - cancelled, 1500u);
+    EXPECT_NE(Summary().find("发送失败：接收方取消了传输"), std::string::npos) << Summary();
+  }
 }
 
 TEST_F(FileTransfer, CancelHereEndsBothSidesWithTheProtocolsCancel) {

@@ -143,6 +143,15 @@ bool PanelFileTransfer::StartRun(const std::string& CommandLine, const std::stri
     return false;
   }
   _Run = std::make_unique<ProtocolRun>(Panel);
+  // What the far end's cancel looks like in what it sends: an X/YMODEM
+  // receiver sends nothing but ACK, NAK, 'C' and CAN, so two CANs are its
+  // cancel; ZMODEM escapes CAN in its data, so five in a row are an abort;
+  // an X/YMODEM sender's blocks may hold any run of CANs, and its program
+  // reads the cancel where a block starts by itself.
+  if (_Protocol == TransferProtocol::Zmodem)
+    _Run->SetCancelRun(5);
+  else if (_bSending)
+    _Run->SetCancelRun(2);
   const DWORD error = _Run->Start(CommandLine, Folder);
   if (error != ERROR_SUCCESS) {
     _Run.reset();
@@ -159,7 +168,7 @@ bool PanelFileTransfer::StartRun(const std::string& CommandLine, const std::stri
 
 void PanelFileTransfer::Cancel() {
   if (!Running()) return;
-  _Run->Stop();
+  _Run->Abort();
   CancelFarEnd();
   End(Tr("FileTransfer", "已取消"));
 }
@@ -202,9 +211,14 @@ void PanelFileTransfer::Tick() {
   }
   const ULONGLONG limit = _Run->Heard() == 0 ? FirstAnswerMs : SilenceMs;
   if (!_Run->Finished() && now - _qwQuietSinceMs >= limit) {
-    _Run->Stop();
+    _Run->Abort();
     CancelFarEnd();
     End(Fill(Tr("FileTransfer", "对方 %1 秒没有回答"), {Number(limit / 1000)}));
+    return;
+  }
+  if (_Run->FarEndCancelled() && !_Run->Finished()) {
+    _Run->Abort();
+    End(_bSending ? Tr("FileTransfer", "接收方取消了传输") : Tr("FileTransfer", "发送方取消了传输"));
     return;
   }
   if (_Run->Finished()) End(String());
@@ -212,7 +226,7 @@ void PanelFileTransfer::Tick() {
 
 void PanelFileTransfer::PortClosing(PortCloseReason Reason) {
   if (!Running()) return;
-  _Run->Stop();
+  _Run->Abort();
   // The far end is told while the port is still open; a device gone hears
   // nothing.
   if (Reason != PortCloseReason::Lost) SendCancelSequence();

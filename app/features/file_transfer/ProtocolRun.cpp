@@ -101,6 +101,11 @@ void ProtocolRun::Stop() {
   Release();
 }
 
+void ProtocolRun::Abort() {
+  Stop();
+  if (Panel.PortOpen()) PurgeComm(Panel.Channel->_hComm, PURGE_TXCLEAR);
+}
+
 DWORD ProtocolRun::ExitCode() const {
   DWORD code = STILL_ACTIVE;
   if (_hProcess != nullptr) GetExitCodeProcess(_hProcess, &code);
@@ -114,6 +119,10 @@ LrzszReport ProtocolRun::Report() const {
 
 void ProtocolRun::Tapped(const BYTE* pBytes, DWORD dwCount) {
   _qwHeard += dwCount;
+  for (DWORD n = 0; n < dwCount && _dwCancelRun != 0; ++n) {
+    _dwCans = pBytes[n] == 0x18 ? _dwCans + 1 : 0;
+    if (_dwCans >= _dwCancelRun) _bFarEndCancelled = true;
+  }
   {
     InnerLocker guard(&_Lock);
     if (_Heard.size() + dwCount > kMostHeardAhead) return;

@@ -38,12 +38,21 @@ class ProtocolRun : public ReceiveTap {
   // Ends the program at once; what it wrote and the port has not taken is
   // dropped. Returns once nothing of the run writes to the port any more.
   void Stop();
+  // Stops it and drops what the port holds of it and has not sent yet, so
+  // that what is sent next (the cancel) goes at once.
+  void Abort();
   // The program's exit code once Finished; STILL_ACTIVE before.
   DWORD ExitCode() const;
   // What the program has said so far.
   LrzszReport Report() const;
   // Bytes heard from the far end since the start.
   ULONGLONG Heard() const { return _qwHeard.load(); }
+  // The far end's cancel is a run of so many CANs in what it sends (0: not
+  // looked for). Set before Start.
+  void SetCancelRun(DWORD Count) { _dwCancelRun = Count; }
+  // The far end sent its cancel: a program blocked writing to a line that
+  // no longer drains would not read it.
+  bool FarEndCancelled() const { return _bFarEndCancelled.load(); }
 
   // The channel's tap: on the reading thread, under the channel's lock.
   void Tapped(const BYTE* pBytes, DWORD dwCount) override;
@@ -68,6 +77,9 @@ class ProtocolRun : public ReceiveTap {
   HANDLE _hStop;   // ends the feeder
   bool _bTapped = false;
   std::atomic<ULONGLONG> _qwHeard{0};
+  DWORD _dwCancelRun = 0;
+  DWORD _dwCans = 0;  // CANs in a row so far (the reading thread's)
+  std::atomic<bool> _bFarEndCancelled{false};
   mutable LockerImpl _Lock;  // guards the two below
   std::string _Heard;        // bytes for the program, not yet written
   LrzszReport _Report;
