@@ -36,7 +36,7 @@ def main():
     if error:
         print("SKIPPED: the accessibility bus cannot start in this session: " + error, file=sys.stderr)
         return 77
-    names = sys.argv[1:] or ["test_end_to_end", "test_feature_windows"]
+    names = sys.argv[1:] or ["test_end_to_end", "test_feature_windows", "test_file_transfer"]
     suite = unittest.defaultTestLoader.loadTestsFromNames(names)
     result = unittest.TextTestRunner(verbosity=2).run(suite)
     return 0 if result.wasSuccessful() else 1

@@ -44,6 +44,11 @@ ENGLISH = {
     "经典": "Classic",
     "跟随桌面": "Follow the desktop",
     "深色": "Dark",
+    "发送文件": "Send file",
+    "接收文件": "Receive file",
+    "取消传输": "Cancel transfer",
+    "原始…": "Raw…",
+    "用 ZMODEM 发送文件": "Send files by ZMODEM",
     # Qt's own box buttons, in the Chinese of Qt's translation.
     "确定": "OK",
     "取消": "Cancel",
