@@ -107,6 +107,24 @@ TEST(ZmodemStarts, TheHeaderIsFoundAlsoWhenSplitAndNotOtherwise) {
   EXPECT_FALSE(start.Seen(reinterpret_cast<const BYTE*>(almost.data()), static_cast<DWORD>(almost.size())));
 }
 
+TEST(ProtocolCommands, AFarEndAsksAgainAfterACancelWithItsProtocolsBytesOnly) {
+  const auto asks = [](const std::string& bytes) {
+    return AsksAgainAfterCancel(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+  };
+  EXPECT_TRUE(asks("\x15"));
+  EXPECT_TRUE(asks("C"));
+  EXPECT_TRUE(
+      asks("**\x18"
+           "B0100000023be50\r\x8a\x11"));  // ZRINIT
+  EXPECT_TRUE(
+      asks("*\x18"
+           "C\x04"));  // a binary header
+  EXPECT_FALSE(asks("## Binary (ymodem) download aborted\r\n=> "));
+  EXPECT_FALSE(asks("re"));
+  EXPECT_FALSE(asks("CC"));  // typed, or a receiver's 'C's, which a NAK follows
+  EXPECT_FALSE(asks(""));
+}
+
 TEST(ProtocolCommands, NamesAreQuotedAndOptionsEnded) {
   EXPECT_EQ(QuotedWord("plain"), "plain");
   EXPECT_EQ(QuotedWord("with space"), "\"with space\"");

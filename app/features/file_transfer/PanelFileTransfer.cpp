@@ -236,7 +236,8 @@ void PanelFileTransfer::PortClosing(PortCloseReason Reason) {
 
 void PanelFileTransfer::Received(const ReceivedBlock& Block) {
   const bool cancelling = GetTickCount64() < _qwCancelWatchUntilMs;
-  if (cancelling && !Running() && Block.dwCount > 0) _bFarEndAsked = true;
+  // A board's prompt or the user's typing after the cancel is left alone.
+  if (cancelling && !Running() && AsksAgainAfterCancel(Block.Bytes, Block.dwCount)) _bFarEndAsked = true;
   if (Running() || cancelling) {
     _ZmodemStart.Forget();
     return;

@@ -72,6 +72,13 @@ std::string ReceiveCommandLine(TransferProtocol Protocol, const std::string& Pro
   return line;
 }
 
+bool AsksAgainAfterCancel(const BYTE* Bytes, DWORD Count) {
+  if (Count == 1 && Bytes[0] == 'C') return true;
+  for (DWORD n = 0; n < Count; ++n)
+    if (Bytes[n] == 0x15 || Bytes[n] == 0x18) return true;
+  return false;
+}
+
 std::string FindProgram(TransferProtocol Protocol, bool Sending) {
   char found[MAX_PATH];
   const DWORD length = SearchPathA(nullptr, ProgramName(Protocol, Sending), ".exe", sizeof found, found, nullptr);

@@ -32,5 +32,10 @@ std::string SendCommandLine(TransferProtocol Protocol, const std::string& Progra
 // the file XmodemName there.
 std::string ReceiveCommandLine(TransferProtocol Protocol, const std::string& Program, const std::string& XmodemName);
 
+// Whether bytes a far end sent after a cancel are its protocol asking again
+// (an X/YMODEM receiver's NAK or lone 'C', anything with a CAN in it, as
+// every ZMODEM header has), not text such as a prompt or typed characters.
+bool AsksAgainAfterCancel(const BYTE* Bytes, DWORD Count);
+
 // The program's full name found on the PATH; empty when it is not there.
 std::string FindProgram(TransferProtocol Protocol, bool Sending);
