@@ -281,6 +281,24 @@ TEST_F(FileTransfer, HostileNamesFromASenderAreRefusedAndSaid) {
   EXPECT_FALSE(std::filesystem::exists(here.path().parent_path() / "outside.bin"));
   EXPECT_NE(Summary().find("拒绝"), std::string::npos) << Summary();
   EXPECT_NE(Shown().find(Summary()), std::string::npos);
+
+  // An absolute name that, taken as it stands, would land in the receiving
+  // program's own folder (and so pass the check of what it leaves there);
+  // and a name of 3,000 characters, the longest a sender's system opens.
+  std::string longName;
+  for (int i = 0; i < 12; ++i) longName += std::string(245, 'd') + std::to_string(i) + "/";
+  std::filesystem::create_directories(there.path() / longName);
+  Write(there / (longName + "long.bin"), "long");
+  for (const std::string& name : {std::string("/proc/self/cwd/outside.bin"), longName + "long.bin"}) {
+    SCOPED_TRACE(name.substr(0, 40));
+    ReceiveAtFarEnd(1, 1 << 20, std::chrono::milliseconds(300));
+    auto hostile = std::make_unique<LrzszFarEnd>(FarEnd(1), there.path().string(),
+                                                 std::vector<std::string>{"sz", "-f", "-b", name});
+    ASSERT_TRUE(Transfer().StartReceiving(Protocol::Zmodem, here.path().string()));
+    ASSERT_TRUE(RunToEnd(*hostile)) << hostile->Said();
+    EXPECT_TRUE(FilesIn(here.path()).empty()) << FilesIn(here.path()).front();
+    EXPECT_NE(Summary().find("拒绝了发送方的文件名 " + name.substr(0, 20)), std::string::npos) << Summary();
+  }
 }
 
 TEST_F(FileTransfer, ABootloaderThatSaysItIsReadyThenReceives) {

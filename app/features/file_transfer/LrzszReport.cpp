@@ -71,6 +71,10 @@ void LrzszReport::Line(const std::string& Line) {
   if (Has(Line, "Retry Count Exceeded") || Has(Line, "Too many errors")) failure_ = TransferFailure::TooManyRetries;
   if (Has(Line, "Cancelled") || Has(Line, "Got ZCAN") || Has(Line, "got ZCAN") || Has(Line, "Canceled"))
     failure_ = TransferFailure::FarEndCancelled;
+  // rz takes a name it cannot make into a file (too long for the file
+  // system, a folder that is not there) as a file to skip: refused too.
+  if (Has(Line, "cannot open") && !file_.empty() && (refused_.empty() || refused_.back() != file_))
+    refused_.push_back(file_);
   if (Has(Line, "Security Violation")) {
     failure_ = TransferFailure::NameRefused;
     if (!file_.empty()) refused_.push_back(file_);
