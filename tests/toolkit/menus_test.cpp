@@ -309,6 +309,34 @@ TEST_F(MenusTest, ShortcutsRunTheirItemsAnywhereInTheWindowAndReadAsText) {
   EXPECT_EQ(opened, 1);
 }
 
+// Two text areas with the same keys in their own menus: the key acts on the
+// one that has the focus, and is ambiguous for neither.
+TEST_F(MenusTest, KeysWhileFocusedActOnTheFocusedControlOnly) {
+  int zoomed[2] = {0, 0};
+  TMemo* memos[2];
+  for (int i = 0; i < 2; ++i) {
+    memos[i] = new TMemo(&form);
+    memos[i]->Parent = box;
+    memos[i]->SetBounds(0, i * 100, 300, 90);
+    auto* menu = new TPopupMenu(&form);
+    TMenuItem* item = NewItem(&form, "Zoom in", static_cast<TShortCut>(scCtrl | VK_OEM_PLUS), [&, i](TObject*) { ++zoomed[i]; });
+    item->ShortCutWhileFocused = true;
+    menu->Items->Add(item);
+    memos[i]->PopupMenu = menu;
+  }
+  EXPECT_EQ(ShortCutToText(scCtrl | VK_OEM_PLUS), String("Ctrl++"));
+  QApplication::setActiveWindow(ControlAccess::Widget(&form));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(ControlAccess::Widget(&form)));
+  memos[1]->SetFocus();
+  QTest::keyClick(ControlAccess::Widget(memos[1]), Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_EQ(zoomed[0], 0);
+  EXPECT_EQ(zoomed[1], 1);
+  memos[0]->SetFocus();
+  QTest::keyClick(ControlAccess::Widget(memos[0]), Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_EQ(zoomed[0], 1);
+  EXPECT_EQ(zoomed[1], 1);
+}
+
 TEST_F(MenusTest, AMenuDestroyedBeforeItsControlLeavesTheControlWithoutOne) {
   Add("Item")->ShortCut = TextToShortCut("Ctrl+K");
   box->PopupMenu = popup;

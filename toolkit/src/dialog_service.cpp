@@ -4,11 +4,14 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -154,6 +157,20 @@ class ScreenDialogs : public DialogPresenter {
     if (filters.contains(selected)) *filterIndex = static_cast<int>(filters.indexOf(selected)) + 1;
     return true;
   }
+
+  bool ChooseFont(const String& title, String& name, int& height) override {
+    MessageLoopScope loop;
+    QFont start(ToQString(name));
+    start.setPixelSize(std::max(1, std::abs(height)));
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(&chosen, start, QApplication::activeWindow(), ToQString(title));
+    if (!chosen) return false;
+    name = FromQString(font.family());
+    // The dialog gives sizes in points: pixels at the screen's resolution.
+    const double dpi = QApplication::primaryScreen() ? QApplication::primaryScreen()->logicalDotsPerInchY() : 96.0;
+    height = font.pixelSize() > 0 ? -font.pixelSize() : -static_cast<int>(std::lround(font.pointSizeF() * dpi / 72.0));
+    return true;
+  }
 };
 
 ScreenDialogs& Screen() {
@@ -193,6 +210,7 @@ class ConsoleDialogs : public DialogPresenter {
     return false;
   }
   bool ChooseFile(const FileDialogRequest&, std::vector<String>*, int*) override { return false; }
+  bool ChooseFont(const String&, String&, int&) override { return false; }
 };
 
 }  // namespace

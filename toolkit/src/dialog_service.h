@@ -1,5 +1,5 @@
 // The one place where the toolkit's modal dialogs are shown: message boxes,
-// ShowMessage, InputQuery and the file dialogs go to the dialog presenter in
+// ShowMessage, InputQuery, the file and font dialogs go to the dialog presenter in
 // use. The program's presenter shows them on screen with Qt; another may
 // stand in for the screen (the toolkit_testing library records and answers
 // them). GUI thread only.
@@ -32,6 +32,9 @@ class DialogPresenter {
   // True with the file (or files, or folder) chosen and the filter left
   // chosen (1 for the first); false when the dialog was cancelled.
   virtual bool ChooseFile(const FileDialogRequest& request, std::vector<String>* chosen, int* filterIndex) = 0;
+  // True with the font chosen (its family and its height in pixels,
+  // negative); false, both unchanged, when the dialog was cancelled.
+  virtual bool ChooseFont(const String& title, String& name, int& height) = 0;
 };
 
 // The presenter in use; the screen's unless another was put in its place.

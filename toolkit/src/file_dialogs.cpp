@@ -1,4 +1,5 @@
-// TOpenDialog and TSaveDialog, shown by the dialog presenter in use.
+// TOpenDialog, TSaveDialog and TFontDialog, shown by the dialog presenter in
+// use.
 #include <QFileInfo>
 
 #include <string>
@@ -80,3 +81,11 @@ bool TSaveDialog::Execute() {
     FileName = String(name + "." + extension);
   return true;
 }
+
+TFontDialog::TFontDialog(TComponent* AOwner)
+    : TComponent(AOwner),
+      FontName([this] { return name_; }, [this](const String& value) { name_ = value; }),
+      FontHeight([this] { return height_; }, [this](const int& value) { height_ = value; }),
+      Title([this] { return title_; }, [this](const String& value) { title_ = value; }) {}
+
+bool TFontDialog::Execute() { return Dialogs().ChooseFont(title_, name_, height_); }

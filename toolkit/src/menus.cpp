@@ -206,6 +206,11 @@ TMenuItem::TMenuItem(TComponent* AOwner)
                  data_->action->setShortcut(ToKeySequence(value));
                  MenuAccess::RefreshShortcuts(this);
                }),
+      ShortCutWhileFocused(
+          [this] { return data_->action->shortcutContext() == Qt::WidgetWithChildrenShortcut; },
+          [this](const bool& value) {
+            data_->action->setShortcutContext(value ? Qt::WidgetWithChildrenShortcut : Qt::WindowShortcut);
+          }),
       Hint([this] { return FromQString(data_->action->toolTip()); },
            [this](const String& value) { data_->action->setToolTip(ToQString(value)); }),
       Count([this] { return static_cast<int>(data_->items.size()); }),

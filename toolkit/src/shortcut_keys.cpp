@@ -10,23 +10,13 @@
 namespace {
 
 // Virtual keys whose Qt key is not their own code.
-constexpr std::array<std::pair<int, Qt::Key>, 17> kNamedKeys = {{
-    {0x08, Qt::Key_Backspace},
-    {0x09, Qt::Key_Tab},
-    {0x0D, Qt::Key_Return},
-    {0x1B, Qt::Key_Escape},
-    {0x20, Qt::Key_Space},
-    {0x21, Qt::Key_PageUp},
-    {0x22, Qt::Key_PageDown},
-    {0x23, Qt::Key_End},
-    {0x24, Qt::Key_Home},
-    {0x25, Qt::Key_Left},
-    {0x26, Qt::Key_Up},
-    {0x27, Qt::Key_Right},
-    {0x28, Qt::Key_Down},
-    {0x2D, Qt::Key_Insert},
-    {0x2E, Qt::Key_Delete},
-    {0x5D, Qt::Key_Menu},
+constexpr std::array<std::pair<int, Qt::Key>, 19> kNamedKeys = {{
+    {0x08, Qt::Key_Backspace}, {0x09, Qt::Key_Tab},    {0x0D, Qt::Key_Return},   {0x1B, Qt::Key_Escape},
+    {0x20, Qt::Key_Space},     {0x21, Qt::Key_PageUp}, {0x22, Qt::Key_PageDown}, {0x23, Qt::Key_End},
+    {0x24, Qt::Key_Home},      {0x25, Qt::Key_Left},   {0x26, Qt::Key_Up},       {0x27, Qt::Key_Right},
+    {0x28, Qt::Key_Down},      {0x2D, Qt::Key_Insert}, {0x2E, Qt::Key_Delete},   {0x5D, Qt::Key_Menu},
+    {0xBB, Qt::Key_Plus},   // VK_OEM_PLUS
+    {0xBD, Qt::Key_Minus},  // VK_OEM_MINUS
     {0xC0, Qt::Key_QuoteLeft},
 }};
 

@@ -51,8 +51,21 @@ class AnsweringDialogs : public DialogPresenter {
     return true;
   }
 
+  bool ChooseFont(const String& title, String& name, int& height) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    shown.push_back(ShownDialog{title, String(), MB_OK, false, OnGuiThread()});
+    if (fontAnswers.empty()) return false;
+    const auto answer = fontAnswers.front();
+    fontAnswers.pop_front();
+    if (answer.first.IsEmpty()) return false;
+    name = answer.first;
+    height = answer.second;
+    return true;
+  }
+
   std::mutex mutex;
   std::deque<int> answers;
+  std::deque<std::pair<String, int>> fontAnswers;
   std::deque<String> inputs;
   struct FileAnswer {
     String name;
@@ -89,6 +102,11 @@ void QueueFileDialogAnswerForTesting(const String& fileName, int filterIndex) {
   Answering().fileAnswers.push_back({fileName, filterIndex});
 }
 
+void QueueFontDialogAnswerForTesting(const String& name, int height) {
+  std::lock_guard<std::mutex> lock(Answering().mutex);
+  Answering().fontAnswers.emplace_back(name, height);
+}
+
 std::vector<ShownDialog> ShownDialogsForTesting() {
   std::lock_guard<std::mutex> lock(Answering().mutex);
   return Answering().shown;
@@ -101,4 +119,5 @@ void ClearShownDialogsForTesting() {
   answering.answers.clear();
   answering.inputs.clear();
   answering.fileAnswers.clear();
+  answering.fontAnswers.clear();
 }

@@ -42,6 +42,8 @@
 #define VK_DOWN 0x28
 #define VK_INSERT 0x2D
 #define VK_DELETE 0x2E
+#define VK_OEM_PLUS 0xBB
+#define VK_OEM_MINUS 0xBD
 
 #define MB_OK 0x00000000L
 #define MB_OKCANCEL 0x00000001L

@@ -1,4 +1,5 @@
-// The simple message dialog, the input box and the file dialogs.
+// The simple message dialog, the input box, the file dialogs and the font
+// dialog.
 #pragma once
 
 #include <vector>
@@ -64,4 +65,24 @@ class TSaveDialog : public TOpenDialog {
  public:
   explicit TSaveDialog(TComponent* AOwner);
   bool Execute() override;
+};
+
+// The desktop's font dialog: every font it has, fixed-width and
+// proportional, and their sizes. Execute shows it modally on the GUI thread,
+// starting from FontName and FontHeight (pixels, negative as TFont::Height
+// gives them), and returns true with them set to what the user chose.
+class TFontDialog : public TComponent {
+ public:
+  explicit TFontDialog(TComponent* AOwner);
+
+  Property<String> FontName;
+  Property<int> FontHeight;
+  Property<String> Title;
+
+  bool Execute();
+
+ private:
+  String name_;
+  int height_ = -12;
+  String title_;
 };

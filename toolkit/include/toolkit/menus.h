@@ -24,7 +24,9 @@ struct MenuItemData;
 //
 // A ShortCut is shown beside the caption and, once the menu is some
 // control's PopupMenu, runs the item from anywhere in that control's window
-// while the control is visible and enabled, as choosing it would.
+// while the control is visible and enabled, as choosing it would; with
+// ShortCutWhileFocused, only while that control has the focus (keys that
+// act on a text area, which two areas of a window may each have).
 class TMenuItem : public TComponent {
  public:
   explicit TMenuItem(TComponent* AOwner);
@@ -38,6 +40,7 @@ class TMenuItem : public TComponent {
   Property<bool> Enabled;
   Property<bool> Visible;
   Property<TShortCut> ShortCut;
+  Property<bool> ShortCutWhileFocused;
   Property<String> Hint;
   TNotifyEvent OnClick;
 

@@ -49,6 +49,9 @@ void RunMessageLoopFor(int ms);
 // dialog's title is recorded among the shown dialogs (Caption, with MB_OK
 // and an empty text).
 void QueueFileDialogAnswerForTesting(const String& fileName, int filterIndex = 0);
+// Font dialogs, likewise, take the next queued font (a family and a height
+// in pixels, negative); an empty name, or none queued, answers as Cancel.
+void QueueFontDialogAnswerForTesting(const String& name, int height);
 
 class TControl;
 class TWinControl;
