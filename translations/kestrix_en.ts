@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>Appearance</name>
+    <message>
+        <source>字体…</source>
+        <translation>Font…</translation>
+    </message>
+    <message>
+        <source>放大</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>缩小</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>原始大小</source>
+        <translation>Actual size</translation>
+    </message>
+    <message>
+        <source>接收区字体</source>
+        <translation>Receive area font</translation>
+    </message>
+</context>
+<context>
     <name>Capture</name>
     <message>
         <source>保存显示内容…</source>

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Unit1.h"
+#include "features/appearance/PanelAppearance.h"
 #include "features/capture/PanelCapture.h"
 #include "features/display/PanelDisplay.h"
 #include "features/file_send/PanelFileSend.h"
@@ -73,6 +74,7 @@ void TForm1::CreateFeatures() {
     panel->Add<PanelFileTransfer>();
     panel->Add<PanelPlotter>();
     panel->Add<PanelDisplay>();
+    panel->Add<PanelAppearance>();
     panel->Add<PanelLinkMonitor>(monitor);
     panel->Add<PanelWholeSession>();
     panel->Add<PanelFind>();

@@ -107,10 +107,33 @@ void ReceiveArea::SetChoices(const DisplayChoices& Choices) {
     const Stamping quiet{stamper_, {}};
     styled_.EndEcho(&quiet);
   }
+  const bool dumpChanged = Choices.HexDump != styled_.Choices().HexDump;
   styled_.SetChoices(Choices);
   TellText();
   // Colours, sent text and bytes no character shows need the log view's styles.
   NeedLog(kLogStyles, Choices.NeedStyles());
+  if (dumpChanged) ApplyFont();
+}
+
+void ReceiveArea::SetFont(const String& Name, int Height) {
+  if (fontName_.IsEmpty() && Name.IsEmpty()) return;
+  fontName_ = Name;
+  fontHeight_ = Height;
+  ApplyFont();
+}
+
+void ReceiveArea::ApplyFont() {
+  if (fontName_.IsEmpty()) {
+    // The memo's font as designed, kept before anything changes it.
+    fontName_ = memo_->Font->Name;
+    fontHeight_ = memo_->Font->Height;
+  }
+  const String name = styled_.Choices().HexDump ? String(kFixedWidthFont) : fontName_;
+  for (TControl* view : {static_cast<TControl*>(memo_), static_cast<TControl*>(log_)}) {
+    if (!view) continue;
+    view->Font->Name = name;
+    view->Font->Height = fontHeight_;
+  }
 }
 
 void ReceiveArea::Echo(const BYTE* pBytes, DWORD dwCount, bool More, bool TimeStamps) {

@@ -103,6 +103,13 @@ class ReceiveArea {
   // The log view takes the memo's colour (it changes as the port opens
   // and closes).
   void MatchMemoLooks();
+  // The font of the memo and the log view; while the hex dump is shown, a
+  // fixed-width font of that height takes its place, so that its columns
+  // line up. Until set, the memo's own font.
+  void SetFont(const String& Name, int Height);
+  // The fixed-width font the hex dump is shown in.
+  static constexpr const char* kFixedWidthFont = "Fixedsys";
+
   // The text the panel shows (the memo's or the log view's), line breaks as
   // the memo gives them (CR LF).
   String ShownText();
@@ -122,6 +129,8 @@ class ReceiveArea {
   const Stamping* StampsFor(bool Adds, bool TimeStamps, const FILETIME* ArrivedAt, Stamping& Storage,
                             std::u16string& Stamp);
 
+  // Gives the memo and the log view the font the choices call for.
+  void ApplyFont();
   // Puts the log view in the memo's place, or the memo back.
   void SwapTargets(bool ToLog);
   // The log view's text, line breaks as CR LF.
@@ -141,6 +150,9 @@ class ReceiveArea {
 
   // What the next frame does to the memo: append the waiting text, or
   // replace the memo's text with it (the memo was emptied meanwhile).
+  String fontName_;  // empty: the memo's own, not yet changed
+  int fontHeight_ = 0;
+
   bool waiting_ = false;
   bool replace_ = false;
   // The memo's length in bytes of its ANSI text and in characters (each

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "MenuItems.h"
+#include "ReceiveArea.h"
 
 namespace {
 
@@ -67,6 +68,8 @@ MonitorWindow::MonitorWindow(TComponent* Owner, Events Handlers) : Form(new TFor
   Rows = Place<TLogView>(Form, 0, 64, 900, 456);
   Rows->Align = alClient;
   Rows->AccessibleName = Tr("LinkMonitor", "链路记录");
+  // Rows of hexadecimal pairs line up only in a fixed-width font.
+  Rows->Font->Name = ReceiveArea::kFixedWidthFont;
   SetChoices(MonitorChoices());
 
   FindItem =
