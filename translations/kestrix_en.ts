@@ -2101,6 +2101,65 @@ The file holds everything before the stop; nothing after it was logged. The port
     </message>
 </context>
 <context>
+    <name>Setups</name>
+    <message>
+        <source>配置文件 %1 第 %2 行无法使用：%3。当前设置未改变。</source>
+        <translation>Setup file %1, line %2 cannot be used: %3. The settings are unchanged.</translation>
+    </message>
+    <message>
+        <source>保存配置…</source>
+        <translation>Save setup…</translation>
+    </message>
+    <message>
+        <source>载入配置…</source>
+        <translation>Load setup…</translation>
+    </message>
+    <message>
+        <source>保存配置</source>
+        <translation>Save setup</translation>
+    </message>
+    <message>
+        <source>载入配置</source>
+        <translation>Load setup</translation>
+    </message>
+    <message>
+        <source>不是 INI 文件</source>
+        <translation>not an INI file</translation>
+    </message>
+    <message>
+        <source>配置中设备%1的串口 %2 不存在，该面板保持关闭。</source>
+        <translation>The setup&apos;s port %2 for device %1 is not there; that panel stays closed.</translation>
+    </message>
+    <message>
+        <source>文件太大</source>
+        <translation>the file is too large</translation>
+    </message>
+    <message>
+        <source>含有零字节</source>
+        <translation>it holds a zero byte</translation>
+    </message>
+    <message>
+        <source>不是 UTF-8 文本</source>
+        <translation>it is not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>节名不完整</source>
+        <translation>an unfinished section name</translation>
+    </message>
+    <message>
+        <source>不是“名称=值”</source>
+        <translation>not “name=value”</translation>
+    </message>
+    <message>
+        <source>值在任何节之前</source>
+        <translation>a value before any section</translation>
+    </message>
+    <message>
+        <source>没有设备1或设备2的节</source>
+        <translation>no section for device 1 or device 2</translation>
+    </message>
+</context>
+<context>
     <name>Shortcuts</name>
     <message>
         <source>打开/关闭串口</source>

@@ -25,6 +25,7 @@ void TForm1::CreateWindowChoices() {
   Resizing = std::make_unique<ResizableWindow>(ResizableWindow::Parts{this, {GroupBox1, GroupBox2}});
   Settings->OnLoad = [this](TIniFile& Ini) { Resizing->LoadChoices(Ini, SettingsFile::kWindowSection); };
   Settings->OnSave = [this](TIniFile& Ini) { Resizing->SaveChoices(Ini, SettingsFile::kWindowSection); };
+  Setups = std::make_unique<SavedSetups>(this, Panels, *Settings);
 }
 
 TForm1::~TForm1() {

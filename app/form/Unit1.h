@@ -21,6 +21,7 @@
 #include "ReadData.h"
 #include "ReceiveFrame.h"
 #include "ResizableWindow.h"
+#include "SavedSetups.h"
 #include "SettingsFile.h"
 
 class TForm1 : public TForm {
@@ -120,6 +121,8 @@ class TForm1 : public TForm {
   std::unique_ptr<SettingsFile> Settings;
   // The choice to resize the window, and the panels' places when it is on.
   std::unique_ptr<ResizableWindow> Resizing;
+  // 保存配置… and 载入配置….
+  std::unique_ptr<SavedSetups> Setups;
 
  protected:
   // Releases the block of a received-data message that never got shown.

@@ -5,6 +5,9 @@
 #include <cstring>
 
 #include "CommandLineValues.h"
+#include "FileErrorText.h"
+#include "SetupText.h"
+#include "SmallFiles.h"
 
 namespace {
 
@@ -39,7 +42,7 @@ std::string HelpText(const char* szLogFolder) {
   return std::string(
              "Usage: kestrix [--help | --version]\n"
              "       kestrix [--portN COMn] [--baudN RATE] [--parityN P] [--dataN BITS]\n"
-             "               [--stopN BITS] [--open]\n"
+             "               [--stopN BITS] [--open] [--settings FILE]\n"
              "       kestrix --script FILE.lua [--portN COMn] [--baudN RATE] ...\n"
              "Watch and talk to two serial ports side by side.\n"
              "\n"
@@ -56,6 +59,8 @@ std::string HelpText(const char* szLogFolder) {
              "  --dataN BITS      data bits, 5 to 8\n"
              "  --stopN BITS      stop bits, 1, 1.5 (with 5 data bits) or 2\n"
              "  --open            open every panel given a port, as its Open button does\n"
+             "  --settings FILE   start with a setup saved by 保存配置… (Save setup…); the\n"
+             "                    options above are made after it\n"
              "A value may also follow an equals sign (--baud1=115200). A wrong option or\n"
              "value is refused with exit status 2 and no window.\n"
              "Example: kestrix --port1 COM3 --baud1 115200 --port2 COM4 --baud2 9600 --open\n"
@@ -128,6 +133,16 @@ class PanelOptionReader {
   StartChoices& _Choices;
 };
 
+// Why the setup file cannot be started with; empty when it can.
+std::string SetupRefusal(const std::string& FileName) {
+  std::string text;
+  const DWORD dwError = ReadSmallFile(FileName.c_str(), text, kLargestSetup);
+  if (dwError != ERROR_SUCCESS) return "cannot read setup file '" + FileName + "': " + FileErrorText(dwError).Utf8();
+  const SetupCheck check = CheckSetupText(text);
+  if (check.Passed()) return "";
+  return "setup file '" + FileName + "', line " + std::to_string(check.Line) + ": " + check.Why.Utf8();
+}
+
 // What the options mean together: --open needs a port, and the two panels
 // cannot open the same one.
 std::string ChoicesConflict(const StartChoices& Choices) {
@@ -163,6 +178,13 @@ CommandLineOutcome ReadCommandLine(int argc, const char* const* argv, const char
       else
         return UsageError("option '--script' needs a value (a script file)");
       if (choices.Script->empty()) return UsageError("option '--script' needs a value (a script file)");
+    } else if (std::strncmp(argv[i], "--settings", 10) == 0 && (argv[i][10] == '\0' || argv[i][10] == '=')) {
+      if (choices.Setup) return UsageError("option '--settings' is given twice");
+      if (argv[i][10] == '\0' && i + 1 >= argc) return UsageError("option '--settings' needs a value (a setup file)");
+      const std::string file = argv[i][10] == '=' ? std::string(argv[i] + 11) : std::string(argv[++i]);
+      const std::string refusal = SetupRefusal(file);
+      if (!refusal.empty()) return UsageError(refusal);
+      choices.Setup = file;
     } else if (panelOptions.Read(i, error)) {
       if (!error.empty()) return UsageError(error);
     } else {

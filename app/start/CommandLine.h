@@ -20,6 +20,9 @@ struct PanelStartChoices {
 
 struct StartChoices {
   PanelStartChoices Panels[2];
+  // A saved setup to start with (checked already); the panel options
+  // above are made after it.
+  std::optional<std::string> Setup;
   bool Open = false;  // open every panel given a port
   // --script FILE: the script runs without a window, its ports opened first;
   // the program ends with its status.

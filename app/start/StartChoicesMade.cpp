@@ -33,6 +33,7 @@ void MakeStartChoices(TForm1& Form, const StartChoices& Choices) {
       {Form.ComboBox1, Form.ComboBox2, Form.ComboBox5, Form.ComboBox6, Form.ComboBox7, Form.Button1},
       {Form.ComboBox3, Form.ComboBox4, Form.ComboBox8, Form.ComboBox9, Form.ComboBox10, Form.Button6},
   };
+  if (Choices.Setup) Form.Setups->Load(Choices.Setup->c_str());
   for (int index = 0; index < 2; ++index) {
     const PanelStartChoices& choice = Choices.Panels[index];
     const PanelBoxes& boxes = panels[index];

@@ -119,7 +119,8 @@ TEST_F(Appearance, TheHexDumpAndTheMonitorRowsAreFixedWidthWhateverFontIsChosen)
   for (int i = 0; i < form->ComponentCount && !rows; ++i)
     if (auto* window = dynamic_cast<TForm*>(form->Components.Get(i)))
       for (int j = 0; j < window->ComponentCount && !rows; ++j)
-        if (auto* view = dynamic_cast<TLogView*>(window->Components.Get(j)); view && view->AccessibleName.Get() == String("链路记录"))
+        if (auto* view = dynamic_cast<TLogView*>(window->Components.Get(j));
+            view && view->AccessibleName.Get() == String("链路记录"))
           rows = view;
   ASSERT_NE(rows, nullptr);
   EXPECT_TRUE(FixedWidth(rows));

@@ -2,6 +2,7 @@
 // else is refused with a usage error; no arguments start the window.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -176,6 +177,28 @@ TEST(CommandLine, HelpNamesEveryPanelOption) {
   const std::string help = Read({"--help"}).Out;
   for (const char* option : {"--portN", "--baudN", "--parityN", "--dataN", "--stopN", "--open", "--script"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+}  // namespace
+
+namespace {
+
+// --settings names a setup checked before any window: a bad one is a usage
+// error naming its line.
+TEST(CommandLine, ASetupFileIsCheckedBeforeAnyWindowAndABadOneNamesItsLine) {
+  const std::string folder = testing::TempDir();
+  const std::string good = folder + "/kestrix-good-setup.ini", bad = folder + "/kestrix-bad-setup.ini";
+  std::ofstream(good, std::ios::binary) << "[Device1]\nPort=COM3\n";
+  std::ofstream(bad, std::ios::binary) << "[Device1]\nPort=COM3\nnonsense\n";
+  EXPECT_EQ(Read({"--settings", good.c_str()}).Choices.Setup, good);
+  EXPECT_EQ(Read({("--settings=" + good).c_str()}).Choices.Setup, good);
+  const CommandLineOutcome refused = Read({"--settings", bad.c_str()});
+  EXPECT_FALSE(refused.bStartWindow);
+  EXPECT_EQ(refused.nExitCode, 2);
+  EXPECT_NE(refused.Err.find("line 3"), std::string::npos) << refused.Err;
+  EXPECT_FALSE(Read({"--settings", (folder + "/no such setup").c_str()}).bStartWindow);
+  EXPECT_FALSE(Read({"--settings"}).bStartWindow);
+  EXPECT_FALSE(Read({"--settings", good.c_str(), "--settings", good.c_str()}).bStartWindow);
 }
 
 }  // namespace

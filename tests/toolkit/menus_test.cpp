@@ -319,7 +319,8 @@ TEST_F(MenusTest, KeysWhileFocusedActOnTheFocusedControlOnly) {
     memos[i]->Parent = box;
     memos[i]->SetBounds(0, i * 100, 300, 90);
     auto* menu = new TPopupMenu(&form);
-    TMenuItem* item = NewItem(&form, "Zoom in", static_cast<TShortCut>(scCtrl | VK_OEM_PLUS), [&, i](TObject*) { ++zoomed[i]; });
+    TMenuItem* item =
+        NewItem(&form, "Zoom in", static_cast<TShortCut>(scCtrl | VK_OEM_PLUS), [&, i](TObject*) { ++zoomed[i]; });
     item->ShortCutWhileFocused = true;
     menu->Items->Add(item);
     memos[i]->PopupMenu = menu;

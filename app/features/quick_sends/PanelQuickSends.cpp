@@ -10,6 +10,7 @@
 #include "QuickSendText.h"
 #include "QuickSendWindow.h"
 #include "SavedFiles.h"
+#include "SmallFiles.h"
 
 namespace {
 
@@ -17,25 +18,6 @@ namespace {
 constexpr DWORD kLargestImport = 1024 * 1024;
 
 String QuickSendsSection(const String& Section) { return Section + ".QuickSends"; }
-
-// The whole file, or the Win32 error that kept it from being read.
-DWORD ReadSmallFile(const String& FileName, std::string& Text) {
-  const HANDLE hFile = CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (hFile == INVALID_HANDLE_VALUE) return GetLastError();
-  DWORD dwHigh = 0;
-  const DWORD dwSize = GetFileSize(hFile, &dwHigh);
-  DWORD dwError = ERROR_SUCCESS;
-  if (dwHigh != 0 || dwSize > kLargestImport) {
-    dwError = ERROR_FILE_TOO_LARGE;
-  } else {
-    Text.resize(dwSize);
-    DWORD dwRead = 0;
-    if (!ReadFile(hFile, Text.data(), dwSize, &dwRead, nullptr)) dwError = GetLastError();
-    Text.resize(dwRead);
-  }
-  CloseHandle(hFile);
-  return dwError;
-}
 
 }  // namespace
 
@@ -149,7 +131,7 @@ void PanelQuickSends::Tick() {
 
 bool PanelQuickSends::Import(const String& FileName, String& Report) {
   std::string text;
-  const DWORD dwError = ReadSmallFile(FileName, text);
+  const DWORD dwError = ReadSmallFile(FileName, text, kLargestImport);
   if (dwError != ERROR_SUCCESS) {
     const String cause = dwError == ERROR_FILE_TOO_LARGE ? Tr("QuickSends", "文件太大（快捷发送文件最多 1 MB）。")
                                                          : FileErrorText(dwError);
