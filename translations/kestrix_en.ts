@@ -775,6 +775,22 @@ The file holds everything received before the stop; what arrived after it was no
         <source>设备1与设备2的分隔条</source>
         <translation>Divider between device 1 and device 2</translation>
     </message>
+    <message>
+        <source>配色</source>
+        <translation>Colours</translation>
+    </message>
+    <message>
+        <source>经典</source>
+        <translation>Classic</translation>
+    </message>
+    <message>
+        <source>跟随桌面</source>
+        <translation>Follow the desktop</translation>
+    </message>
+    <message>
+        <source>深色</source>
+        <translation>Dark</translation>
+    </message>
 </context>
 <context>
     <name>Modbus</name>

@@ -23,8 +23,15 @@ TForm1::TForm1(TComponent* Owner) : TForm(Owner) {
 
 void TForm1::CreateWindowChoices() {
   Resizing = std::make_unique<ResizableWindow>(ResizableWindow::Parts{this, {GroupBox1, GroupBox2}});
-  Settings->OnLoad = [this](TIniFile& Ini) { Resizing->LoadChoices(Ini, SettingsFile::kWindowSection); };
-  Settings->OnSave = [this](TIniFile& Ini) { Resizing->SaveChoices(Ini, SettingsFile::kWindowSection); };
+  Colors = std::make_unique<ColorSchemeChoice>(ColorSchemeChoice::Parts{this, {GroupBox1, GroupBox2}});
+  Settings->OnLoad = [this](TIniFile& Ini) {
+    Resizing->LoadChoices(Ini, SettingsFile::kWindowSection);
+    Colors->LoadChoices(Ini, SettingsFile::kWindowSection);
+  };
+  Settings->OnSave = [this](TIniFile& Ini) {
+    Resizing->SaveChoices(Ini, SettingsFile::kWindowSection);
+    Colors->SaveChoices(Ini, SettingsFile::kWindowSection);
+  };
   Setups = std::make_unique<SavedSetups>(this, Panels, *Settings);
 }
 

@@ -16,6 +16,7 @@
 
 #include <toolkit/toolkit.h>
 
+#include "ColorSchemeChoice.h"
 #include "DevicePanel.h"
 #include "PanelPorts.h"
 #include "ReadData.h"
@@ -121,6 +122,7 @@ class TForm1 : public TForm {
   std::unique_ptr<SettingsFile> Settings;
   // The choice to resize the window, and the panels' places when it is on.
   std::unique_ptr<ResizableWindow> Resizing;
+  std::unique_ptr<ColorSchemeChoice> Colors;
   // 保存配置… and 载入配置….
   std::unique_ptr<SavedSetups> Setups;
 

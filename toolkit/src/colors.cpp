@@ -1,5 +1,6 @@
 // Colours, with the system colours fixed at the classic desktop's defaults
-// so that the window looks the same on every machine.
+// so that the window looks the same on every machine, unless another colour
+// scheme is chosen.
 #include <QColor>
 
 #include <array>
@@ -49,6 +50,8 @@ TColor ColorToRGB(TColor Color) {
   auto value = static_cast<uint32_t>(Color);
   if ((value & 0xFF000000u) == 0x80000000u) {
     uint32_t index = value & 0xFFu;
+    TColor schemed;
+    if (SchemeSystemColor(index, schemed)) return schemed;
     if (index >= std::size(kSystemColorRgb)) return clBlack;
     uint32_t rgb = kSystemColorRgb[index];
     return static_cast<TColor>(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));

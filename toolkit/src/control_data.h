@@ -78,6 +78,16 @@ class ControlAccess {
 // The widget's colour for a TColor.
 QColor ToQColor(TColor color);
 
+// Colour schemes (color_scheme.cpp). The system colour of the scheme in
+// effect, false when the classic table holds. PaintBackColor and
+// PaintTextColor colour a widget's background role or its text as the
+// scheme draws the colour given, and keep the colour given so that a new
+// scheme draws it afresh; GivenTextColor tells the text colour given.
+bool SchemeSystemColor(unsigned index, TColor& color);
+void PaintBackColor(QWidget* widget, QPalette::ColorRole role, TColor back);
+void PaintTextColor(QWidget* widget, TColor text);
+bool GivenTextColor(const QWidget* widget, TColor& text);
+
 // Puts the aligned and anchored children of a control that changed size in
 // place.
 void RealignChildren(TControl* parent);

@@ -143,9 +143,7 @@ void SetPopupMenu(TControl* control, TPopupMenu* popup) {
 void ApplyColor(ControlData& data) {
   QWidget* widget = data.colorWidget ? data.colorWidget.data() : data.widget.data();
   if (!widget) return;
-  QPalette palette = widget->palette();
-  palette.setColor(data.colorRole, ToQColor(data.color));
-  widget->setPalette(palette);
+  PaintBackColor(widget, data.colorRole, data.color);
   if (data.colorRole == QPalette::Window) widget->setAutoFillBackground(true);
 }
 

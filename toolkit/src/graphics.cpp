@@ -54,18 +54,15 @@ TFont::TFont(std::unique_ptr<FontBinding> binding)
       Color(
           [this]() -> TColor {
             if (!binding_->widget()) return clWindowText;
+            TColor given;
+            if (GivenTextColor(binding_->widget(), given)) return given;
             QColor color = binding_->widget()->palette().color(QPalette::WindowText);
             return static_cast<TColor>(color.red() | (color.green() << 8) | (color.blue() << 16));
           },
           [this](const TColor& value) {
             QWidget* widget = binding_->widget();
             if (!widget) return;
-            QPalette palette = widget->palette();
-            QColor color = ToQColor(value);
-            palette.setColor(QPalette::WindowText, color);
-            palette.setColor(QPalette::Text, color);
-            palette.setColor(QPalette::ButtonText, color);
-            widget->setPalette(palette);
+            PaintTextColor(widget, value);
           }),
       Style(
           [this]() -> TFontStyles {

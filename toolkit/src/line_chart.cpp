@@ -32,6 +32,7 @@
 #include "event_guard.h"
 #include "qt_text.h"
 #include "toolkit/charts.h"
+#include "toolkit/color_scheme.h"
 
 namespace {
 
@@ -42,6 +43,9 @@ const QColor kSeriesColors[] = {
     {0xbc, 0xbd, 0x22}, {0x17, 0xbe, 0xcf}, {0x00, 0x00, 0x80}, {0x80, 0x00, 0x00},
     {0x00, 0x80, 0x80}, {0x80, 0x80, 0x00}, {0x00, 0x00, 0x00}, {0xff, 0x00, 0xff},
 };
+
+// Where a series keeps the colour it was given, for the scheme to draw.
+constexpr char kGivenColor[] = "givenColor";
 
 // Pixel coordinates past this are held to it: the painter's line clipping
 // works in floating point, but a value far outside a zoomed view could map
@@ -164,7 +168,6 @@ class ChartWidget : public QChartView {
     // under it nor the chart over it paints a background there (the light
     // theme's is a white-to-white gradient, painted a span at a time).
     c->setBackgroundVisible(false);
-    setBackgroundBrush(Qt::white);
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     for (QValueAxis* axis : {xAxis, yAxis}) CosmeticPens(axis);
@@ -180,6 +183,10 @@ class ChartWidget : public QChartView {
     xTitle->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
     xTitle->setFont(xAxis->titleFont());
     xTitle->setBrush(xAxis->titleBrush());
+    themeText = xAxis->labelsBrush().color();
+    themeGrid = xAxis->gridLinePen().color();
+    themeLine = xAxis->linePen().color();
+    FollowColorScheme();
     QObject::connect(c, &QChart::plotAreaChanged, this, [this] {
       lines->PlotAreaChanged();
       PlaceXTitle();
@@ -228,6 +235,7 @@ class ChartWidget : public QChartView {
   // axis lays its title out anew (a rich-text document) whenever its range
   // changes, which on the time axis is at every redraw.
   QGraphicsSimpleTextItem* const xTitle = new QGraphicsSimpleTextItem(chart());
+  QColor themeText, themeGrid, themeLine;  // the light theme's own
   TChartRanges programRanges{0, 1, 0, 1};
   // The marks each axis shows when there is room for their labels.
   int xTicks = kDefaultTicks;
@@ -309,7 +317,46 @@ class ChartWidget : public QChartView {
       });
   }
 
+  // The background is the scheme's window colour (white in the classic
+  // one); on a dark one the labels, lines and grid take the palette's
+  // light colours in place of the theme's dark ones.
+  void FollowColorScheme() {
+    setBackgroundBrush(ToQColor(clWindow));
+    const bool dark = DarkColors();
+    const QColor text = dark ? palette().color(QPalette::Text) : themeText;
+    const QColor grid = dark ? palette().color(QPalette::Light) : themeGrid;
+    const QColor line = dark ? palette().color(QPalette::Text) : themeLine;
+    for (QValueAxis* axis : {xAxis, yAxis}) {
+      axis->setLabelsBrush(text);
+      QPen pen = axis->gridLinePen();
+      pen.setColor(grid);
+      axis->setGridLinePen(pen);
+      pen = axis->linePen();
+      pen.setColor(line);
+      axis->setLinePen(pen);
+    }
+    xTitle->setBrush(text);
+    chart()->legend()->setLabelColor(text);
+    const QColor base = ToQColor(clWindow);
+    const TColor under = static_cast<TColor>(base.red() | (base.green() << 8) | (base.blue() << 16));
+    for (QAbstractSeries* series : chart()->series()) {
+      auto* line = qobject_cast<QLineSeries*>(series);
+      if (!line) continue;
+      // Each series' colour, lightened on a dark background until it shows.
+      const QColor given = line->property(kGivenColor).value<QColor>();
+      QPen pen = line->pen();
+      pen.setColor(ToQColor(TextColorInEffect(given.red() | (given.green() << 8) | (given.blue() << 16), under)));
+      line->setPen(pen);
+      ShowMarkerState(line);
+    }
+  }
+
  protected:
+  void changeEvent(QEvent* event) override {
+    QChartView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) FollowColorScheme();
+  }
+
   void wheelEvent(QWheelEvent* event) override {
     const double notches = event->angleDelta().y() / 120.0;
     if (notches == 0) return;
@@ -443,7 +490,9 @@ int TLineChart::AddSeries(const String& Name) {
   pen.setWidth(1);
   pen.setCosmetic(true);
   line->setPen(pen);
+  line->setProperty(kGivenColor, pen.color());
   view->chart()->addSeries(line);
+  view->FollowColorScheme();
   line->attachAxis(view->xAxis);
   line->attachAxis(view->yAxis);
   view->series.push_back(line);

@@ -1,6 +1,7 @@
 #include "log_styles.h"
 
 #include "control_data.h"
+#include "toolkit/color_scheme.h"
 
 namespace {
 
@@ -43,8 +44,11 @@ QTextCharFormat LogStyles::Format(std::uint32_t index, const QPalette& palette) 
   const TTextStyle& style = styles_[index];
   TColor fore = style.Fore != clNone ? style.Fore : RoleFore(style.Role);
   TColor back = style.Back != clNone ? style.Back : RoleBack(style.Role);
-  QColor foreColor = fore != clNone ? ToQColor(fore) : palette.color(QPalette::Text);
-  QColor backColor = back != clNone ? ToQColor(back) : palette.color(QPalette::Base);
+  // The scheme in effect draws given colours its way: a dark one turns a
+  // background's lightness over and keeps text readable on it.
+  QColor backColor = back != clNone ? ToQColor(BackColorInEffect(back)) : palette.color(QPalette::Base);
+  const TColor under = static_cast<TColor>(backColor.red() | (backColor.green() << 8) | (backColor.blue() << 16));
+  QColor foreColor = fore != clNone ? ToQColor(TextColorInEffect(fore, under)) : palette.color(QPalette::Text);
   if (style.Reverse) std::swap(foreColor, backColor);
   if (fore != clNone || style.Reverse) format.setForeground(foreColor);
   if (back != clNone || style.Reverse) format.setBackground(backColor);

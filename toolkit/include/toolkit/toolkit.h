@@ -2,6 +2,7 @@
 #pragma once
 
 #include "toolkit/classes.h"
+#include "toolkit/color_scheme.h"
 #include "toolkit/colors.h"
 #include "toolkit/com_controls.h"
 #include "toolkit/controls.h"
