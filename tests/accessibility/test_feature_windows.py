@@ -1,7 +1,7 @@
 """The windows and menus the features add, as a screen reader and the
 keyboard reach them: the script window opened by Ctrl+R, every control in it
 named, Escape putting it away; a panel's menu opened by the menu key, its
-window choices read and chosen there. Run once in
+window choices (resizable window, colours) read and chosen there. Run once in
 each language (window_texts.py).
 """
 
@@ -72,6 +72,20 @@ class FeatureWindows(unittest.TestCase):
         k.press(resizable)
         menu = self.open_panel_menu(2)
         wait_until(lambda: k.checked(k.find(T("可调整窗口大小"), within=menu)), what="the window resizable")
+
+    def test_the_colours_submenu_is_read_with_its_three_schemes_and_the_dark_one_chosen(self):
+        k = self.kestrix
+        colours = k.find(T("配色"), within=self.open_panel_menu(1))
+        self.assertIsNotNone(colours)
+        # The submenu's items, as a reader lists them when it opens.
+        items = [node.name for node in reversed(k.all(colours))
+                 if node.getRoleName() == "menu item" and node.name != T("配色")]
+        self.assertEqual(items, [T("经典"), T("跟随桌面"), T("深色")])
+        self.assertTrue(k.checked(k.find(T("经典"), within=colours)))
+        k.press(k.find(T("深色"), within=colours))
+        colours = k.find(T("配色"), within=self.open_panel_menu(2))
+        wait_until(lambda: k.checked(k.find(T("深色"), within=colours)), what="the dark colours chosen")
+        self.assertFalse(k.checked(k.find(T("经典"), within=colours)))
 
 
 if __name__ == "__main__":

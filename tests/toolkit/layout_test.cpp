@@ -135,7 +135,9 @@ TEST(Layout, FontsUseClassicHeightsAndChildrenInheritThem) {
   label->Font->Style = fsBold;
   EXPECT_EQ(ControlAccess::Widget(label)->font().pixelSize(), 13);
   EXPECT_EQ(label->Font->Style, static_cast<TFontStyles>(fsBold));
-  EXPECT_EQ(label->Font->Color, ColorToRGB(clWindowText));
+  // The colour reads back as given; the widget draws it resolved.
+  EXPECT_EQ(label->Font->Color, clWindowText);
+  EXPECT_EQ(ControlAccess::Widget(label)->palette().color(QPalette::WindowText), QColor(Qt::black));
   EXPECT_EQ(form.Font->Height, -12);
 }
 
