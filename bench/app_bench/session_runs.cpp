@@ -2,6 +2,7 @@
 
 #include <toolkit/testing.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <thread>
@@ -182,8 +183,10 @@ double FillSession(const Lines& lines, double rate, uint64_t bytes) {
     const uint64_t sent = std::min(lines.logEnds[0]->Written(), lines.logEnds[1]->Written());
     return sent >= bytes ? 0 : bytes - sent;
   };
+  // At least a step at a time: a run shorter than one writes nothing, and
+  // the last few bytes would never go.
   while (left() > 0)
-    FeedLines(LogWriters(lines), rate, std::min(10.0, static_cast<double>(left()) / rate), milliseconds(10));
+    FeedLines(LogWriters(lines), rate, std::clamp(static_cast<double>(left()) / rate, 0.01, 10.0), milliseconds(10));
   for (EspLogFarEnd* end : lines.logEnds) end->FinishLine();
   WaitUntilViewsHoldAll(lines, milliseconds(30000));
   return std::chrono::duration<double>(Clock::now() - start).count();
