@@ -1,21 +1,9 @@
 #include "ScriptFile.h"
 
+#include "SmallFiles.h"
+
 DWORD ReadScriptFile(const std::string& FileName, std::string& Text) {
-  const HANDLE hFile = CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (hFile == INVALID_HANDLE_VALUE) return GetLastError();
-  DWORD dwHigh = 0;
-  const DWORD dwSize = GetFileSize(hFile, &dwHigh);
-  DWORD dwError = ERROR_SUCCESS;
-  if (dwHigh != 0 || dwSize > kLargestScript) {
-    dwError = ERROR_FILE_TOO_LARGE;
-  } else {
-    Text.resize(dwSize);
-    DWORD dwRead = 0;
-    if (!ReadFile(hFile, Text.data(), dwSize, &dwRead, nullptr)) dwError = GetLastError();
-    Text.resize(dwRead);
-  }
-  CloseHandle(hFile);
-  return dwError;
+  return ReadSmallFile(String(FileName), Text, kLargestScript);
 }
 
 ScriptRun::Script ScriptOf(const std::string& Text, const std::string& FileName) {
