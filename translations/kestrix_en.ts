@@ -289,7 +289,7 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
     <message>
         <source>找不到 lrzsz 的程序 %1：请安装 lrzsz（Debian：apt install lrzsz），它的程序要在 PATH 上。</source>
-        <translation>lrzsz's program %1 was not found: install lrzsz (Debian: apt install lrzsz); its programs must be on the PATH.</translation>
+        <translation>lrzsz&apos;s program %1 was not found: install lrzsz (Debian: apt install lrzsz); its programs must be on the PATH.</translation>
     </message>
     <message>
         <source>不能运行 %1
@@ -331,7 +331,7 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
     <message>
         <source>；拒绝了发送方的文件名 %1</source>
-        <translation>; refused the sender's file name %1</translation>
+        <translation>; refused the sender&apos;s file name %1</translation>
     </message>
     <message>
         <source>接收方取消了传输</source>
@@ -351,7 +351,7 @@ The file holds everything received before the stop; what arrived after it was no
     </message>
     <message>
         <source>发送方的文件名不能用</source>
-        <translation>the sender's file name cannot be used</translation>
+        <translation>the sender&apos;s file name cannot be used</translation>
     </message>
     <message>
         <source>%1 结束，退出码 %2：%3</source>
@@ -2114,6 +2114,18 @@ The file holds everything before the stop; nothing after it was logged. The port
     <message>
         <source>会话日志：%1（%2 字节）</source>
         <translation>Session log: %1 (%2 bytes)</translation>
+    </message>
+    <message>
+        <source>选择…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message>
+        <source>选择日志文件夹</source>
+        <translation>Choose the log folder</translation>
+    </message>
+    <message>
+        <source>会话日志的文件夹</source>
+        <translation>The session log&apos;s folder</translation>
     </message>
 </context>
 <context>

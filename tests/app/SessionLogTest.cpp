@@ -315,11 +315,14 @@ TEST_F(SessionLog, TheMenuOpensTheWindowAndTheFolder) {
   item->Click();
   SessionLogWindow& window = Log().Window();
   EXPECT_TRUE(window.Form->Visible);
-  window.FolderEdit->Text = String(folder.path().string());
+  // The folder is chosen in the folder dialog.
+  QueueFileDialogAnswerForTesting(String(folder.path().string()));
+  window.ChooseFolderButton->Click();
+  EXPECT_EQ(window.FolderEdit->Text.Get(), String(folder.path().string()));
   window.SizeEdit->Text = "x";
   window.LogBox->Checked = true;
   window.Apply();
-  ASSERT_EQ(Dialogs().size(), 1u) << "a size that is no number is said";
+  ASSERT_EQ(Dialogs().size(), 2u) << "the folder dialog, then a size that is no number is said";
   EXPECT_FALSE(Log().Logging());
   window.SizeEdit->Text = "2";
   window.Apply();
@@ -337,7 +340,7 @@ TEST_F(SessionLog, TheMenuOpensTheWindowAndTheFolder) {
   unsetenv("KESTRIX_OPENER");
   ASSERT_TRUE(WaitUntil([&] { return Contents(opened).size() > 0; }));
   EXPECT_EQ(Contents(opened), folder.path().string() + "\n");
-  EXPECT_EQ(Dialogs().size(), 1u);
+  EXPECT_EQ(Dialogs().size(), 2u);
 }
 
 }  // namespace

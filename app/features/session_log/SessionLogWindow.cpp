@@ -4,6 +4,7 @@ namespace {
 
 constexpr int kWidth = 460;
 constexpr int kLabelWidth = 130;
+constexpr int kChooseWidth = 72;
 
 template <typename T>
 T* Labelled(TForm* Form, int Top, int& TabOrder, const String& LabelText) {
@@ -53,6 +54,14 @@ SessionLogWindow::SessionLogWindow(ApplyEvent Apply, std::function<void()> OpenF
   int tab = 0;
   LogBox = Box(Form, 8, tab, Tr("SessionLog", "记录会话日志"));
   FolderEdit = Labelled<TEdit>(Form, 38, tab, Tr("SessionLog", "文件夹："));
+  FolderEdit->Width = FolderEdit->Width - kChooseWidth - 4;
+  ChooseFolderButton = new TButton(Form);
+  ChooseFolderButton->Parent = Form;
+  ChooseFolderButton->SetBounds(kWidth - 8 - kChooseWidth, 36, kChooseWidth, 28);
+  ChooseFolderButton->TabOrder = tab++;
+  ChooseFolderButton->Caption = Tr("SessionLog", "选择…");
+  ChooseFolderButton->AccessibleName = Tr("SessionLog", "选择日志文件夹");
+  ChooseFolderButton->OnClick = [this](TObject*) { ChooseFolder(); };
   PatternEdit = Labelled<TEdit>(Form, 68, tab, Tr("SessionLog", "文件名："));
   PatternEdit->Hint = Tr("SessionLog", "{port} 端口，{date} 日期 (YYYYMMDD)，{time} 时间 (HHMMSS)");
   PatternEdit->ShowHint = true;
@@ -97,6 +106,12 @@ void SessionLogWindow::Show(const SessionLogChoices& Choices, bool Logging) {
   AlwaysStampBox->Checked = Choices.AlwaysStamp;
   Form->Show();
   LogBox->SetFocus();
+}
+
+void SessionLogWindow::ChooseFolder() {
+  String folder = FolderEdit->Text.Get().Trim();
+  if (SelectDirectory(Tr("SessionLog", "会话日志的文件夹"), String(), folder)) FolderEdit->Text = folder;
+  FolderEdit->SetFocus();
 }
 
 void SessionLogWindow::Apply() {

@@ -25,10 +25,13 @@ class SessionLogWindow {
   void Show(const SessionLogChoices& Choices, bool Logging);
   // Reads the fields; a message says what is wrong, and the window stays.
   void Apply();
+  // Asks for the folder in the desktop's folder dialog, from the one typed.
+  void ChooseFolder();
 
   TForm* const Form;
   TCheckBox* LogBox;
   TEdit* FolderEdit;
+  TButton* ChooseFolderButton;
   TEdit* PatternEdit;
   TEdit* SizeEdit;
   TCheckBox* MidnightBox;
