@@ -26,6 +26,9 @@
 //   - --day: a day of it instead: each log line fed as fast as the program
 //     takes it to a gigabyte (or --day=B bytes), then a last run at
 //     307,200 bytes/s each with every line checked, and the same figures.
+//   - --session-log: the session log instead: CPU at 92,160 bytes/s each
+//     without it, with both panels logging and without again, and the log
+//     files checked against the views.
 // Not a test: run it by hand. --quick shortens every run.
 #include <unistd.h>
 
@@ -44,6 +47,7 @@
 #include "app_bench/feeder_runs.h"
 #include "app_bench/measures.h"
 #include "app_bench/runs.h"
+#include "app_bench/session_log_runs.h"
 #include "app_bench/session_runs.h"
 #include "app_bench/tio_reference.h"
 
@@ -74,6 +78,7 @@ struct Options {
   int feederRuns = 10;
   double feederSeconds = 20;
   double dayBytes = 0;  // the day run, per panel; 0 for the usual runs
+  double sessionLogSeconds = 0;  // each session log run; 0 for the usual runs
 };
 
 const double kFeederRate = 307200;
@@ -91,6 +96,7 @@ const double kRegexAimMs = 3000;
 const double kSaveAimMs = 10000;
 const double kMemoryAimFactor = 1.3;  // of the bytes kept,
 const double kMemoryAimBaseMiB = 60;  // plus the program's resident memory without them
+const double kSessionLogCpuAim = 1.2;  // of the CPU without the log
 
 struct RateRun {
   LoadResult kestrix;
@@ -113,6 +119,7 @@ struct Report {
   std::vector<SessionLoadResult> sessionRuns;
   CatResult cat;
   double fillSeconds = 0;  // the day run's filling
+  SessionLogFigures sessionLog;
   SessionViewFigures view;
   std::vector<FeederRun> feederRuns;
 };
@@ -154,6 +161,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     } else if (argument.rfind("--day=", 0) == 0) {
       options.dayBytes = std::atof(argument.c_str() + 6);
       options.plain = false;
+    } else if (argument == "--session-log" || argument.rfind("--session-log=", 0) == 0) {
+      options.sessionLogSeconds = argument.size() > 14 ? std::atof(argument.c_str() + 14) : 30;
+      options.plain = options.feeder = false;
     } else if (argument.rfind("--rates=", 0) == 0) {
       options.rates.clear();
       std::istringstream list(argument.substr(8));
@@ -162,7 +172,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       std::fprintf(stderr,
                    "usage: app_bench [--quick] [--seconds=S] [--rates=R1,R2,...] [--no-tio] [--no-session]\n"
                    "                 [--session-only] [--fill-bytes=B] [--feeder-only] [--no-feeder]\n"
-                   "                 [--feeder-runs=N] [--feeder-seconds=S] [--day[=B]]\n"
+                   "                 [--feeder-runs=N] [--feeder-seconds=S] [--day[=B]] [--session-log[=S]]\n"
                    "  --quick      load runs of 10 s, a short idle spell, 100 latency samples\n"
                    "  --seconds=S  length of each load run (default 60)\n"
                    "  --rates=...  rates per line (bytes/s), default 11520,92160,307200\n"
@@ -174,6 +184,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
                    "  --feeder-runs=N, --feeder-seconds=S  how many of them, how long each (default 10, 20 s)\n"
                    "  --day[=B]    the whole session only: each log line fed as fast as it is taken to B bytes\n"
                    "               (default 1 GiB), then a run at 307200 B/s, then the view's figures\n"
+                   "  --session-log[=S]  the session log only: runs of S s (default 30) at 92160 B/s without it,\n"
+                   "               with both panels logging and without again\n"
                    "The window is offscreen unless QT_QPA_PLATFORM names a platform (xcb under xvfb-run).\n");
       return false;
     }
@@ -204,6 +216,13 @@ void RunDay(const Lines& lines, const Options& options, Report& report) {
 }
 
 void RunSession(const Lines& lines, const Options& options, Report& report) {
+  if (options.sessionLogSeconds > 0) {
+    const std::string folder = SaveFolder();
+    report.sessionLog = RunSessionLog(lines, options.sessionLogSeconds, folder);
+    report.sessionError = report.sessionLog.error;
+    rmdir(folder.c_str());
+    return;
+  }
   report.sessionError = StartSession(lines, "115200");
   if (!report.sessionError.empty()) return;
   if (options.dayBytes > 0) return RunDay(lines, options, report);
@@ -310,15 +329,32 @@ void PrintSessionRun(const SessionLoadResult& run) {
   if (!run.mismatch.empty()) std::printf("           %s\n", run.mismatch.c_str());
 }
 
+void PrintSessionLog(const SessionLogFigures& log) {
+  std::printf("     rate  write      taken     lost  lines sent  all   CPU      aim      window  window answers ms\n");
+  const char* names[] = {"log off", "log on", "log off again"};
+  const SessionLoadResult* runs[] = {&log.without, &log.with, &log.withoutAgain};
+  for (int i = 0; i < 3; ++i) {
+    std::printf("  %s:\n", names[i]);
+    PrintSessionRun(*runs[i]);
+  }
+  std::printf("  CPU with the log / without (mean of both): %.2f   aim: within %.1f: %s\n", log.CpuRatio(),
+              kSessionLogCpuAim, YesNo(log.CpuRatio() > 0 && log.CpuRatio() <= kSessionLogCpuAim));
+  for (int i = 0; i < 2; ++i)
+    std::printf("  panel %d's log: %llu bytes written, %llu taken by its view meanwhile; the file equal to them: %s\n",
+                i + 1, static_cast<unsigned long long>(log.fileBytes[i]),
+                static_cast<unsigned long long>(log.viewBytes[i]), YesNo(log.equal[i]));
+}
+
 void PrintSession(const Report& report, const Options& options) {
   std::printf(
       "\nwhole session kept, terminal colours, UTF-8, both panels; an ESP-IDF-like log on both lines, %.0f s a "
       "run\n",
-      options.loadSeconds);
+      options.sessionLogSeconds > 0 ? options.sessionLogSeconds : options.loadSeconds);
   if (!report.sessionError.empty()) {
     std::printf("FAILED: %s\n", report.sessionError.c_str());
     return;
   }
+  if (options.sessionLogSeconds > 0) return PrintSessionLog(report.sessionLog);
   std::printf("     rate  write      taken     lost  lines sent  all   CPU      aim      window  window answers ms\n");
   std::printf(
       "   B/s/line every                     (both, total) shown                          median  99th   max\n");
