@@ -2,6 +2,7 @@
 // the dark one keeps every text of the receive areas readable (contrast
 // of 4.5:1 at least, computed) on every background they draw, the
 // classic one gives back the designed colours exactly.
+#include <QApplication>
 #include <QWidget>
 
 #include "MainWindowTest.h"
@@ -85,6 +86,32 @@ TEST_F(ColorSchemes, ChosenInAnyMenuShownInAllAndBackAfterARestart) {
   EXPECT_EQ(MemoBackColor(form->Memo1), classicBack);
   EXPECT_EQ(Rgb(ControlAccess::Widget(form)->palette().color(QPalette::Window)), classicForm);
   EXPECT_EQ(form->Memo1->Font->Color.Get(), clWindowText) << "the colour given is kept, not the one drawn";
+}
+
+// The desktop's theme turned dark while the program runs: Qt gives the
+// application the new palette, as a theme change does, and the desktop
+// scheme draws the program's own colours for it; the classic one does not
+// follow.
+TEST_F(ColorSchemes, TheDesktopSchemeFollowsTheDesktopsThemeAsItChanges) {
+  CreateWindow();
+  form->Show();
+  ProcessMessagesFor(20);
+  SchemeItem(form->Colors->Menus[0], "跟随桌面")->Click();
+  ProcessMessagesFor(20);
+  ASSERT_FALSE(DarkColors()) << "the test's desktop is light";
+  EXPECT_EQ(MemoBackColor(form->Memo1), ColorToRGB(clSilver));
+
+  QApplication::setPalette(QPalette(QColor(0x30, 0x30, 0x30)));
+  ProcessMessagesFor(20);
+  EXPECT_TRUE(DarkColors());
+  EXPECT_LT(ContrastRatio(MemoBackColor(form->Memo1), clBlack), 3.0) << "the closed panel's silver turned dark";
+  EXPECT_GE(ContrastRatio(MemoTextColor(form->Memo1), MemoBackColor(form->Memo1)), 4.5);
+
+  SchemeItem(form->Colors->Menus[0], "经典")->Click();
+  ProcessMessagesFor(20);
+  QApplication::setPalette(QPalette(QColor(0x30, 0x30, 0x30)));
+  ProcessMessagesFor(20);
+  EXPECT_EQ(MemoBackColor(form->Memo1), ColorToRGB(clSilver)) << "the classic colours stay";
 }
 
 TEST_F(ColorSchemes, AnUnknownSchemeInTheFileLeavesTheDesignedColours) {

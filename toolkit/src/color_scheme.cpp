@@ -4,6 +4,7 @@
 #include "toolkit/color_scheme.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QPalette>
 #include <QVariant>
 #include <QWidget>
@@ -164,13 +165,11 @@ bool SchemeSystemColor(unsigned index, TColor& color) {
   return true;
 }
 
-void SetColorScheme(TColorScheme Scheme) {
-  Application->Initialize();
-  if (!g_desktopPalette) g_desktopPalette = QApplication::palette();
-  g_scheme = Scheme;
-  QApplication::setPalette(Scheme == csDark ? DarkPalette() : DesktopPalette());
-  // The colours the program gave its widgets, drawn as the scheme draws
-  // them: backgrounds first, as text is made readable on them.
+namespace {
+
+// The colours the program gave its widgets, drawn as the scheme draws them:
+// backgrounds first, as text is made readable on them.
+void RepaintGivenColors() {
   const QWidgetList widgets = QApplication::allWidgets();
   for (QWidget* widget : widgets) {
     const QVariant back = widget->property(kBackColorProperty);
@@ -183,6 +182,48 @@ void SetColorScheme(TColorScheme Scheme) {
     if (text.isValid()) PaintText(widget, static_cast<TColor>(text.toInt()));
     widget->update();
   }
+}
+
+// In the desktop scheme the application's palette is the platform's with
+// nothing set over it, so Qt changes it when the desktop's theme changes;
+// the colours the program gave are then drawn anew for it (a light theme
+// turned dark turns a closed panel's silver dark too).
+class DesktopThemeWatch : public QObject {
+ public:
+  bool settingPalette = false;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ApplicationPaletteChange && watched == qApp && !settingPalette &&
+        g_scheme == csDesktop)
+      RepaintGivenColors();
+    return false;
+  }
+};
+
+DesktopThemeWatch& ThemeWatch() {
+  static DesktopThemeWatch* watch = [] {
+    auto* made = new DesktopThemeWatch;
+    made->setParent(qApp);
+    qApp->installEventFilter(made);
+    return made;
+  }();
+  return *watch;
+}
+
+}  // namespace
+
+void SetColorScheme(TColorScheme Scheme) {
+  Application->Initialize();
+  if (!g_desktopPalette) g_desktopPalette = QApplication::palette();
+  DesktopThemeWatch& watch = ThemeWatch();
+  g_scheme = Scheme;
+  watch.settingPalette = true;
+  // The classic scheme keeps the palette the desktop had when the program
+  // started; the desktop one takes the platform's from now on.
+  QApplication::setPalette(Scheme == csDark ? DarkPalette() : Scheme == csDesktop ? QPalette() : DesktopPalette());
+  watch.settingPalette = false;
+  RepaintGivenColors();
 }
 
 TColorScheme GetColorScheme() { return g_scheme; }
