@@ -261,7 +261,7 @@ void TForm1::CreateWidgets() {
 }
 
 void TForm1::CreatePanels() {
-  ScreenFrame = std::make_unique<ReceiveFrame>(this);
+  ScreenFrame = std::make_unique<ReceiveFrame>(this, ResizableWindow::kDesignedWidth, ResizableWindow::kDesignedHeight);
   ScreenFrame->OnFrame = [this] { ShowReceivedText(); };
   const PanelWidgets widgets[2] = {{.Group = GroupBox1,
                                     .Port = ComboBox1,

@@ -125,6 +125,8 @@ class TForm1 : public TForm {
   std::unique_ptr<ColorSchemeChoice> Colors;
   // 保存配置… and 载入配置….
   std::unique_ptr<SavedSetups> Setups;
+  // The screen frame both receive areas are brought up to date at.
+  std::unique_ptr<ReceiveFrame> ScreenFrame;
 
  protected:
   // Releases the block of a received-data message that never got shown.
@@ -132,9 +134,6 @@ class TForm1 : public TForm {
 
   // The panel a block belongs to: that of the channel that read it.
   int PanelOf(const ReceivedBlock& Block, WPARAM Port) const;
-
-  // The screen frame both receive areas are brought up to date at.
-  std::unique_ptr<ReceiveFrame> ScreenFrame;
 
  private:
   void CreateWidgets();

@@ -1,5 +1,7 @@
 #include "ReceiveFrame.h"
 
+#include <algorithm>
+
 namespace {
 
 // Text that keeps coming is followed 30 times a second. Each frame lays the
@@ -7,6 +9,8 @@ namespace {
 // emptied every few frames) 60 frames a second would cost half as much again
 // in CPU for text that scrolls past too fast to read either way.
 constexpr unsigned kFrameMs = 33;
+// The longest a frame waits in a large window: the window's own tick.
+constexpr unsigned kLargestFrameMs = 100;
 // After a quiet frame: the loop's next turn, after the blocks that came
 // with the first one.
 constexpr unsigned kAfterQuietMs = 1;
@@ -16,7 +20,8 @@ constexpr unsigned kUnseenRecheckMs = 250;
 
 }  // namespace
 
-ReceiveFrame::ReceiveFrame(TForm* Form) : form_(Form), timer_(new TTimer(Form)) {
+ReceiveFrame::ReceiveFrame(TForm* Form, int DesignedWidth, int DesignedHeight)
+    : form_(Form), timer_(new TTimer(Form)), designedArea_(std::max(1.0, double(DesignedWidth) * DesignedHeight)) {
   timer_->Enabled = false;
   timer_->Interval = kFrameMs;
   timer_->OnTimer = [this](TObject*) { Tick(); };
@@ -28,9 +33,15 @@ ReceiveFrame::~ReceiveFrame() {
   timer_->OnTimer = nullptr;
 }
 
+unsigned ReceiveFrame::FrameMs(int ClientWidth, int ClientHeight) const {
+  const double scale = std::max(0.0, double(ClientWidth) * ClientHeight / designedArea_);
+  return static_cast<unsigned>(std::clamp(kFrameMs * scale, double(kFrameMs), double(kLargestFrameMs)));
+}
+
 void ReceiveFrame::Request() {
   if (timer_->Enabled) return;
-  timer_->Interval = GetTickCount() - shownAt_ >= kFrameMs ? kAfterQuietMs : kFrameMs;
+  const unsigned frameMs = FrameMs(form_->ClientWidth, form_->ClientHeight);
+  timer_->Interval = GetTickCount() - shownAt_ >= frameMs ? kAfterQuietMs : frameMs;
   timer_->Enabled = true;
 }
 

@@ -70,7 +70,7 @@ class Plotter : public ::testing::Test {
   int choicesChanged = 0;
   ReadData channel;
   ULONGLONG sentBytes = 0;
-  ReceiveFrame frame{&owner};
+  ReceiveFrame frame{&owner, 848, 419};
   DevicePanel panel{0, &owner, Widgets(), channel, sentBytes, frame};
   PanelPlotter& plotter = Panel().Add<PanelPlotter>();
 };

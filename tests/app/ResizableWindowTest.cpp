@@ -6,9 +6,11 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 
 #include "MainWindowTest.h"
+#include "ReceiveFrame.h"
 #include "control_data.h"
 
 namespace {
@@ -138,6 +140,36 @@ TEST_F(ResizableWindow, TheSplitterSharesTheHeightWithinLimitsByKeys) {
   DragTo(848, 419 + 400);
   EXPECT_GT(form->GroupBox2->Height.Get(), 180);
   EXPECT_LT(form->GroupBox2->Height.Get(), form->GroupBox1->Height.Get());
+}
+
+// A larger window draws more text in each frame: text that keeps coming is
+// shown less often, in proportion to the area, never less often than the
+// window's tick of a tenth of a second.
+TEST_F(ResizableWindow, AScreenSizedWindowFollowsStreamingTextAtTheWindowsTick) {
+  CreateWindow();
+  form->Show();
+  OpenPanel(0, 1);
+  ReceiveFrame& frame = *form->ScreenFrame;
+  EXPECT_EQ(frame.FrameMs(form->ClientWidth, form->ClientHeight), 33u);
+  Choice().Set(true);
+  DragTo(848 + 400, 419 + 300);
+  EXPECT_EQ(frame.FrameMs(form->ClientWidth, form->ClientHeight), 83u);
+  DragTo(1920, 1080);
+  EXPECT_EQ(frame.FrameMs(form->ClientWidth, form->ClientHeight), 100u);
+
+  int frames = 0;
+  const std::function<void()> show = frame.OnFrame;
+  frame.OnFrame = [&] {
+    ++frames;
+    show();
+  };
+  for (const ULONGLONG start = GetTickCount64(); GetTickCount64() - start < 1000;) {
+    Post(1, "streaming\r\n");
+    ProcessMessagesFor(5);
+  }
+  EXPECT_GE(frames, 1);
+  EXPECT_LE(frames, 11);
+  EXPECT_NE(MemoText(form->Memo1).find("streaming"), std::string::npos);
 }
 
 TEST_F(ResizableWindow, TheChoiceSizePlaceStateAndShareComeBackAfterARestart) {
