@@ -77,7 +77,7 @@ struct Options {
   bool feeder = true;                 // the runs fed by a process of their own
   int feederRuns = 10;
   double feederSeconds = 20;
-  double dayBytes = 0;  // the day run, per panel; 0 for the usual runs
+  double dayBytes = 0;           // the day run, per panel; 0 for the usual runs
   double sessionLogSeconds = 0;  // each session log run; 0 for the usual runs
 };
 
@@ -94,8 +94,8 @@ const double kJumpAimMs = 50;
 const double kFindAimMs = 1000;
 const double kRegexAimMs = 3000;
 const double kSaveAimMs = 10000;
-const double kMemoryAimFactor = 1.3;  // of the bytes kept,
-const double kMemoryAimBaseMiB = 60;  // plus the program's resident memory without them
+const double kMemoryAimFactor = 1.3;   // of the bytes kept,
+const double kMemoryAimBaseMiB = 60;   // plus the program's resident memory without them
 const double kSessionLogCpuAim = 1.2;  // of the CPU without the log
 
 struct RateRun {

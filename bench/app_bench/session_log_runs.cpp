@@ -14,12 +14,10 @@ using std::chrono::milliseconds;
 
 constexpr double kRate = 92160;
 
-TLogView* ViewOf(const Lines& lines, int panel) {
-  return lines.form->Panels[panel]->Find<PanelWholeSession>()->View();
-}
+TLogView* ViewOf(const Lines& lines, int panel) { return lines.form->Panels[panel]->Find<PanelWholeSession>()->View(); }
 
 uint64_t FileSize(const std::string& name) {
-  struct stat about{};
+  struct stat about {};
   return stat(name.c_str(), &about) == 0 ? static_cast<uint64_t>(about.st_size) : 0;
 }
 
@@ -79,8 +77,7 @@ SessionLogFigures RunSessionLog(const Lines& lines, double seconds, const std::s
   });
   // The writer finishes by itself after the stop.
   for (int wait = 0; wait < 200; ++wait) {
-    if (FileSize(figures.files[0]) == figures.fileBytes[0] && FileSize(figures.files[1]) == figures.fileBytes[1])
-      break;
+    if (FileSize(figures.files[0]) == figures.fileBytes[0] && FileSize(figures.files[1]) == figures.fileBytes[1]) break;
     std::this_thread::sleep_for(milliseconds(50));
   }
   TLogText text[2];
