@@ -48,8 +48,6 @@ struct Figures {
   Spread resize, zoom;
 };
 
-TLogView* ViewOf(const Lines& lines, int panel) { return lines.form->Panels[panel]->Find<PanelWholeSession>()->View(); }
-
 // Maximises the resizable window in the dark colours. Without a window
 // manager to maximise it, the window is given the screen's size.
 void MaximiseInTheDark(const Lines& lines, Figures& figures) {

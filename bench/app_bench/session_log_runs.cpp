@@ -14,8 +14,6 @@ using std::chrono::milliseconds;
 
 constexpr double kRate = 92160;
 
-TLogView* ViewOf(const Lines& lines, int panel) { return lines.form->Panels[panel]->Find<PanelWholeSession>()->View(); }
-
 uint64_t FileSize(const std::string& name) {
   struct stat about {};
   return stat(name.c_str(), &about) == 0 ? static_cast<uint64_t>(about.st_size) : 0;

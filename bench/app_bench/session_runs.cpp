@@ -20,8 +20,6 @@ using std::chrono::milliseconds;
 
 double Milliseconds(Clock::duration span) { return std::chrono::duration<double, std::milli>(span).count(); }
 
-TLogView* ViewOf(const Lines& lines, int panel) { return lines.form->Panels[panel]->Find<PanelWholeSession>()->View(); }
-
 // Makes one panel's choices by its menu items.
 std::string ChooseInMenus(TForm1& form, int panel) {
   if (!form.Panels[panel]->Find<PanelWholeSession>()->On())
@@ -136,6 +134,8 @@ Spread TimeOnWindow(const Lines& lines, int rounds, const std::function<void()>&
 }
 
 }  // namespace
+
+TLogView* ViewOf(const Lines& lines, int panel) { return lines.form->Panels[panel]->Find<PanelWholeSession>()->View(); }
 
 std::string StartSession(const Lines& lines, const char* baud) {
   TForm1& form = *lines.form;

@@ -14,6 +14,9 @@
 // does, by the receive areas' menu items. Returns what went wrong.
 std::string StartSession(const Lines& lines, const char* baud);
 
+// A panel's whole-session view.
+TLogView* ViewOf(const Lines& lines, int panel);
+
 struct SessionLoadResult {
   double rate = 0;  // bytes per second per line
   double seconds = 0;
