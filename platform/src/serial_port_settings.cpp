@@ -114,6 +114,10 @@ BOOL SerialPort::purge(DWORD flags) {
   if (clearInput) {
     const bool wasFull = input_.full();
     input_.clear();
+    // Dropped bytes are not arrivals: an event for them, noticed after the
+    // purge, would wake a watcher for nothing.
+    noticed_ = input_.written();
+    gathered_ = 0;
     inputTakenLocked(wasFull);
     if (reader_ && !reader_->start()) return failLocked(ERROR_NOT_ENOUGH_MEMORY);
   }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -55,6 +56,23 @@ void FarEnd::Send(const std::string& bytes) {
     if (::poll(&writable, 1, 10000) <= 0)
       throw std::runtime_error("the far end could send only " + std::to_string(done) + " of " +
                                std::to_string(bytes.size()) + " bytes");
+  }
+}
+
+void FarEnd::SendAndLeaveWaiting(const std::string& bytes) {
+  termios raw = Settings();
+  ::cfmakeraw(&raw);
+  ::tcsetattr(terminal_, TCSANOW, &raw);
+  const auto waiting = [this] {
+    int count = 0;
+    return ::ioctl(terminal_, FIONREAD, &count) == 0 ? static_cast<size_t>(count) : 0;
+  };
+  const size_t before = waiting();
+  Send(bytes);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (waiting() < before + bytes.size()) {
+    if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("sent bytes never reached the terminal");
+    ::usleep(1000);
   }
 }
 

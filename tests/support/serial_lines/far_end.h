@@ -35,6 +35,11 @@ class FarEnd {
 
   // Sends all of `bytes`, waiting while the line is full.
   void Send(const std::string& bytes);
+  // Sends `bytes` and returns once they wait in the terminal side's input
+  // queue, as bytes that came before a port opened do: a pseudo-terminal
+  // hands them over a moment after the send. The terminal side is made raw
+  // first, since a cooked one counts only whole lines as waiting.
+  void SendAndLeaveWaiting(const std::string& bytes);
   // Reads until `count` bytes came or the time-out passed.
   std::string Receive(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10));
   // Whatever arrives within the time.

@@ -134,6 +134,11 @@ FarEnd::~FarEnd() {
 
 void FarEnd::Send(const std::string& bytes) { Ask("SEND", port_, ToHex(bytes)); }
 
+void FarEnd::SendAndLeaveWaiting(const std::string& bytes) {
+  Send(bytes);
+  Sleep(200);
+}
+
 std::string FarEnd::Receive(size_t count, std::chrono::milliseconds timeout) {
   return Data(Ask("RECV", port_, std::to_string(count) + " " + std::to_string(timeout.count())));
 }

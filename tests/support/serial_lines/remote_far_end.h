@@ -25,6 +25,9 @@ class FarEnd {
 
   // Sends all of `bytes`, waiting while the line is full.
   void Send(const std::string& bytes);
+  // Sends `bytes` and gives them a moment to reach the terminal side, as
+  // bytes that came before a port opened (the helper cannot count them).
+  void SendAndLeaveWaiting(const std::string& bytes);
   // Reads until `count` bytes came or the time-out passed.
   std::string Receive(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10));
   // Whatever arrives within the time.

@@ -46,6 +46,8 @@ class SerialPortTest : public ::testing::Test {
   void RemoveLink(DWORD port) { Line(port).Unlink(); }
 
   void SendFromFarEnd(DWORD port, const std::string& bytes) { Line(port).Send(bytes); }
+  // Bytes on the line from before the port opens: on return they wait there.
+  void LeaveOnTheLine(DWORD port, const std::string& bytes) { Line(port).SendAndLeaveWaiting(bytes); }
   // Reads exactly `count` bytes arriving at the far end, or what came
   // before the time-out.
   std::string ReceiveAtFarEnd(DWORD port, size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
