@@ -22,12 +22,19 @@ struct Calls {
 
 DWORD WINAPI SynchronizeThrice(LPVOID context) {
   auto& calls = *static_cast<Calls*>(context);
-  bool all = true;
-  for (int n = 0; n < 3; ++n)
-    all = TThread::Synchronize([&calls] {
-            if (std::this_thread::get_id() == calls.windowThread) ++calls.ranOnWindowThread;
-          }) &&
-          all;
+  const auto call = [&calls] {
+    return TThread::Synchronize([&calls] {
+      if (std::this_thread::get_id() == calls.windowThread) ++calls.ranOnWindowThread;
+    });
+  };
+  // A call made before the window thread's wait began finds nobody to run
+  // it and is refused; it is made again until the wait serves it.
+  bool all = false;
+  for (int tries = 0; tries < 1000 && !all; ++tries) {
+    all = call();
+    if (!all) Sleep(5);
+  }
+  for (int n = 0; n < 2; ++n) all = call() && all;
   calls.answered = all;
   return 0;
 }
