@@ -42,19 +42,14 @@ LogArea::LogArea() {
 LogArea::~LogArea() { verticalScrollBar()->disconnect(this); }
 
 void LogArea::AppendText(std::u16string_view text, std::uint32_t style) {
-  const bool tell = QAccessible::isActive();
-  const std::uint64_t endBefore = document.End();
-  const std::uint64_t baseBefore = AccessibleBaseUnits();
-  const std::uint64_t beginUnitsBefore = document.BeginUnits();
-  std::string dropped;
-  if (tell) document.droppedText = &dropped;
-  document.droppedTooMuch = false;
-  document.Append(text, style);
-  document.droppedText = nullptr;
-  Appended(endBefore, baseBefore, beginUnitsBefore, dropped, tell);
+  AppendAndTell([&] { document.Append(text, style); });
 }
 
 void LogArea::AppendUtf8(std::string_view text, std::uint32_t style) {
+  AppendAndTell([&] { document.AppendUtf8(text, style); });
+}
+
+void LogArea::AppendAndTell(const std::function<void()>& append) {
   const bool tell = QAccessible::isActive();
   const std::uint64_t endBefore = document.End();
   const std::uint64_t baseBefore = AccessibleBaseUnits();
@@ -62,7 +57,7 @@ void LogArea::AppendUtf8(std::string_view text, std::uint32_t style) {
   std::string dropped;
   if (tell) document.droppedText = &dropped;
   document.droppedTooMuch = false;
-  document.AppendUtf8(text, style);
+  append();
   document.droppedText = nullptr;
   Appended(endBefore, baseBefore, beginUnitsBefore, dropped, tell);
 }

@@ -104,6 +104,9 @@ class LogArea : public QAbstractScrollArea {
     std::uint64_t Position(int unit) const;
   };
 
+  // Runs `append` on the document, then brings the view and assistive
+  // technology up to date with what it added and dropped.
+  void AppendAndTell(const std::function<void()>& append);
   void Appended(std::uint64_t endBefore, std::uint64_t baseBefore, std::uint64_t beginUnitsBefore,
                 const std::string& dropped, bool tell);
   int TextWidth() const;
