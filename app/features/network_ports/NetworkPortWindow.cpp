@@ -1,26 +1,12 @@
 #include "NetworkPortWindow.h"
 
+#include "DialogLayout.h"
 #include "NetworkPortNames.h"
 
 namespace {
 
 constexpr int kWidth = 420;
 constexpr int kLabelWidth = 110;
-
-template <typename T>
-T* Placed(TForm* Form, int Top, int& TabOrder, const String& LabelText) {
-  T* control = new T(Form);
-  control->Parent = Form;
-  control->SetBounds(8 + kLabelWidth, Top, kWidth - 16 - kLabelWidth, 24);
-  control->TabOrder = TabOrder++;
-  TLabel* label = new TLabel(Form);
-  label->Parent = Form;
-  label->SetBounds(8, Top + 4, kLabelWidth, 20);
-  label->Caption = LabelText;
-  label->FocusControl = control;
-  control->AccessibleName = LabelText;
-  return control;
-}
 
 // The cause of a refused definition, in words.
 String DefineFailure(DWORD Error, int Number) {
@@ -38,52 +24,24 @@ String DefineFailure(DWORD Error, int Number) {
 
 NetworkPortWindow::NetworkPortWindow(std::function<void(int Number)> Added)
     : Form(new TForm(nullptr)), _Added(std::move(Added)) {
-  const String caption = Tr("NetworkPorts", "添加网络端口");
-  Form->Caption = caption;
-  Form->AccessibleName = caption;
-  Form->BorderStyle = bsSingle;
-  Form->BorderIcons = biSystemMenu;
-  Form->Position = poScreenCenter;
-  Form->ClientWidth = kWidth;
-  Form->ClientHeight = 172;
-  int tab = 0;
-  HostEdit = Placed<TEdit>(Form, 8, tab, Tr("NetworkPorts", "主机："));
+  DialogLayout layout(Form, Tr("NetworkPorts", "添加网络端口"), kWidth, 172, kLabelWidth);
+  HostEdit = layout.Field<TEdit>(8, Tr("NetworkPorts", "主机："));
   HostEdit->Hint = Tr("NetworkPorts", "名字、IPv4 或 IPv6 地址，如 raspberrypi.local、192.168.1.20、fe80::1");
   HostEdit->ShowHint = true;
-  TcpPortEdit = Placed<TEdit>(Form, 38, tab, Tr("NetworkPorts", "TCP 端口："));
+  TcpPortEdit = layout.Field<TEdit>(38, Tr("NetworkPorts", "TCP 端口："));
   TcpPortEdit->Text = "2000";
-  ProtocolBox = Placed<TComboBox>(Form, 68, tab, Tr("NetworkPorts", "协议："));
+  ProtocolBox = layout.Field<TComboBox>(68, Tr("NetworkPorts", "协议："));
   ProtocolBox->Style = csDropDownList;
   ProtocolBox->Items->Add(Tr("NetworkPorts", "RFC 2217（ser2net 的 telnet(rfc2217)，可设置线路）"));
   ProtocolBox->Items->Add(Tr("NetworkPorts", "原始 TCP（只传数据）"));
   ProtocolBox->ItemIndex = 0;
-  NumberEdit = Placed<TEdit>(Form, 98, tab, Tr("NetworkPorts", "COM 编号："));
+  NumberEdit = layout.Field<TEdit>(98, Tr("NetworkPorts", "COM 编号："));
+  layout.AcceptOnEnterCloseOnEscape([this] { Add(); });
 
-  AddButton = new TButton(Form);
-  AddButton->Parent = Form;
-  AddButton->SetBounds(kWidth - 184, 136, 84, 28);
-  AddButton->TabOrder = tab++;
-  AddButton->Caption = Tr("NetworkPorts", "添加");
+  AddButton = layout.Button(kWidth - 184, 136, 84, Tr("NetworkPorts", "添加"));
   AddButton->OnClick = [this](TObject*) { Add(); };
-  CancelButton = new TButton(Form);
-  CancelButton->Parent = Form;
-  CancelButton->SetBounds(kWidth - 92, 136, 84, 28);
-  CancelButton->TabOrder = tab++;
-  CancelButton->Caption = Tr("NetworkPorts", "取消");
+  CancelButton = layout.Button(kWidth - 92, 136, 84, Tr("NetworkPorts", "取消"));
   CancelButton->OnClick = [this](TObject*) { Form->Close(); };
-
-  const TKeyEvent keys = [this](TObject*, unsigned short& Key, TShiftState) {
-    if (Key == VK_RETURN) {
-      Key = 0;
-      Add();
-    } else if (Key == VK_ESCAPE) {
-      Key = 0;
-      Form->Close();
-    }
-  };
-  for (TWinControl* control : {static_cast<TWinControl*>(HostEdit), static_cast<TWinControl*>(TcpPortEdit),
-                               static_cast<TWinControl*>(ProtocolBox), static_cast<TWinControl*>(NumberEdit)})
-    control->OnKeyDown = keys;
 }
 
 NetworkPortWindow::~NetworkPortWindow() { delete Form; }
