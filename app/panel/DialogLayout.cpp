@@ -7,6 +7,7 @@ DialogLayout::DialogLayout(TForm* Form, const String& Caption, int ClientWidth, 
   Form->BorderStyle = bsSingle;
   Form->BorderIcons = biSystemMenu;
   Form->Position = poScreenCenter;
+  Form->ClosesWithKeys = true;
   Form->ClientWidth = ClientWidth;
   Form->ClientHeight = ClientHeight;
 }
@@ -37,16 +38,11 @@ TButton* DialogLayout::Button(int Left, int Top, int Width, const String& Captio
   return button;
 }
 
-void DialogLayout::AcceptOnEnterCloseOnEscape(std::function<void()> Accept) {
-  TForm* form = form_;
-  const TKeyEvent keys = [form, Accept = std::move(Accept)](TObject*, unsigned short& Key, TShiftState) {
-    if (Key == VK_RETURN) {
-      Key = 0;
-      Accept();
-    } else if (Key == VK_ESCAPE) {
-      Key = 0;
-      form->Close();
-    }
+void DialogLayout::AcceptOnEnter(std::function<void()> Accept) {
+  const TKeyEvent keys = [Accept = std::move(Accept)](TObject*, unsigned short& Key, TShiftState) {
+    if (Key != VK_RETURN) return;
+    Key = 0;
+    Accept();
   };
   for (TWinControl* field : fields_) field->OnKeyDown = keys;
 }

@@ -1,9 +1,9 @@
 // The small dialogs the panels' features open (a network port, the session
 // log): a fixed form centred on the screen with only a system menu, fields
 // in rows with their labels to the left, check boxes and buttons, each next
-// in the tab order as it is made. Enter in a field accepts the dialog and
-// Escape closes it. A label names its field for the keyboard (its
-// accelerator) and for a screen reader.
+// in the tab order as it is made. Enter in a field accepts the dialog;
+// Escape (or Ctrl+W) closes it wherever the focus is. A label names its
+// field for the keyboard (its accelerator) and for a screen reader.
 #pragma once
 
 #include <toolkit/toolkit.h>
@@ -28,9 +28,8 @@ class DialogLayout {
   TCheckBox* CheckBox(int Top, const String& Caption);
   TButton* Button(int Left, int Top, int Width, const String& Caption);
 
-  // Enter in any field or check box made so far calls Accept; Escape there
-  // closes the form.
-  void AcceptOnEnterCloseOnEscape(std::function<void()> Accept);
+  // Enter in any field or check box made so far calls Accept.
+  void AcceptOnEnter(std::function<void()> Accept);
 
   static constexpr int kMargin = 8;
 

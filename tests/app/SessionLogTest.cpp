@@ -343,4 +343,25 @@ TEST_F(SessionLog, TheMenuOpensTheWindowAndTheFolder) {
   EXPECT_EQ(Dialogs().size(), 2u);
 }
 
+// Escape puts the window away wherever the focus is (a field, a button),
+// and changes nothing; Enter in a field applies.
+TEST_F(SessionLog, EscapeClosesTheWindowFromAFieldOrAButtonAndEnterApplies) {
+  SessionLogWindow& window = Log().Window();
+  for (TWinControl* focus :
+       {static_cast<TWinControl*>(window.SizeEdit), static_cast<TWinControl*>(window.ChooseFolderButton)}) {
+    window.Show(Log().Choices(), Log().Logging());
+    ASSERT_TRUE(window.Form->Visible);
+    window.LogBox->Checked = true;
+    PressKeyForTesting(focus, VK_ESCAPE);
+    EXPECT_FALSE(window.Form->Visible);
+    EXPECT_FALSE(Log().Logging());
+  }
+  window.Show(Log().Choices(), Log().Logging());
+  window.FolderEdit->Text = String(folder.path().string());
+  window.LogBox->Checked = true;
+  PressKeyForTesting(window.PatternEdit, VK_RETURN);
+  EXPECT_FALSE(window.Form->Visible);
+  EXPECT_TRUE(Log().Logging());
+}
+
 }  // namespace

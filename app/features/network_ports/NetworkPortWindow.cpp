@@ -36,7 +36,7 @@ NetworkPortWindow::NetworkPortWindow(std::function<void(int Number)> Added)
   ProtocolBox->Items->Add(Tr("NetworkPorts", "原始 TCP（只传数据）"));
   ProtocolBox->ItemIndex = 0;
   NumberEdit = layout.Field<TEdit>(98, Tr("NetworkPorts", "COM 编号："));
-  layout.AcceptOnEnterCloseOnEscape([this] { Add(); });
+  layout.AcceptOnEnter([this] { Add(); });
 
   AddButton = layout.Button(kWidth - 184, 136, 84, Tr("NetworkPorts", "添加"));
   AddButton->OnClick = [this](TObject*) { Add(); };

@@ -29,7 +29,7 @@ SessionLogWindow::SessionLogWindow(ApplyEvent Apply, std::function<void()> OpenF
   MidnightBox = layout.CheckBox(128, Tr("SessionLog", "每天午夜开始新文件"));
   AutoStartBox = layout.CheckBox(154, Tr("SessionLog", "端口打开时自动开始"));
   AlwaysStampBox = layout.CheckBox(180, Tr("SessionLog", "每行都加时间戳（不论是否显示时间戳）"));
-  layout.AcceptOnEnterCloseOnEscape([this] { this->Apply(); });
+  layout.AcceptOnEnter([this] { this->Apply(); });
 
   OpenFolderButton = layout.Button(8, kButtonsTop, 120, Tr("SessionLog", "打开文件夹"));
   OpenFolderButton->OnClick = [OpenFolder](TObject*) { OpenFolder(); };
