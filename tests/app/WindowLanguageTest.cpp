@@ -22,6 +22,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 
 #include <algorithm>
@@ -36,7 +37,13 @@
 #include "Checksums.h"
 #include "DecodedRowText.h"
 #include "MainWindowTest.h"
+#include "NetworkPortWindow.h"
 #include "OpenFailureCause.h"
+#include "PanelNetworkPorts.h"
+#include "PanelQuickSends.h"
+#include "PanelSessionLog.h"
+#include "QuickSendWindow.h"
+#include "SessionLogWindow.h"
 #include "control_data.h"
 #include "menu_data.h"
 
@@ -440,6 +447,13 @@ std::vector<TextRoom> TextRooms(QWidget* widget) {
     // QLineEdit keeps 2 pixels free on each side of its text.
     const int room = combo->lineEdit()->contentsRect().width() - 4;
     for (int i = 0; i < combo->count(); ++i) add(combo->itemText(i), room);
+  } else if (combo) {
+    // A list's choice is drawn in the edit field less a pixel each side.
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    const int room =
+        combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo).width() - 2;
+    for (int i = 0; i < combo->count(); ++i) add(combo->itemText(i), room);
   } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
     add(group->title(), group->width());
   }
@@ -448,18 +462,24 @@ std::vector<TextRoom> TextRooms(QWidget* widget) {
 
 class TextsFit : public WindowLanguage, public testing::WithParamInterface<const char*> {};
 
+// Checks every text in the window; returns how many there were.
+int ExpectTextsFit(TForm* Window) {
+  int checked = 0;
+  for (QWidget* widget : ControlAccess::Widget(Window)->findChildren<QWidget*>())
+    for (const TextRoom& room : TextRooms(widget)) {
+      ++checked;
+      EXPECT_LE(room.Width, room.Room) << room.Text.toStdString() << " in " << widget->metaObject()->className() << " ("
+                                       << widget->font().family().toStdString() << ") of "
+                                       << Window->Caption.Get().Utf8();
+    }
+  return checked;
+}
+
 TEST_P(TextsFit, EveryTextFitsTheWidthOfItsControl) {
   CreateWindowIn(GetParam());
   form->Show();
   ProcessMessagesFor(50);
-  int checked = 0;
-  for (QWidget* widget : ControlAccess::Widget(form)->findChildren<QWidget*>())
-    for (const TextRoom& room : TextRooms(widget)) {
-      ++checked;
-      EXPECT_LE(room.Width, room.Room) << room.Text.toStdString() << " in " << widget->metaObject()->className() << " ("
-                                       << widget->font().family().toStdString() << ")";
-    }
-  EXPECT_GT(checked, 40);
+  EXPECT_GT(ExpectTextsFit(form), 40);
   // The status bar's panels, with the texts they show at times: the
   // banner, and a lost port (COM10) waited for.
   const QFontMetrics metrics(ControlAccess::Widget(form->StatusBar1)->font());
@@ -472,6 +492,20 @@ TEST_P(TextsFit, EveryTextFitsTheWidthOfItsControl) {
     EXPECT_LE(metrics.horizontalAdvance(QString::fromStdString(text.Utf8())) + 8,
               form->StatusBar1->Panels->Items[panel]->Width.Get())
         << text.Utf8();
+}
+
+// The windows the panels' menus open.
+TEST_P(TextsFit, EveryTextOfThePanelsWindowsFits) {
+  CreateWindowIn(GetParam());
+  PanelNetworkPorts& networkPorts = FeatureOf<PanelNetworkPorts>(0);
+  networkPorts.ShowWindow();
+  PanelSessionLog& sessionLog = FeatureOf<PanelSessionLog>(0);
+  sessionLog.Window().Show(sessionLog.Choices(), false);
+  PanelQuickSends& quickSends = FeatureOf<PanelQuickSends>(0);
+  quickSends.ShowWindow();
+  ProcessMessagesFor(50);
+  for (TForm* window : {networkPorts.Window()->Form, sessionLog.Window().Form, quickSends.Window()->Form})
+    EXPECT_GT(ExpectTextsFit(window), 4) << window->Caption.Get().Utf8();
 }
 
 // Dark pixels: text drawn on a light ground.

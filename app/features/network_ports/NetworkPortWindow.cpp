@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int kWidth = 420;
+constexpr int kWidth = 560;
 constexpr int kLabelWidth = 110;
 
 // The cause of a refused definition, in words.
