@@ -58,29 +58,19 @@ bool PortWriter::Queue(HANDLE hComm, const std::string& Bytes, SendPacing Pace, 
 }
 
 DWORD PortWriter::QueueFile(HANDLE hComm, HANDLE hFile, DWORD dwBaudRate, SendPacing Pace, bool Echo) {
-  {
-    InnerLocker guard(&_Lock);
-    if (_File.Running || _bStreamRunning) return ERROR_BUSY;
-  }
   DWORD dwHigh = 0;
   const DWORD dwLow = GetFileSize(hFile, &dwHigh);
   const ULONGLONG qwSize =
       dwLow == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS ? 0 : (ULONGLONG{dwHigh} << 32) | dwLow;
-  if (!StartThread(hComm)) {
-    const DWORD dwError = GetLastError();
-    return dwError != ERROR_SUCCESS ? dwError : ERROR_NOT_ENOUGH_MEMORY;
-  }
-  InnerLocker guard(&_Lock);
-  ResetEvent(_hSkipFile);
-  _dwBaudRate = dwBaudRate;
-  _File = FileProgress{true, qwSize, 0, ERROR_SUCCESS};
-  _Jobs.push_back(Job{std::string(), hFile, false, Pace, Echo});
-  _bRunning = true;
-  SetEvent(_hWork);
-  return ERROR_SUCCESS;
+  return QueueSource(hComm, hFile, false, qwSize, dwBaudRate, Pace, Echo);
 }
 
 DWORD PortWriter::QueueStream(HANDLE hComm, HANDLE hSource, DWORD dwBaudRate, SendPacing Pace) {
+  return QueueSource(hComm, hSource, true, 0, dwBaudRate, Pace, false);
+}
+
+DWORD PortWriter::QueueSource(HANDLE hComm, HANDLE hSource, bool bStream, ULONGLONG qwSize, DWORD dwBaudRate,
+                              SendPacing Pace, bool Echo) {
   {
     InnerLocker guard(&_Lock);
     if (_File.Running || _bStreamRunning) return ERROR_BUSY;
@@ -92,8 +82,11 @@ DWORD PortWriter::QueueStream(HANDLE hComm, HANDLE hSource, DWORD dwBaudRate, Se
   InnerLocker guard(&_Lock);
   ResetEvent(_hSkipFile);
   _dwBaudRate = dwBaudRate;
-  _bStreamRunning = true;
-  _Jobs.push_back(Job{std::string(), hSource, true, Pace, false});
+  if (bStream)
+    _bStreamRunning = true;
+  else
+    _File = FileProgress{true, qwSize, 0, ERROR_SUCCESS};
+  _Jobs.push_back(Job{std::string(), hSource, bStream, Pace, Echo});
   _bRunning = true;
   SetEvent(_hWork);
   return ERROR_SUCCESS;

@@ -97,6 +97,10 @@ class PortWriter {
 
   static DWORD WINAPI ThreadEntry(LPVOID pThis);
   bool StartThread(HANDLE hComm);
+  // Queues a file (of qwSize bytes, its progress kept) or a stream, read on
+  // the thread: the one opening of QueueFile and QueueStream.
+  DWORD QueueSource(HANDLE hComm, HANDLE hSource, bool bStream, ULONGLONG qwSize, DWORD dwBaudRate, SendPacing Pace,
+                    bool Echo);
   void Run();
   // The next job; false when none waits.
   bool NextJob(Job& Next);
