@@ -1,7 +1,6 @@
 #include "DialogLayout.h"
 
-DialogLayout::DialogLayout(TForm* Form, const String& Caption, int ClientWidth, int ClientHeight, int LabelWidth)
-    : form_(Form), clientWidth_(ClientWidth), labelWidth_(LabelWidth) {
+void MakeDialogForm(TForm* Form, const String& Caption, int ClientWidth) {
   Form->Caption = Caption;
   Form->AccessibleName = Caption;
   Form->BorderStyle = bsSingle;
@@ -9,6 +8,11 @@ DialogLayout::DialogLayout(TForm* Form, const String& Caption, int ClientWidth, 
   Form->Position = poScreenCenter;
   Form->ClosesWithKeys = true;
   Form->ClientWidth = ClientWidth;
+}
+
+DialogLayout::DialogLayout(TForm* Form, const String& Caption, int ClientWidth, int ClientHeight, int LabelWidth)
+    : form_(Form), clientWidth_(ClientWidth), labelWidth_(LabelWidth) {
+  MakeDialogForm(Form, Caption, ClientWidth);
   Form->ClientHeight = ClientHeight;
 }
 

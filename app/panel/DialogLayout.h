@@ -1,15 +1,20 @@
 // The small dialogs the panels' features open (a network port, the session
-// log): a fixed form centred on the screen with only a system menu, fields
-// in rows with their labels to the left, check boxes and buttons, each next
-// in the tab order as it is made. Enter in a field accepts the dialog;
-// Escape (or Ctrl+W) closes it wherever the focus is. A label names its
-// field for the keyboard (its accelerator) and for a screen reader.
+// log, the quick sends): a fixed form centred on the screen with only a
+// system menu, fields in rows with their labels to the left, check boxes
+// and buttons, each next in the tab order as it is made. Enter in a field
+// accepts the dialog; Escape (or Ctrl+W) closes it wherever the focus is. A
+// label names its field for the keyboard (its accelerator) and for a
+// screen reader.
 #pragma once
 
 #include <toolkit/toolkit.h>
 
 #include <functional>
 #include <vector>
+
+// Makes Form such a dialog, of this width; its height and controls are the
+// caller's (a form laid out otherwise than in labelled rows).
+void MakeDialogForm(TForm* Form, const String& Caption, int ClientWidth);
 
 class DialogLayout {
  public:

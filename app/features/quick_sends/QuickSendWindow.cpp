@@ -1,6 +1,7 @@
 #include "QuickSendWindow.h"
 
 #include "ChecksumNames.h"
+#include "DialogLayout.h"
 #include "QuickSendList.h"
 
 namespace {
@@ -35,13 +36,7 @@ String PeriodCaption(const QuickSend& Send) {
 
 QuickSendWindow::QuickSendWindow(QuickSendList& Sends, const String& Caption)
     : Form(new TForm(nullptr)), _Sends(Sends) {
-  Form->Caption = Caption;
-  Form->AccessibleName = Caption;
-  Form->BorderStyle = bsSingle;
-  Form->BorderIcons = biSystemMenu;
-  Form->Position = poScreenCenter;
-  Form->ClosesWithKeys = true;
-  Form->ClientWidth = kWidth;
+  MakeDialogForm(Form, Caption, kWidth);
   Form->OnClose = [this](TObject*, TCloseAction&) { _Sends.StopPeriodic(); };
   CreateRows();
   CreateFields();
