@@ -13,6 +13,7 @@
 #include <toolkit/toolkit.h>
 
 #include "ReceiveArea.h"
+#include "ResizableWindow.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
   memo->SetBounds(8, 8, 400, 300);
   TCheckBox* hex = new TCheckBox(&form);
   hex->Parent = &form;
-  ReceiveFrame frame(&form, 848, 419);
+  ReceiveFrame frame(&form, ResizableWindow::kDesignedWidth, ResizableWindow::kDesignedHeight);
 
   const std::string chinese = AnsiString(String("串口数据，第一行。Line 中文\r\n")).Bytes();
   const Feed feeds[] = {
